@@ -1,0 +1,19 @@
+// The base class of data-flow components: an RT-component driven by a periodic execution context.
+#ifndef RTM_DATAFLOWCOMPONENTBASE_H
+#define RTM_DATAFLOWCOMPONENTBASE_H
+
+#include <rtm/RTObject.h>
+
+namespace RTC
+{
+  class DataFlowComponentBase : public RTObject_impl
+  {
+  public:
+    explicit DataFlowComponentBase(Manager* manager) : RTObject_impl(manager) {}
+    DataFlowComponentBase(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa) : RTObject_impl(orb, poa) {}
+    virtual ~DataFlowComponentBase() {}
+    virtual void init() {}
+  };
+}
+
+#endif

@@ -1,0 +1,68 @@
+// The manager: one per process. It reads the command line and configuration, owns the ORB,
+// registers component factories, creates and destroys components, binds them in the naming
+// services, and shuts everything down cleanly on request or on SIGINT/SIGTERM.
+#ifndef RTM_MANAGER_H
+#define RTM_MANAGER_H
+
+#include <rtm/RTC.h>
+#include <rtm/Factory.h>
+#include <coil/Properties.h>
+#include <string>
+#include <vector>
+
+namespace rtm
+{
+  class ManagerCore;
+}
+
+namespace RTC
+{
+  class RTObject_impl;
+  typedef void (*ModuleInitProc)(Manager* manager);
+
+  class Manager
+  {
+  public:
+    // Initialises the process's manager from the command line; later calls return the same
+    // manager and change nothing. A command line or configuration file that cannot be used ends
+    // the process with one line naming the problem and the usage; -h/--help prints the usage and
+    // ends it with status 0.
+    static Manager* init(int argc, char** argv);
+    // The process's manager; built from the configuration files alone if init was not called.
+    static Manager& instance();
+
+    void setModuleInitProc(ModuleInitProc proc);
+    bool activateManager();
+    // With no_block false, blocks until the manager has shut down.
+    void runManager(bool no_block = false);
+    void shutdown();
+    void terminate();
+
+    bool registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func);
+    std::vector<coil::Properties> getFactoryProfiles();
+    RTObject_impl* createComponent(const char* comp_args);
+    void deleteComponent(RTObject_impl* comp);
+    void deleteComponent(const char* instance_name);
+    std::vector<RTObject_impl*> getComponents();
+    RTObject_impl* getComponent(const char* instance_name);
+
+    coil::Properties& getConfig();
+    CORBA::ORB_ptr getORB();
+    PortableServer::POA_ptr getPOA();
+    PortableServer::POAManager_ptr getPOAManager();
+
+    // Called by a component that has finalized itself (exit()): the manager unbinds its names
+    // and destroys it outside the caller's thread.
+    void notifyFinalized(RTObject_impl* comp);
+
+  private:
+    Manager();
+    ~Manager();
+    Manager(const Manager&);
+    Manager& operator=(const Manager&);
+    friend class rtm::ManagerCore;
+    rtm::ManagerCore* m_core;
+  };
+}
+
+#endif

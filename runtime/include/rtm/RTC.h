@@ -1,0 +1,16 @@
+// Common declarations of the RT-component runtime: the ORB and the RTC/SDO/OpenRTM types.
+#ifndef RTM_RTC_H
+#define RTM_RTC_H
+
+#include <omniORB4/CORBA.h>
+#include <rtm/idl/SDOPackageSkel.h>
+#include <rtm/idl/RTCSkel.h>
+#include <rtm/idl/OpenRTMSkel.h>
+
+namespace RTC
+{
+  // The handle an execution context gives a component it drives (0 for its owned context).
+  typedef ExecutionContextHandle_t UniqueId;
+}
+
+#endif

@@ -1,0 +1,130 @@
+// The RT-component servant: the lifecycle handlers a component overrides, and the operations
+// that peers and tools call on a component (profile, ports, execution contexts, SDO).
+#ifndef RTM_RTOBJECT_H
+#define RTM_RTOBJECT_H
+
+#include <rtm/RTC.h>
+#include <coil/Properties.h>
+#include <string>
+#include <vector>
+
+namespace rtm
+{
+  class ComponentCore;
+  class ManagerCore;
+}
+
+namespace RTC
+{
+  class Manager;
+  class PortBase;
+  class InPortBase;
+  class OutPortBase;
+
+  class RTObject_impl
+    : public virtual POA_OpenRTM::DataFlowComponent
+  {
+  public:
+    explicit RTObject_impl(Manager* manager);
+    RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa);
+    virtual ~RTObject_impl();
+
+  protected:
+    // The lifecycle handlers a component overrides; each default does nothing and returns RTC_OK.
+    virtual ReturnCode_t onInitialize();
+    virtual ReturnCode_t onFinalize();
+    virtual ReturnCode_t onStartup(UniqueId exec_handle);
+    virtual ReturnCode_t onShutdown(UniqueId exec_handle);
+    virtual ReturnCode_t onActivated(UniqueId exec_handle);
+    virtual ReturnCode_t onDeactivated(UniqueId exec_handle);
+    virtual ReturnCode_t onExecute(UniqueId exec_handle);
+    virtual ReturnCode_t onAborting(UniqueId exec_handle);
+    virtual ReturnCode_t onError(UniqueId exec_handle);
+    virtual ReturnCode_t onReset(UniqueId exec_handle);
+    virtual ReturnCode_t onStateUpdate(UniqueId exec_handle);
+    virtual ReturnCode_t onRateChanged(UniqueId exec_handle);
+
+  public:
+    // RTC::LightweightRTObject
+    virtual ReturnCode_t initialize();
+    virtual ReturnCode_t finalize();
+    virtual ReturnCode_t exit();
+    virtual CORBA::Boolean is_alive(ExecutionContext_ptr exec_context);
+    virtual ExecutionContext_ptr get_context(ExecutionContextHandle_t exec_handle);
+    virtual ExecutionContextList* get_owned_contexts();
+    virtual ExecutionContextList* get_participating_contexts();
+    virtual ExecutionContextHandle_t get_context_handle(ExecutionContext_ptr cxt);
+    virtual ExecutionContextHandle_t attach_context(ExecutionContext_ptr exec_context);
+    virtual ReturnCode_t detach_context(ExecutionContextHandle_t exec_handle);
+
+    // RTC::RTObject
+    virtual ComponentProfile* get_component_profile();
+    virtual PortServiceList* get_ports();
+
+    // RTC::ComponentAction
+    virtual ReturnCode_t on_initialize();
+    virtual ReturnCode_t on_finalize();
+    virtual ReturnCode_t on_startup(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_shutdown(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_activated(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_deactivated(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_aborting(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_error(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_reset(ExecutionContextHandle_t exec_handle);
+
+    // RTC::DataFlowComponentAction
+    virtual ReturnCode_t on_execute(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_state_update(ExecutionContextHandle_t exec_handle);
+    virtual ReturnCode_t on_rate_changed(ExecutionContextHandle_t exec_handle);
+
+    // SDOPackage::SDOSystemElement and SDOPackage::SDO
+    virtual SDOPackage::OrganizationList* get_owned_organizations();
+    virtual char* get_sdo_id();
+    virtual char* get_sdo_type();
+    virtual SDOPackage::DeviceProfile* get_device_profile();
+    virtual SDOPackage::ServiceProfileList* get_service_profiles();
+    virtual SDOPackage::ServiceProfile* get_service_profile(const char* id);
+    virtual SDOPackage::SDOService_ptr get_sdo_service(const char* id);
+    virtual SDOPackage::Configuration_ptr get_configuration();
+    virtual SDOPackage::Monitoring_ptr get_monitoring();
+    virtual SDOPackage::OrganizationList* get_organizations();
+    virtual SDOPackage::NVList* get_status_list();
+    virtual CORBA::Any* get_status(const char* name);
+
+    // What components and the manager call in this process.
+    const char* getInstanceName();
+    void setInstanceName(const char* instance_name);
+    const char* getTypeName();
+    const char* getDescription();
+    const char* getVersion();
+    const char* getVendor();
+    const char* getCategory();
+    void setProperties(const coil::Properties& prop);
+    coil::Properties& getProperties();
+    RTObject_ptr getObjRef() const;
+
+    bool addPort(PortBase& port);
+    bool addInPort(const char* name, InPortBase& inport);
+    bool addOutPort(const char* name, OutPortBase& outport);
+    bool removePort(PortBase& port);
+    bool removeInPort(InPortBase& port);
+    bool removeOutPort(OutPortBase& port);
+
+    ExecutionContext_ptr getExecutionContext(UniqueId ec_id);
+    double getExecutionRate(UniqueId ec_id);
+    ReturnCode_t setExecutionRate(UniqueId ec_id, double rate);
+
+    CORBA::ORB_ptr getORB() const;
+    PortableServer::POA_ptr getPOA() const;
+    Manager* getManager() const;
+
+  private:
+    RTObject_impl(const RTObject_impl&);
+    RTObject_impl& operator=(const RTObject_impl&);
+    friend class rtm::ComponentCore;
+    friend class rtm::ManagerCore;
+    rtm::ComponentCore* m_core;
+  };
+}
+
+#endif

@@ -1,0 +1,50 @@
+// The SampleOps of one IDL-generated type; one shared instance per type.
+#ifndef RTM_TYPEDSAMPLEOPS_H
+#define RTM_TYPEDSAMPLEOPS_H
+
+#include <rtm/SampleOps.h>
+#include <string>
+
+namespace rtm
+{
+  template <class T>
+  class TypedSampleOps : public SampleOps
+  {
+  public:
+    static const SampleOps& instance()
+    {
+      static const TypedSampleOps<T> ops;
+      return ops;
+    }
+
+    virtual const char* typeId() const { return m_typeId.c_str(); }
+    virtual std::shared_ptr<void> create() const { return std::make_shared<T>(); }
+    virtual void copy(void* to, const void* from) const
+    {
+      *static_cast<T*>(to) = *static_cast<const T*>(from);
+    }
+    virtual void marshal(const void* sample, cdrStream& out) const
+    {
+      *static_cast<const T*>(sample) >>= out;
+    }
+    virtual void unmarshal(void* sample, cdrStream& in) const { *static_cast<T*>(sample) <<= in; }
+    virtual void toAny(CORBA::Any& any, const void* sample) const
+    {
+      any <<= *static_cast<const T*>(sample);
+    }
+
+  private:
+    // omniORB has no compile-time map from a type to its ID, but the Any insertion omniidl
+    // generates carries the type's TypeCode.
+    TypedSampleOps()
+    {
+      CORBA::Any any;
+      any <<= T();
+      CORBA::TypeCode_var type = any.type();
+      m_typeId = type->id();
+    }
+    std::string m_typeId;
+  };
+}
+
+#endif

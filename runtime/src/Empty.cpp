@@ -1,0 +1,1 @@
+// Placeholder translation unit for a runtime library with no sources yet.

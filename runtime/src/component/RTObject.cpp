@@ -1,0 +1,343 @@
+// RTC::RTObject_impl: the CORBA face of a component. Each operation delegates to ComponentCore
+// or to the component's own handlers; nothing thrown by a handler reaches the caller.
+#include <rtm/RTObject.h>
+
+#include "component/ComponentCore.h"
+#include "component/NVUtil.h"
+#include "log/Logger.h"
+
+#include <rtm/InPortBase.h>
+#include <rtm/Manager.h>
+#include <rtm/OutPortBase.h>
+
+#include <exception>
+
+namespace RTC
+{
+  namespace
+  {
+    // A handler that throws counts as a handler that failed.
+    template <class Handler>
+    ReturnCode_t guarded(const char* name, Handler handler)
+    {
+      try
+      {
+        return handler();
+      }
+      catch (const std::exception& e)
+      {
+        RTM_LOG_ERROR("component", name << " threw: " << e.what());
+      }
+      catch (...)
+      {
+        RTM_LOG_ERROR("component", name << " threw");
+      }
+      return RTC_ERROR;
+    }
+  }
+
+  RTObject_impl::RTObject_impl(Manager* manager)
+    : m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA()))
+  {
+  }
+
+  RTObject_impl::RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
+    : m_core(new rtm::ComponentCore(*this, nullptr, orb, poa))
+  {
+  }
+
+  RTObject_impl::~RTObject_impl()
+  {
+    delete m_core;
+  }
+
+  // The defaults: a component that overrides nothing does nothing, successfully.
+  ReturnCode_t RTObject_impl::onInitialize() { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onFinalize() { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onStartup(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onShutdown(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onActivated(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onDeactivated(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onExecute(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onAborting(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onError(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onReset(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onStateUpdate(UniqueId) { return RTC_OK; }
+  ReturnCode_t RTObject_impl::onRateChanged(UniqueId) { return RTC_OK; }
+
+  // --- LightweightRTObject -------------------------------------------------------------------
+  ReturnCode_t RTObject_impl::initialize() { return m_core->initialize(); }
+  ReturnCode_t RTObject_impl::finalize() { return m_core->finalize(); }
+  ReturnCode_t RTObject_impl::exit() { return m_core->exit(); }
+
+  CORBA::Boolean RTObject_impl::is_alive(ExecutionContext_ptr exec_context)
+  {
+    return m_core->isAlive(exec_context);
+  }
+
+  ExecutionContext_ptr RTObject_impl::get_context(ExecutionContextHandle_t exec_handle)
+  {
+    return m_core->context(exec_handle);
+  }
+
+  ExecutionContextList* RTObject_impl::get_owned_contexts() { return m_core->ownedContexts(); }
+
+  ExecutionContextList* RTObject_impl::get_participating_contexts()
+  {
+    return m_core->participatingContexts();
+  }
+
+  ExecutionContextHandle_t RTObject_impl::get_context_handle(ExecutionContext_ptr cxt)
+  {
+    return m_core->handleOf(cxt);
+  }
+
+  ExecutionContextHandle_t RTObject_impl::attach_context(ExecutionContext_ptr exec_context)
+  {
+    return m_core->attach(exec_context);
+  }
+
+  ReturnCode_t RTObject_impl::detach_context(ExecutionContextHandle_t exec_handle)
+  {
+    return m_core->detach(exec_handle);
+  }
+
+  // --- RTObject -----------------------------------------------------------------------------
+  ComponentProfile* RTObject_impl::get_component_profile()
+  {
+    ComponentProfile_var profile = new ComponentProfile;
+    const coil::Properties& p = m_core->properties;
+    profile->instance_name = CORBA::string_dup(p.getProperty("instance_name").c_str());
+    profile->type_name = CORBA::string_dup(p.getProperty("type_name").c_str());
+    profile->description = CORBA::string_dup(p.getProperty("description").c_str());
+    profile->version = CORBA::string_dup(p.getProperty("version").c_str());
+    profile->vendor = CORBA::string_dup(p.getProperty("vendor").c_str());
+    profile->category = CORBA::string_dup(p.getProperty("category").c_str());
+    m_core->appendPortProfiles(profile->port_profiles);
+    profile->parent = ::RTC::RTObject::_nil();
+    rtm::appendProperties(profile->properties, p);
+    return profile._retn();
+  }
+
+  PortServiceList* RTObject_impl::get_ports() { return m_core->portRefs(); }
+
+  // --- ComponentAction and DataFlowComponentAction: the execution contexts' entry points ----
+  ReturnCode_t RTObject_impl::on_initialize()
+  {
+    return guarded("onInitialize", [this] { return onInitialize(); });
+  }
+
+  ReturnCode_t RTObject_impl::on_finalize()
+  {
+    return guarded("onFinalize", [this] { return onFinalize(); });
+  }
+
+  ReturnCode_t RTObject_impl::on_startup(ExecutionContextHandle_t h)
+  {
+    return guarded("onStartup", [this, h] { return onStartup(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_shutdown(ExecutionContextHandle_t h)
+  {
+    return guarded("onShutdown", [this, h] { return onShutdown(h); });
+  }
+
+  // Connectors start after the component's own activation and stop before its deactivation,
+  // so that a periodic publisher never sends for a component that is not active.
+  ReturnCode_t RTObject_impl::on_activated(ExecutionContextHandle_t h)
+  {
+    const ReturnCode_t ret = guarded("onActivated", [this, h] { return onActivated(h); });
+    m_core->activatePorts();
+    return ret;
+  }
+
+  ReturnCode_t RTObject_impl::on_deactivated(ExecutionContextHandle_t h)
+  {
+    m_core->deactivatePorts();
+    return guarded("onDeactivated", [this, h] { return onDeactivated(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_aborting(ExecutionContextHandle_t h)
+  {
+    return guarded("onAborting", [this, h] { return onAborting(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_error(ExecutionContextHandle_t h)
+  {
+    return guarded("onError", [this, h] { return onError(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_reset(ExecutionContextHandle_t h)
+  {
+    return guarded("onReset", [this, h] { return onReset(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_execute(ExecutionContextHandle_t h)
+  {
+    return guarded("onExecute", [this, h] { return onExecute(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_state_update(ExecutionContextHandle_t h)
+  {
+    return guarded("onStateUpdate", [this, h] { return onStateUpdate(h); });
+  }
+
+  ReturnCode_t RTObject_impl::on_rate_changed(ExecutionContextHandle_t h)
+  {
+    return guarded("onRateChanged", [this, h] { return onRateChanged(h); });
+  }
+
+  // --- SDO ----------------------------------------------------------------------------------
+  SDOPackage::OrganizationList* RTObject_impl::get_owned_organizations()
+  {
+    return new SDOPackage::OrganizationList;
+  }
+
+  char* RTObject_impl::get_sdo_id()
+  {
+    return CORBA::string_dup(m_core->properties.getProperty("instance_name").c_str());
+  }
+
+  // Tools of this middleware expect the description here.
+  char* RTObject_impl::get_sdo_type()
+  {
+    return CORBA::string_dup(m_core->properties.getProperty("description").c_str());
+  }
+
+  SDOPackage::DeviceProfile* RTObject_impl::get_device_profile()
+  {
+    auto* profile = new SDOPackage::DeviceProfile;
+    profile->device_type = CORBA::string_dup("");
+    profile->manufacturer = CORBA::string_dup("");
+    profile->model = CORBA::string_dup("");
+    profile->version = CORBA::string_dup("");
+    return profile;
+  }
+
+  SDOPackage::ServiceProfileList* RTObject_impl::get_service_profiles()
+  {
+    return new SDOPackage::ServiceProfileList;
+  }
+
+  // No SDO services are offered: every id is unknown. Peers of this middleware see
+  // InternalError here, so that is what they get.
+  SDOPackage::ServiceProfile* RTObject_impl::get_service_profile(const char*)
+  {
+    throw SDOPackage::InternalError("no such service profile");
+  }
+
+  SDOPackage::SDOService_ptr RTObject_impl::get_sdo_service(const char*)
+  {
+    throw SDOPackage::InternalError("no such SDO service");
+  }
+
+  SDOPackage::Configuration_ptr RTObject_impl::get_configuration()
+  {
+    return m_core->configuration();
+  }
+
+  SDOPackage::Monitoring_ptr RTObject_impl::get_monitoring()
+  {
+    throw SDOPackage::InterfaceNotImplemented("monitoring is not available");
+  }
+
+  SDOPackage::OrganizationList* RTObject_impl::get_organizations()
+  {
+    return new SDOPackage::OrganizationList;
+  }
+
+  SDOPackage::NVList* RTObject_impl::get_status_list() { return new SDOPackage::NVList; }
+
+  CORBA::Any* RTObject_impl::get_status(const char*)
+  {
+    throw SDOPackage::InvalidParameter("no such status");
+  }
+
+  // --- Local API ----------------------------------------------------------------------------
+  const char* RTObject_impl::getInstanceName()
+  {
+    return m_core->properties.getProperty("instance_name").c_str();
+  }
+
+  void RTObject_impl::setInstanceName(const char* instance_name)
+  {
+    m_core->properties.setProperty("instance_name", instance_name);
+  }
+
+  const char* RTObject_impl::getTypeName() { return m_core->properties.getProperty("type_name").c_str(); }
+  const char* RTObject_impl::getDescription()
+  {
+    return m_core->properties.getProperty("description").c_str();
+  }
+  const char* RTObject_impl::getVersion() { return m_core->properties.getProperty("version").c_str(); }
+  const char* RTObject_impl::getVendor() { return m_core->properties.getProperty("vendor").c_str(); }
+  const char* RTObject_impl::getCategory() { return m_core->properties.getProperty("category").c_str(); }
+
+  void RTObject_impl::setProperties(const coil::Properties& prop) { m_core->properties << prop; }
+  coil::Properties& RTObject_impl::getProperties() { return m_core->properties; }
+
+  RTObject_ptr RTObject_impl::getObjRef() const { return m_core->objref(); }
+
+  bool RTObject_impl::addPort(PortBase& port) { return m_core->addPort(port); }
+
+  // Port options come from the component's properties: the defaults for every port of that
+  // direction, overlaid by the port's own.
+  bool RTObject_impl::addInPort(const char* name, InPortBase& inport)
+  {
+    coil::Properties options(m_core->properties.getNode("port.inport.dataport"));
+    options << m_core->properties.getNode(std::string("port.inport.") + name);
+    inport.init(options);
+    return addPort(inport);
+  }
+
+  bool RTObject_impl::addOutPort(const char* name, OutPortBase& outport)
+  {
+    coil::Properties options(m_core->properties.getNode("port.outport.dataport"));
+    options << m_core->properties.getNode(std::string("port.outport.") + name);
+    outport.init(options);
+    return addPort(outport);
+  }
+
+  bool RTObject_impl::removePort(PortBase& port) { return m_core->removePort(port); }
+  bool RTObject_impl::removeInPort(InPortBase& port) { return removePort(port); }
+  bool RTObject_impl::removeOutPort(OutPortBase& port) { return removePort(port); }
+
+  ExecutionContext_ptr RTObject_impl::getExecutionContext(UniqueId ec_id)
+  {
+    return m_core->context(ec_id);
+  }
+
+  double RTObject_impl::getExecutionRate(UniqueId ec_id)
+  {
+    ExecutionContext_var ec = m_core->context(ec_id);
+    if (CORBA::is_nil(ec))
+      return 0.0;
+    try
+    {
+      return ec->get_rate();
+    }
+    catch (const CORBA::Exception&)
+    {
+      return 0.0;
+    }
+  }
+
+  ReturnCode_t RTObject_impl::setExecutionRate(UniqueId ec_id, double rate)
+  {
+    ExecutionContext_var ec = m_core->context(ec_id);
+    if (CORBA::is_nil(ec))
+      return BAD_PARAMETER;
+    try
+    {
+      return ec->set_rate(rate);
+    }
+    catch (const CORBA::Exception&)
+    {
+      return RTC_ERROR;
+    }
+  }
+
+  CORBA::ORB_ptr RTObject_impl::getORB() const { return m_core->orb.in(); }
+  PortableServer::POA_ptr RTObject_impl::getPOA() const { return m_core->poa.in(); }
+  Manager* RTObject_impl::getManager() const { return m_core->manager; }
+}

@@ -1,0 +1,194 @@
+#include "component/SdoConfiguration.h"
+
+#include "component/NVUtil.h"
+
+namespace rtm
+{
+  namespace
+  {
+    SDOPackage::InvalidParameter invalid(const char* what)
+    {
+      return SDOPackage::InvalidParameter(what);
+    }
+  }
+
+  SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties)
+    : m_poa(PortableServer::POA::_duplicate(poa)), m_properties(properties)
+  {
+    PortableServer::ObjectId_var oid = m_poa->activate_object(this);
+    CORBA::Object_var obj = m_poa->id_to_reference(oid.in());
+    m_objref = SDOPackage::Configuration::_narrow(obj.in());
+  }
+
+  SDOPackage::Configuration_ptr SdoConfiguration::getObjRef()
+  {
+    return SDOPackage::Configuration::_duplicate(m_objref.in());
+  }
+
+  void SdoConfiguration::deactivate()
+  {
+    try
+    {
+      PortableServer::ObjectId_var oid = m_poa->servant_to_id(this);
+      m_poa->deactivate_object(oid.in());
+    }
+    catch (...)
+    {
+      // Already deactivated.
+    }
+  }
+
+  CORBA::Boolean SdoConfiguration::set_device_profile(const SDOPackage::DeviceProfile& dProfile)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_deviceProfile = dProfile;
+    return true;
+  }
+
+  // No SDO service of the logger or observer kind is built in, so none can be added.
+  CORBA::Boolean SdoConfiguration::add_service_profile(const SDOPackage::ServiceProfile&)
+  {
+    return false;
+  }
+
+  CORBA::Boolean SdoConfiguration::add_organization(SDOPackage::Organization_ptr)
+  {
+    return true;
+  }
+
+  CORBA::Boolean SdoConfiguration::remove_service_profile(const char*)
+  {
+    return false;
+  }
+
+  CORBA::Boolean SdoConfiguration::remove_organization(const char*)
+  {
+    return true;
+  }
+
+  SDOPackage::ParameterList* SdoConfiguration::get_configuration_parameters()
+  {
+    return new SDOPackage::ParameterList;
+  }
+
+  SDOPackage::NVList* SdoConfiguration::get_configuration_parameter_values()
+  {
+    return new SDOPackage::NVList;
+  }
+
+  CORBA::Any* SdoConfiguration::get_configuration_parameter_value(const char* name)
+  {
+    if (name == nullptr || *name == '\0')
+      throw invalid("empty parameter name");
+    return new CORBA::Any;
+  }
+
+  CORBA::Boolean SdoConfiguration::set_configuration_parameter(const char*, const CORBA::Any&)
+  {
+    return true;
+  }
+
+  SDOPackage::ConfigurationSet* SdoConfiguration::toSet(const coil::Properties& node)
+  {
+    auto* set = new SDOPackage::ConfigurationSet;
+    set->id = CORBA::string_dup(node.getName());
+    set->description = CORBA::string_dup(node.getProperty("description").c_str());
+    appendProperties(set->configuration_data, node);
+    return set;
+  }
+
+  SDOPackage::ConfigurationSetList* SdoConfiguration::get_configuration_sets()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto* list = new SDOPackage::ConfigurationSetList;
+    const coil::Properties* conf = m_properties.findNode("conf");
+    if (conf == nullptr)
+      return list;
+    for (const coil::Properties* set : conf->getLeaf())
+    {
+      SDOPackage::ConfigurationSet_var cs = toSet(*set);
+      const CORBA::ULong n = list->length();
+      list->length(n + 1);
+      (*list)[n] = cs.in();
+    }
+    return list;
+  }
+
+  SDOPackage::ConfigurationSet* SdoConfiguration::get_configuration_set(const char* config_id)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (config_id == nullptr || *config_id == '\0')
+      throw SDOPackage::InternalError("empty configuration set id");
+    const coil::Properties* set = m_properties.findNode(std::string("conf.") + config_id);
+    if (set == nullptr)
+      throw SDOPackage::InternalError("no such configuration set");
+    return toSet(*set);
+  }
+
+  void SdoConfiguration::mergeValues(const SDOPackage::ConfigurationSet& cs)
+  {
+    coil::Properties& set = m_properties.getNode(std::string("conf.") + static_cast<const char*>(cs.id));
+    set << toProperties(cs.configuration_data);
+  }
+
+  CORBA::Boolean SdoConfiguration::set_configuration_set_values(const SDOPackage::ConfigurationSet& cs)
+  {
+    if (*static_cast<const char*>(cs.id) == '\0')
+      throw invalid("empty configuration set id");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    mergeValues(cs);
+    m_changed = true;
+    return true;
+  }
+
+  SDOPackage::ConfigurationSet* SdoConfiguration::get_active_configuration_set()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_changed)
+      throw SDOPackage::NotAvailable("the configuration changed and no set is active yet");
+    return toSet(m_properties.getNode("conf." + m_active));
+  }
+
+  CORBA::Boolean SdoConfiguration::add_configuration_set(const SDOPackage::ConfigurationSet& cs)
+  {
+    const std::string id = static_cast<const char*>(cs.id);
+    if (id.empty())
+      throw invalid("empty configuration set id");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_properties.findNode("conf." + id) != nullptr)
+      return false;
+    mergeValues(cs);
+    m_addedAtRunTime.insert(id);
+    m_changed = true;
+    return true;
+  }
+
+  CORBA::Boolean SdoConfiguration::remove_configuration_set(const char* config_id)
+  {
+    const std::string id = config_id == nullptr ? "" : config_id;
+    if (id.empty())
+      throw invalid("empty configuration set id");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (id == "default" || id == m_active || m_addedAtRunTime.count(id) == 0)
+      return false;
+    coil::Properties* conf = m_properties.findNode("conf");
+    if (conf != nullptr)
+      delete conf->removeNode(id.c_str());
+    m_addedAtRunTime.erase(id);
+    m_changed = true;
+    return true;
+  }
+
+  CORBA::Boolean SdoConfiguration::activate_configuration_set(const char* config_id)
+  {
+    const std::string id = config_id == nullptr ? "" : config_id;
+    if (id.empty())
+      throw invalid("empty configuration set id");
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (id[0] == '_' || m_properties.findNode("conf." + id) == nullptr)
+      throw invalid("no such configuration set");
+    m_active = id;
+    m_changed = false;
+    return true;
+  }
+}

@@ -1,0 +1,55 @@
+// The SDO Configuration object of a component: its configuration sets as tools list and edit
+// them. Components of this kind have no parameters of their own, so the sets only hold what
+// tools put there.
+#pragma once
+
+#include <coil/Properties.h>
+#include <rtm/RTC.h>
+
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace rtm
+{
+  class SdoConfiguration : public virtual POA_SDOPackage::Configuration
+  {
+  public:
+    // `properties` is the component's tree; the sets live under its "conf" node.
+    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties);
+
+    SDOPackage::Configuration_ptr getObjRef();
+    void deactivate();
+
+    CORBA::Boolean set_device_profile(const SDOPackage::DeviceProfile& dProfile) override;
+    CORBA::Boolean add_service_profile(const SDOPackage::ServiceProfile& sProfile) override;
+    CORBA::Boolean add_organization(SDOPackage::Organization_ptr organization_object) override;
+    CORBA::Boolean remove_service_profile(const char* id) override;
+    CORBA::Boolean remove_organization(const char* organization_id) override;
+    SDOPackage::ParameterList* get_configuration_parameters() override;
+    SDOPackage::NVList* get_configuration_parameter_values() override;
+    CORBA::Any* get_configuration_parameter_value(const char* name) override;
+    CORBA::Boolean set_configuration_parameter(const char* name, const CORBA::Any& value) override;
+    SDOPackage::ConfigurationSetList* get_configuration_sets() override;
+    SDOPackage::ConfigurationSet* get_configuration_set(const char* config_id) override;
+    CORBA::Boolean set_configuration_set_values(
+        const SDOPackage::ConfigurationSet& configuration_set) override;
+    SDOPackage::ConfigurationSet* get_active_configuration_set() override;
+    CORBA::Boolean add_configuration_set(const SDOPackage::ConfigurationSet& configuration_set) override;
+    CORBA::Boolean remove_configuration_set(const char* config_id) override;
+    CORBA::Boolean activate_configuration_set(const char* config_id) override;
+
+  private:
+    SDOPackage::ConfigurationSet* toSet(const coil::Properties& node);
+    void mergeValues(const SDOPackage::ConfigurationSet& set);
+
+    PortableServer::POA_var m_poa;
+    SDOPackage::Configuration_var m_objref;
+    coil::Properties& m_properties;
+    std::mutex m_mutex;
+    std::string m_active = "default";
+    bool m_changed = false;
+    std::set<std::string> m_addedAtRunTime;
+    SDOPackage::DeviceProfile m_deviceProfile;
+  };
+}

@@ -1,0 +1,177 @@
+#include "ManagerConfig.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+namespace rtm::config {
+
+namespace {
+
+// The middleware's defaults, except: logging is off until asked for, and no IOR file is
+// written to /var/log behind the user's back.
+const char* const kDefaults[][2] = {
+    {"config.version", "1.1.2"},
+    {"openrtm.name", "OpenRTM-aist-1.1.2"},
+    {"openrtm.version", "1.1.2"},
+    {"manager.name", "manager"},
+    {"manager.instance_name", "manager"},
+    {"manager.is_master", "NO"},
+    {"manager.corba_servant", "YES"},
+    {"manager.naming_formats", "%h.host_cxt/%n.mgr"},
+    {"manager.shutdown_on_nortcs", "YES"},
+    {"manager.shutdown_auto", "YES"},
+    {"manager.auto_shutdown_duration", "10.0"},
+    {"manager.refstring_path", ""},
+    {"manager.modules.load_path", "./"},
+    {"manager.modules.abs_path_allowed", "YES"},
+    {"corba.master_manager", "localhost:2810"},
+    {"corba.nameservers", "localhost"},
+    {"corba.endpoint", ""},
+    {"corba.args", ""},
+    {"corba.id", "omniORB"},
+    {"naming.enable", "YES"},
+    {"naming.type", "corba"},
+    {"naming.formats", "%h.host_cxt/%n.rtc"},
+    {"naming.update.enable", "YES"},
+    {"naming.update.interval", "10.0"},
+    {"naming.update.rebind", "NO"},
+    {"timer.enable", "YES"},
+    {"timer.tick", "0.1"},
+    {"logger.enable", "NO"},
+    {"logger.file_name", "./rtc%p.log"},
+    {"logger.log_level", "INFO"},
+    {"logger.date_format", "%b %d %H:%M:%S.%Q"},
+    {"exec_cxt.periodic.type", "PeriodicExecutionContext"},
+    {"exec_cxt.periodic.rate", "1000"},
+    {"exec_cxt.evdriven.type", "EventDrivenExecutionContext"},
+    {"sdo.service.provider.enabled_service", "ALL"},
+    {"sdo.service.consumer.enabled_service", "ALL"},
+};
+
+const char* const kSearchPath[] = {
+    "./rtc.conf",
+    "/etc/rtc.conf",
+    "/etc/rtc/rtc.conf",
+    "/usr/local/etc/rtc.conf",
+    "/usr/local/etc/rtc/rtc.conf",
+};
+
+// "" if `path` can be opened for reading as a file, else why not (strerror text).
+std::string unreadableReason(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::strerror(errno);
+    }
+    struct stat info {};
+    std::string reason;
+    if (::fstat(fd, &info) != 0) {
+        reason = std::strerror(errno);
+    } else if (S_ISDIR(info.st_mode)) {
+        reason = std::strerror(EISDIR);
+    }
+    ::close(fd);
+    return reason;
+}
+
+std::string cannotRead(const std::string& path, const std::string& reason)
+{
+    return "cannot read configuration file '" + path + "': " + reason;
+}
+
+}  // namespace
+
+std::string findConfigFile(const CommandLineResult& commandLine, std::string& error)
+{
+    error.clear();
+    if (!commandLine.configFile.empty()) {
+        const std::string reason = unreadableReason(commandLine.configFile);
+        if (!reason.empty()) {
+            error = cannotRead(commandLine.configFile, reason);
+            return {};
+        }
+        return commandLine.configFile;
+    }
+    // The remaining places are guesses, so an unusable one is passed over as the middleware does.
+    const char* fromEnv = std::getenv("RTC_MANAGER_CONFIG");
+    if (fromEnv != nullptr && *fromEnv != '\0' && unreadableReason(fromEnv).empty()) {
+        return fromEnv;
+    }
+    for (const char* candidate : kSearchPath) {
+        if (unreadableReason(candidate).empty()) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+coil::Properties defaultManagerConfig()
+{
+    coil::Properties config;
+    for (const auto& entry : kDefaults) {
+        config.setProperty(entry[0], entry[1]);
+    }
+    return config;
+}
+
+void addSystemInfo(coil::Properties& config)
+{
+    struct utsname info {};
+    if (::uname(&info) == 0) {
+        config.setProperty("os.name", info.sysname);
+        config.setProperty("os.release", info.release);
+        config.setProperty("os.version", info.version);
+        config.setProperty("os.arch", info.machine);
+        config.setProperty("os.hostname", info.nodename);
+    }
+    config.setProperty("manager.pid", std::to_string(::getpid()));
+}
+
+bool loadManagerConfig(int argc, char** argv, coil::Properties& out, std::string& error, bool& help)
+{
+    error.clear();
+    help = false;
+    const CommandLineResult commandLine = parseCommandLine(argc, argv);
+    if (!commandLine.error.empty()) {
+        error = commandLine.error;
+        return false;
+    }
+    if (commandLine.helpRequested) {
+        help = true;
+        return true;
+    }
+
+    coil::Properties config = defaultManagerConfig();
+    const std::string file = findConfigFile(commandLine, error);
+    if (!error.empty()) {
+        return false;
+    }
+    if (!file.empty()) {
+        std::ifstream in(file);
+        if (!in) {
+            error = cannotRead(file, std::strerror(errno));
+            return false;
+        }
+        config.load(in);
+        if (in.bad()) {
+            error = cannotRead(file, "read error");
+            return false;
+        }
+    }
+    addSystemInfo(config);
+    if (commandLine.isMaster) {
+        config.setProperty("manager.is_master", "YES");
+    }
+    config << commandLine.overrides;
+    out = config;
+    return true;
+}
+
+}  // namespace rtm::config

@@ -1,0 +1,30 @@
+// The manager's whole configuration, from lowest to highest precedence: compiled-in defaults,
+// one configuration file, system information (os.*, manager.pid), -d, then -o/-p/-a.
+#pragma once
+
+#include "CommandLine.h"
+
+#include <coil/Properties.h>
+
+#include <string>
+
+namespace rtm::config {
+
+// The file to read, searched in the middleware's order: -f, $RTC_MANAGER_CONFIG, ./rtc.conf,
+// /etc/rtc.conf, /etc/rtc/rtc.conf, /usr/local/etc/rtc.conf, /usr/local/etc/rtc/rtc.conf.
+// "" if there is none (defaults only). A -f file that cannot be read is an error (set in
+// `error`, "" returned), because silently running on other settings hides a typo.
+std::string findConfigFile(const CommandLineResult& commandLine, std::string& error);
+
+// The compiled-in defaults alone.
+coil::Properties defaultManagerConfig();
+
+// Sets os.name, os.release, os.version, os.arch, os.hostname (from uname) and manager.pid.
+void addSystemInfo(coil::Properties& config);
+
+// Builds the configuration into `out` (replacing its contents). On -h/--help sets `help` and
+// returns true without loading anything; on a bad option or unreadable -f file returns false
+// with a one-line message in `error`.
+bool loadManagerConfig(int argc, char** argv, coil::Properties& out, std::string& error, bool& help);
+
+}  // namespace rtm::config

@@ -1,0 +1,6 @@
+#include "ec/ComponentCallbacks.h"
+
+namespace rtm
+{
+  ComponentCallbacks::~ComponentCallbacks() = default;
+}

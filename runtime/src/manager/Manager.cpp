@@ -1,0 +1,118 @@
+// RTC::Manager: the public face of the process's manager; the work is in ManagerCore.
+#include <rtm/Manager.h>
+
+#include "config/CommandLine.h"
+#include "config/ManagerConfig.h"
+#include "manager/ManagerCore.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <mutex>
+
+namespace RTC
+{
+  namespace
+  {
+    std::mutex g_instanceMutex;
+    Manager* g_instance = nullptr;
+
+    const char* programName(int argc, char** argv)
+    {
+      if (argc < 1 || argv == nullptr || argv[0] == nullptr)
+        return "rtc";
+      const char* slash = std::strrchr(argv[0], '/');
+      return slash != nullptr ? slash + 1 : argv[0];
+    }
+
+    // The manager's configuration, or the end of the process when the command line asks for
+    // help or cannot be used: nothing has started yet, so there is nothing to clean up.
+    coil::Properties loadConfigOrExit(int argc, char** argv)
+    {
+      coil::Properties config;
+      std::string error;
+      bool help = false;
+      if (!rtm::config::loadManagerConfig(argc, argv, config, error, help))
+      {
+        std::cerr << programName(argc, argv) << ": " << error << "\n"
+                  << rtm::config::usage(programName(argc, argv)) << std::flush;
+        std::exit(2);
+      }
+      if (help)
+      {
+        std::cout << rtm::config::usage(programName(argc, argv)) << std::flush;
+        std::exit(0);
+      }
+      return config;
+    }
+  }
+
+  Manager::Manager() : m_core(nullptr) {}
+  Manager::~Manager() { delete m_core; }
+
+  Manager* Manager::init(int argc, char** argv)
+  {
+    std::lock_guard<std::mutex> lock(g_instanceMutex);
+    if (g_instance == nullptr)
+    {
+      coil::Properties config = loadConfigOrExit(argc, argv);
+      // The manager lives as long as the process: components and ORB threads may reach it
+      // until the very end.
+      g_instance = new Manager();
+      g_instance->m_core = new rtm::ManagerCore(*g_instance, config);
+    }
+    return g_instance;
+  }
+
+  Manager& Manager::instance()
+  {
+    {
+      std::lock_guard<std::mutex> lock(g_instanceMutex);
+      if (g_instance != nullptr)
+        return *g_instance;
+    }
+    char name[] = "rtc";
+    char* argv[] = {name, nullptr};
+    return *init(1, argv);
+  }
+
+  void Manager::setModuleInitProc(ModuleInitProc proc) { m_core->moduleInitProc = proc; }
+  bool Manager::activateManager() { return m_core->activate(); }
+  void Manager::runManager(bool no_block) { m_core->run(no_block); }
+  void Manager::shutdown() { m_core->requestShutdown(); }
+  void Manager::terminate() { m_core->requestShutdown(); }
+
+  bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func)
+  {
+    return m_core->registerFactory(profile, new_func, delete_func);
+  }
+
+  std::vector<coil::Properties> Manager::getFactoryProfiles() { return m_core->factoryProfiles(); }
+
+  RTObject_impl* Manager::createComponent(const char* comp_args)
+  {
+    return comp_args == nullptr ? nullptr : m_core->createComponent(comp_args);
+  }
+
+  void Manager::deleteComponent(RTObject_impl* comp) { m_core->deleteComponent(comp); }
+
+  void Manager::deleteComponent(const char* instance_name)
+  {
+    if (instance_name != nullptr)
+      m_core->deleteComponent(m_core->findComponent(instance_name));
+  }
+
+  std::vector<RTObject_impl*> Manager::getComponents() { return m_core->components(); }
+
+  RTObject_impl* Manager::getComponent(const char* instance_name)
+  {
+    return instance_name == nullptr ? nullptr : m_core->findComponent(instance_name);
+  }
+
+  coil::Properties& Manager::getConfig() { return m_core->config; }
+  CORBA::ORB_ptr Manager::getORB() { return m_core->orb.in(); }
+  PortableServer::POA_ptr Manager::getPOA() { return m_core->poa.in(); }
+  PortableServer::POAManager_ptr Manager::getPOAManager() { return m_core->poaManager.in(); }
+  void Manager::notifyFinalized(RTObject_impl* comp) { m_core->notifyFinalized(comp); }
+}

@@ -1,0 +1,157 @@
+#include "naming/NamingManager.h"
+
+#include "log/Logger.h"
+
+namespace rtm
+{
+  namespace
+  {
+    std::string trimmed(const std::string& s)
+    {
+      const auto first = s.find_first_not_of(" \t");
+      if (first == std::string::npos)
+      {
+        return {};
+      }
+      return s.substr(first, s.find_last_not_of(" \t") - first + 1);
+    }
+  } // namespace
+
+  NamingManager::NamingManager(CORBA::ORB_ptr orb, const std::string& nameservers, bool enabled,
+                               double retryInterval)
+  {
+    if (!enabled)
+    {
+      return;
+    }
+    std::size_t start = 0;
+    for (;;)
+    {
+      const auto comma = nameservers.find(',', start);
+      const std::string entry = trimmed(
+          nameservers.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+      if (!entry.empty())
+      {
+        servers_.push_back(std::make_unique<NamingServer>(orb, entry, retryInterval, kCallTimeoutMs));
+      }
+      if (comma == std::string::npos)
+      {
+        break;
+      }
+      start = comma + 1;
+    }
+  }
+
+  void NamingManager::bindObject(const std::string& name, CORBA::Object_ptr obj) noexcept
+  {
+    try
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (servers_.empty())
+      {
+        return;
+      }
+      Binding& binding = bindings_[name];
+      binding.name = NamingServer::toName(name);
+      binding.object = CORBA::Object::_duplicate(obj);
+      for (auto& server : servers_)
+      {
+        // A server already known to be down would cost a timeout per component; the next
+        // update() binds everything there once it answers again.
+        if (!server->unreachable())
+        {
+          server->bind(binding.name, binding.object);
+        }
+      }
+    }
+    catch (...)
+    {
+      RTM_LOG_ERROR("naming", "cannot bind " << name);
+    }
+  }
+
+  void NamingManager::unbindObject(const std::string& name) noexcept
+  {
+    try
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const auto found = bindings_.find(name);
+      const CosNaming::Name cosName =
+          found != bindings_.end() ? found->second.name : NamingServer::toName(name);
+      for (auto& server : servers_)
+      {
+        if (!server->unreachable())
+        {
+          server->unbind(cosName);
+        }
+      }
+      if (found != bindings_.end())
+      {
+        bindings_.erase(found);
+      }
+    }
+    catch (...)
+    {
+      RTM_LOG_ERROR("naming", "cannot unbind " << name);
+    }
+  }
+
+  void NamingManager::unbindAll() noexcept
+  {
+    try
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (auto& server : servers_)
+      {
+        for (const auto& entry : bindings_)
+        {
+          if (server->unreachable() || !server->unbind(entry.second.name))
+          {
+            break;
+          }
+        }
+      }
+      bindings_.clear();
+    }
+    catch (...)
+    {
+      RTM_LOG_ERROR("naming", "cannot unbind all names");
+    }
+  }
+
+  void NamingManager::update(bool forceRebind) noexcept
+  {
+    try
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      for (auto& server : servers_)
+      {
+        // A server that was down may have come back empty or with stale entries.
+        const bool force = forceRebind || server->unreachable();
+        for (const auto& entry : bindings_)
+        {
+          // One failed call means the server is gone; the rest would only wait out timeouts.
+          if (!server->ensure(entry.second.name, entry.second.object, force))
+          {
+            break;
+          }
+        }
+      }
+    }
+    catch (...)
+    {
+      RTM_LOG_ERROR("naming", "naming update failed");
+    }
+  }
+
+  std::vector<std::string> NamingManager::servers() const
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::vector<std::string> out;
+    for (const auto& server : servers_)
+    {
+      out.push_back(server->corbaloc());
+    }
+    return out;
+  }
+} // namespace rtm

@@ -1,0 +1,213 @@
+#include "naming/NamingServer.h"
+
+#include "log/Logger.h"
+
+#include <omniORB4/omniORB.h>
+
+#include <cstdio>
+#include <sstream>
+
+namespace rtm
+{
+  namespace
+  {
+    bool hasPort(const std::string& entry)
+    {
+      // A bracketed IPv6 literal has colons of its own; only one after ']' is a port.
+      if (!entry.empty() && entry[0] == '[')
+      {
+        return entry.find("]:") != std::string::npos;
+      }
+      return entry.find(':') != std::string::npos;
+    }
+
+    std::string text(const CosNaming::Name& name)
+    {
+      std::string out;
+      for (CORBA::ULong i = 0; i < name.length(); ++i)
+      {
+        out += (i == 0 ? "" : "/") + std::string(name[i].id.in());
+        const std::string kind = name[i].kind.in();
+        out += kind.empty() ? "" : "." + kind;
+      }
+      return out;
+    }
+  } // namespace
+
+  NamingServer::NamingServer(CORBA::ORB_ptr orb, const std::string& entry, double retryInterval,
+                             CORBA::ULong callTimeoutMs)
+      : orb_(CORBA::ORB::_duplicate(orb)),
+        address_(hasPort(entry) ? entry : entry + ":2809"),
+        corbaloc_("corbaloc::" + entry + "/NameService"),
+        retryInterval_(retryInterval),
+        callTimeoutMs_(callTimeoutMs)
+  {
+  }
+
+  bool NamingServer::bind(const CosNaming::Name& name, CORBA::Object_ptr obj)
+  {
+    try
+    {
+      rebindCreatingContexts(name, obj);
+      reached();
+      RTM_LOG_DEBUG("naming", "bound " << text(name) << " in " << address_);
+    }
+    catch (const CORBA::SystemException& e)
+    {
+      lost(e);
+      return false;
+    }
+    catch (const CORBA::Exception& e)
+    {
+      reached();
+      RTM_LOG_ERROR("naming", "cannot bind " << text(name) << " in " << address_ << ": " << e._name());
+    }
+    return true;
+  }
+
+  bool NamingServer::unbind(const CosNaming::Name& name)
+  {
+    try
+    {
+      root()->unbind(name);
+      reached();
+    }
+    catch (const CORBA::SystemException& e)
+    {
+      lost(e);
+      return false;
+    }
+    catch (const CORBA::Exception&)
+    {
+      // Already gone (NotFound and the like): exactly what was wanted.
+      reached();
+    }
+    return true;
+  }
+
+  bool NamingServer::ensure(const CosNaming::Name& name, CORBA::Object_ptr obj, bool force)
+  {
+    if (!force)
+    {
+      try
+      {
+        CORBA::Object_var current = root()->resolve(name);
+        reached();
+        // Compares the references' addresses and keys locally; no call to the object.
+        if (!CORBA::is_nil(current) && current->_is_equivalent(obj))
+        {
+          return true;
+        }
+      }
+      catch (const CORBA::SystemException& e)
+      {
+        lost(e);
+        return false;
+      }
+      catch (const CORBA::Exception&)
+      {
+        // Missing (NotFound, CannotProceed): bind it below.
+        reached();
+      }
+    }
+    return bind(name, obj);
+  }
+
+  CosNaming::Name NamingServer::toName(const std::string& path)
+  {
+    CosNaming::Name name;
+    std::size_t start = 0;
+    for (;;)
+    {
+      const auto slash = path.find('/', start);
+      const std::string part =
+          path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+      if (!part.empty())
+      {
+        const auto dot = part.rfind('.');
+        const CORBA::ULong i = name.length();
+        name.length(i + 1);
+        name[i].id = part.substr(0, dot).c_str();
+        name[i].kind = dot == std::string::npos ? "" : part.substr(dot + 1).c_str();
+      }
+      if (slash == std::string::npos)
+      {
+        return name;
+      }
+      start = slash + 1;
+    }
+  }
+
+  CosNaming::NamingContext_ptr NamingServer::root()
+  {
+    if (CORBA::is_nil(root_))
+    {
+      if (CORBA::is_nil(orb_))
+      {
+        throw CORBA::BAD_INV_ORDER();
+      }
+      // string_to_object on a corbaloc contacts nobody; a checked narrow would, before any
+      // timeout is set, so the narrow is unchecked and the first real call finds out.
+      CORBA::Object_var obj = orb_->string_to_object(corbaloc_.c_str());
+      root_ = CosNaming::NamingContext::_unchecked_narrow(obj);
+      // The call timeout also bounds connecting, so an unreachable host costs this at most.
+      omniORB::setClientCallTimeout(root_, callTimeoutMs_);
+    }
+    return root_;
+  }
+
+  void NamingServer::rebindCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj)
+  {
+    CosNaming::NamingContext_ptr ctx = root();
+    try
+    {
+      ctx->rebind(name, obj);
+      return;
+    }
+    catch (const CosNaming::NamingContext::NotFound&)
+    {
+    }
+    catch (const CosNaming::NamingContext::CannotProceed&)
+    {
+    }
+    // Some context on the way is missing (a fresh or restarted server): create each
+    // one from the root down, keeping those that exist, then bind the leaf.
+    CosNaming::Name prefix;
+    for (CORBA::ULong i = 0; i + 1 < name.length(); ++i)
+    {
+      prefix.length(i + 1);
+      prefix[i] = name[i];
+      try
+      {
+        CosNaming::NamingContext_var created = ctx->bind_new_context(prefix);
+      }
+      catch (const CosNaming::NamingContext::AlreadyBound&)
+      {
+      }
+    }
+    ctx->rebind(name, obj);
+  }
+
+  void NamingServer::reached()
+  {
+    if (state_ == State::Unreachable)
+    {
+      RTM_LOG_INFO("naming", "naming service " << address_ << " is reachable again");
+    }
+    state_ = State::Reachable;
+  }
+
+  void NamingServer::lost(const CORBA::Exception& cause)
+  {
+    if (state_ != State::Unreachable)
+    {
+      // Once per outage: the retry timer would otherwise repeat this every interval.
+      std::ostringstream interval;
+      interval << retryInterval_;
+      std::fprintf(stderr, "warning: naming service %s is not reachable; will retry every %s s\n",
+                   address_.c_str(), interval.str().c_str());
+    }
+    RTM_LOG_DEBUG("naming", "naming service " << address_ << " (" << corbaloc_ << "): " << cause._name());
+    state_ = State::Unreachable;
+  }
+} // namespace rtm
