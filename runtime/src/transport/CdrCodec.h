@@ -72,8 +72,8 @@ namespace detail {
 // one; otherwise we use its defaults (ISO-8859-1 and UTF-16, as GIOP 1.2 transmits them).
 class CdrMemoryStream final : public cdrMemoryStream {
 public:
-  // An empty, growable stream to marshal into.
-  CdrMemoryStream() { useDefaultCodeSetsIfUnset(); }
+  // An empty, growable stream to marshal into, zeroed now and wherever it grows.
+  CdrMemoryStream() : cdrMemoryStream(0, true) { useDefaultCodeSetsIfUnset(); }
 
   // A read-only view of `length` octets at `data` (8-aligned, or alignment would be wrong).
   CdrMemoryStream(const CORBA::Octet* data, std::size_t length)
@@ -84,6 +84,15 @@ public:
 
   CdrMemoryStream(const CdrMemoryStream&) = delete;
   CdrMemoryStream& operator=(const CdrMemoryStream&) = delete;
+
+  // Marshalling skips padding rather than writing it, so a reused buffer would send the previous
+  // sample's octets as padding. Zeroing what was written keeps the whole buffer zero between
+  // samples, and the output deterministic.
+  void restartOutput()
+  {
+    std::memset(bufPtr(), 0, bufSize());
+    rewindPtrs();
+  }
 
   std::size_t unreadOctets() const
   {
@@ -135,13 +144,13 @@ public:
   bool encode(const T& sample, ByteOrder order = ByteOrder::Little) noexcept
   {
     try {
-      stream_.rewindPtrs();
+      stream_.restartOutput();
       stream_.setByteSwapFlag(order == ByteOrder::Little);
       sample >>= stream_;
       return true;
     }
     catch (...) {
-      stream_.rewindPtrs();
+      stream_.restartOutput();
       return false;
     }
   }

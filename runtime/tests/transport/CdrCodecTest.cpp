@@ -206,6 +206,32 @@ TEST(CdrEncoding, TimedStringSeqAlignsEachLengthToFour)
   EXPECT_EQ(encoded(timedStringSeq({"a", "bc"})), expected);
 }
 
+TEST(CdrEncoding, PaddingIsZeroWhereAnEarlierSampleWroteData)
+{
+  rtm::CdrEncoder<RTC::TimedStringSeq> sut;
+  ASSERT_TRUE(sut.encode(timedStringSeq({"abcdefgh", "ijklmnop"})));
+
+  ASSERT_TRUE(sut.encode(timedStringSeq({"a", "bc"})));
+
+  const Bytes padding(sut.data() + 18, sut.data() + 20);
+  EXPECT_EQ(padding, (Bytes{0x00, 0x00}));
+}
+
+TEST(CdrEncoding, PaddingIsZeroAfterTheBufferGrows)
+{
+  RTC::TimedStringSeq sample = timedStringSeq({});
+  sample.data.length(200);
+  Bytes expected = fields({{0x01, 0x00, 0x00, 0x00}, {0x02, 0x00, 0x00, 0x00}, {0xC8, 0x00, 0x00, 0x00}});
+  for (CORBA::ULong i = 0; i < sample.data.length(); ++i) {
+    sample.data[i] = "a";
+    const Bytes string = {0x02, 0x00, 0x00, 0x00, 'a', 0x00};
+    expected.insert(expected.end(), string.begin(), string.end());
+    if (i + 1 < sample.data.length()) expected.insert(expected.end(), {0x00, 0x00});
+  }
+
+  EXPECT_EQ(encoded(sample), expected);
+}
+
 TEST(CdrEncoding, EncoderReusedForAShorterSampleHoldsOnlyThatSample)
 {
   rtm::CdrEncoder<RTC::TimedString> sut;

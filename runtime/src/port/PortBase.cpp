@@ -1,0 +1,585 @@
+#include <rtm/PortBase.h>
+#include <rtm/RTObject.h>
+
+#include "port/ConnectorOptions.h"
+#include "port/Uuid.h"
+#include "transport/CallTimeout.h"
+
+#include <algorithm>
+
+namespace RTC
+{
+  namespace
+  {
+    // A peer that does not answer a handshake step within this time is taken as failed; long
+    // enough for a peer to set up its side, short enough that a hung peer cannot hold a tool.
+    const unsigned long kHandshakeTimeoutMs = 10000;
+    const unsigned long kDefaultCallTimeoutMs = 1000;
+
+    std::string idOf(const ConnectorProfile& profile)
+    {
+      return std::string(profile.connector_id.in());
+    }
+
+    bool samePorts(const PortServiceList& a, const PortServiceList& b)
+    {
+      if (a.length() != b.length())
+        return false;
+      for (CORBA::ULong i = 0; i < a.length(); ++i)
+        if (CORBA::is_nil(a[i]) || !a[i]->_is_equivalent(b[i]))
+          return false;
+      return true;
+    }
+  }
+
+  PortBase::PortBase(const char* name)
+    : m_name(name != nullptr ? name : ""), m_owner(nullptr),
+      m_profileName(std::string("unknown.") + m_name), m_callTimeoutMs(kDefaultCallTimeoutMs)
+  {
+  }
+
+  PortBase::~PortBase()
+  {
+  }
+
+  // ---------------------------------------------------------------- profile ----------------
+
+  PortProfile* PortBase::get_port_profile()
+  {
+    try
+    {
+      sweepDeadPeers();
+      refreshProfile();
+      PortProfile_var profile = new PortProfile;
+      std::lock_guard<std::mutex> lock(m_mutex);
+      profile->name = CORBA::string_dup(m_profileName.c_str());
+      profile->interfaces.length(0);
+      profile->port_ref = PortService::_duplicate(m_objref.in());
+      profile->connector_profiles = m_connectors;
+      profile->owner = RTObject::_duplicate(m_ownerRef.in());
+      profile->properties = m_properties;
+      return profile._retn();
+    }
+    catch (...)
+    {
+      return new PortProfile;
+    }
+  }
+
+  ConnectorProfileList* PortBase::get_connector_profiles()
+  {
+    try
+    {
+      sweepDeadPeers();
+      std::lock_guard<std::mutex> lock(m_mutex);
+      return new ConnectorProfileList(m_connectors);
+    }
+    catch (...)
+    {
+      return new ConnectorProfileList;
+    }
+  }
+
+  ConnectorProfile* PortBase::get_connector_profile(const char* connector_id)
+  {
+    try
+    {
+      sweepDeadPeers();
+      ConnectorProfile_var profile = new ConnectorProfile;
+      findConnector(connector_id != nullptr ? connector_id : "", profile.inout());
+      return profile._retn();
+    }
+    catch (...)
+    {
+      return new ConnectorProfile;
+    }
+  }
+
+  // ---------------------------------------------------------------- handshake --------------
+
+  ReturnCode_t PortBase::connect(ConnectorProfile& connector_profile)
+  {
+    try
+    {
+      prepareConnect(connector_profile);
+      if (idOf(connector_profile).empty())
+        connector_profile.connector_id = CORBA::string_dup(rtm::generateUuid().c_str());
+      else if (hasConnector(idOf(connector_profile)))
+        return PRECONDITION_NOT_MET;
+
+      if (connector_profile.ports.length() == 0 || CORBA::is_nil(connector_profile.ports[0]))
+        return BAD_PARAMETER;
+      PortService_var first = PortService::_duplicate(connector_profile.ports[0]);
+      rtm::limitCallTime(first.in(), std::max(kHandshakeTimeoutMs, peerCallTimeout()));
+      const ReturnCode_t result = first->notify_connect(connector_profile);
+      if (result != RTC_OK)
+        undoConnect(connector_profile);
+      return result;
+    }
+    catch (...)
+    {
+      undoConnect(connector_profile);
+      return BAD_PARAMETER;
+    }
+  }
+
+  ReturnCode_t PortBase::notify_connect(ConnectorProfile& connector_profile)
+  {
+    const std::string id = idOf(connector_profile);
+    try
+    {
+      const CORBA::Long self = indexOfSelf(connector_profile);
+      if (self < 0)
+        return BAD_PARAMETER;
+      // An id this port already serves belongs to another connection; leave that one alone.
+      if (id.empty() || hasConnector(id))
+        return PRECONDITION_NOT_MET;
+
+      ReturnCode_t result = publishInterfaces(connector_profile);
+      if (result != RTC_OK)
+        return result;
+
+      const CORBA::ULong next = static_cast<CORBA::ULong>(self) + 1;
+      if (next < connector_profile.ports.length())
+      {
+        PortService_var peer = PortService::_duplicate(connector_profile.ports[next]);
+        try
+        {
+          rtm::limitCallTime(peer.in(), std::max(kHandshakeTimeoutMs, peerCallTimeout()));
+          result = CORBA::is_nil(peer) ? BAD_PARAMETER : peer->notify_connect(connector_profile);
+        }
+        catch (...)
+        {
+          result = BAD_PARAMETER;
+        }
+        // The later ports have cleaned up after themselves; the initiator of connect() makes
+        // sure of it for peers that keep a failed connection.
+        if (result != RTC_OK)
+        {
+          removeConnector(id);
+          return result;
+        }
+      }
+
+      result = subscribeInterfaces(connector_profile);
+      if (result != RTC_OK)
+      {
+        removeConnector(id);
+        if (next < connector_profile.ports.length())
+        {
+          try
+          {
+            PortService_var peer = PortService::_duplicate(connector_profile.ports[next]);
+            rtm::limitCallTime(peer.in(), peerCallTimeout());
+            peer->notify_disconnect(id.c_str());
+          }
+          catch (...)
+          {
+          }
+        }
+        return result;
+      }
+      storeConnector(connector_profile);
+      return RTC_OK;
+    }
+    catch (...)
+    {
+      removeConnector(id);
+      return RTC_ERROR;
+    }
+  }
+
+  ReturnCode_t PortBase::disconnect(const char* connector_id)
+  {
+    try
+    {
+      const std::string id = connector_id != nullptr ? connector_id : "";
+      ConnectorProfile profile;
+      if (!findConnector(id, profile))
+        return BAD_PARAMETER;
+      if (profile.ports.length() == 0)
+      {
+        removeConnector(id);
+        eraseConnector(id);
+        return PRECONDITION_NOT_MET;
+      }
+      // The relay starts at the first port that still answers; each port then passes it on.
+      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+      {
+        try
+        {
+          PortService_ptr port = profile.ports[i];
+          if (CORBA::is_nil(port))
+            continue;
+          rtm::limitCallTime(port, peerCallTimeout());
+          const ReturnCode_t result = port->notify_disconnect(id.c_str());
+          // If the relay never reached this port (it started after us), drop our side anyway.
+          removeConnector(id);
+          eraseConnector(id);
+          return result;
+        }
+        catch (...)
+        {
+        }
+      }
+      removeConnector(id);
+      eraseConnector(id);
+      return RTC_ERROR;
+    }
+    catch (...)
+    {
+      return RTC_ERROR;
+    }
+  }
+
+  ReturnCode_t PortBase::notify_disconnect(const char* connector_id)
+  {
+    try
+    {
+      const std::string id = connector_id != nullptr ? connector_id : "";
+      ConnectorProfile profile;
+      if (!findConnector(id, profile))
+        return BAD_PARAMETER;
+
+      ReturnCode_t result = RTC_OK;
+      const CORBA::Long self = indexOfSelf(profile);
+      if (self >= 0)
+      {
+        result = RTC_OK;
+        bool anyLater = false;
+        bool reached = false;
+        for (CORBA::ULong i = static_cast<CORBA::ULong>(self) + 1; i < profile.ports.length(); ++i)
+        {
+          anyLater = true;
+          try
+          {
+            PortService_ptr port = profile.ports[i];
+            if (CORBA::is_nil(port))
+              continue;
+            rtm::limitCallTime(port, peerCallTimeout());
+            result = port->notify_disconnect(id.c_str());
+            reached = true;
+            break;
+          }
+          catch (...)
+          {
+          }
+        }
+        if (anyLater && !reached)
+          result = RTC_ERROR;
+      }
+      removeConnector(id);
+      eraseConnector(id);
+      return result;
+    }
+    catch (...)
+    {
+      return RTC_ERROR;
+    }
+  }
+
+  ReturnCode_t PortBase::disconnect_all()
+  {
+    try
+    {
+      std::vector<std::string> ids;
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
+          ids.push_back(idOf(m_connectors[i]));
+      }
+      ReturnCode_t result = RTC_OK;
+      for (const std::string& id : ids)
+      {
+        const ReturnCode_t one = disconnect(id.c_str());
+        if (one != RTC_OK)
+          result = one;
+      }
+      return result;
+    }
+    catch (...)
+    {
+      return RTC_ERROR;
+    }
+  }
+
+  // The initiating port cleans up after a failed connect on every port of the connection, in
+  // case one of them (a peer of the 1.1 middleware) kept it although the handshake failed.
+  void PortBase::undoConnect(const ConnectorProfile& connector_profile)
+  {
+    const std::string id = idOf(connector_profile);
+    if (id.empty())
+      return;
+    for (CORBA::ULong i = 0; i < connector_profile.ports.length(); ++i)
+    {
+      try
+      {
+        PortService_var port = PortService::_duplicate(connector_profile.ports[i]);
+        if (CORBA::is_nil(port) || port->_is_equivalent(m_objref.in()))
+          continue;
+        rtm::limitCallTime(port.in(), peerCallTimeout());
+        // Only an entry naming the same ports is this connection; an older one that happens to
+        // use the same id stays.
+        ConnectorProfile_var held = port->get_connector_profile(id.c_str());
+        if (std::string(held->connector_id.in()) == id &&
+            samePorts(held->ports, connector_profile.ports))
+          port->notify_disconnect(id.c_str());
+      }
+      catch (...)
+      {
+      }
+    }
+  }
+
+  // ---------------------------------------------------------------- dead peers -------------
+
+  void PortBase::sweepDeadPeers()
+  {
+    ConnectorProfileList snapshot;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      snapshot = m_connectors;
+    }
+    for (CORBA::ULong c = 0; c < snapshot.length(); ++c)
+    {
+      bool dead = false;
+      const ConnectorProfile& profile = snapshot[c];
+      for (CORBA::ULong i = 0; i < profile.ports.length() && !dead; ++i)
+      {
+        PortService_ptr port = profile.ports[i];
+        try
+        {
+          if (CORBA::is_nil(port) || port->_is_equivalent(m_objref.in()))
+            continue;
+          rtm::limitCallTime(port, peerCallTimeout());
+          dead = port->_non_existent();
+        }
+        catch (...)
+        {
+          dead = true;
+        }
+      }
+      if (dead)
+        disconnect(profile.connector_id.in());
+    }
+  }
+
+  // ---------------------------------------------------------------- owner ------------------
+
+  const char* PortBase::getName() const
+  {
+    return m_name.c_str();
+  }
+
+  void PortBase::setOwner(RTObject_impl* owner)
+  {
+    if (owner == nullptr)
+      return;
+    PortableServer::POA_var poa = PortableServer::POA::_duplicate(owner->getPOA());
+    RTObject_var ownerRef = RTObject::_duplicate(owner->getObjRef());
+    const std::string profileName = std::string(owner->getInstanceName()) + "." + m_name;
+    PortService_var self;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (CORBA::is_nil(m_objref))
+      {
+        PortableServer::ObjectId_var oid = poa->activate_object(this);
+        CORBA::Object_var obj = poa->id_to_reference(oid.in());
+        m_objref = PortService::_narrow(obj.in());
+        m_poa = poa;
+      }
+      m_owner = owner;
+      m_ownerRef = ownerRef;
+      m_profileName = profileName;
+    }
+  }
+
+  PortService_ptr PortBase::getPortRef() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_objref.in();
+  }
+
+  void PortBase::activateInterfaces()
+  {
+  }
+
+  void PortBase::deactivateInterfaces()
+  {
+  }
+
+  void PortBase::deactivatePort()
+  {
+    PortableServer::POA_var poa;
+    PortService_var self;
+    std::vector<std::string> ids;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      poa = m_poa;
+      self = m_objref;
+      for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
+        ids.push_back(idOf(m_connectors[i]));
+    }
+    // Connections still held here go without telling the peers: the component is going away.
+    for (const std::string& id : ids)
+    {
+      removeConnector(id);
+      eraseConnector(id);
+    }
+    if (CORBA::is_nil(poa) || CORBA::is_nil(self))
+      return;
+    try
+    {
+      PortableServer::ObjectId_var oid = poa->reference_to_id(self.in());
+      poa->deactivate_object(oid.in());
+    }
+    catch (...)
+    {
+      // Already deactivated.
+    }
+  }
+
+  size_t PortBase::connectionCount() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_connectors.length();
+  }
+
+  // ---------------------------------------------------------------- for derived ports -------
+
+  ReturnCode_t PortBase::publishInterfaces(ConnectorProfile&)
+  {
+    return RTC_OK;
+  }
+
+  ReturnCode_t PortBase::subscribeInterfaces(const ConnectorProfile&)
+  {
+    return RTC_OK;
+  }
+
+  void PortBase::removeConnector(const std::string&)
+  {
+  }
+
+  void PortBase::prepareConnect(ConnectorProfile&)
+  {
+  }
+
+  void PortBase::refreshProfile()
+  {
+  }
+
+  void PortBase::setProfileProperty(const char* name, const CORBA::Any& value)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CORBA::ULong i = 0; i < m_properties.length(); ++i)
+    {
+      if (std::string(m_properties[i].name.in()) == name)
+      {
+        m_properties[i].value = value;
+        return;
+      }
+    }
+    rtm::appendAny(m_properties, name, value);
+  }
+
+  void PortBase::setProfileProperty(const char* name, const char* value)
+  {
+    CORBA::Any any;
+    any <<= value;
+    setProfileProperty(name, any);
+  }
+
+  PortableServer::POA_ptr PortBase::getPOA() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_poa.in();
+  }
+
+  void PortBase::setPeerCallTimeout(unsigned long milliseconds)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_callTimeoutMs = milliseconds;
+  }
+
+  unsigned long PortBase::peerCallTimeout() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_callTimeoutMs;
+  }
+
+  // ---------------------------------------------------------------- connector list ----------
+
+  bool PortBase::hasConnector(const std::string& id) const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
+      if (idOf(m_connectors[i]) == id)
+        return true;
+    return false;
+  }
+
+  bool PortBase::findConnector(const std::string& id, ConnectorProfile& out) const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
+    {
+      if (idOf(m_connectors[i]) == id)
+      {
+        out = m_connectors[i];
+        return true;
+      }
+    }
+    return false;
+  }
+
+  void PortBase::storeConnector(const ConnectorProfile& connector_profile)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::string id = idOf(connector_profile);
+    for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
+    {
+      if (idOf(m_connectors[i]) == id)
+      {
+        m_connectors[i] = connector_profile;
+        return;
+      }
+    }
+    const CORBA::ULong n = m_connectors.length();
+    m_connectors.length(n + 1);
+    m_connectors[n] = connector_profile;
+  }
+
+  void PortBase::eraseConnector(const std::string& id)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const CORBA::ULong n = m_connectors.length();
+    for (CORBA::ULong i = 0; i < n; ++i)
+    {
+      if (idOf(m_connectors[i]) != id)
+        continue;
+      for (CORBA::ULong j = i + 1; j < n; ++j)
+        m_connectors[j - 1] = m_connectors[j];
+      m_connectors.length(n - 1);
+      return;
+    }
+  }
+
+  CORBA::Long PortBase::indexOfSelf(const ConnectorProfile& connector_profile) const
+  {
+    PortService_var self;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      self = m_objref;
+    }
+    if (CORBA::is_nil(self))
+      return -1;
+    for (CORBA::ULong i = 0; i < connector_profile.ports.length(); ++i)
+    {
+      PortService_ptr port = connector_profile.ports[i];
+      if (!CORBA::is_nil(port) && port->_is_equivalent(self.in()))
+        return static_cast<CORBA::Long>(i);
+    }
+    return -1;
+  }
+}

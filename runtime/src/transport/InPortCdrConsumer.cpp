@@ -1,0 +1,28 @@
+#include "transport/InPortCdrConsumer.h"
+
+#include "transport/CallTimeout.h"
+
+namespace rtm
+{
+  InPortCdrConsumer::InPortCdrConsumer(OpenRTM::InPortCdr_ptr peer, unsigned long callTimeoutMs)
+    : m_peer(OpenRTM::InPortCdr::_duplicate(peer))
+  {
+    limitCallTime(m_peer.in(), callTimeoutMs);
+  }
+
+  SendStatus InPortCdrConsumer::put(const CORBA::Octet* data, std::size_t length) noexcept
+  {
+    try
+    {
+      // Lends the encoder's octets to the call without copying them.
+      const auto n = static_cast<CORBA::ULong>(length);
+      OpenRTM::CdrData payload;
+      payload.replace(n, n, const_cast<CORBA::Octet*>(data), false);
+      return toSendStatus(m_peer->put(payload));
+    }
+    catch (...)
+    {
+      return SendStatus::CONNECTION_LOST;
+    }
+  }
+}

@@ -1,0 +1,27 @@
+// How one connector fared with one sample, as the out side sees it.
+#pragma once
+
+#include <rtm/idl/DataPort.hh>
+
+namespace rtm
+{
+  enum class SendStatus { OK, PORT_ERROR, SEND_FULL, SEND_TIMEOUT, UNKNOWN_ERROR, CONNECTION_LOST };
+
+  // A peer's answer to put(), mapped as peers of the 1.1 middleware map it.
+  inline SendStatus toSendStatus(OpenRTM::PortStatus status)
+  {
+    switch (status)
+    {
+    case OpenRTM::PORT_OK:
+      return SendStatus::OK;
+    case OpenRTM::PORT_ERROR:
+      return SendStatus::PORT_ERROR;
+    case OpenRTM::BUFFER_FULL:
+      return SendStatus::SEND_FULL;
+    case OpenRTM::BUFFER_TIMEOUT:
+      return SendStatus::SEND_TIMEOUT;
+    default:
+      return SendStatus::UNKNOWN_ERROR;
+    }
+  }
+}

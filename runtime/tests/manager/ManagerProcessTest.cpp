@@ -1,0 +1,224 @@
+// The manager as users meet it: a real component host process, a private omniNames, and the
+// component driven over CORBA as the middleware's tools drive it.
+#include "ChildProcess.h"
+#include "NameServer.h"
+#include "NamingClient.h"
+#include "Paths.h"
+#include "Wait.h"
+
+#include <rtm/idl/OpenRTM.hh>
+#include <rtm/idl/RTC.hh>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <map>
+#include <string>
+
+using namespace std::chrono_literals;
+using testsupport::ChildProcess;
+using testsupport::NameServer;
+using testsupport::NamingClient;
+
+namespace
+{
+  std::string probeHost() { return testsupport::findProgram("testprograms/probe_host"); }
+
+  std::vector<std::string> hostArgs(const std::string& nameservers, std::vector<std::string> extra = {})
+  {
+    std::vector<std::string> args = {"-o", "corba.nameservers:" + nameservers,
+                                     "-o", "corba.endpoints:127.0.0.1:",
+                                     "-o", "exec_cxt.periodic.rate:50",
+                                     "-o", "naming.update.interval:0.5"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+  }
+
+  std::string probePath() { return testsupport::hostName() + ".host_cxt/Probe0.rtc"; }
+
+  size_t count(const std::string& text, const std::string& line)
+  {
+    size_t n = 0;
+    for (size_t pos = text.find(line + "\n"); pos != std::string::npos; pos = text.find(line + "\n", pos + 1))
+      if (pos == 0 || text[pos - 1] == '\n')
+        ++n;
+    return n;
+  }
+
+  class ManagerProcess : public ::testing::Test
+  {
+  protected:
+    void start(const std::map<std::string, std::string>& env = {}, std::vector<std::string> extra = {})
+    {
+      sut = std::make_unique<ChildProcess>(probeHost(), hostArgs(ns.address(), extra), env);
+      ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(probePath()); }, 10s))
+          << sut->stderrText();
+      CORBA::Object_var obj = naming.resolve(probePath());
+      comp = RTC::RTObject::_narrow(obj.in());
+      ASSERT_FALSE(CORBA::is_nil(comp));
+      RTC::ExecutionContextList_var ecs = comp->get_owned_contexts();
+      ASSERT_EQ(ecs->length(), 1u);
+      ec = RTC::ExecutionContext::_duplicate(ecs[0u]);
+    }
+
+    RTC::LifeCycleState state() { return ec->get_component_state(comp.in()); }
+
+    NameServer ns;
+    NamingClient naming{testsupport::testOrb(), ns.corbaloc()};
+    std::unique_ptr<ChildProcess> sut;
+    RTC::RTObject_var comp;
+    RTC::ExecutionContext_var ec;
+  };
+}
+
+TEST_F(ManagerProcess, ComponentIsFoundUnderTheNamingPathWithItsWholeProfile)
+{
+  start();
+  EXPECT_TRUE(comp->_is_a("IDL:openrtm.aist.go.jp/OpenRTM/DataFlowComponent:1.0"));
+  RTC::ComponentProfile_var profile = comp->get_component_profile();
+  EXPECT_STREQ(profile->instance_name, "Probe0");
+  EXPECT_STREQ(profile->type_name, "Probe");
+  EXPECT_STREQ(profile->description, "Lifecycle probe");
+  EXPECT_STREQ(profile->version, "2.0.1");
+  EXPECT_STREQ(profile->vendor, "TestVendor");
+  EXPECT_STREQ(profile->category, "Test");
+
+  std::map<std::string, std::string> props;
+  for (CORBA::ULong i = 0; i < profile->properties.length(); ++i)
+  {
+    const char* value = nullptr;
+    ASSERT_TRUE(profile->properties[i].value >>= value) << profile->properties[i].name;
+    props[static_cast<const char*>(profile->properties[i].name)] = value;
+  }
+  const std::map<std::string, std::string> registered = {
+    {"implementation_id", "Probe"}, {"type_name", "Probe"}, {"description", "Lifecycle probe"},
+    {"version", "2.0.1"}, {"vendor", "TestVendor"}, {"category", "Test"},
+    {"activity_type", "PERIODIC"}, {"kind", "DataFlowComponent"}, {"max_instance", "3"},
+    {"language", "C++"}, {"lang_type", "compile"}};
+  for (const auto& [key, value] : registered)
+    EXPECT_EQ(props[key], value) << key;
+  EXPECT_EQ(props["instance_name"], "Probe0");
+  EXPECT_EQ(props["naming.names"], probePath());
+
+  RTC::ExecutionContextService_var ecs = RTC::ExecutionContextService::_narrow(ec.in());
+  ASSERT_FALSE(CORBA::is_nil(ecs));
+  RTC::ExecutionContextProfile_var ecProfile = ecs->get_profile();
+  EXPECT_EQ(ecProfile->kind, RTC::PERIODIC);
+  EXPECT_DOUBLE_EQ(ecProfile->rate, 50.0);
+  EXPECT_TRUE(ecProfile->owner->_is_equivalent(comp.in()));
+  EXPECT_TRUE(comp->is_alive(ec.in()));
+  EXPECT_EQ(comp->get_context_handle(ec.in()), 0);
+  EXPECT_EQ(sut->stderrText(), "");
+}
+
+TEST_F(ManagerProcess, ActivateDeactivateAndResetThroughTheExecutionContext)
+{
+  start({{"PROBE_FAIL_EXECUTE", "1"}});
+  EXPECT_EQ(state(), RTC::INACTIVE_STATE);
+  ASSERT_EQ(ec->activate_component(comp.in()), RTC::RTC_OK);
+  // The failing first onExecute takes it to ERROR, where onError runs every period.
+  ASSERT_TRUE(testsupport::waitUntil([&] { return count(sut->stdoutText(), "error") >= 3; }, 10s));
+  EXPECT_EQ(state(), RTC::ERROR_STATE);
+  const std::string out = sut->stdoutText();
+  EXPECT_LT(out.find("activated\nexecute\ndeactivated\naborting\nerror\n"), std::string::npos) << out;
+  EXPECT_EQ(ec->activate_component(comp.in()), RTC::PRECONDITION_NOT_MET);
+  EXPECT_EQ(ec->deactivate_component(comp.in()), RTC::PRECONDITION_NOT_MET);
+
+  ASSERT_EQ(ec->reset_component(comp.in()), RTC::RTC_OK);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return state() == RTC::INACTIVE_STATE; }, 10s));
+  EXPECT_EQ(count(sut->stdoutText(), "reset"), 1u);
+  const size_t errorsAfterReset = count(sut->stdoutText(), "error");
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(count(sut->stdoutText(), "error"), errorsAfterReset) << "onError ran after the reset";
+
+  ASSERT_EQ(ec->activate_component(comp.in()), RTC::RTC_OK);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return state() == RTC::ACTIVE_STATE; }, 10s));
+  ASSERT_EQ(ec->deactivate_component(comp.in()), RTC::RTC_OK);
+  EXPECT_EQ(state(), RTC::INACTIVE_STATE);
+  const size_t executes = count(sut->stdoutText(), "execute");
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(count(sut->stdoutText(), "execute"), executes) << "onExecute ran while inactive";
+}
+
+TEST_F(ManagerProcess, OnExecuteRunsWhileActiveOnly)
+{
+  start();
+  std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(count(sut->stdoutText(), "execute"), 0u);
+  ASSERT_EQ(ec->activate_component(comp.in()), RTC::RTC_OK);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return count(sut->stdoutText(), "execute") >= 10; }, 10s));
+  ASSERT_EQ(ec->deactivate_component(comp.in()), RTC::RTC_OK);
+}
+
+TEST_F(ManagerProcess, InterruptAndTerminateSignalsUnbindAndExitCleanly)
+{
+  for (int sig : {SIGINT, SIGTERM})
+  {
+    start();
+    ASSERT_EQ(ec->activate_component(comp.in()), RTC::RTC_OK);
+    ASSERT_TRUE(sut->waitForStdout("execute\n", 10s));
+    sut->signal(sig);
+    ASSERT_TRUE(sut->waitExit(15s)) << "signal " << sig;
+    EXPECT_TRUE(sut->exitedNormally());
+    EXPECT_EQ(sut->exitCode(), 0);
+    EXPECT_FALSE(naming.isBound(probePath()));
+    const std::string out = sut->stdoutText();
+    EXPECT_LT(out.find("deactivated\n"), out.find("finalize\n")) << out;
+    EXPECT_LT(out.find("finalize\n"), out.find("manager returned\n")) << out;
+    EXPECT_EQ(sut->stderrText(), "");
+  }
+}
+
+TEST_F(ManagerProcess, ExitOverCorbaEndsTheProcessAndUnbindsTheName)
+{
+  start();
+  EXPECT_EQ(comp->exit(), RTC::RTC_OK);
+  ASSERT_TRUE(sut->waitExit(15s));
+  EXPECT_EQ(sut->exitCode(), 0);
+  EXPECT_FALSE(naming.isBound(probePath()));
+}
+
+TEST_F(ManagerProcess, UnreachableNamingServiceCostsOneWarningAndIsJoinedWhenItComesUp)
+{
+  ns.stop();
+  sut = std::make_unique<ChildProcess>(probeHost(), hostArgs(ns.address()));
+  ASSERT_TRUE(sut->waitForStdout("created\n", 15s)) << sut->stderrText();
+  ASSERT_TRUE(testsupport::waitUntil([&] { return !sut->stderrText().empty(); }, 5s));
+  std::this_thread::sleep_for(1500ms);  // several retry periods
+  const std::string err = sut->stderrText();
+  EXPECT_EQ(count(err.substr(0, err.find('\n')), err.substr(0, err.find('\n'))), 0u);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find(ns.address()), std::string::npos) << err;
+  EXPECT_TRUE(sut->running());
+
+  ns.restart(false);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return naming.isBound(probePath()); }, 10s));
+}
+
+TEST(ManagerCommandLine, BadInputIsOneClearLineAndANonZeroExitBeforeAnythingStarts)
+{
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+    {{"-x"}, "unknown option '-x'"},
+    {{"-f", "/nonexistent/rtc.conf"}, "/nonexistent/rtc.conf"},
+    {{"-o", "novalue"}, "novalue"},
+  };
+  for (const auto& [args, named] : cases)
+  {
+    ChildProcess sut(probeHost(), args);
+    ASSERT_TRUE(sut.waitExit(10s));
+    EXPECT_TRUE(sut.exitedNormally());
+    EXPECT_NE(sut.exitCode(), 0) << named;
+    const std::string err = sut.stderrText();
+    EXPECT_NE(err.substr(0, err.find('\n')).find(named), std::string::npos) << err;
+    EXPECT_EQ(sut.stdoutText(), "") << "started anyway: " << named;
+  }
+}
+
+TEST(ManagerCommandLine, HelpPrintsTheUsageAndExitsZero)
+{
+  ChildProcess sut(probeHost(), {"--help"});
+  ASSERT_TRUE(sut.waitExit(10s));
+  EXPECT_EQ(sut.exitCode(), 0);
+  EXPECT_NE(sut.stdoutText().find("-o"), std::string::npos);
+  EXPECT_EQ(sut.stdoutText().find("created"), std::string::npos);
+}
