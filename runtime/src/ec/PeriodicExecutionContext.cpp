@@ -183,7 +183,7 @@ namespace rtm
     }
     // Ticks begin only after every component has seen on_startup.
     for (const MemberPtr& m : members) {
-      m->callbacks->on_startup(m->handle);
+      invoke(*m, &ComponentCallbacks::on_startup);
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_phase == Phase::Starting) {
@@ -211,7 +211,7 @@ namespace rtm
       members = membersLocked();
     }
     for (const MemberPtr& m : members) {
-      m->callbacks->on_shutdown(m->handle);
+      invoke(*m, &ComponentCallbacks::on_shutdown);
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_phase == Phase::Stopping) {
@@ -241,7 +241,7 @@ namespace rtm
       members = membersLocked();
     }
     for (const MemberPtr& m : members) {
-      m->callbacks->on_rate_changed(m->handle);
+      invoke(*m, &ComponentCallbacks::on_rate_changed);
     }
     return RTC::RTC_OK;
   }
@@ -526,7 +526,7 @@ namespace rtm
     }
     switch (from) {
     case RTC::ACTIVE_STATE: {
-      if (m.callbacks->on_execute(m.handle) != RTC::RTC_OK) {
+      if (invoke(m, &ComponentCallbacks::on_execute) != RTC::RTC_OK) {
         requestError(m);
         return;
       }
@@ -538,13 +538,13 @@ namespace rtm
           return;
         }
       }
-      if (m.callbacks->on_state_update(m.handle) != RTC::RTC_OK) {
+      if (invoke(m, &ComponentCallbacks::on_state_update) != RTC::RTC_OK) {
         requestError(m);
       }
       return;
     }
     case RTC::ERROR_STATE:
-      m.callbacks->on_error(m.handle);
+      invoke(m, &ComponentCallbacks::on_error);
       return;
     default:
       return;
@@ -556,9 +556,9 @@ namespace rtm
   {
     // Leave the old state...
     if (from == RTC::ACTIVE_STATE) {
-      m.callbacks->on_deactivated(m.handle);
+      invoke(m, &ComponentCallbacks::on_deactivated);
     }
-    else if (from == RTC::ERROR_STATE && m.callbacks->on_reset(m.handle) != RTC::RTC_OK) {
+    else if (from == RTC::ERROR_STATE && invoke(m, &ComponentCallbacks::on_reset) != RTC::RTC_OK) {
       requestError(m);  // a failed reset keeps the component where it is
       return;
     }
@@ -569,12 +569,24 @@ namespace rtm
     }
     // ...then enter the new one. A failed activation is an error in ACTIVE, left at the next tick.
     if (to == RTC::ACTIVE_STATE) {
-      if (m.callbacks->on_activated(m.handle) != RTC::RTC_OK) {
+      if (invoke(m, &ComponentCallbacks::on_activated) != RTC::RTC_OK) {
         requestError(m);
       }
     }
     else if (to == RTC::ERROR_STATE) {
-      m.callbacks->on_aborting(m.handle);
+      invoke(m, &ComponentCallbacks::on_aborting);
+    }
+  }
+
+  RTC::ReturnCode_t PeriodicExecutionContext::invoke(Member& m, Handler handler) noexcept
+  {
+    // The callbacks already turn exceptions into RTC_ERROR; this keeps the loop safe from any
+    // implementation that does not.
+    try {
+      return (m.callbacks.get()->*handler)(m.handle);
+    }
+    catch (...) {
+      return RTC::RTC_ERROR;
     }
   }
 

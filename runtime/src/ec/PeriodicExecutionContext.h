@@ -97,6 +97,8 @@ namespace rtm
     void step(Member& m);
     void transition(Member& m, RTC::LifeCycleState from, RTC::LifeCycleState to);
     void requestError(Member& m);
+    using Handler = RTC::ReturnCode_t (ComponentCallbacks::*)(RTC::ExecutionContextHandle_t);
+    static RTC::ReturnCode_t invoke(Member& m, Handler handler) noexcept;
 
     MemberPtr findLocked(RTC::LightweightRTObject_ptr comp, bool includeOwner) const;
     bool hasWorkLocked() const;

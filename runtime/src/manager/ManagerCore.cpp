@@ -107,7 +107,8 @@ namespace rtm
     for (std::string& a : args)
       argv.push_back(&a[0]);
     int argc = static_cast<int>(argv.size());
-    orb = CORBA::ORB_init(argc, argv.data(), config.getProperty("corba.id").c_str());
+    // corba.id names the ORB product ("omniORB"); omniORB 4 only answers to its own identifier.
+    orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
     CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");
     poa = PortableServer::POA::_narrow(obj.in());
     poaManager = poa->the_POAManager();

@@ -54,7 +54,7 @@ namespace RTC
       std::lock_guard<std::mutex> lock(m_mutex);
       profile->name = CORBA::string_dup(m_profileName.c_str());
       profile->interfaces.length(0);
-      profile->port_ref = PortService::_duplicate(m_objref.in());
+      profile->port_ref = RTC::PortService::_duplicate(m_objref.in());
       profile->connector_profiles = m_connectors;
       profile->owner = RTObject::_duplicate(m_ownerRef.in());
       profile->properties = m_properties;
@@ -109,7 +109,7 @@ namespace RTC
 
       if (connector_profile.ports.length() == 0 || CORBA::is_nil(connector_profile.ports[0]))
         return BAD_PARAMETER;
-      PortService_var first = PortService::_duplicate(connector_profile.ports[0]);
+      PortService_var first = RTC::PortService::_duplicate(connector_profile.ports[0]);
       rtm::limitCallTime(first.in(), std::max(kHandshakeTimeoutMs, peerCallTimeout()));
       const ReturnCode_t result = first->notify_connect(connector_profile);
       if (result != RTC_OK)
@@ -142,7 +142,7 @@ namespace RTC
       const CORBA::ULong next = static_cast<CORBA::ULong>(self) + 1;
       if (next < connector_profile.ports.length())
       {
-        PortService_var peer = PortService::_duplicate(connector_profile.ports[next]);
+        PortService_var peer = RTC::PortService::_duplicate(connector_profile.ports[next]);
         try
         {
           rtm::limitCallTime(peer.in(), std::max(kHandshakeTimeoutMs, peerCallTimeout()));
@@ -169,7 +169,7 @@ namespace RTC
         {
           try
           {
-            PortService_var peer = PortService::_duplicate(connector_profile.ports[next]);
+            PortService_var peer = RTC::PortService::_duplicate(connector_profile.ports[next]);
             rtm::limitCallTime(peer.in(), peerCallTimeout());
             peer->notify_disconnect(id.c_str());
           }
@@ -314,7 +314,7 @@ namespace RTC
     {
       try
       {
-        PortService_var port = PortService::_duplicate(connector_profile.ports[i]);
+        PortService_var port = RTC::PortService::_duplicate(connector_profile.ports[i]);
         if (CORBA::is_nil(port) || port->_is_equivalent(m_objref.in()))
           continue;
         rtm::limitCallTime(port.in(), peerCallTimeout());
@@ -385,7 +385,7 @@ namespace RTC
       {
         PortableServer::ObjectId_var oid = poa->activate_object(this);
         CORBA::Object_var obj = poa->id_to_reference(oid.in());
-        m_objref = PortService::_narrow(obj.in());
+        m_objref = RTC::PortService::_narrow(obj.in());
         m_poa = poa;
       }
       m_owner = owner;

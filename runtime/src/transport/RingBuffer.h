@@ -105,13 +105,18 @@ inline RingBufferOptions readRingBufferOptions(
 template <class T>
 class RingBuffer {
 public:
-  explicit RingBuffer(const RingBufferOptions& options = RingBufferOptions()) { reset(options); }
+  explicit RingBuffer(const RingBufferOptions& options = RingBufferOptions(),
+                      const T& prototype = T())
+  {
+    reset(options, prototype);
+  }
 
   RingBuffer(const RingBuffer&) = delete;
   RingBuffer& operator=(const RingBuffer&) = delete;
 
-  // Discards every sample (and what readback would return) and takes the new options.
-  void reset(const RingBufferOptions& options)
+  // Discards every sample (and what readback would return) and takes the new options. Each slot
+  // starts as a copy of `prototype`, so a T that allocates on first assignment can do so here.
+  void reset(const RingBufferOptions& options, const T& prototype = T())
   {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -119,9 +124,7 @@ public:
       if (options_.length == 0) {
         options_.length = RingBufferOptions().length;
       }
-      // One slot more than the capacity: the slot just behind the oldest unread sample keeps the
-      // last sample read, which readback returns, and no write can reach it while there is room.
-      slots_.assign(options_.length + 1, T());
+      slots_.assign(options_.length, prototype);
       head_ = 0;
       count_ = 0;
       everRead_ = false;
@@ -172,6 +175,8 @@ public:
           if (!everRead_) {
             return BufferStatus::EMPTY;
           }
+          // While the buffer is empty the slot just behind the head still holds the sample read
+          // last: a write into it would have made the buffer non-empty.
           out = slots_[previous(head_)];
           return BufferStatus::OK;
         case ReadPolicy::DoNothing:

@@ -79,7 +79,7 @@ TEST_F(ContextOperations, RequestsInTheWrongStateAreRefused)
 TEST_F(ContextOperations, ActivatingAComponentInErrorIsRefused)
 {
   log->failNext("on_execute");
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_TRUE(waitForOwnerState(RTC::ERROR_STATE));
 
   EXPECT_EQ(RTC::PRECONDITION_NOT_MET, ec->activate_component(owner.in()));
@@ -110,7 +110,7 @@ TEST_F(ContextOperations, NewRateIsReportedAndAnnouncedToComponents)
 TEST_F(ContextOperations, RateChangeWhileRunningKeepsTheComponentExecuting)
 {
   ASSERT_EQ(RTC::RTC_OK, ec->set_rate(2.0));  // a slow period the loop is asleep in
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_TRUE(log->waitForCount("on_execute", 1));
 
   ASSERT_EQ(RTC::RTC_OK, ec->set_rate(1000.0));
@@ -140,7 +140,7 @@ TEST_F(ContextOperations, StoppingTwiceIsRefused)
 
 TEST_F(ContextOperations, ContextCanBeRestartedAndResumesActiveComponents)
 {
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_EQ(RTC::RTC_OK, ec->stop());
   log->clear();
 

@@ -65,7 +65,7 @@ protected:
 
   RTC::LifeCycleState ownerState();
   bool waitForOwnerState(RTC::LifeCycleState state);
-  // start(), activate the owner and wait until it runs.
+  // start(), activate the owner and wait until on_activated was called.
   void startActive();
 
   std::shared_ptr<CallLog> log = std::make_shared<CallLog>();

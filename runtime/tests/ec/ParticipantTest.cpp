@@ -22,7 +22,7 @@ protected:
     ASSERT_EQ(RTC::RTC_OK, ec->add_component(comp.in()));
     ASSERT_EQ(RTC::RTC_OK, ec->start());
     ASSERT_EQ(RTC::RTC_OK, ec->activate_component(comp.in()));
-    ASSERT_TRUE(waitForParticipantState(RTC::ACTIVE_STATE));
+    ASSERT_TRUE(peerLog->waitForCount("on_activated", 1));
   }
 
   std::shared_ptr<CallLog> peerLog = std::make_shared<CallLog>();
@@ -49,7 +49,7 @@ TEST_F(Participant, AddedComponentIsAttachedToThisContextAndListed)
 TEST_F(Participant, ParticipantIsDrivenWithTheHandleItsAttachReturned)
 {
   peer->setAttachResult(1003);
-  addStartActivate();
+  ASSERT_NO_FATAL_FAILURE(addStartActivate());
   ASSERT_TRUE(peerLog->waitForCount("on_state_update", 1));
 
   ASSERT_EQ(RTC::RTC_OK, ec->deactivate_component(comp.in()));
@@ -97,7 +97,7 @@ TEST_F(Participant, RefusedAttachIsBadParameter)
 TEST_F(Participant, RemovedParticipantIsDetachedAndHearsNoMore)
 {
   peer->setAttachResult(1001);
-  addStartActivate();
+  ASSERT_NO_FATAL_FAILURE(addStartActivate());
   ASSERT_TRUE(peerLog->waitForCount("on_execute", 3));
 
   EXPECT_EQ(RTC::RTC_OK, ec->remove_component(comp.in()));
@@ -117,7 +117,7 @@ TEST_F(Participant, RemovedParticipantIsDetachedAndHearsNoMore)
 TEST_F(Participant, ParticipantErrorLeavesTheOwnerRunning)
 {
   peerLog->failNext("on_execute");
-  addStartActivate();
+  ASSERT_NO_FATAL_FAILURE(addStartActivate());
   ASSERT_EQ(RTC::RTC_OK, ec->activate_component(owner.in()));
 
   ASSERT_TRUE(waitForParticipantState(RTC::ERROR_STATE));
@@ -130,7 +130,7 @@ TEST_F(Participant, ParticipantThrowingFromAHandlerGoesToError)
 {
   peerLog->throwNext("on_execute");
 
-  addStartActivate();
+  ASSERT_NO_FATAL_FAILURE(addStartActivate());
 
   EXPECT_TRUE(waitForParticipantState(RTC::ERROR_STATE));
   EXPECT_TRUE(peerLog->waitForCount("on_aborting", 1));
@@ -138,7 +138,7 @@ TEST_F(Participant, ParticipantThrowingFromAHandlerGoesToError)
 
 TEST_F(Participant, ParticipantThatDisappearedGoesToErrorAndTheLoopGoesOn)
 {
-  addStartActivate();
+  ASSERT_NO_FATAL_FAILURE(addStartActivate());
   ASSERT_EQ(RTC::RTC_OK, ec->activate_component(owner.in()));
 
   peer.deactivate();

@@ -59,7 +59,7 @@ TEST_F(StateMachine, ActivateReturnsBeforeOnActivatedHasRun)
 
 TEST_F(StateMachine, ActiveComponentRunsExecuteThenStateUpdateEachTick)
 {
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   ASSERT_TRUE(log->waitForCount("on_state_update", 3));
 
@@ -74,7 +74,7 @@ TEST_F(StateMachine, ActiveComponentRunsExecuteThenStateUpdateEachTick)
 
 TEST_F(StateMachine, DeactivateReturnsOnlyAfterOnDeactivatedRan)
 {
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   EXPECT_EQ(RTC::RTC_OK, ec->deactivate_component(owner.in()));
 
@@ -84,7 +84,7 @@ TEST_F(StateMachine, DeactivateReturnsOnlyAfterOnDeactivatedRan)
 
 TEST_F(StateMachine, InactiveComponentIsNeverExecuted)
 {
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_TRUE(log->waitForCount("on_execute", 5));
   ASSERT_EQ(RTC::RTC_OK, ec->deactivate_component(owner.in()));
   const std::size_t executed = log->count("on_execute");
@@ -99,7 +99,7 @@ TEST_F(StateMachine, InactiveComponentIsNeverExecuted)
 TEST_F(StateMachine, FailedExecuteResultsInDeactivatedThenAbortingThenErrorEachTick)
 {
   log->failNext("on_execute");
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   ASSERT_TRUE(log->waitForCount("on_error", 3));
 
@@ -112,7 +112,7 @@ TEST_F(StateMachine, FailedExecuteResultsInDeactivatedThenAbortingThenErrorEachT
 TEST_F(StateMachine, ThrowingExecuteCountsAsFailure)
 {
   log->throwNext("on_execute");
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   ASSERT_TRUE(log->waitForCount("on_aborting", 1));
 
@@ -123,7 +123,7 @@ TEST_F(StateMachine, ThrowingExecuteCountsAsFailure)
 TEST_F(StateMachine, FailedStateUpdateResultsInError)
 {
   log->failNext("on_state_update");
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   ASSERT_TRUE(log->waitForCount("on_error", 1));
 
@@ -148,8 +148,8 @@ TEST_F(StateMachine, FailedActivationIsLeftForErrorAtTheNextTick)
 TEST_F(StateMachine, ResetResultsInOnResetThenInactive)
 {
   log->failNext("on_execute");
-  startActive();
-  ASSERT_TRUE(waitForOwnerState(RTC::ERROR_STATE));
+  ASSERT_NO_FATAL_FAILURE(startActive());
+  ASSERT_TRUE(log->waitForCount("on_error", 1));
 
   EXPECT_EQ(RTC::RTC_OK, ec->reset_component(owner.in()));
 
@@ -164,7 +164,7 @@ TEST_F(StateMachine, FailedResetStaysInError)
 {
   log->failNext("on_execute");
   log->failNext("on_reset");
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_TRUE(waitForOwnerState(RTC::ERROR_STATE));
 
   ASSERT_EQ(RTC::RTC_OK, ec->reset_component(owner.in()));
@@ -179,7 +179,7 @@ TEST_F(StateMachine, FailedResetStaysInError)
 TEST_F(StateMachine, ComponentCanBeReactivatedAfterReset)
 {
   log->failNext("on_execute");
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_TRUE(waitForOwnerState(RTC::ERROR_STATE));
   ASSERT_EQ(RTC::RTC_OK, ec->reset_component(owner.in()));
   ASSERT_TRUE(waitForOwnerState(RTC::INACTIVE_STATE));
@@ -197,7 +197,7 @@ TEST_F(StateMachine, HandlerDeactivatingItsOwnComponentGetsOkAndSkipsStateUpdate
   log->onCall("on_execute", [&] {
     std::call_once(once, [&] { answer.set_value(ec->deactivate_component(owner.in())); });
   });
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   auto result = answer.get_future();
   ASSERT_EQ(std::future_status::ready, result.wait_for(std::chrono::seconds(10)));
@@ -211,7 +211,7 @@ TEST_F(StateMachine, HandlerStoppingItsOwnContextDoesNotDeadlock)
   std::promise<RTC::ReturnCode_t> answer;
   std::once_flag once;
   log->onCall("on_execute", [&] { std::call_once(once, [&] { answer.set_value(ec->stop()); }); });
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
 
   auto result = answer.get_future();
   ASSERT_EQ(std::future_status::ready, result.wait_for(std::chrono::seconds(10)));
@@ -222,7 +222,7 @@ TEST_F(StateMachine, HandlerStoppingItsOwnContextDoesNotDeadlock)
 
 TEST_F(StateMachine, DeactivateOnStoppedContextFailsWithoutWaiting)
 {
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_EQ(RTC::RTC_OK, ec->stop());
 
   auto deactivation =
@@ -236,7 +236,7 @@ TEST_F(StateMachine, DeactivateWaitsForASlowOnDeactivated)
 {
   Gate gate;
   log->onCall("on_deactivated", [&] { gate.wait(); });
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   auto deactivation =
     std::async(std::launch::async, [&] { return ec->deactivate_component(owner.in()); });
   ASSERT_TRUE(log->waitForCount("on_deactivated", 1));
@@ -250,7 +250,7 @@ TEST_F(StateMachine, DeactivateWaitsForASlowOnDeactivated)
 
 TEST_F(StateMachine, DestroyEndsTheLoopWithoutCallingHandlers)
 {
-  startActive();
+  ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_TRUE(log->waitForCount("on_execute", 1));
 
   sut->destroy();

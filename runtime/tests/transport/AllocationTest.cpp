@@ -30,6 +30,9 @@ void* countedAllocation(std::size_t size)
   return std::malloc(size == 0 ? 1 : size);
 }
 
+// Out of line: once inlined, GCC pairs `new` with the free() inside and warns of a mismatch.
+[[gnu::noinline]] void release(void* p) noexcept { std::free(p); }
+
 // Counts what is allocated between construction and the call of allocations()/largest().
 class AllocationCounter {
 public:
@@ -62,12 +65,12 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
   return countedAllocation(size);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
 namespace {
 
@@ -220,4 +223,20 @@ TEST(HostileLength, StringLengthAllocatesLittle)
 
   EXPECT_FALSE(ok);
   EXPECT_LT(counter.largest(), kSmall);
+}
+
+TEST(SteadyStateAllocation, RingBufferOfGrowableSamplesAllocatesNothingAfterAPrototypedReset)
+{
+  // Slots copied from a prototype with room for the samples need no memory of their own later.
+  const std::vector<int> prototype(16);
+  rtm::RingBuffer<std::vector<int>> sut(rtm::RingBufferOptions(), prototype);
+  const std::vector<int> sample = {1, 2, 3};
+  std::vector<int> out(16);
+
+  AllocationCounter counter;
+  for (int i = 0; i < 20; ++i) sut.write(sample);
+  while (!sut.empty()) sut.read(out);
+
+  EXPECT_EQ(counter.allocations(), 0u);
+  EXPECT_EQ(out, sample);
 }

@@ -1,0 +1,45 @@
+#include "port/ConnectionRequest.h"
+
+#include "port/ConnectorOptions.h"
+
+#include <cstdlib>
+
+namespace rtm
+{
+  const char* const kCallTimeoutOption = "corba_cdr.call_timeout";
+
+  RTC::ReturnCode_t ConnectionRequest::parse(const RTC::ConnectorProfile& profile,
+                                             const coil::Properties& portOptions,
+                                             Direction direction, const std::string& ownDataType)
+  {
+    const bool in = direction == Direction::In;
+    options = connectorOptions(portOptions, profile.properties, in ? "inport" : "outport");
+
+    const std::string flow = lowerTrimmed(options.getProperty("dataflow_type"));
+    if (flow != "push" && flow != "pull")
+      return RTC::BAD_PARAMETER;
+    pull = flow == "pull";
+
+    // Peers compare the whole string: "corba_cdr,foo" is not an interface type.
+    const std::string interfaceType = options.getProperty("interface_type");
+    const char* offeredBy = (in != pull) ? "provider_types" : "consumer_types";
+    if (interfaceType != "corba_cdr" || !offersInterface(portOptions, offeredBy, interfaceType))
+      return RTC::BAD_PARAMETER;
+
+    // Peers of the 1.1 middleware would accept this and decode garbage.
+    std::string dataType;
+    if (findString(profile.properties, "dataport.data_type", dataType) && !dataType.empty() &&
+        dataType != ownDataType)
+      return RTC::BAD_PARAMETER;
+
+    order = ByteOrder::Little;
+    if (options.findNode("serializer") != nullptr &&
+        !parseEndianOption(options.getProperty("serializer.cdr.endian"), order))
+      return RTC::UNSUPPORTED;
+
+    callTimeoutMs = secondsOption(options, kCallTimeoutOption,
+                                  secondsOption(portOptions, kCallTimeoutOption,
+                                                kDefaultCallTimeoutMs));
+    return RTC::RTC_OK;
+  }
+}

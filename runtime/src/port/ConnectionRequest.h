@@ -1,0 +1,33 @@
+// What a port understands of a connector profile, checked once in the first handshake step so
+// that a connection this port cannot serve is refused before anything is built for it.
+#pragma once
+
+#include "transport/CdrCodec.h"
+
+#include <coil/Properties.h>
+#include <rtm/RTC.h>
+
+#include <string>
+
+namespace rtm
+{
+  enum class Direction { In, Out };
+
+  class ConnectionRequest
+  {
+  public:
+    // Returns the code the handshake answers with; RTC_OK fills the fields below.
+    RTC::ReturnCode_t parse(const RTC::ConnectorProfile& profile,
+                            const coil::Properties& portOptions, Direction direction,
+                            const std::string& ownDataType);
+
+    coil::Properties options;  // port options overlaid by the profile's dataport.* properties
+    bool pull = false;
+    ByteOrder order = ByteOrder::Little;
+    unsigned long callTimeoutMs = 0;
+  };
+
+  // The option naming the longest time one call to a peer may take, in seconds.
+  extern const char* const kCallTimeoutOption;
+  const unsigned long kDefaultCallTimeoutMs = 1000;
+}

@@ -1,0 +1,291 @@
+#include <rtm/InPortBase.h>
+#include <rtm/RTObject.h>
+
+#include "port/ConnectionRequest.h"
+#include "port/ConnectorOptions.h"
+#include "transport/InPortCdrProvider.h"
+#include "transport/OutPortCdrConsumer.h"
+#include "transport/SampleQueue.h"
+
+#include <algorithm>
+
+namespace RTC
+{
+  struct InPortBase::Connection
+  {
+    std::string id;
+    ::rtm::ByteOrder order = ::rtm::ByteOrder::Little;
+    bool ready = false;  // the handshake completed
+    // Push: the object the peer puts into.
+    OpenRTM::InPortCdr_var provider;
+    // Pull: the peer's object we get from.
+    std::unique_ptr< ::rtm::OutPortCdrConsumer> source;
+  };
+
+  namespace
+  {
+    void setProfileString(ConnectorProfile& profile, const char* name, const char* value)
+    {
+      CORBA::Any any;
+      any <<= value;
+      ::rtm::appendAny(profile.properties, name, any);
+    }
+  }
+
+  InPortBase::InPortBase(const char* name, const ::rtm::SampleOps& ops)
+    : PortBase(name), m_ops(ops), m_queue(std::make_shared< ::rtm::SampleQueue>(ops)), m_ready(0),
+      m_pulling(0)
+  {
+    setProfileProperty("port.port_type", "DataInPort");
+    setProfileProperty("dataport.data_type", ops.typeId());
+    setProfileProperty("dataport.subscription_type", "Any");
+    setProfileProperty("dataport.dataflow_type", "push,pull");
+    setProfileProperty("dataport.interface_type", "corba_cdr");
+  }
+
+  InPortBase::~InPortBase()
+  {
+    deactivatePort();
+  }
+
+  void InPortBase::init(coil::Properties& prop)
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    m_portOptions = prop;
+    setPeerCallTimeout(
+        ::rtm::secondsOption(prop, ::rtm::kCallTimeoutOption, ::rtm::kDefaultCallTimeoutMs));
+    // The buffer starts with the port's defaults; each connection may re-initialise it.
+    const coil::Properties options(prop);
+    m_queue->configure([&options](const std::string& key) { return options.getProperty(key); });
+  }
+
+  coil::Properties& InPortBase::properties()
+  {
+    return m_portOptions;
+  }
+
+  // ---------------------------------------------------------------- component side ---------
+
+  bool InPortBase::isNew()
+  {
+    try
+    {
+      if (!hasConnections())
+        return false;
+      if (m_queue->readable() == 0 && m_pulling.load() > 0)
+        fetchFromPeers();
+      return m_queue->readable() > 0;
+    }
+    catch (...)
+    {
+      return false;
+    }
+  }
+
+  bool InPortBase::isEmpty()
+  {
+    try
+    {
+      return !hasConnections() || m_queue->readable() == 0;
+    }
+    catch (...)
+    {
+      return true;
+    }
+  }
+
+  bool InPortBase::readSample(void* sample)
+  {
+    try
+    {
+      if (!hasConnections())
+        return false;
+      if (m_queue->readable() == 0 && m_pulling.load() > 0)
+        fetchFromPeers();
+      return m_queue->readInto(sample);
+    }
+    catch (...)
+    {
+      return false;
+    }
+  }
+
+  bool InPortBase::hasConnections() const
+  {
+    return m_ready.load() > 0;
+  }
+
+  // Asks the pull peers, in connection order, until one has a sample; a peer that is gone loses
+  // its connection here, the only place this side can notice.
+  void InPortBase::fetchFromPeers()
+  {
+    std::vector<std::shared_ptr<Connection> > sources;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      for (const auto& c : m_connections)
+        if (c->ready && c->source)
+          sources.push_back(c);
+    }
+    std::vector<std::string> lost;
+    for (const auto& c : sources)
+    {
+      OpenRTM::CdrData_var data;
+      OpenRTM::PortStatus status = OpenRTM::UNKNOWN_ERROR;
+      if (!c->source->get(data, status))
+      {
+        lost.push_back(c->id);
+        continue;
+      }
+      if (status == OpenRTM::PORT_OK &&
+          m_queue->putCdr(data->get_buffer(), data->length(), c->order) == OpenRTM::PORT_OK)
+        break;
+    }
+    for (const std::string& id : lost)
+      disconnect(id.c_str());
+  }
+
+  // ---------------------------------------------------------------- handshake --------------
+
+  void InPortBase::prepareConnect(ConnectorProfile& connector_profile)
+  {
+    std::string endian;
+    if (!::rtm::findString(connector_profile.properties, "dataport.serializer.cdr.endian", endian))
+      setProfileString(connector_profile, "dataport.serializer.cdr.endian", "little,big");
+  }
+
+  ReturnCode_t InPortBase::publishInterfaces(ConnectorProfile& connector_profile)
+  {
+    ::rtm::ConnectionRequest request;
+    coil::Properties portOptions;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      portOptions = m_portOptions;
+    }
+    const ReturnCode_t checked =
+        request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
+    if (checked != RTC_OK)
+      return checked;
+    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(),
+                                   nullptr, 10);
+    if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
+      return RTC_ERROR;
+
+    auto connection = std::make_shared<Connection>();
+    connection->id = connector_profile.connector_id.in();
+    connection->order = request.order;
+    if (!request.pull)
+    {
+      PortableServer::POA_ptr poa = getPOA();
+      if (CORBA::is_nil(poa) || m_owner == nullptr)
+        return RTC_ERROR;
+      // The POA shares ownership of the servant and frees it after its last call.
+      PortableServer::Servant_var< ::rtm::InPortCdrProvider> servant =
+          new ::rtm::InPortCdrProvider(m_queue, request.order);
+      PortableServer::ObjectId_var oid = poa->activate_object(servant.in());
+      CORBA::Object_var obj = poa->id_to_reference(oid.in());
+      connection->provider = OpenRTM::InPortCdr::_narrow(obj.in());
+      CORBA::String_var ior = m_owner->getORB()->object_to_string(obj.in());
+      setProfileString(connector_profile, "dataport.corba_cdr.inport_ior", ior.in());
+      CORBA::Any ref;
+      ref <<= connection->provider.in();
+      ::rtm::appendAny(connector_profile.properties, "dataport.corba_cdr.inport_ref", ref);
+    }
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    m_connections.push_back(connection);
+    return RTC_OK;
+  }
+
+  ReturnCode_t InPortBase::subscribeInterfaces(const ConnectorProfile& connector_profile)
+  {
+    const std::string id = connector_profile.connector_id.in();
+    std::shared_ptr<Connection> connection;
+    coil::Properties portOptions;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      portOptions = m_portOptions;
+      for (const auto& c : m_connections)
+        if (c->id == id)
+          connection = c;
+    }
+    if (!connection)
+      return RTC_ERROR;
+    ::rtm::ConnectionRequest request;
+    const ReturnCode_t checked =
+        request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
+    if (checked != RTC_OK)
+      return checked;
+
+    std::unique_ptr< ::rtm::OutPortCdrConsumer> source;
+    if (request.pull)
+    {
+      // Like peers of the 1.1 middleware, only the stringified reference is read.
+      std::string ior;
+      if (!::rtm::findString(connector_profile.properties, "dataport.corba_cdr.outport_ior", ior) ||
+          m_owner == nullptr)
+        return BAD_PARAMETER;
+      try
+      {
+        CORBA::Object_var obj = m_owner->getORB()->string_to_object(ior.c_str());
+        OpenRTM::OutPortCdr_var peer = OpenRTM::OutPortCdr::_narrow(obj.in());
+        if (CORBA::is_nil(peer))
+          return BAD_PARAMETER;
+        source.reset(new ::rtm::OutPortCdrConsumer(peer.in(), request.callTimeoutMs));
+      }
+      catch (...)
+      {
+        return BAD_PARAMETER;
+      }
+    }
+
+    const coil::Properties& options = request.options;
+    m_queue->configure([&options](const std::string& key) { return options.getProperty(key); });
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      connection->source = std::move(source);
+      connection->ready = true;
+      if (connection->source)
+        ++m_pulling;
+    }
+    ++m_ready;
+    return RTC_OK;
+  }
+
+  void InPortBase::removeConnector(const std::string& connector_id)
+  {
+    std::shared_ptr<Connection> connection;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                             [&](const std::shared_ptr<Connection>& c) { return c->id == connector_id; });
+      if (it == m_connections.end())
+        return;
+      connection = *it;
+      m_connections.erase(it);
+      if (connection->ready)
+      {
+        --m_ready;
+        if (connection->source)
+          --m_pulling;
+      }
+    }
+    // The buffer and what it holds stay: they belong to the port, not to the connection.
+    if (!CORBA::is_nil(connection->provider))
+    {
+      try
+      {
+        PortableServer::POA_ptr poa = getPOA();
+        PortableServer::ObjectId_var oid = poa->reference_to_id(connection->provider.in());
+        poa->deactivate_object(oid.in());
+      }
+      catch (...)
+      {
+      }
+    }
+  }
+
+  void InPortBase::deactivatePort()
+  {
+    PortBase::deactivatePort();
+    m_queue->wakeAll();
+  }
+}

@@ -1,0 +1,398 @@
+#include <rtm/OutPortBase.h>
+#include <rtm/RTObject.h>
+
+#include "port/ConnectionRequest.h"
+#include "port/ConnectorOptions.h"
+#include "transport/CdrCodec.h"
+#include "transport/InPortCdrConsumer.h"
+#include "transport/PublisherAsync.h"
+#include "transport/PublisherFlush.h"
+#include "transport/PublisherPull.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace RTC
+{
+  namespace
+  {
+    // A sample of a type known through its SampleOps, in the form CdrEncoder marshals.
+    struct ErasedSample
+    {
+      const ::rtm::SampleOps* ops;
+      const void* sample;
+      void operator>>=(cdrStream& out) const { ops->marshal(sample, out); }
+    };
+
+    void setProfileString(ConnectorProfile& profile, const char* name, const char* value)
+    {
+      CORBA::Any any;
+      any <<= value;
+      ::rtm::appendAny(profile.properties, name, any);
+    }
+
+    ::rtm::PushPolicy pushPolicy(const std::string& name)
+    {
+      const std::string policy = ::rtm::lowerTrimmed(name);
+      if (policy == "all")
+        return ::rtm::PushPolicy::All;
+      if (policy == "fifo")
+        return ::rtm::PushPolicy::Fifo;
+      if (policy == "skip")
+        return ::rtm::PushPolicy::Skip;
+      return ::rtm::PushPolicy::New;
+    }
+
+    // The push rate of a periodic connection in Hz; 0 if missing or unusable.
+    double pushRate(const coil::Properties& options)
+    {
+      std::string text = options.getProperty("publisher.push_rate");
+      if (text.empty())
+        text = options.getProperty("push_rate");
+      char* end = nullptr;
+      const double rate = std::strtod(text.c_str(), &end);
+      if (text.empty() || end == text.c_str() || *end != '\0' || !(rate > 0.0) || rate > 1.0e6)
+        return 0.0;
+      return rate;
+    }
+
+    ::rtm::RingBufferOptions bufferOptions(const coil::Properties& options)
+    {
+      return ::rtm::readRingBufferOptions(
+          [&options](const std::string& key) { return options.getProperty(key); });
+    }
+  }
+
+  struct OutPortBase::Connection
+  {
+    std::string id;
+    ::rtm::ByteOrder order = ::rtm::ByteOrder::Little;
+    std::unique_ptr< ::rtm::Publisher> publisher;
+    bool lost = false;  // written by the writing thread only
+  };
+
+  // Each sample is encoded at most once per byte order a connection asked for, into streams
+  // that are reused from write to write.
+  struct OutPortBase::Encoders
+  {
+    ::rtm::CdrEncoder<ErasedSample> little;
+    ::rtm::CdrEncoder<ErasedSample> big;
+  };
+
+  OutPortBase::OutPortBase(const char* name, const ::rtm::SampleOps& ops, const void* initial)
+    : PortBase(name), m_ops(ops), m_encoders(std::make_unique<Encoders>()),
+      m_live(std::make_shared<ConnectionList>()),
+      m_active(false), m_lastValue(ops.create())
+  {
+    m_ops.copy(m_lastValue.get(), initial);
+    CORBA::Any value;
+    m_ops.toAny(value, initial);
+    setProfileProperty("port.port_type", "DataOutPort");
+    setProfileProperty("dataport.data_type", ops.typeId());
+    setProfileProperty("dataport.subscription_type", "flush,new,periodic");
+    setProfileProperty("dataport.data_value", value);
+    setProfileProperty("dataport.dataflow_type", "push,pull");
+    setProfileProperty("dataport.interface_type", "corba_cdr");
+  }
+
+  OutPortBase::~OutPortBase()
+  {
+    deactivatePort();
+  }
+
+  void OutPortBase::init(coil::Properties& prop)
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    m_portOptions = prop;
+    setPeerCallTimeout(
+        ::rtm::secondsOption(prop, ::rtm::kCallTimeoutOption, ::rtm::kDefaultCallTimeoutMs));
+  }
+
+  coil::Properties& OutPortBase::properties()
+  {
+    return m_portOptions;
+  }
+
+  // ---------------------------------------------------------------- write ------------------
+
+  std::shared_ptr<const OutPortBase::ConnectionList> OutPortBase::liveConnections() const
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    return m_live;
+  }
+
+  bool OutPortBase::writeSample(const void* sample)
+  {
+    try
+    {
+      {
+        std::lock_guard<std::mutex> lock(m_valueMutex);
+        m_ops.copy(m_lastValue.get(), sample);
+      }
+      const std::shared_ptr<const ConnectionList> live = liveConnections();
+      if (live->empty())
+        return false;
+
+      const ErasedSample erased = {&m_ops, sample};
+      bool encodedLittle = false;
+      bool encodedBig = false;
+      bool allSent = true;
+      bool anyLost = false;
+      for (const std::shared_ptr<Connection>& c : *live)
+      {
+        const bool big = c->order == ::rtm::ByteOrder::Big;
+        ::rtm::CdrEncoder<ErasedSample>& encoder = big ? m_encoders->big : m_encoders->little;
+        bool& encoded = big ? encodedBig : encodedLittle;
+        if (!encoded)
+        {
+          if (!encoder.encode(erased, c->order))
+            return false;
+          encoded = true;
+        }
+        const ::rtm::SendStatus status = c->publisher->write(encoder.data(), encoder.size());
+        if (status != ::rtm::SendStatus::OK)
+          allSent = false;
+        if (status == ::rtm::SendStatus::CONNECTION_LOST || c->publisher->lost())
+        {
+          c->lost = true;
+          anyLost = true;
+        }
+      }
+      // Dropping a connection calls its peers, so it waits until every connection had its turn.
+      if (anyLost)
+      {
+        for (const std::shared_ptr<Connection>& c : *live)
+          if (c->lost)
+            disconnect(c->id.c_str());
+      }
+      return allSent;
+    }
+    catch (...)
+    {
+      return false;
+    }
+  }
+
+  // ---------------------------------------------------------------- handshake --------------
+
+  void OutPortBase::prepareConnect(ConnectorProfile& connector_profile)
+  {
+    std::string endian;
+    if (!::rtm::findString(connector_profile.properties, "dataport.serializer.cdr.endian", endian))
+      setProfileString(connector_profile, "dataport.serializer.cdr.endian", "little,big");
+  }
+
+  ReturnCode_t OutPortBase::publishInterfaces(ConnectorProfile& connector_profile)
+  {
+    coil::Properties portOptions;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      portOptions = m_portOptions;
+    }
+    ::rtm::ConnectionRequest request;
+    const ReturnCode_t checked =
+        request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
+    if (checked != RTC_OK)
+      return checked;
+    const long limit =
+        std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
+    if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
+      return RTC_ERROR;
+
+    if (!request.pull)
+    {
+      // Refused here, before the peers build anything, rather than after the relay.
+      const std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
+      if (!kind.empty() && kind != "flush" && kind != "new" && kind != "periodic")
+        return RTC_ERROR;
+      if (kind == "periodic" && pushRate(request.options) <= 0.0)
+        return RTC_ERROR;
+      return RTC_OK;
+    }
+
+    PortableServer::POA_ptr poa = getPOA();
+    if (CORBA::is_nil(poa) || m_owner == nullptr)
+      return RTC_ERROR;
+    auto connection = std::make_shared<Connection>();
+    connection->id = connector_profile.connector_id.in();
+    connection->order = request.order;
+    std::unique_ptr< ::rtm::PublisherPull> publisher(
+        new ::rtm::PublisherPull(poa, bufferOptions(request.options)));
+    CORBA::String_var ior = m_owner->getORB()->object_to_string(publisher->reference());
+    setProfileString(connector_profile, "dataport.corba_cdr.outport_ior", ior.in());
+    CORBA::Any ref;
+    ref <<= publisher->reference();
+    ::rtm::appendAny(connector_profile.properties, "dataport.corba_cdr.outport_ref", ref);
+    connection->publisher = std::move(publisher);
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    m_pending.push_back(connection);
+    return RTC_OK;
+  }
+
+  ReturnCode_t OutPortBase::subscribeInterfaces(const ConnectorProfile& connector_profile)
+  {
+    const std::string id = connector_profile.connector_id.in();
+    coil::Properties portOptions;
+    std::shared_ptr<Connection> connection;
+    bool active = false;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      portOptions = m_portOptions;
+      active = m_active;
+      auto it = std::find_if(m_pending.begin(), m_pending.end(),
+                             [&](const std::shared_ptr<Connection>& c) { return c->id == id; });
+      if (it != m_pending.end())
+      {
+        connection = *it;
+        m_pending.erase(it);
+      }
+    }
+    ::rtm::ConnectionRequest request;
+    const ReturnCode_t checked =
+        request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
+    if (checked != RTC_OK)
+      return checked;
+
+    if (!request.pull)
+    {
+      // The stringified reference first, the object second, as peers of the 1.1 middleware.
+      OpenRTM::InPortCdr_var peer;
+      try
+      {
+        std::string ior;
+        if (::rtm::findString(connector_profile.properties, "dataport.corba_cdr.inport_ior", ior) &&
+            m_owner != nullptr)
+        {
+          CORBA::Object_var obj = m_owner->getORB()->string_to_object(ior.c_str());
+          peer = OpenRTM::InPortCdr::_narrow(obj.in());
+        }
+        for (CORBA::ULong i = 0; CORBA::is_nil(peer) && i < connector_profile.properties.length(); ++i)
+        {
+          if (std::string(connector_profile.properties[i].name.in()) != "dataport.corba_cdr.inport_ref")
+            continue;
+          CORBA::Object_var obj;
+          if (connector_profile.properties[i].value >>= CORBA::Any::to_object(obj.out()))
+            peer = OpenRTM::InPortCdr::_narrow(obj.in());
+        }
+      }
+      catch (...)
+      {
+        peer = OpenRTM::InPortCdr::_nil();
+      }
+      if (CORBA::is_nil(peer))
+        return BAD_PARAMETER;
+
+      std::unique_ptr< ::rtm::InPortCdrConsumer> consumer(
+          new ::rtm::InPortCdrConsumer(peer.in(), request.callTimeoutMs));
+      connection = std::make_shared<Connection>();
+      connection->id = id;
+      // Peers of the 1.1 middleware always send little-endian in push mode, whatever the profile
+      // says, and their receivers rely on it.
+      connection->order = ::rtm::ByteOrder::Little;
+      std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
+      if (kind.empty() || kind == "flush")
+      {
+        connection->publisher.reset(new ::rtm::PublisherFlush(std::move(consumer)));
+      }
+      else if (kind == "new" || kind == "periodic")
+      {
+        ::rtm::AsyncPublisherOptions options;
+        options.periodic = kind == "periodic";
+        options.rateHz = pushRate(request.options);
+        if (options.periodic && options.rateHz <= 0.0)
+          return RTC_ERROR;
+        options.policy = pushPolicy(request.options.getProperty("publisher.push_policy"));
+        options.skipCount = std::strtoul(
+            request.options.getProperty("publisher.skip_count", "0").c_str(), nullptr, 10);
+        options.buffer = bufferOptions(request.options);
+        connection->publisher.reset(
+            new ::rtm::PublisherAsync(std::move(consumer), options, active));
+      }
+      else
+      {
+        return RTC_ERROR;
+      }
+    }
+    else if (!connection)
+    {
+      return RTC_ERROR;
+    }
+
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    auto next = std::make_shared<ConnectionList>(*m_live);
+    next->push_back(connection);
+    m_live = next;
+    // The owner may have changed state while the publisher was made.
+    if (m_active)
+      connection->publisher->activate();
+    else
+      connection->publisher->deactivate();
+    return RTC_OK;
+  }
+
+  void OutPortBase::removeConnector(const std::string& connector_id)
+  {
+    std::shared_ptr<Connection> removed;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      const auto matches = [&](const std::shared_ptr<Connection>& c) { return c->id == connector_id; };
+      auto pending = std::find_if(m_pending.begin(), m_pending.end(), matches);
+      if (pending != m_pending.end())
+      {
+        removed = *pending;
+        m_pending.erase(pending);
+      }
+      auto live = std::find_if(m_live->begin(), m_live->end(), matches);
+      if (live != m_live->end())
+      {
+        removed = *live;
+        auto next = std::make_shared<ConnectionList>(*m_live);
+        next->erase(next->begin() + (live - m_live->begin()));
+        m_live = next;
+      }
+    }
+    // Joins the publisher thread, which may be in a (bounded) call to the peer: outside the lock.
+    if (removed)
+      removed->publisher->shutdown();
+  }
+
+  // ---------------------------------------------------------------- owner state ------------
+
+  void OutPortBase::activateInterfaces()
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    m_active = true;
+    for (const auto& c : *m_live)
+      c->publisher->activate();
+  }
+
+  void OutPortBase::deactivateInterfaces()
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    m_active = false;
+    for (const auto& c : *m_live)
+      c->publisher->deactivate();
+  }
+
+  void OutPortBase::deactivatePort()
+  {
+    PortBase::deactivatePort();
+    ConnectionList pending;
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      pending.swap(m_pending);
+    }
+    for (const auto& c : pending)
+      c->publisher->shutdown();
+  }
+
+  void OutPortBase::refreshProfile()
+  {
+    CORBA::Any value;
+    {
+      std::lock_guard<std::mutex> lock(m_valueMutex);
+      m_ops.toAny(value, m_lastValue.get());
+    }
+    setProfileProperty("dataport.data_value", value);
+  }
+}

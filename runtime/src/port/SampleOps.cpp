@@ -1,0 +1,6 @@
+#include <rtm/SampleOps.h>
+
+namespace rtm
+{
+  SampleOps::~SampleOps() = default;
+}

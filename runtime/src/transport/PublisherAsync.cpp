@@ -1,0 +1,179 @@
+#include "transport/PublisherAsync.h"
+
+#include <chrono>
+
+namespace rtm
+{
+  namespace
+  {
+    // The thread drains the buffer; a read must report empty rather than repeat a sample.
+    RingBufferOptions drained(RingBufferOptions options)
+    {
+      options.readPolicy = ReadPolicy::DoNothing;
+      return options;
+    }
+  }
+
+  PublisherAsync::PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer,
+                                 const AsyncPublisherOptions& options, bool active)
+    : m_consumer(std::move(consumer)), m_options(options), m_buffer(drained(options.buffer)),
+      m_active(active)
+  {
+    m_thread = std::thread([this] { run(); });
+  }
+
+  PublisherAsync::~PublisherAsync()
+  {
+    shutdown();
+  }
+
+  SendStatus PublisherAsync::write(const CORBA::Octet* data, std::size_t length) noexcept
+  {
+    try
+    {
+      BufferStatus status;
+      {
+        std::lock_guard<std::mutex> lock(m_writeMutex);
+        m_incoming.assign(data, data + length);  // reuses the capacity of earlier samples
+        status = m_buffer.write(m_incoming);
+      }
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_pending = true;
+      }
+      m_wake.notify_one();
+      switch (status)
+      {
+      case BufferStatus::OK:
+        return SendStatus::OK;
+      case BufferStatus::FULL:
+        return SendStatus::SEND_FULL;
+      case BufferStatus::TIMEOUT:
+        return SendStatus::SEND_TIMEOUT;
+      default:
+        return SendStatus::UNKNOWN_ERROR;
+      }
+    }
+    catch (...)
+    {
+      return SendStatus::UNKNOWN_ERROR;
+    }
+  }
+
+  void PublisherAsync::shutdown() noexcept
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_stop = true;
+    }
+    m_wake.notify_all();
+    m_buffer.wakeAll();
+    try
+    {
+      if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
+        m_thread.join();
+    }
+    catch (...)
+    {
+    }
+  }
+
+  void PublisherAsync::run() noexcept
+  {
+    using Clock = std::chrono::steady_clock;
+    const auto period = m_options.periodic
+                            ? std::chrono::duration_cast<Clock::duration>(
+                                  std::chrono::duration<double>(1.0 / m_options.rateHz))
+                            : Clock::duration::zero();
+    auto deadline = Clock::now() + period;
+    for (;;)
+    {
+      try
+      {
+        {
+          std::unique_lock<std::mutex> lock(m_mutex);
+          if (m_options.periodic)
+          {
+            m_wake.wait_until(lock, deadline, [this] { return m_stop; });
+            // Absolute deadlines keep the rate without drift; after an overrun the missed
+            // periods are skipped instead of sent in a burst.
+            deadline += period;
+            const auto now = Clock::now();
+            if (deadline < now)
+              deadline = now + period;
+          }
+          else
+          {
+            m_wake.wait(lock, [this] { return m_stop || m_pending; });
+            m_pending = false;
+          }
+          if (m_stop)
+            return;
+        }
+        if (m_lost.load() || (m_options.periodic && !m_active.load()))
+          continue;
+        pushQueued();
+      }
+      catch (...)
+      {
+        // Keep the thread alive: the next cycle tries again.
+      }
+    }
+  }
+
+  void PublisherAsync::pushQueued()
+  {
+    if (m_retry)
+    {
+      if (!send(m_outgoing) && m_retry)
+        return;
+      if (m_options.policy == PushPolicy::Fifo && m_options.periodic)
+        return;
+    }
+    switch (m_options.policy)
+    {
+    case PushPolicy::All:
+      while (m_buffer.read(m_outgoing) == BufferStatus::OK)
+        if (!send(m_outgoing))
+          return;
+      break;
+    case PushPolicy::Fifo:
+      // One sample a period; without a period, one per wake-up until the queue is empty.
+      do
+      {
+        if (m_buffer.read(m_outgoing) != BufferStatus::OK || !send(m_outgoing))
+          return;
+      } while (!m_options.periodic);
+      break;
+    case PushPolicy::Skip:
+      while (m_buffer.read(m_outgoing) == BufferStatus::OK)
+      {
+        if (m_skipCounter++ % (m_options.skipCount + 1) != 0)
+          continue;
+        if (!send(m_outgoing))
+          return;
+      }
+      break;
+    case PushPolicy::New:
+    {
+      bool any = false;
+      while (m_buffer.read(m_outgoing) == BufferStatus::OK)
+        any = true;
+      if (any)
+        send(m_outgoing);
+      break;
+    }
+    }
+  }
+
+  // False if the sample was not delivered; one the peer had no room for is tried again first.
+  bool PublisherAsync::send(const Octets& sample)
+  {
+    const SendStatus status = m_consumer->put(sample.data(), sample.size());
+    m_retry = (status == SendStatus::SEND_FULL || status == SendStatus::SEND_TIMEOUT) &&
+              m_options.policy != PushPolicy::New;
+    if (status == SendStatus::CONNECTION_LOST)
+      m_lost.store(true);
+    return status == SendStatus::OK;
+  }
+}

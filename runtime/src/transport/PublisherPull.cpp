@@ -1,0 +1,61 @@
+#include "transport/PublisherPull.h"
+
+namespace rtm
+{
+  PublisherPull::PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options)
+    : m_buffer(std::make_shared<OctetBuffer>(options)),
+      m_poa(PortableServer::POA::_duplicate(poa))
+  {
+    // The POA shares ownership of the servant and frees it once its last call has returned.
+    PortableServer::Servant_var<OutPortCdrProvider> servant = new OutPortCdrProvider(m_buffer);
+    PortableServer::ObjectId_var oid = m_poa->activate_object(servant.in());
+    CORBA::Object_var obj = m_poa->id_to_reference(oid.in());
+    m_ref = OpenRTM::OutPortCdr::_narrow(obj.in());
+  }
+
+  PublisherPull::~PublisherPull()
+  {
+    shutdown();
+  }
+
+  SendStatus PublisherPull::write(const CORBA::Octet* data, std::size_t length) noexcept
+  {
+    try
+    {
+      std::lock_guard<std::mutex> lock(m_writeMutex);
+      m_incoming.assign(data, data + length);
+      switch (m_buffer->write(m_incoming))
+      {
+      case BufferStatus::OK:
+        return SendStatus::OK;
+      case BufferStatus::FULL:
+        return SendStatus::SEND_FULL;
+      case BufferStatus::TIMEOUT:
+        return SendStatus::SEND_TIMEOUT;
+      default:
+        return SendStatus::UNKNOWN_ERROR;
+      }
+    }
+    catch (...)
+    {
+      return SendStatus::UNKNOWN_ERROR;
+    }
+  }
+
+  void PublisherPull::shutdown() noexcept
+  {
+    std::lock_guard<std::mutex> lock(m_writeMutex);
+    if (m_shutDown)
+      return;
+    m_shutDown = true;
+    m_buffer->wakeAll();
+    try
+    {
+      PortableServer::ObjectId_var oid = m_poa->reference_to_id(m_ref.in());
+      m_poa->deactivate_object(oid.in());
+    }
+    catch (...)
+    {
+    }
+  }
+}
