@@ -101,6 +101,13 @@ namespace rtctl
     return path;
   }
 
+  const RtPath& RtPath::requirePort() const
+  {
+    if (!hasPort())
+      throw UsageError("'" + m_text + "' names no port (write it as PATH:PORT)");
+    return *this;
+  }
+
   std::string RtPath::componentText() const
   {
     if (m_port.empty())

@@ -27,6 +27,8 @@ namespace rtctl
     const std::vector<std::string>& names() const { return m_names; }
     const std::string& port() const { return m_port; }
     bool hasPort() const { return !m_port.empty(); }
+    // This path, or UsageError when it names no port.
+    const RtPath& requirePort() const;
     bool isRoot() const { return m_names.empty(); }
     // The same path without its port part, as the user would type it.
     std::string componentText() const;

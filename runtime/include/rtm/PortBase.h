@@ -73,6 +73,8 @@ namespace RTC
     unsigned long peerCallTimeout() const;
     // Removes connections whose peers no longer exist, on every port that still does.
     void sweepDeadPeers();
+    // "<instance>.<name>", as the profile names the port; for messages.
+    std::string profileName() const;
 
     std::string m_name;
     RTObject_impl* m_owner;
@@ -92,6 +94,8 @@ namespace RTC
     std::string m_profileName;
     RTObject_var m_ownerRef;
     PortableServer::POA_var m_poa;
+    PortableServer::ObjectId_var m_oid;
+    bool m_servantActive;
     NVList m_properties;
     ConnectorProfileList m_connectors;
     unsigned long m_callTimeoutMs;

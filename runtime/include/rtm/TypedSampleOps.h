@@ -3,6 +3,10 @@
 #define RTM_TYPEDSAMPLEOPS_H
 
 #include <rtm/SampleOps.h>
+// omniidl declares the Any operators of a type at global scope, where a template finds them only
+// if they were declared before it: the basic data types are, other IDL types must be included
+// before this header.
+#include <rtm/idl/BasicDataTypeSkel.h>
 #include <string>
 
 namespace rtm

@@ -2,6 +2,8 @@
 
 #include "ec/RemoteCallbacks.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <time.h>
 
@@ -24,6 +26,8 @@ namespace rtm
     // bursting through them would only hand the components a batch of back-to-back calls.
     constexpr std::int64_t kResyncFloorNs = 5 * 1000 * 1000;
     constexpr std::int64_t kDeactivateWaitFloorNs = 10 * kNsPerSecond;
+    // Below this period the loop hardly sleeps; a real-time thread would then take a whole core.
+    constexpr std::int64_t kRealtimeMinPeriodNs = 50 * 1000;
 
     std::int64_t nowNs()
     {
@@ -437,6 +441,7 @@ namespace rtm
 
   void PeriodicExecutionContext::runTicks(std::unique_lock<std::mutex>& lock)
   {
+    applyScheduling(m_periodNs);
     // Waking from idle starts a new time base: the first tick is due at once.
     std::int64_t deadline = nowNs();
     std::uint64_t plannedAt = m_epoch.load();
@@ -445,6 +450,7 @@ namespace rtm
       const bool slept = sleepUntil(deadline, plannedAt);
       lock.lock();
       if (!slept) {
+        applyScheduling(m_periodNs);
         deadline = nowNs() + m_periodNs;
         plannedAt = m_epoch.load();
         continue;  // and look again at why we were woken
@@ -476,6 +482,22 @@ namespace rtm
         }
       }
       plannedAt = m_epoch.load();
+    }
+  }
+
+  void PeriodicExecutionContext::applyScheduling(std::int64_t periodNs)
+  {
+    // Under load a normal thread is preempted for milliseconds at a time and its ticks are lost;
+    // the lowest real-time priority keeps it ahead of ordinary work. Not permitted (no
+    // privilege) means the default scheduling, which is still correct, only less punctual.
+    const bool wanted = periodNs >= kRealtimeMinPeriodNs;
+    if (wanted == m_realtime) {
+      return;
+    }
+    sched_param param{};
+    param.sched_priority = wanted ? sched_get_priority_min(SCHED_FIFO) : 0;
+    if (pthread_setschedparam(pthread_self(), wanted ? SCHED_FIFO : SCHED_OTHER, &param) == 0) {
+      m_realtime = wanted;
     }
   }
 

@@ -78,7 +78,7 @@ namespace rtm
     // One component as this context sees it. state and next are guarded by m_mutex.
     struct Member
     {
-      RTC::ExecutionContextHandle_t handle;
+      RTC::ExecutionContextHandle_t handle = 0;
       RTC::RTObject_var ref;
       std::unique_ptr<ComponentCallbacks> callbacks;
       RTC::LifeCycleState state = RTC::INACTIVE_STATE;
@@ -93,6 +93,7 @@ namespace rtm
     void run();
     void runTicks(std::unique_lock<std::mutex>& lock);
     bool sleepUntil(std::int64_t deadlineNs, std::uint64_t epoch) const;
+    void applyScheduling(std::int64_t periodNs);
     void tickOnce();
     void step(Member& m);
     void transition(Member& m, RTC::LifeCycleState from, RTC::LifeCycleState to);
@@ -128,9 +129,10 @@ namespace rtm
 
     // Touched by the context's thread only.
     std::vector<MemberPtr> m_snapshot;
+    bool m_realtime = false;
 
     TickStatistics m_stats;
-    std::atomic<std::thread::id> m_threadId;
+    std::atomic<std::thread::id> m_threadId{std::thread::id()};
     std::thread m_thread;
   };
 }

@@ -17,25 +17,38 @@ namespace rtm
 
     const std::string flow = lowerTrimmed(options.getProperty("dataflow_type"));
     if (flow != "push" && flow != "pull")
+    {
+      problem = "dataport.dataflow_type '" + flow + "' is neither push nor pull";
       return RTC::BAD_PARAMETER;
+    }
     pull = flow == "pull";
 
     // Peers compare the whole string: "corba_cdr,foo" is not an interface type.
     const std::string interfaceType = options.getProperty("interface_type");
     const char* offeredBy = (in != pull) ? "provider_types" : "consumer_types";
     if (interfaceType != "corba_cdr" || !offersInterface(portOptions, offeredBy, interfaceType))
+    {
+      problem = "dataport.interface_type '" + interfaceType + "' is not offered (corba_cdr is)";
       return RTC::BAD_PARAMETER;
+    }
 
     // Peers of the 1.1 middleware would accept this and decode garbage.
     std::string dataType;
     if (findString(profile.properties, "dataport.data_type", dataType) && !dataType.empty() &&
         dataType != ownDataType)
+    {
+      problem = "dataport.data_type '" + dataType + "' differs from the port's " + ownDataType;
       return RTC::BAD_PARAMETER;
+    }
 
     order = ByteOrder::Little;
     if (options.findNode("serializer") != nullptr &&
         !parseEndianOption(options.getProperty("serializer.cdr.endian"), order))
+    {
+      problem = "serializer.cdr.endian '" + options.getProperty("serializer.cdr.endian") +
+                "' names neither little nor big first";
       return RTC::UNSUPPORTED;
+    }
 
     callTimeoutMs = secondsOption(options, kCallTimeoutOption,
                                   secondsOption(portOptions, kCallTimeoutOption,

@@ -25,6 +25,7 @@ namespace rtm
     bool pull = false;
     ByteOrder order = ByteOrder::Little;
     unsigned long callTimeoutMs = 0;
+    std::string problem;  // why the profile was refused, for the log
   };
 
   // The option naming the longest time one call to a peer may take, in seconds.

@@ -1,6 +1,7 @@
 #include <rtm/OutPortBase.h>
 #include <rtm/RTObject.h>
 
+#include "log/Logger.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "transport/CdrCodec.h"
@@ -162,8 +163,13 @@ namespace RTC
       if (anyLost)
       {
         for (const std::shared_ptr<Connection>& c : *live)
-          if (c->lost)
-            disconnect(c->id.c_str());
+        {
+          if (!c->lost)
+            continue;
+          RTM_LOG_WARN("port", profileName() << ": the peer of connection '" << c->id
+                                             << "' is gone; removing the connection");
+          disconnect(c->id.c_str());
+        }
       }
       return allSent;
     }
@@ -193,20 +199,36 @@ namespace RTC
     const ReturnCode_t checked =
         request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
     if (checked != RTC_OK)
+    {
+      RTM_LOG_WARN("port", profileName() << ": connection '" << connector_profile.connector_id.in()
+                                         << "' refused: " << request.problem);
       return checked;
+    }
     const long limit =
         std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
     if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
+    {
+      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit
+                                         << " reached");
       return RTC_ERROR;
+    }
 
     if (!request.pull)
     {
       // Refused here, before the peers build anything, rather than after the relay.
       const std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
       if (!kind.empty() && kind != "flush" && kind != "new" && kind != "periodic")
+      {
+        RTM_LOG_WARN("port", profileName() << ": connection refused: unknown subscription_type '"
+                                           << kind << "' (flush, new or periodic)");
         return RTC_ERROR;
+      }
       if (kind == "periodic" && pushRate(request.options) <= 0.0)
+      {
+        RTM_LOG_WARN("port", profileName() << ": connection refused: periodic needs a positive "
+                                              "dataport.publisher.push_rate");
         return RTC_ERROR;
+      }
       return RTC_OK;
     }
 

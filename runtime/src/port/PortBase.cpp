@@ -1,6 +1,7 @@
 #include <rtm/PortBase.h>
 #include <rtm/RTObject.h>
 
+#include "log/Logger.h"
 #include "port/ConnectorOptions.h"
 #include "port/Uuid.h"
 #include "transport/CallTimeout.h"
@@ -34,7 +35,8 @@ namespace RTC
 
   PortBase::PortBase(const char* name)
     : m_name(name != nullptr ? name : ""), m_owner(nullptr),
-      m_profileName(std::string("unknown.") + m_name), m_callTimeoutMs(kDefaultCallTimeoutMs)
+      m_profileName(std::string("unknown.") + m_name), m_servantActive(false),
+      m_callTimeoutMs(kDefaultCallTimeoutMs)
   {
   }
 
@@ -360,7 +362,12 @@ namespace RTC
         }
       }
       if (dead)
+      {
+        RTM_LOG_WARN("port", profileName() << ": a peer of connection '"
+                                           << profile.connector_id.in()
+                                           << "' no longer exists; removing the connection");
         disconnect(profile.connector_id.in());
+      }
     }
   }
 
@@ -378,20 +385,26 @@ namespace RTC
     PortableServer::POA_var poa = PortableServer::POA::_duplicate(owner->getPOA());
     RTObject_var ownerRef = RTObject::_duplicate(owner->getObjRef());
     const std::string profileName = std::string(owner->getInstanceName()) + "." + m_name;
-    PortService_var self;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_servantActive)
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
       if (CORBA::is_nil(m_objref))
       {
-        PortableServer::ObjectId_var oid = poa->activate_object(this);
-        CORBA::Object_var obj = poa->id_to_reference(oid.in());
+        m_oid = poa->activate_object(this);
+        CORBA::Object_var obj = poa->id_to_reference(m_oid.in());
         m_objref = RTC::PortService::_narrow(obj.in());
-        m_poa = poa;
       }
-      m_owner = owner;
-      m_ownerRef = ownerRef;
-      m_profileName = profileName;
+      else
+      {
+        // Registered again after removal: same object id, so references peers hold stay valid.
+        poa->activate_object_with_id(m_oid.in(), this);
+      }
+      m_poa = poa;
+      m_servantActive = true;
     }
+    m_owner = owner;
+    m_ownerRef = ownerRef;
+    m_profileName = profileName;
   }
 
   PortService_ptr PortBase::getPortRef() const
@@ -410,13 +423,9 @@ namespace RTC
 
   void PortBase::deactivatePort()
   {
-    PortableServer::POA_var poa;
-    PortService_var self;
     std::vector<std::string> ids;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      poa = m_poa;
-      self = m_objref;
       for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
         ids.push_back(idOf(m_connectors[i]));
     }
@@ -426,17 +435,24 @@ namespace RTC
       removeConnector(id);
       eraseConnector(id);
     }
-    if (CORBA::is_nil(poa) || CORBA::is_nil(self))
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_servantActive)
       return;
+    m_servantActive = false;
     try
     {
-      PortableServer::ObjectId_var oid = poa->reference_to_id(self.in());
-      poa->deactivate_object(oid.in());
+      m_poa->deactivate_object(m_oid.in());
     }
     catch (...)
     {
       // Already deactivated.
     }
+  }
+
+  std::string PortBase::profileName() const
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_profileName;
   }
 
   size_t PortBase::connectionCount() const

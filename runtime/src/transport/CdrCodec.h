@@ -145,6 +145,7 @@ public:
   {
     try {
       stream_.restartOutput();
+      // The flag says which order the octets are in (true: little-endian), not whether to swap.
       stream_.setByteSwapFlag(order == ByteOrder::Little);
       sample >>= stream_;
       return true;
@@ -176,8 +177,8 @@ private:
 template <class T>
 bool cdrDecode(const CORBA::Octet* data, std::size_t length, ByteOrder order, T& out) noexcept
 {
-  // omniORB counts octets in an int.
-  if (length > static_cast<std::size_t>(INT_MAX) || (data == nullptr && length != 0)) {
+  // No IDL type encodes to nothing, and omniORB counts octets in an int.
+  if (data == nullptr || length == 0 || length > static_cast<std::size_t>(INT_MAX)) {
     return false;
   }
   try {

@@ -118,13 +118,16 @@ public:
   // starts as a copy of `prototype`, so a T that allocates on first assignment can do so here.
   void reset(const RingBufferOptions& options, const T& prototype = T())
   {
+    RingBufferOptions accepted = options;
+    if (accepted.length == 0) {
+      accepted.length = RingBufferOptions().length;
+    }
+    // Built before taking the lock, so that a failed allocation leaves the buffer as it was.
+    std::vector<T> slots(accepted.length, prototype);
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      options_ = options;
-      if (options_.length == 0) {
-        options_.length = RingBufferOptions().length;
-      }
-      slots_.assign(options_.length, prototype);
+      options_ = accepted;
+      slots_.swap(slots);
       head_ = 0;
       count_ = 0;
       everRead_ = false;

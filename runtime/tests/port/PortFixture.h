@@ -68,7 +68,7 @@ namespace porttest
     }
 
     template <class Port>
-    void addIn(const char* name, Port& port, const Props& options = {})
+    void addIn(const char* /*name*/, Port& port, const Props& options = {})
     {
       coil::Properties prop;
       for (const auto& kv : options)
@@ -213,5 +213,94 @@ namespace porttest
     std::mutex mutex;
     std::vector<std::vector<CORBA::Octet>> received;
     OpenRTM::PortStatus answer = OpenRTM::PORT_OK;
+  };
+}
+
+namespace porttest
+{
+  // Plays the out side of a push connection as a peer would: only the in port takes part in the
+  // handshake, and the test puts octets into the object it hands back.
+  inline OpenRTM::InPortCdr_ptr attachRawWriter(RTC::PortService_ptr inPort, const Props& props = {},
+                                                std::string* id = nullptr)
+  {
+    RTC::ConnectorProfile cp = profileFor({inPort}, props, id != nullptr && !id->empty() ? *id : "raw-writer");
+    if (inPort->notify_connect(cp) != RTC::RTC_OK)
+      return OpenRTM::InPortCdr::_nil();
+    if (id != nullptr)
+      *id = cp.connector_id.in();
+    CORBA::Object_var obj =
+        testsupport::testOrb()->string_to_object(getString(cp.properties, "dataport.corba_cdr.inport_ior").c_str());
+    return OpenRTM::InPortCdr::_narrow(obj.in());
+  }
+
+  // Plays the in side of a push connection: the out port sends to `target`.
+  inline RTC::ReturnCode_t attachRawReader(RTC::PortService_ptr outPort, OpenRTM::InPortCdr_ptr target,
+                                           const Props& props = {}, const std::string& id = "raw-reader")
+  {
+    RTC::ConnectorProfile cp = profileFor({outPort}, props, id);
+    CORBA::String_var ior = testsupport::testOrb()->object_to_string(target);
+    setString(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
+    return outPort->notify_connect(cp);
+  }
+
+  inline OpenRTM::CdrData octets(std::initializer_list<int> bytes)
+  {
+    OpenRTM::CdrData data;
+    data.length(static_cast<CORBA::ULong>(bytes.size()));
+    CORBA::ULong i = 0;
+    for (int b : bytes)
+      data[i++] = static_cast<CORBA::Octet>(b);
+    return data;
+  }
+
+  // A TimedLong as a peer of the 1.1 middleware sends it: sec, nsec, data, each little-endian.
+  inline OpenRTM::CdrData leTimedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
+  {
+    OpenRTM::CdrData out;
+    out.length(12);
+    const CORBA::ULong words[3] = {sec, nsec, static_cast<CORBA::ULong>(data)};
+    for (int w = 0; w < 3; ++w)
+      for (int b = 0; b < 4; ++b)
+        out[static_cast<CORBA::ULong>(4 * w + b)] = static_cast<CORBA::Octet>(words[w] >> (8 * b));
+    return out;
+  }
+
+  inline OpenRTM::CdrData beTimedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
+  {
+    OpenRTM::CdrData out;
+    out.length(12);
+    const CORBA::ULong words[3] = {sec, nsec, static_cast<CORBA::ULong>(data)};
+    for (int w = 0; w < 3; ++w)
+      for (int b = 0; b < 4; ++b)
+        out[static_cast<CORBA::ULong>(4 * w + b)] = static_cast<CORBA::Octet>(words[w] >> (8 * (3 - b)));
+    return out;
+  }
+
+  // Activates a servant in the test ORB for the duration of a test.
+  template <class Servant>
+  class Served
+  {
+  public:
+    Served() : servant(new Servant)
+    {
+      PortableServer::ObjectId_var oid = rootPoa()->activate_object(servant.in());
+      CORBA::Object_var obj = rootPoa()->id_to_reference(oid.in());
+      ref = obj;
+    }
+    ~Served() { stop(); }
+    void stop()
+    {
+      try
+      {
+        PortableServer::ObjectId_var oid = rootPoa()->reference_to_id(ref.in());
+        rootPoa()->deactivate_object(oid.in());
+      }
+      catch (...)
+      {
+      }
+    }
+    Servant* operator->() { return servant.in(); }
+    PortableServer::Servant_var<Servant> servant;
+    CORBA::Object_var ref;
   };
 }

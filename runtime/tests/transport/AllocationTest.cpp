@@ -144,7 +144,7 @@ TEST(SteadyStateAllocation, EncodingSequencesNoLongerThanBeforeAllocatesNothing)
 TEST(SteadyStateAllocation, DecodingTimedLongAllocatesNothing)
 {
   const AlignedBytes bytes{0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFD, 0xFF, 0xFF, 0xFF};
-  RTC::TimedLong out;
+  RTC::TimedLong out{};
 
   AllocationCounter counter;
   const bool ok = rtm::cdrDecode(bytes.data(), bytes.size, rtm::ByteOrder::Little, out);
@@ -156,7 +156,7 @@ TEST(SteadyStateAllocation, DecodingTimedLongAllocatesNothing)
 TEST(SteadyStateAllocation, RingBufferWriteAndReadOfTimedLongAllocateNothing)
 {
   rtm::RingBuffer<RTC::TimedLong> sut;
-  RTC::TimedLong out;
+  RTC::TimedLong out{};
 
   AllocationCounter counter;
   for (CORBA::Long i = 0; i < 100; ++i) {

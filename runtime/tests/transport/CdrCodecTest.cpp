@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,40 @@ TEST(CdrEncoding, PaddingIsZeroAfterTheBufferGrows)
   EXPECT_EQ(encoded(sample), expected);
 }
 
+namespace {
+
+RTC::TimedWString timedWString(const wchar_t* data)
+{
+  RTC::TimedWString s;
+  s.tm = time(1, 2);
+  s.data = data;
+  return s;
+}
+
+// Exits 0 if, with the ORB initialised, strings encode to the given octets.
+[[noreturn]] void exitWhetherOrbEncodesAlike(const Bytes& narrow, const Bytes& wide)
+{
+  int argc = 1;
+  char name[] = "transport_tests";
+  char* argv[] = {name, nullptr};
+  CORBA::ORB_var orb = CORBA::ORB_init(argc, argv);
+  const bool same = encoded(timedString("\xE9t\xE9")) == narrow &&
+                    encoded(timedWString(L"w\u00e9")) == wide;
+  orb->destroy();
+  std::_Exit(same ? 0 : 1);
+}
+
+}  // namespace
+
+TEST(CdrEncoding, StringsEncodeTheSameBeforeAndAfterTheOrbChoosesCodeSets)
+{
+  const Bytes narrow = encoded(timedString("\xE9t\xE9"));
+  const Bytes wide = encoded(timedWString(L"w\u00e9"));
+
+  // In a child process, so that the ORB's threads cannot disturb the other tests.
+  EXPECT_EXIT(exitWhetherOrbEncodesAlike(narrow, wide), ::testing::ExitedWithCode(0), "");
+}
+
 TEST(CdrEncoding, EncoderReusedForAShorterSampleHoldsOnlyThatSample)
 {
   rtm::CdrEncoder<RTC::TimedString> sut;
@@ -365,7 +400,7 @@ TYPED_TEST(CdrRoundTrip, TrailingOctetIsRefused)
 
 TEST(CdrDecoding, ValuesComeOutFieldByField)
 {
-  RTC::TimedLong out;
+  RTC::TimedLong out{};
   const Bytes bytes = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFD, 0xFF, 0xFF, 0xFF};
 
   ASSERT_TRUE(decoded(bytes, out));
@@ -377,7 +412,7 @@ TEST(CdrDecoding, ValuesComeOutFieldByField)
 
 TEST(CdrDecoding, BigEndianProfileReadsTheSameOctetsDifferently)
 {
-  RTC::TimedLong out;
+  RTC::TimedLong out{};
   const Bytes bytes = {0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0xFF, 0xFF, 0xFF, 0xFD};
 
   ASSERT_TRUE(decoded(bytes, out, rtm::ByteOrder::Big));

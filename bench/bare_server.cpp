@@ -1,0 +1,116 @@
+// The baseline for a component host: a bare omniORB server that does only what any CORBA server
+// must. It initialises the ORB, activates one object (an OpenRTM::InPortCdr whose put accepts every
+// sample, so it is also the baseline peer for a data port), binds it in the naming service under a
+// component-shaped name, and serves until SIGINT or SIGTERM; then it unbinds and prints what its
+// puts cost in allocations.
+//   bare_server NSPORT [INSTANCE]      binds "<hostname>.host_cxt/<INSTANCE>.rtc" (default Bare0)
+#include "AllocCounter.h"
+#include "BenchNaming.h"
+
+#include <rtm/idl/DataPort.hh>
+
+#include <atomic>
+#include <csignal>
+#include <cstdint>
+#include <iostream>
+#include <string>
+
+namespace
+{
+  // Puts before this one warm the connection up and are left out of the per-put figures.
+  constexpr std::uint64_t kWarmPuts = 1000;
+
+  class BareInPortCdr : public POA_OpenRTM::InPortCdr
+  {
+  public:
+    OpenRTM::PortStatus put(const OpenRTM::CdrData&) override
+    {
+      const std::uint64_t n = m_puts.fetch_add(1) + 1;
+      const std::uint64_t allocs = bench::processAllocations();
+      if (n == kWarmPuts)
+        m_allocsAtWarm = allocs;
+      m_allocsLast = allocs;
+      return OpenRTM::PORT_OK;
+    }
+
+    void report() const
+    {
+      const std::uint64_t puts = m_puts.load();
+      std::cout << "bare_puts=" << puts;
+      if (puts > kWarmPuts)
+        std::cout << " bare_allocs_per_put="
+                  << double(m_allocsLast.load() - m_allocsAtWarm.load()) / double(puts - kWarmPuts);
+      std::cout << std::endl;
+    }
+
+  private:
+    std::atomic<std::uint64_t> m_puts{0};
+    std::atomic<std::uint64_t> m_allocsAtWarm{0};
+    std::atomic<std::uint64_t> m_allocsLast{0};
+  };
+
+  // Binds obj at "<context>/<leaf>", making the context if it is not there yet.
+  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path,
+                     CORBA::Object_ptr obj)
+  {
+    CosNaming::Name_var name = root->to_name(path.c_str());
+    CosNaming::Name context;
+    context.length(1);
+    context[0] = name[0];
+    try
+    {
+      CosNaming::NamingContext_var created = root->bind_new_context(context);
+    }
+    catch (const CosNaming::NamingContext::AlreadyBound&)
+    {
+    }
+    root->rebind(name.in(), obj);
+  }
+}
+
+int main(int argc, char** argv)
+{
+  if (argc < 2 || argc > 3)
+  {
+    std::cerr << "usage: bare_server NSPORT [INSTANCE]\n";
+    return 2;
+  }
+  const int nsPort = static_cast<int>(bench::argNumber(argv[1], "NSPORT"));
+  const std::string path = bench::componentPath(argc == 3 ? argv[2] : "Bare0");
+
+  // Blocked before the ORB starts its threads, so only sigwait below ever sees these signals.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  try
+  {
+    CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
+    CORBA::Object_var poaObj = orb->resolve_initial_references("RootPOA");
+    PortableServer::POA_var poa = PortableServer::POA::_narrow(poaObj);
+    PortableServer::Servant_var<BareInPortCdr> servant = new BareInPortCdr;
+    PortableServer::ObjectId_var oid = poa->activate_object(servant.in());
+    CORBA::Object_var ref = poa->id_to_reference(oid.in());
+    PortableServer::POAManager_var pm = poa->the_POAManager();
+    pm->activate();
+
+    CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
+    bindInContext(root, path, ref);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+
+    bench::unbindIfBound(root, path);
+    servant->report();
+    orb->destroy();
+  }
+  catch (const CORBA::Exception& e)
+  {
+    std::cerr << "bare_server: " << e._name() << " (is the naming service on 127.0.0.1:" << nsPort
+              << " running?)\n";
+    return 1;
+  }
+  return 0;
+}

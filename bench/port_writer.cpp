@@ -1,0 +1,284 @@
+// The sending end of the data-port figures, each measured side by side with a bare omniORB call
+// carrying the same 12 octets (OpenRTM::InPortCdr::put on bare_server's servant):
+//   - latency: OutPort<TimedLong>::write() with a "flush" connection to port_reader's InPort,
+//     against put(); blocks of the two alternate so drifts in machine speed hit both alike;
+//   - sustained rate: back-to-back writes, against back-to-back puts, in alternating slices;
+//   - heap allocations per call on the calling thread (a flush write runs entirely on it).
+// Prints one line of key=value figures; DUMPFILE gets "quantile write_us put_us" lines for a CDF.
+//   port_writer NSPORT SAMPLES SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]
+#include "AllocCounter.h"
+#include "BenchNaming.h"
+
+#include <rtm/DataFlowComponentBase.h>
+#include <rtm/Manager.h>
+#include <rtm/OutPort.h>
+#include <rtm/idl/BasicDataTypeSkel.h>
+#include <rtm/idl/DataPort.hh>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace
+{
+  using Clock = std::chrono::steady_clock;
+
+  constexpr std::size_t kWarmCalls = 2000;
+  constexpr std::size_t kBlock = 500;  // calls of one kind before switching to the other
+  constexpr int kSlices = 4;           // sustained slices, alternating, half of them ours
+
+  class Writer : public RTC::DataFlowComponentBase
+  {
+  public:
+    explicit Writer(RTC::Manager* manager)
+      : RTC::DataFlowComponentBase(manager), m_outPort("out", m_sample)
+    {
+    }
+
+    RTC::ReturnCode_t onInitialize() override
+    {
+      addOutPort("out", m_outPort);
+      return RTC::RTC_OK;
+    }
+
+    RTC::PortService_ptr port() const { return m_outPort.getPortRef(); }
+
+    bool write(CORBA::Long seq)
+    {
+      m_sample.data = seq;
+      return m_outPort.write();
+    }
+
+  private:
+    RTC::TimedLong m_sample;
+    RTC::OutPort<RTC::TimedLong> m_outPort;
+  };
+
+  const char* const kSpec[] = {
+    "implementation_id", "Writer", "type_name", "Writer", "description", "Benchmark writer",
+    "version", "1.0.0", "vendor", "bench", "category", "bench", "activity_type", "PERIODIC",
+    "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile", ""};
+
+  Writer* g_writer = nullptr;
+  RTC::RTObject_impl* create(RTC::Manager* manager) { return g_writer = new Writer(manager); }
+  void destroy(RTC::RTObject_impl* rtc) { delete rtc; }
+
+  void moduleInit(RTC::Manager* manager)
+  {
+    coil::Properties profile(kSpec, 2147483647);
+    manager->registerFactory(profile, create, destroy);
+    manager->createComponent("Writer");
+  }
+
+  void addProperty(SDOPackage::NVList& list, const char* name, const char* value)
+  {
+    const CORBA::ULong i = list.length();
+    list.length(i + 1);
+    list[i].name = CORBA::string_dup(name);
+    list[i].value <<= value;
+  }
+
+  // The reader's port "in", found as a tool finds it: through the component's port list.
+  RTC::PortService_ptr findInPort(CORBA::Object_ptr readerObj)
+  {
+    RTC::RTObject_var reader = RTC::RTObject::_narrow(readerObj);
+    RTC::PortServiceList_var ports = reader->get_ports();
+    for (CORBA::ULong i = 0; i < ports->length(); ++i)
+    {
+      RTC::PortProfile_var profile = ports[i]->get_port_profile();
+      const std::string name = profile->name.in();
+      if (name.size() >= 3 && name.compare(name.size() - 3, 3, ".in") == 0)
+        return RTC::PortService::_duplicate(ports[i]);
+    }
+    return RTC::PortService::_nil();
+  }
+
+  // A push connection with synchronous sends, as a tool would make it. The reader's buffer is long
+  // enough to absorb what arrives between two of its ticks at the highest rate we reach.
+  RTC::ReturnCode_t connectFlush(RTC::PortService_ptr out, RTC::PortService_ptr in)
+  {
+    RTC::ConnectorProfile cp;
+    cp.name = CORBA::string_dup("bench");
+    cp.connector_id = CORBA::string_dup("");
+    cp.ports.length(2);
+    cp.ports[0] = RTC::PortService::_duplicate(out);
+    cp.ports[1] = RTC::PortService::_duplicate(in);
+    addProperty(cp.properties, "dataport.interface_type", "corba_cdr");
+    addProperty(cp.properties, "dataport.dataflow_type", "push");
+    addProperty(cp.properties, "dataport.subscription_type", "flush");
+    addProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    addProperty(cp.properties, "dataport.buffer.length", "16384");
+    return out->connect(cp);
+  }
+
+  // The bare call's payload: a TimedLong's 12 little-endian octets, refreshed in place per call.
+  void encodeSeq(OpenRTM::CdrData& data, CORBA::Long seq)
+  {
+    const std::uint32_t v = static_cast<std::uint32_t>(seq);
+    for (int i = 0; i < 4; ++i)
+      data[8 + i] = static_cast<CORBA::Octet>(v >> (8 * i));
+  }
+
+  struct Totals
+  {
+    std::vector<double> latencyUs;
+    std::uint64_t allocs = 0;
+    std::uint64_t calls = 0;
+    std::uint64_t failed = 0;
+    double pushSeconds = 0;
+    std::uint64_t pushed = 0;
+  };
+
+  double quantile(const std::vector<double>& sorted, double q)
+  {
+    if (sorted.empty())
+      return 0;
+    return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
+  }
+}
+
+int main(int argc, char** argv)
+{
+  if (argc < 5 || (argc > 5 && std::strcmp(argv[5], "--") != 0))
+  {
+    std::cerr << "usage: port_writer NSPORT SAMPLES SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]\n";
+    return 2;
+  }
+  const int nsPort = static_cast<int>(bench::argNumber(argv[1], "NSPORT"));
+  const std::size_t samples = std::size_t(bench::argNumber(argv[2], "SAMPLES"));
+  const double seconds = double(bench::argNumber(argv[3], "SECONDS"));
+  const std::string dump = argv[4];
+
+  std::vector<char*> managerArgs = {argv[0]};
+  for (int i = 6; i < argc; ++i)
+    managerArgs.push_back(argv[i]);
+  managerArgs.push_back(nullptr);
+  RTC::Manager* manager = RTC::Manager::init(int(managerArgs.size()) - 1, managerArgs.data());
+  manager->setModuleInitProc(moduleInit);
+  manager->activateManager();
+  manager->runManager(true);
+  if (g_writer == nullptr)
+  {
+    std::cerr << "port_writer: the component was not created\n";
+    manager->shutdown();
+    return 1;
+  }
+
+  Totals ours, bare;
+  CORBA::Long seq = 0;
+  try
+  {
+    CosNaming::NamingContextExt_var root = bench::namingRoot(manager->getORB(), nsPort);
+    CORBA::Object_var readerObj = bench::waitFor(root, bench::componentPath("Reader0"), 20.0);
+    CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
+    RTC::PortService_var inPort = findInPort(readerObj);
+    OpenRTM::InPortCdr_var bareCdr = OpenRTM::InPortCdr::_narrow(bareObj);
+    if (CORBA::is_nil(inPort) || CORBA::is_nil(bareCdr))
+    {
+      std::cerr << "port_writer: Reader0's port \"in\" or Bare0 not found\n";
+      manager->shutdown();
+      return 1;
+    }
+    const RTC::ReturnCode_t rc = connectFlush(g_writer->port(), inPort);
+    if (rc != RTC::RTC_OK)
+    {
+      std::cerr << "port_writer: connect refused (code " << rc << ")\n";
+      manager->shutdown();
+      return 1;
+    }
+
+    OpenRTM::CdrData payload;
+    payload.length(12);
+    std::memset(payload.get_buffer(), 0, 12);
+
+    auto writeOnce = [&]() {
+      if (!g_writer->write(seq++))
+        ++ours.failed;
+    };
+    auto putOnce = [&]() {
+      encodeSeq(payload, seq);
+      if (bareCdr->put(payload) != OpenRTM::PORT_OK)
+        ++bare.failed;
+    };
+    // Times each call and counts what it allocated on this thread.
+    auto timed = [](Totals& t, auto&& call) {
+      const std::uint64_t a0 = bench::threadAllocations();
+      const auto t0 = Clock::now();
+      call();
+      const auto t1 = Clock::now();
+      t.allocs += bench::threadAllocations() - a0;
+      ++t.calls;
+      t.latencyUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
+    };
+
+    for (std::size_t i = 0; i < kWarmCalls; ++i)
+    {
+      writeOnce();
+      putOnce();
+    }
+    ours.latencyUs.reserve(samples + kBlock);
+    bare.latencyUs.reserve(samples + kBlock);
+    while (ours.calls < samples)
+    {
+      for (std::size_t i = 0; i < kBlock; ++i)
+        timed(ours, writeOnce);
+      for (std::size_t i = 0; i < kBlock; ++i)
+        timed(bare, putOnce);
+    }
+
+    // Sustained: whole slices of back-to-back calls, checking the clock every 64 calls.
+    auto push = [&](Totals& t, auto&& call) {
+      const auto t0 = Clock::now();
+      const auto end = t0 + std::chrono::duration<double>(seconds / kSlices);
+      auto now = t0;
+      while (now < end)
+      {
+        for (int i = 0; i < 64; ++i)
+          call();
+        t.pushed += 64;
+        now = Clock::now();
+      }
+      t.pushSeconds += std::chrono::duration<double>(now - t0).count();
+    };
+    for (int s = 0; s < kSlices; ++s)
+    {
+      if (s % 2 == 0)
+        push(ours, writeOnce);
+      else
+        push(bare, putOnce);
+    }
+  }
+  catch (const CORBA::Exception& e)
+  {
+    std::cerr << "port_writer: " << e._name() << "\n";
+    manager->shutdown();
+    return 1;
+  }
+
+  std::sort(ours.latencyUs.begin(), ours.latencyUs.end());
+  std::sort(bare.latencyUs.begin(), bare.latencyUs.end());
+  std::cout << "write_p50_us=" << quantile(ours.latencyUs, 0.5)
+            << " put_p50_us=" << quantile(bare.latencyUs, 0.5)
+            << " write_p99_us=" << quantile(ours.latencyUs, 0.99)
+            << " put_p99_us=" << quantile(bare.latencyUs, 0.99)
+            << " allocs_per_write=" << double(ours.allocs) / double(ours.calls)
+            << " allocs_per_put=" << double(bare.allocs) / double(bare.calls)
+            << " push_per_s=" << double(ours.pushed) / ours.pushSeconds
+            << " put_per_s=" << double(bare.pushed) / bare.pushSeconds
+            << " writes_sent=" << seq << " writes_failed=" << ours.failed
+            << " puts_failed=" << bare.failed << std::endl;
+  if (dump != "-")
+  {
+    std::ofstream out(dump);
+    const std::size_t n = std::min(ours.latencyUs.size(), bare.latencyUs.size());
+    for (std::size_t i = 0; i < n; ++i)
+      out << double(i) / double(n) << ' ' << ours.latencyUs[i] << ' ' << bare.latencyUs[i] << '\n';
+  }
+  manager->shutdown();
+  return 0;
+}

@@ -1,0 +1,180 @@
+// Every way a user can point rtctl at the wrong thing: one line on standard error naming it, a
+// non-zero status, and nothing left behind in the naming service or on the component.
+#include "Rtctl.h"
+#include "TrimulProcess.h"
+
+#include "NameServer.h"
+#include "NamingClient.h"
+#include "Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace e2e
+{
+  namespace
+  {
+    // A loopback port nothing listens on: bound and closed again at once.
+    int closedPort()
+    {
+      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+      socklen_t length = sizeof address;
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+      ::close(fd);
+      return ntohs(address.sin_port);
+    }
+
+    class ErrorPaths : public ::testing::Test
+    {
+    protected:
+      static void SetUpTestSuite()
+      {
+        ns = new testsupport::NameServer;
+        trimul = new TrimulProcess(*ns);
+      }
+      static void TearDownTestSuite()
+      {
+        delete trimul;
+        delete ns;
+      }
+
+      // One line on standard error, exactly `message`, nothing on standard output.
+      void expectRefused(const std::vector<std::string>& args, int status, const std::string& message,
+                         const std::string& input = "")
+      {
+        const RtctlResult r = rtctl.run(args, input);
+        EXPECT_EQ(status, r.exitCode) << args[0];
+        EXPECT_EQ(message + "\n", r.err) << args[0];
+        EXPECT_EQ("", r.out) << args[0];
+      }
+
+      static testsupport::NameServer* ns;
+      static TrimulProcess* trimul;
+      Rtctl rtctl{ns->address()};
+      const std::string host = testsupport::hostName();
+    };
+
+    testsupport::NameServer* ErrorPaths::ns = nullptr;
+    TrimulProcess* ErrorPaths::trimul = nullptr;
+
+    TEST_F(ErrorPaths, NoNamingServiceIsNamedWithItsAddress)
+    {
+      const std::string address = "127.0.0.1:" + std::to_string(closedPort());
+      const std::string message = "the naming service at " + address +
+                                  " is not reachable (TRANSIENT); start one there or name another "
+                                  "(RTCTL_NAMESERVER, or /HOST:PORT/...)";
+      expectRefused({"ls", "/" + address}, 1, "rtctl: ls: " + message);
+      expectRefused({"cat", "/" + address + "/" + trimul->path()}, 1, "rtctl: cat: " + message);
+      expectRefused({"inject", "/" + address + "/" + trimul->port("x1"), "7"}, 1, "rtctl: inject: " + message);
+    }
+
+    TEST_F(ErrorPaths, NoSuchPathIsNamed)
+    {
+      const std::string path = host + ".host_cxt/Nothing0.rtc";
+      expectRefused({"cat", path}, 1, "rtctl: cat: no such object: " + path);
+      expectRefused({"activate", path}, 1, "rtctl: activate: no such object: " + path);
+      expectRefused({"ls", "nowhere.host_cxt"}, 1, "rtctl: ls: no such object: nowhere.host_cxt");
+      expectRefused({"print", path + ":y1"}, 1, "rtctl: print: no such object: " + path);
+    }
+
+    TEST_F(ErrorPaths, AContextIsNotAComponent)
+    {
+      expectRefused({"cat", host + ".host_cxt"}, 1, "rtctl: cat: " + host + ".host_cxt is a naming context, not a component");
+      expectRefused({"exit", host + ".host_cxt"}, 1, "rtctl: exit: " + host + ".host_cxt is a naming context, not a component");
+    }
+
+    TEST_F(ErrorPaths, AnObjectThatIsNoComponentIsNamed)
+    {
+      testsupport::NamingClient naming(testsupport::testOrb(), ns->corbaloc());
+      CORBA::Object_var root = naming.resolve("");
+      ASSERT_TRUE(naming.bind("stray.rtc", root.in()));
+      expectRefused({"cat", "stray.rtc"}, 1, "rtctl: cat: stray.rtc is a naming context, not a component");
+      naming.unbind("stray.rtc");
+    }
+
+    TEST_F(ErrorPaths, NoSuchPortListsThePortsThereAre)
+    {
+      expectRefused({"inject", trimul->port("x9"), "7"}, 1,
+                    "rtctl: inject: no port 'x9' on " + trimul->path() + " (its ports: x1, y1, y2, y3)");
+    }
+
+    TEST_F(ErrorPaths, PortsOfTheWrongDirectionAreRefused)
+    {
+      expectRefused({"inject", trimul->port("y1"), "7"}, 1,
+                    "rtctl: inject: " + trimul->port("y1") + " is an output port; inject writes to an input port");
+      expectRefused({"print", trimul->port("x1")}, 1,
+                    "rtctl: print: " + trimul->port("x1") + " is an input port; print reads from an output port");
+      expectRefused({"connect", trimul->port("y1"), trimul->port("y2")}, 1,
+                    "rtctl: connect: cannot connect " + trimul->port("y1") + " to " + trimul->port("y2") +
+                      ": both are output ports");
+    }
+
+    TEST_F(ErrorPaths, ValuesThatAreNotTimedLongAreRefused)
+    {
+      expectRefused({"inject", trimul->port("x1"), "2147483648"}, 1,
+                    "rtctl: inject: '2147483648' is not a TimedLong value (a 32-bit integer)");
+      expectRefused({"inject", trimul->port("x1"), "abc"}, 1,
+                    "rtctl: inject: 'abc' is not a TimedLong value (a 32-bit integer)");
+      expectRefused({"inject", trimul->port("x1")}, 1,
+                    "rtctl: inject: line 1: '1.5' is not a TimedLong value (a 32-bit integer)", "1.5\n");
+    }
+
+    TEST_F(ErrorPaths, APathWithoutPortIsAUsageError)
+    {
+      expectRefused({"inject", trimul->path(), "7"}, 2,
+                    "rtctl: inject: '" + trimul->path() + "' names no port (write it as PATH:PORT)");
+    }
+
+    TEST_F(ErrorPaths, CommandLineMistakesExitWithTwo)
+    {
+      expectRefused({"ls", "-x"}, 2, "rtctl: ls: unknown option '-x' (see --help)");
+      expectRefused({"frobnicate"}, 2, "rtctl: unknown command 'frobnicate' (rtctl --help lists them)");
+      expectRefused({"activate", trimul->path(), "-e", "x"}, 2,
+                    "rtctl: activate: option -e takes a whole number from 0 to 1073741824, not 'x'");
+      expectRefused({"connect", trimul->port("y1")}, 2,
+                    "rtctl: connect: takes two ports, PATH:PORT PATH:PORT (see --help)");
+    }
+
+    TEST_F(ErrorPaths, EveryCommandHasHelp)
+    {
+      for (const char* command : {"ls", "cat", "activate", "deactivate", "reset", "exit", "connect",
+                                  "disconnect", "inject", "print"})
+      {
+        const RtctlResult r = rtctl.run({command, "--help"});
+        EXPECT_EQ(0, r.exitCode) << command;
+        EXPECT_EQ(0u, r.out.find(std::string("usage: rtctl ") + command + " ")) << r.out;
+      }
+      const RtctlResult all = rtctl.run({"--help"});
+      EXPECT_EQ(0, all.exitCode);
+      EXPECT_NE(std::string::npos, all.out.find("RTCTL_NAMESERVER"));
+    }
+
+    TEST_F(ErrorPaths, InjectAndPrintLeaveNoNameAndNoConnectionBehind)
+    {
+      testsupport::NamingClient naming(testsupport::testOrb(), ns->corbaloc());
+      const std::vector<std::string> rootBefore = naming.list();
+      const std::vector<std::string> hostBefore = naming.list(host + ".host_cxt");
+
+      EXPECT_EQ(0, rtctl.run({"inject", trimul->port("x1"), "7"}).exitCode);
+      EXPECT_EQ(1, rtctl.run({"print", trimul->port("y1"), "-n", "1", "--timeout", "0.2"}).exitCode);
+
+      EXPECT_EQ(rootBefore, naming.list());
+      EXPECT_EQ(hostBefore, naming.list(host + ".host_cxt"));
+      const RtctlResult cat = rtctl.run({"cat", trimul->path()});
+      EXPECT_EQ(std::string::npos, cat.out.find("connected to")) << cat.out;
+    }
+
+    TEST_F(ErrorPaths, PrintThatTimesOutSaysHowManyArrived)
+    {
+      expectRefused({"print", trimul->port("y3"), "-n", "2", "--timeout", "0.2"}, 1,
+                    "rtctl: print: timed out after 0.2 s with 0 of 2 samples");
+    }
+  }
+}

@@ -1,0 +1,120 @@
+// What ls and cat show of a running TrimulComp: the naming tree, its state, the eleven-property
+// profile, the four ports and the one periodic execution context.
+#include "Rtctl.h"
+#include "TrimulProcess.h"
+
+#include "NameServer.h"
+#include "Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace e2e
+{
+  namespace
+  {
+    class Inspection : public ::testing::Test
+    {
+    protected:
+      static void SetUpTestSuite()
+      {
+        ns = new testsupport::NameServer;
+        trimul = new TrimulProcess(*ns);
+      }
+      static void TearDownTestSuite()
+      {
+        delete trimul;
+        delete ns;
+      }
+
+      static bool hasLine(const std::string& text, const std::string& pattern)
+      {
+        return std::regex_search(text, std::regex("(^|\n)" + pattern + "(\n|$)"));
+      }
+
+      static testsupport::NameServer* ns;
+      static TrimulProcess* trimul;
+      Rtctl rtctl{ns->address()};
+      const std::string host = testsupport::hostName();
+    };
+
+    testsupport::NameServer* Inspection::ns = nullptr;
+    TrimulProcess* Inspection::trimul = nullptr;
+
+    TEST_F(Inspection, LsOfTheRootShowsTheHostContext)
+    {
+      const RtctlResult r = rtctl.run({"ls"});
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_EQ(host + ".host_cxt/\n", r.out);
+    }
+
+    TEST_F(Inspection, LsOfTheHostContextShowsTheComponent)
+    {
+      const RtctlResult r = rtctl.run({"ls", host + ".host_cxt"});
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_EQ("Trimul0.rtc\n", r.out);
+    }
+
+    TEST_F(Inspection, LsAcceptsTheNamingServiceInThePath)
+    {
+      const RtctlResult r = rtctl.run({"ls", "/" + ns->address() + "/" + host + ".host_cxt"});
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_EQ("Trimul0.rtc\n", r.out);
+    }
+
+    TEST_F(Inspection, LongLsShowsStateAndPortsWithDirections)
+    {
+      const RtctlResult r = rtctl.run({"ls", "-l", host + ".host_cxt"});
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_EQ("Inactive  Trimul0.rtc  x1(in) y1(out) y2(out) y3(out)\n", r.out);
+    }
+
+    TEST_F(Inspection, RecursiveLsWalksEveryContext)
+    {
+      const RtctlResult r = rtctl.run({"ls", "-R"});
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_EQ(".:\n" + host + ".host_cxt/\n\n" + host + ".host_cxt:\nTrimul0.rtc\n", r.out);
+    }
+
+    TEST_F(Inspection, CatShowsTheElevenProfileProperties)
+    {
+      const RtctlResult r = rtctl.run({"cat", trimul->path()});
+      ASSERT_EQ(0, r.exitCode) << r.err;
+      const char* const profile[][2] = {
+        {"implementation_id", "Trimul"}, {"type_name", "Trimul"}, {"description", "ModuleDescription"},
+        {"version", "1.0.0"}, {"vendor", "Karvo"}, {"category", "Category"}, {"activity_type", "PERIODIC"},
+        {"kind", "DataFlowComponent"}, {"max_instance", "1"}, {"language", "C\\+\\+"}, {"lang_type", "compile"}};
+      for (const auto& kv : profile)
+        EXPECT_TRUE(hasLine(r.out, std::string(" +") + kv[0] + " +" + kv[1])) << kv[0] << "\n" << r.out;
+      EXPECT_TRUE(hasLine(r.out, "  Instance name +Trimul0")) << r.out;
+    }
+
+    TEST_F(Inspection, CatShowsTheFourPortsWithDirectionAndDataType)
+    {
+      const RtctlResult r = rtctl.run({"cat", trimul->path()});
+      ASSERT_EQ(0, r.exitCode) << r.err;
+      EXPECT_TRUE(hasLine(r.out, "    x1 +in +IDL:RTC/TimedLong:1\\.0")) << r.out;
+      for (const char* out : {"y1", "y2", "y3"})
+        EXPECT_TRUE(hasLine(r.out, std::string("    ") + out + " +out +IDL:RTC/TimedLong:1\\.0")) << out << r.out;
+      EXPECT_EQ(std::string::npos, r.out.find("connected to")) << r.out;
+    }
+
+    TEST_F(Inspection, CatShowsOnePeriodicContextWithTheComponentsState)
+    {
+      const RtctlResult r = rtctl.run({"cat", trimul->path()});
+      ASSERT_EQ(0, r.exitCode) << r.err;
+      EXPECT_TRUE(hasLine(r.out, "    0  owned  PERIODIC  1000 Hz  running  Inactive")) << r.out;
+      EXPECT_FALSE(hasLine(r.out, "    1 .*")) << r.out;
+    }
+
+    TEST_F(Inspection, CatOfAPortShowsItsProperties)
+    {
+      const RtctlResult r = rtctl.run({"cat", trimul->port("y2")});
+      ASSERT_EQ(0, r.exitCode) << r.err;
+      EXPECT_TRUE(hasLine(r.out, "Trimul0\\.y2  out  IDL:RTC/TimedLong:1\\.0")) << r.out;
+      EXPECT_TRUE(hasLine(r.out, "    port\\.port_type +DataOutPort")) << r.out;
+      EXPECT_TRUE(hasLine(r.out, "    dataport\\.subscription_type +flush,new,periodic")) << r.out;
+    }
+  }
+}

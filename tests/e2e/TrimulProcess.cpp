@@ -1,0 +1,48 @@
+#include "TrimulProcess.h"
+
+#include "Paths.h"
+#include "Wait.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using namespace std::chrono_literals;
+
+namespace e2e
+{
+  TrimulProcess::TrimulProcess(testsupport::NameServer& ns, const std::string& instance)
+    : m_path(testsupport::hostName() + ".host_cxt/" + instance + ".rtc"),
+      m_naming(testsupport::testOrb(), ns.corbaloc())
+  {
+    std::vector<std::string> args = {"-o", "corba.nameservers:" + ns.address(), "-o",
+                                      "corba.endpoints:127.0.0.1:", "-o", "exec_cxt.periodic.rate:1000"};
+    if (instance != "Trimul0")
+    {
+      args.push_back("-o");
+      args.push_back("naming.formats:%h.host_cxt/" + instance + ".rtc");
+    }
+    m_process = std::make_unique<testsupport::ChildProcess>(testsupport::findProgram("src/TrimulComp"), args);
+    EXPECT_TRUE(testsupport::waitUntil([this] { return m_naming.isBound(m_path); }, 20s))
+      << m_path << " not bound; TrimulComp said: " << m_process->stderrText();
+  }
+
+  TrimulProcess::~TrimulProcess()
+  {
+    if (m_process->running())
+      stop();
+  }
+
+  bool TrimulProcess::bound()
+  {
+    return m_naming.isBound(m_path);
+  }
+
+  int TrimulProcess::stop()
+  {
+    m_process->signal(SIGINT);
+    if (!m_process->waitExit(20s))
+      return -1;
+    return m_process->exitCode();
+  }
+}

@@ -1,0 +1,34 @@
+// One TrimulComp process bound in a test's naming service, stopped with SIGINT at the end.
+#pragma once
+
+#include "ChildProcess.h"
+#include "NameServer.h"
+#include "NamingClient.h"
+
+#include <memory>
+#include <string>
+
+namespace e2e
+{
+  class TrimulProcess
+  {
+  public:
+    // `instance` other than "Trimul0" binds the component under that name instead, through
+    // naming.formats. Returns once the name is bound (a test failure is recorded otherwise).
+    TrimulProcess(testsupport::NameServer& ns, const std::string& instance = "Trimul0");
+    ~TrimulProcess();
+
+    // "vm.host_cxt/Trimul0.rtc", the path relative to the naming service's root.
+    const std::string& path() const { return m_path; }
+    std::string port(const std::string& name) const { return m_path + ":" + name; }
+    testsupport::ChildProcess& process() { return *m_process; }
+    bool bound();
+    // SIGINT, then the exit status (-1 if it did not end within the bound).
+    int stop();
+
+  private:
+    std::string m_path;
+    testsupport::NamingClient m_naming;
+    std::unique_ptr<testsupport::ChildProcess> m_process;
+  };
+}

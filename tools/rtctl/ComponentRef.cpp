@@ -1,0 +1,117 @@
+#include "ComponentRef.h"
+
+#include "CorbaText.h"
+#include "Error.h"
+
+namespace rtctl
+{
+  ComponentRef::ComponentRef(NameService& names, const RtPath& path) : m_path(path)
+  {
+    if (path.isRoot())
+      throw Error(path.componentText().empty() ? std::string("a naming service root is not a component")
+                                               : path.componentText() + " is a naming service, not a component");
+    CORBA::Object_var obj = names.resolve(path);
+    narrow(obj.in());
+  }
+
+  ComponentRef::ComponentRef(CORBA::Object_ptr obj, const RtPath& path) : m_path(path)
+  {
+    narrow(obj);
+  }
+
+  void ComponentRef::narrow(CORBA::Object_ptr obj)
+  {
+    const std::string shown = m_path.componentText();
+    try
+    {
+      if (CORBA::is_nil(obj))
+        throw Error(shown + " is bound to a nil reference");
+      m_ref = RTC::RTObject::_narrow(obj);
+      if (CORBA::is_nil(m_ref))
+      {
+        if (NameService::isContext(obj))
+          throw Error(shown + " is a naming context, not a component");
+        throw Error(shown + " is not a component");
+      }
+    }
+    catch (const CORBA::Exception& e)
+    {
+      throw Error(shown + " " + CorbaText::exception(e) + "; its process may be gone");
+    }
+  }
+
+  void ComponentRef::fail(const std::string& what, const CORBA::Exception& e) const
+  {
+    throw Error(m_path.componentText() + ": " + what + " " + CorbaText::exception(e));
+  }
+
+  std::vector<ComponentRef::Port> ComponentRef::ports() const
+  {
+    std::vector<Port> result;
+    try
+    {
+      RTC::PortServiceList_var refs = m_ref->get_ports();
+      for (CORBA::ULong i = 0; i < refs->length(); ++i)
+      {
+        RTC::PortProfile_var profile = refs[i]->get_port_profile();
+        result.push_back({RTC::PortService::_duplicate(refs[i].in()), PortInfo(profile.in())});
+      }
+    }
+    catch (const CORBA::Exception& e)
+    {
+      fail("reading its ports", e);
+    }
+    return result;
+  }
+
+  ComponentRef::Port ComponentRef::port(const std::string& name) const
+  {
+    std::vector<Port> all = ports();
+    std::string known;
+    for (Port& p : all)
+    {
+      if (p.info.shortName() == name || p.info.fullName() == name)
+        return std::move(p);
+      known += (known.empty() ? "" : ", ") + p.info.shortName();
+    }
+    throw Error("no port '" + name + "' on " + m_path.componentText() +
+                (known.empty() ? std::string(" (it has no ports)") : " (its ports: " + known + ")"));
+  }
+
+  ComponentRef::Port ComponentRef::resolvePort(NameService& names, const RtPath& path)
+  {
+    return ComponentRef(names, path.requirePort()).port(path.port());
+  }
+
+  std::vector<RTC::ExecutionContext_var> ComponentRef::contexts() const
+  {
+    std::vector<RTC::ExecutionContext_var> result;
+    try
+    {
+      RTC::ExecutionContextList_var owned = m_ref->get_owned_contexts();
+      for (CORBA::ULong i = 0; i < owned->length(); ++i)
+        result.push_back(RTC::ExecutionContext::_duplicate(owned[i].in()));
+      RTC::ExecutionContextList_var others = m_ref->get_participating_contexts();
+      for (CORBA::ULong i = 0; i < others->length(); ++i)
+        result.push_back(RTC::ExecutionContext::_duplicate(others[i].in()));
+    }
+    catch (const CORBA::Exception& e)
+    {
+      fail("reading its execution contexts", e);
+    }
+    return result;
+  }
+
+  size_t ComponentRef::ownedContextCount() const
+  {
+    try
+    {
+      RTC::ExecutionContextList_var owned = m_ref->get_owned_contexts();
+      return owned->length();
+    }
+    catch (const CORBA::Exception& e)
+    {
+      fail("reading its execution contexts", e);
+    }
+  }
+}

@@ -1,0 +1,79 @@
+#include "Orb.h"
+
+#include "Error.h"
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace rtctl
+{
+  namespace
+  {
+    // "127.0.0.1" → "giop:tcp:127.0.0.1:" (any free port); "host:port" kept as given.
+    std::string endpointFor(const std::string& address)
+    {
+      if (address.compare(0, 5, "giop:") == 0)
+        return address;
+      std::string endpoint = "giop:tcp:" + address;
+      const bool ipv6 = address.find(']') != std::string::npos;
+      const std::string::size_type colon = address.rfind(':');
+      if (colon == std::string::npos || (ipv6 && colon < address.find(']')))
+        endpoint += ':';
+      return endpoint;
+    }
+  }
+
+  Orb::Orb(Mode mode)
+  {
+    std::vector<std::string> options = {
+      "rtctl",
+      "-ORBclientCallTimeOutPeriod", std::to_string(kCallTimeoutMs),
+      "-ORBclientConnectTimeOutPeriod", std::to_string(kConnectTimeoutMs),
+    };
+    const char* endpoint = std::getenv("RTCTL_ENDPOINT");
+    if (mode == kServing && endpoint != nullptr && *endpoint != '\0')
+    {
+      options.push_back("-ORBendPoint");
+      options.push_back(endpointFor(endpoint));
+    }
+    std::vector<char*> argv;
+    for (std::string& option : options)
+      argv.push_back(&option[0]);
+    int argc = static_cast<int>(argv.size());
+    argv.push_back(nullptr);
+
+    try
+    {
+      m_orb = CORBA::ORB_init(argc, argv.data());
+      if (mode == kServing)
+      {
+        CORBA::Object_var obj = m_orb->resolve_initial_references("RootPOA");
+        m_poa = PortableServer::POA::_narrow(obj.in());
+        PortableServer::POAManager_var manager = m_poa->the_POAManager();
+        manager->activate();
+      }
+    }
+    catch (const CORBA::Exception& e)
+    {
+      throw Error(std::string("cannot start the ORB") +
+                  (endpoint != nullptr && mode == kServing
+                     ? std::string(" on RTCTL_ENDPOINT '") + endpoint + "'"
+                     : std::string()) +
+                  ": " + e._name());
+    }
+  }
+
+  Orb::~Orb()
+  {
+    try
+    {
+      if (!CORBA::is_nil(m_orb))
+        m_orb->destroy();
+    }
+    catch (...)
+    {
+      // Leaving anyway: nothing a user could do about a failed clean-up here.
+    }
+  }
+}

@@ -1,0 +1,59 @@
+#include "PortInfo.h"
+
+#include "CorbaText.h"
+
+namespace rtctl
+{
+  PortInfo::PortInfo(const RTC::PortProfile& profile)
+    : m_fullName(static_cast<const char*>(profile.name))
+  {
+    for (CORBA::ULong i = 0; i < profile.properties.length(); ++i)
+      m_properties.emplace_back(static_cast<const char*>(profile.properties[i].name),
+                                CorbaText::anyValue(profile.properties[i].value));
+  }
+
+  std::string PortInfo::shortName() const
+  {
+    const std::string::size_type dot = m_fullName.rfind('.');
+    return dot == std::string::npos ? m_fullName : m_fullName.substr(dot + 1);
+  }
+
+  std::string PortInfo::direction() const
+  {
+    if (isInput())
+      return "in";
+    if (isOutput())
+      return "out";
+    return portType().empty() ? "unknown" : portType();
+  }
+
+  bool PortInfo::hasProperty(const std::string& key) const
+  {
+    for (const auto& nv : m_properties)
+      if (nv.first == key)
+        return true;
+    return false;
+  }
+
+  std::string PortInfo::property(const std::string& key) const
+  {
+    for (const auto& nv : m_properties)
+      if (nv.first == key)
+        return nv.second;
+    return std::string();
+  }
+
+  std::string PortInfo::typeName(const std::string& repositoryId)
+  {
+    std::string name = repositoryId;
+    if (name.compare(0, 4, "IDL:") == 0)
+      name.erase(0, 4);
+    const std::string::size_type colon = name.rfind(':');
+    if (colon != std::string::npos)
+      name.erase(colon);
+    const std::string::size_type slash = name.rfind('/');
+    if (slash != std::string::npos)
+      name.erase(0, slash + 1);
+    return name;
+  }
+}

@@ -1,0 +1,36 @@
+// What `cat` and `ls -l` show of a component: its profile, its execution contexts with its state
+// in each, and its ports with their connections. Reads the component through its reference; a
+// part that cannot be read is shown as such rather than ending the listing.
+#pragma once
+
+#include "ComponentRef.h"
+
+#include <ostream>
+#include <string>
+
+namespace rtctl
+{
+  class ProfilePrinter
+  {
+  public:
+    explicit ProfilePrinter(bool details) : m_details(details) {}
+
+    // The whole profile (cat).
+    void printComponent(const ComponentRef& component, std::ostream& out) const;
+    // One port (cat PATH:PORT).
+    void printPort(const ComponentRef::Port& port, std::ostream& out) const;
+
+    // The component's state in its first owned context, "Created" when it has none.
+    static std::string stateInFirstContext(const ComponentRef& component);
+    // "x1(in) y1(out) ..." for ls -l.
+    static std::string portSummary(const ComponentRef& component);
+
+  private:
+    void printContexts(const ComponentRef& component, std::ostream& out) const;
+    void printPorts(const ComponentRef& component, std::ostream& out) const;
+    void printConnections(const ComponentRef::Port& port, const std::string& indent,
+                          std::ostream& out) const;
+
+    bool m_details;
+  };
+}

@@ -1,0 +1,30 @@
+// What every subcommand shares: the process's ORB, the default naming service and one
+// NameService per address a command touches.
+#pragma once
+
+#include "NameService.h"
+#include "Orb.h"
+#include "RtPath.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace rtctl
+{
+  class Session
+  {
+  public:
+    explicit Session(Orb::Mode mode);
+
+    // RTCTL_NAMESERVER, or localhost:2809.
+    static std::string defaultServer();
+    RtPath path(const std::string& text) const;
+    NameService& names(const RtPath& path);
+    Orb& orb() { return m_orb; }
+
+  private:
+    Orb m_orb;
+    std::map<std::string, std::unique_ptr<NameService> > m_services;
+  };
+}

@@ -1,0 +1,118 @@
+// rtctl: drive a running system of RT-components from the shell.
+#include "CatCommand.h"
+#include "ConnectCommand.h"
+#include "DisconnectCommand.h"
+#include "Error.h"
+#include "ExitCommand.h"
+#include "InjectCommand.h"
+#include "LsCommand.h"
+#include "PrintCommand.h"
+#include "StateCommand.h"
+
+#include <omniORB4/CORBA.h>
+
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+  using rtctl::Command;
+
+  std::vector<std::unique_ptr<Command> > commands()
+  {
+    std::vector<std::unique_ptr<Command> > all;
+    all.emplace_back(new rtctl::LsCommand);
+    all.emplace_back(new rtctl::CatCommand);
+    all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kActivate));
+    all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kDeactivate));
+    all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kReset));
+    all.emplace_back(new rtctl::ExitCommand);
+    all.emplace_back(new rtctl::ConnectCommand);
+    all.emplace_back(new rtctl::DisconnectCommand);
+    all.emplace_back(new rtctl::InjectCommand);
+    all.emplace_back(new rtctl::PrintCommand);
+    return all;
+  }
+
+  void printUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
+  {
+    out << "usage: rtctl COMMAND [ARGS...]    (rtctl COMMAND --help for each)\n"
+           "Drive RT-components through their naming service.\n\n";
+    for (const auto& command : all)
+      out << "  " << command->name() << std::string(12 - std::string(command->name()).size(), ' ')
+          << command->summary() << '\n';
+    out << "\nPaths: /HOST:PORT/CONTEXT/.../NAME.rtc names a component in the naming service at\n"
+           "HOST:PORT (2809 when :PORT is left out); a path without the leading '/' lives in the\n"
+           "default naming service, RTCTL_NAMESERVER (HOST or HOST:PORT) or else localhost:2809.\n"
+           "A port is PATH:PORT, e.g. /localhost:2809/myhost.host_cxt/Trimul0.rtc:x1.\n"
+           "Exit status: 0 done, 1 refused or failed, 2 wrong command line.\n";
+  }
+
+  bool wantsHelp(const std::vector<std::string>& args)
+  {
+    for (const std::string& arg : args)
+    {
+      if (arg == "--")
+        return false;
+      if (arg == "--help" || arg == "-h")
+        return true;
+    }
+    return false;
+  }
+}
+
+int main(int argc, char** argv)
+{
+  const std::vector<std::unique_ptr<Command> > all = commands();
+  const std::vector<std::string> words(argv + 1, argv + argc);
+  if (words.empty())
+  {
+    printUsage(std::cerr, all);
+    return rtctl::kExitUsage;
+  }
+  if (words[0] == "--help" || words[0] == "-h" || words[0] == "help")
+  {
+    printUsage(std::cout, all);
+    return rtctl::kExitOk;
+  }
+
+  for (const auto& command : all)
+  {
+    if (words[0] != command->name())
+      continue;
+    const std::vector<std::string> args(words.begin() + 1, words.end());
+    if (wantsHelp(args))
+    {
+      std::cout << command->usage();
+      return rtctl::kExitOk;
+    }
+    const std::string prefix = std::string("rtctl: ") + command->name() + ": ";
+    try
+    {
+      return command->run(args);
+    }
+    catch (const rtctl::Error& e)
+    {
+      std::cerr << prefix << e.what() << std::endl;
+      return e.status();
+    }
+    catch (const CORBA::Exception& e)
+    {
+      std::cerr << prefix << "unexpected answer from the ORB: " << e._name() << std::endl;
+    }
+    catch (const std::exception& e)
+    {
+      std::cerr << prefix << e.what() << std::endl;
+    }
+    catch (...)
+    {
+      std::cerr << prefix << "unexpected failure" << std::endl;
+    }
+    return rtctl::kExitFailure;
+  }
+  std::cerr << "rtctl: unknown command '" << words[0] << "' (rtctl --help lists them)" << std::endl;
+  return rtctl::kExitUsage;
+}

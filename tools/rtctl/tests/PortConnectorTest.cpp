@@ -1,0 +1,114 @@
+#include "Error.h"
+#include "PortConnector.h"
+
+#include <gtest/gtest.h>
+
+namespace rtctl
+{
+  namespace
+  {
+    // A port profile as a data port of the middleware publishes it.
+    PortInfo port(const char* name, const char* portType, const char* dataType, const char* subscriptions)
+    {
+      RTC::PortProfile profile;
+      profile.name = CORBA::string_dup(name);
+      const char* const properties[][2] = {{"port.port_type", portType},
+                                           {"dataport.data_type", dataType},
+                                           {"dataport.subscription_type", subscriptions},
+                                           {"dataport.dataflow_type", "push,pull"},
+                                           {"dataport.interface_type", "corba_cdr"}};
+      profile.properties.length(5);
+      for (CORBA::ULong i = 0; i < 5; ++i)
+      {
+        profile.properties[i].name = CORBA::string_dup(properties[i][0]);
+        profile.properties[i].value <<= properties[i][1];
+      }
+      return PortInfo(profile);
+    }
+
+    const PortInfo kLongOut = port("A0.y1", "DataOutPort", "IDL:RTC/TimedLong:1.0", "flush,new,periodic");
+    const PortInfo kLongIn = port("B0.x1", "DataInPort", "IDL:RTC/TimedLong:1.0", "Any");
+    const PortInfo kDoubleIn = port("C0.in", "DataInPort", "IDL:RTC/TimedDouble:1.0", "Any");
+
+    std::string valueOf(const PortConnector::Properties& properties, const std::string& key)
+    {
+      for (const auto& nv : properties)
+        if (nv.first == key)
+          return nv.second;
+      return "<absent>";
+    }
+
+    TEST(PortConnectorProperties, DefaultsArePushFlushCorbaCdrAndTheFirstPortsType)
+    {
+      const PortConnector::Properties sut = PortConnector::properties(kLongOut, {});
+      EXPECT_EQ("push", valueOf(sut, "dataport.dataflow_type"));
+      EXPECT_EQ("flush", valueOf(sut, "dataport.subscription_type"));
+      EXPECT_EQ("corba_cdr", valueOf(sut, "dataport.interface_type"));
+      EXPECT_EQ("IDL:RTC/TimedLong:1.0", valueOf(sut, "dataport.data_type"));
+    }
+
+    TEST(PortConnectorProperties, UserValuesReplaceDefaultsAndGetThePrefix)
+    {
+      const PortConnector::Properties sut =
+        PortConnector::properties(kLongOut, {"subscription_type=new", "dataport.buffer.length = 16"});
+      EXPECT_EQ("new", valueOf(sut, "dataport.subscription_type"));
+      EXPECT_EQ("16", valueOf(sut, "dataport.buffer.length"));
+      EXPECT_EQ(5u, sut.size());
+    }
+
+    TEST(PortConnectorProperties, WordWithoutEqualsIsAUsageError)
+    {
+      EXPECT_THROW(PortConnector::properties(kLongOut, {"subscription_type"}), UsageError);
+      EXPECT_THROW(PortConnector::properties(kLongOut, {"=new"}), UsageError);
+    }
+
+    TEST(PortConnectorCheck, OutputToInputOfTheSameTypeIsAccepted)
+    {
+      EXPECT_NO_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongIn,
+                                                     PortConnector::properties(kLongOut, {})));
+      EXPECT_NO_THROW(PortConnector::checkCompatible("b", kLongIn, "a", kLongOut,
+                                                     PortConnector::properties(kLongIn, {})));
+    }
+
+    TEST(PortConnectorCheck, DifferentDataTypesAreRefusedNamingBothTypes)
+    {
+      try
+      {
+        PortConnector::checkCompatible("a", kLongOut, "c", kDoubleIn, PortConnector::properties(kLongOut, {}));
+        FAIL() << "mismatched types accepted";
+      }
+      catch (const Error& e)
+      {
+        EXPECT_NE(std::string::npos, std::string(e.what()).find("IDL:RTC/TimedLong:1.0"));
+        EXPECT_NE(std::string::npos, std::string(e.what()).find("IDL:RTC/TimedDouble:1.0"));
+      }
+    }
+
+    TEST(PortConnectorCheck, TwoPortsOfOneDirectionAreRefused)
+    {
+      EXPECT_THROW(PortConnector::checkCompatible("a", kLongIn, "b", kLongIn, PortConnector::properties(kLongIn, {})),
+                   Error);
+      EXPECT_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongOut, PortConnector::properties(kLongOut, {})),
+                   Error);
+    }
+
+    TEST(PortConnectorCheck, ValueThePortDoesNotOfferIsRefused)
+    {
+      EXPECT_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongIn,
+                                                  PortConnector::properties(kLongOut, {"subscription_type=bogus"})),
+                   Error);
+      EXPECT_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongIn,
+                                                  PortConnector::properties(kLongOut, {"interface_type=shm"})),
+                   Error);
+    }
+
+    TEST(PortConnectorOffers, ListsAreCommaSeparatedCaseBlindAndAnyOffersAll)
+    {
+      EXPECT_TRUE(PortConnector::offers("flush,new,periodic", "NEW"));
+      EXPECT_TRUE(PortConnector::offers("push, pull", "pull"));
+      EXPECT_TRUE(PortConnector::offers("Any", "whatever"));
+      EXPECT_FALSE(PortConnector::offers("flush,new", "ne"));
+      EXPECT_FALSE(PortConnector::offers("", "flush"));
+    }
+  }
+}
