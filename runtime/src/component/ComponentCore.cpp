@@ -17,6 +17,7 @@ namespace rtm
   namespace
   {
     const char* const kPeriodicContextType = "PeriodicExecutionContext";
+    const double kDefaultRate = 1000.0;
 
     // The POA holds one reference to each servant it serves and drops it only once the servant
     // is deactivated and its last call has returned; what is left then is the owner's own.
@@ -89,14 +90,15 @@ namespace rtm
 
     RTC::RTObject_var self = RTC::RTObject::_duplicate(objref());
     auto* ec = new PeriodicExecutionContext(poa.in());
+    // An unusable rate would leave the context spinning at its initial 1 MHz: use the default.
     const std::string rateText = properties.getProperty("exec_cxt.periodic.rate");
     char* end = nullptr;
-    const double rate = std::strtod(rateText.c_str(), &end);
-    if (!rateText.empty() && end != nullptr && *end == '\0' && rate > 0)
-      ec->set_rate(rate);
-    else if (!rateText.empty())
-      RTM_LOG_WARN("component", "ignoring execution rate '" << rateText << "'; keeping "
-                                                             << ec->get_rate() << " Hz");
+    double rate = std::strtod(rateText.c_str(), &end);
+    if (rateText.empty() || end == nullptr || *end != '\0' || !(rate > 0) || ec->set_rate(rate) != RTC::RTC_OK)
+    {
+      RTM_LOG_WARN("component", "unusable execution rate '" << rateText << "'; using " << kDefaultRate << " Hz");
+      ec->set_rate(kDefaultRate);
+    }
     ec->bindOwner(std::make_unique<ServantCallbacks>(&m_self), self.in());
     {
       std::lock_guard<std::mutex> lock(m_mutex);

@@ -151,3 +151,15 @@ TEST(ManagerCreate, AFailedCreationReturnsNullAndDeletesTheHalfMadeInstance)
   EXPECT_STREQ(comp->getInstanceName(), "Fails0");
   destroy(comp);
 }
+
+TEST(ManagerCreate, AnUnusableExecutionRateFallsBackToTheDefault)
+{
+  registerType("Rate");
+  for (const char* bad : {"abc", "-5", "0"})
+  {
+    RTC::RTObject_impl* comp = manager().createComponent((std::string("Rate?exec_cxt.periodic.rate=") + bad).c_str());
+    ASSERT_NE(comp, nullptr) << bad;
+    EXPECT_DOUBLE_EQ(comp->getExecutionRate(0), 1000.0) << bad;
+    destroy(comp);
+  }
+}
