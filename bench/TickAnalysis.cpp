@@ -10,16 +10,13 @@ namespace bench
     return std::max<std::int64_t>(10 * periodNs, 5000000);
   }
 
-  namespace
+  double percentile(std::vector<double> v, double p)
   {
-    double percentile(std::vector<double> v, double p)
-    {
-      if (v.empty())
-        return 0;
-      const std::size_t i = std::min(v.size() - 1, std::size_t(p / 100.0 * double(v.size())));
-      std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(i), v.end());
-      return v[i];
-    }
+    if (v.empty())
+      return 0;
+    const std::size_t i = std::min(v.size() - 1, std::size_t(p / 100.0 * double(v.size())));
+    std::nth_element(v.begin(), v.begin() + std::ptrdiff_t(i), v.end());
+    return v[i];
   }
 
   TickFigures analyseTicks(const std::vector<std::int64_t>& stamps, std::size_t count,

@@ -28,6 +28,9 @@ namespace bench
   TickFigures analyseTicks(const std::vector<std::int64_t>& stamps, std::size_t count,
                            std::int64_t periodNs, long seconds);
 
+  // p in percent (0..100]; 0 for no values.
+  double percentile(std::vector<double> values, double p);
+
   // One lateness in µs a line; "-" writes nothing.
   void dumpLateness(const std::vector<double>& lateUs, const std::string& path);
 }

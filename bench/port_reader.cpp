@@ -3,8 +3,11 @@
 // sample. The writer puts a sequence number in each sample's data, so gaps show samples lost.
 // On SIGINT the host shuts down and prints:
 //   reader_received= reader_gaps= reader_allocs_per_read= reader_allocs_per_sample=
+//   reader_ticks= reader_isnew_allocs= reader_tick_allocs=
 // allocs_per_read: what read() allocated on the reading thread; allocs_per_sample: what the whole
-// process allocated per sample received (the ORB's upcall and our receive path included).
+// process allocated per sample received (the ORB's upcall and our receive path included);
+// isnew_allocs and tick_allocs: totals on the context's thread in isNew() and between two
+// onExecute calls (the context's own machinery).
 //   port_reader [MANAGER OPTIONS...]     binds Reader0
 #include "AllocCounter.h"
 
@@ -26,6 +29,12 @@ namespace
     std::uint64_t received = 0;
     std::uint64_t gaps = 0;
     std::uint64_t readAllocs = 0;
+    std::uint64_t isNewAllocs = 0;
+    // What the execution context's thread allocated between two onExecute calls: the runtime's
+    // own tick machinery, which should allocate nothing.
+    std::uint64_t ticks = 0;
+    std::uint64_t tickAllocs = 0;
+    std::uint64_t threadAllocsAtExit = 0;
     std::uint64_t processAllocsAtWarm = 0;
     std::uint64_t processAllocsLast = 0;
     CORBA::Long expected = 0;
@@ -50,9 +59,17 @@ namespace
     RTC::ReturnCode_t onExecute(RTC::UniqueId) override
     {
       ReadStats& s = g_stats;
-      while (m_inPort.isNew())
+      const std::uint64_t entry = bench::threadAllocations();
+      if (s.ticks++ > 0)
+        s.tickAllocs += entry - s.threadAllocsAtExit;
+      for (;;)
       {
+        const std::uint64_t beforeIsNew = bench::threadAllocations();
+        const bool waiting = m_inPort.isNew();
         const std::uint64_t before = bench::threadAllocations();
+        s.isNewAllocs += before - beforeIsNew;
+        if (!waiting)
+          break;
         m_inPort.read();
         const std::uint64_t after = bench::threadAllocations();
         ++s.received;
@@ -65,6 +82,7 @@ namespace
           s.processAllocsAtWarm = bench::processAllocations();
         s.processAllocsLast = bench::processAllocations();
       }
+      s.threadAllocsAtExit = bench::threadAllocations();
       return RTC::RTC_OK;
     }
 
@@ -111,6 +129,7 @@ int main(int argc, char** argv)
     std::cout << " reader_allocs_per_read=" << double(s.readAllocs) / double(steady)
               << " reader_allocs_per_sample="
               << double(s.processAllocsLast - s.processAllocsAtWarm) / double(steady);
-  std::cout << std::endl;
+  std::cout << " reader_ticks=" << s.ticks << " reader_isnew_allocs=" << s.isNewAllocs
+            << " reader_tick_allocs=" << s.tickAllocs << std::endl;
   return 0;
 }

@@ -50,9 +50,9 @@ namespace
   // Each test registers a type of its own, so instance numbers never depend on test order.
   void registerType(const std::string& id, const char* maxInstance = "", const char* version = "1.0")
   {
-    const char* spec[] = {"implementation_id", id.c_str(), "type_name", id.c_str(), "vendor", "V",
+    const char* table[] = {"implementation_id", id.c_str(), "type_name", id.c_str(), "vendor", "V",
                           "category", "C", "version", version, "max_instance", maxInstance, ""};
-    coil::Properties profile(spec, 2147483647);
+    coil::Properties profile(table, 2147483647);
     ASSERT_TRUE(manager().registerFactory(profile, createPlain, deletePlain));
   }
 
@@ -76,8 +76,8 @@ TEST(ManagerInit, SecondInitReturnsTheSameManagerAndChangesNothing)
 TEST(ManagerFactories, TheSameTypeTwiceIsRefusedAnotherVersionIsNot)
 {
   registerType("Dup");
-  const char* spec[] = {"implementation_id", "Dup", "vendor", "V", "category", "C", "version", "1.0", ""};
-  coil::Properties same(spec, 2147483647);
+  const char* table[] = {"implementation_id", "Dup", "vendor", "V", "category", "C", "version", "1.0", ""};
+  coil::Properties same(table, 2147483647);
   EXPECT_FALSE(manager().registerFactory(same, createPlain, deletePlain));
   registerType("Dup", "", "2.0");
 }
