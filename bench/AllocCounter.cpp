@@ -1,8 +1,14 @@
 #include "AllocCounter.h"
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstddef>
+#include <fstream>
+#include <string>
 
 // glibc's own entry points: the hooks below forward to them, so memory from either side can be
 // freed by the other.
@@ -22,10 +28,31 @@ namespace
   thread_local std::uint64_t t_allocations = 0;
   std::atomic<std::uint64_t> g_allocations{0};
 
+  // Per-thread totals in a fixed table (no allocation inside the hook); threads beyond it are
+  // only in the process total.
+  constexpr int kThreadSlots = 128;
+  struct ThreadSlot
+  {
+    std::atomic<long> tid{0};
+    std::atomic<std::uint64_t> count{0};
+  };
+  ThreadSlot g_threads[kThreadSlots];
+  std::atomic<int> g_usedSlots{0};
+  thread_local int t_slot = -1;
+
   inline void count() noexcept
   {
     ++t_allocations;
     g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (t_slot == -1)
+    {
+      const int slot = g_usedSlots.fetch_add(1);
+      t_slot = slot < kThreadSlots ? slot : kThreadSlots;
+      if (slot < kThreadSlots)
+        g_threads[slot].tid.store(syscall(SYS_gettid));
+    }
+    if (t_slot < kThreadSlots)
+      g_threads[t_slot].count.fetch_add(1, std::memory_order_relaxed);
   }
 }
 
@@ -33,6 +60,20 @@ namespace bench
 {
   std::uint64_t threadAllocations() noexcept { return t_allocations; }
   std::uint64_t processAllocations() noexcept { return g_allocations.load(std::memory_order_relaxed); }
+
+  void printThreadAllocations(std::ostream& out)
+  {
+    const int used = std::min(g_usedSlots.load(), kThreadSlots);
+    for (int i = 0; i < used; ++i)
+    {
+      const long tid = g_threads[i].tid.load();
+      std::string name = "gone";
+      std::ifstream comm("/proc/self/task/" + std::to_string(tid) + "/comm");
+      std::getline(comm, name);
+      out << (i ? " " : "") << name << ':' << tid << '=' << g_threads[i].count.load();
+    }
+    out << '\n';
+  }
 }
 
 extern "C"

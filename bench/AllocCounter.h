@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 
 namespace bench
 {
@@ -12,4 +13,7 @@ namespace bench
   std::uint64_t threadAllocations() noexcept;
   // Allocations made so far by every thread of the process.
   std::uint64_t processAllocations() noexcept;
+  // One "name:tid=count" entry per thread that allocated (names from /proc), to tell which
+  // thread a process's allocations come from.
+  void printThreadAllocations(std::ostream& out);
 }

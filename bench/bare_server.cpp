@@ -11,14 +11,17 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <cstdint>
 #include <iostream>
 #include <string>
 
 namespace
 {
-  // Puts before this one warm the connection up and are left out of the per-put figures.
-  constexpr std::uint64_t kWarmPuts = 1000;
+  // Puts before this one warm the connection up and are left out of the per-put figures; the same
+  // count as port_reader leaves out.
+  constexpr std::uint64_t kWarmPuts = 20000;
 
   class BareInPortCdr : public POA_OpenRTM::InPortCdr
   {
@@ -66,10 +69,18 @@ namespace
     }
     root->rebind(name.in(), obj);
   }
+
+  std::int64_t nowNs()
+  {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+  }
 }
 
 int main(int argc, char** argv)
 {
+  const std::int64_t atMain = nowNs();
   if (argc < 2 || argc > 3)
   {
     std::cerr << "usage: bare_server NSPORT [INSTANCE]\n";
@@ -88,6 +99,7 @@ int main(int argc, char** argv)
   try
   {
     CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
+    const std::int64_t afterInit = nowNs();
     CORBA::Object_var poaObj = orb->resolve_initial_references("RootPOA");
     PortableServer::POA_var poa = PortableServer::POA::_narrow(poaObj);
     PortableServer::Servant_var<BareInPortCdr> servant = new BareInPortCdr;
@@ -98,6 +110,11 @@ int main(int argc, char** argv)
 
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
     bindInContext(root, path, ref);
+    // Start-up phases beside TrimulComp's (see startup_phases): BENCH_SPAWN_NS is the spawn time.
+    if (const char* spawn = std::getenv("BENCH_SPAWN_NS"))
+      std::cout << "phase_main_us=" << (atMain - std::atoll(spawn)) / 1000
+                << " phase_init_us=" << (afterInit - atMain) / 1000
+                << " phase_bind_us=" << (nowNs() - afterInit) / 1000 << std::endl;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

@@ -67,7 +67,8 @@ int main(int argc, char** argv)
   const bench::TickFigures fig = bench::analyseTicks(stamps, count, periodNs, seconds);
   std::cout << "rate=" << rate << " seconds=" << seconds << " calls=" << fig.calls
             << " late_p50_us=" << fig.lateP50Us << " late_p99_us=" << fig.lateP99Us
-            << " late_max_us=" << fig.lateMaxUs << " resyncs=" << fig.resyncs << " true_late_p99_us=" << bench::percentile(trueLateUs, 99)
+            << " late_max_us=" << fig.lateMaxUs << " resyncs=" << fig.resyncs << " true_late_p50_us=" << bench::percentile(trueLateUs, 50)
+            << " true_late_p99_us=" << bench::percentile(trueLateUs, 99)
             << " realtime=" << realtime << std::endl;
   bench::dumpLateness(fig.lateUs, dump);
   return 0;

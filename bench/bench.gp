@@ -15,9 +15,9 @@ plot dir."/latency.txt" using 2:1 with lines lw 2 title "OutPort::write() -> our
      dir."/latency.txt" using 3:1 with lines lw 2 title "bare omniORB InPortCdr::put (12 octets)"
 
 set title "Execution-context tick lateness (same run)"
-set xlabel "lateness of the call after its deadline [us] (+1 us for the log axis)"
+set xlabel "lateness beyond the best wake-up [us] (+1 us for the log axis)"
 plot dir."/tick-ours-1000.txt"  using ($1+1):(1) smooth cnormal lw 2 title "ours 1 kHz (onExecute)", \
-     dir."/tick-bare-1000.txt"  using ($1+1):(1) smooth cnormal lw 2 title "bare loop 1 kHz", \
+     dir."/tick-bare-1000.txt"  using ($1+1):(1) smooth cnormal lw 2 dt 2 title "bare loop 1 kHz", \
      dir."/tick-ours-10000.txt" using ($1+1):(1) smooth cnormal lw 2 title "ours 10 kHz (onExecute)", \
-     dir."/tick-bare-10000.txt" using ($1+1):(1) smooth cnormal lw 2 title "bare loop 10 kHz"
+     dir."/tick-bare-10000.txt" using ($1+1):(1) smooth cnormal lw 2 dt 2 title "bare loop 10 kHz"
 unset multiplot

@@ -21,8 +21,10 @@
 
 namespace
 {
-  // Samples before this one warm the path up and are left out of the per-sample figures.
-  constexpr std::uint64_t kWarmSamples = 1000;
+  // Samples before this one warm the path up and are left out of the per-sample figures. It must
+  // exceed the ring buffer's length (16384, set by port_writer's connection): each slot's sample
+  // is made on the slot's first use, which is start-up, not steady state.
+  constexpr std::uint64_t kWarmSamples = 20000;
 
   struct ReadStats
   {
@@ -131,5 +133,7 @@ int main(int argc, char** argv)
               << double(s.processAllocsLast - s.processAllocsAtWarm) / double(steady);
   std::cout << " reader_ticks=" << s.ticks << " reader_isnew_allocs=" << s.isNewAllocs
             << " reader_tick_allocs=" << s.tickAllocs << std::endl;
+  std::cout << "reader_threads: ";
+  bench::printThreadAllocations(std::cout);
   return 0;
 }

@@ -51,10 +51,13 @@ namespace e2e
       const RtctlResult connected = rtctl.run({"connect", first.port("y1"), second.port("x1")});
       ASSERT_EQ(0, connected.exitCode) << connected.err;
       const std::string id = connected.out.substr(0, connected.out.size() - 1);
-      const RtctlResult a = rtctl.run({"cat", first.path()});
-      EXPECT_NE(std::string::npos, a.out.find("connected to second.x1  (connector " + id + ")")) << a.out;
+      // Both components are instance Trimul0 of their own manager; only the names bound differ.
+      const RtctlResult a = rtctl.run({"cat", first.port("y1")});
+      EXPECT_NE(std::string::npos, a.out.find("  connected to Trimul0.x1  (connector " + id + ")")) << a.out;
       const RtctlResult b = rtctl.run({"cat", second.path()});
-      EXPECT_NE(std::string::npos, b.out.find("connected to first.y1  (connector " + id + ")")) << b.out;
+      EXPECT_NE(std::string::npos, b.out.find("    x1  in   IDL:RTC/TimedLong:1.0\n"
+                                              "      connected to Trimul0.y1  (connector " + id + ")\n"))
+        << b.out;
     }
 
     TEST_F(Chain, DisconnectRemovesTheConnectorFromBothPortsOnce)

@@ -1,11 +1,12 @@
 // Every way a user can point rtctl at the wrong thing: one line on standard error naming it, a
 // non-zero status, and nothing left behind in the naming service or on the component.
-#include "Rtctl.h"
-#include "TrimulProcess.h"
+#include "SharedTrimul.h"
 
 #include "NameServer.h"
 #include "NamingClient.h"
 #include "Paths.h"
+
+#include <rtm/idl/RTC.hh>
 
 #include <gtest/gtest.h>
 
@@ -31,20 +32,9 @@ namespace e2e
       return ntohs(address.sin_port);
     }
 
-    class ErrorPaths : public ::testing::Test
+    class ErrorPaths : public SharedTrimul
     {
     protected:
-      static void SetUpTestSuite()
-      {
-        ns = new testsupport::NameServer;
-        trimul = new TrimulProcess(*ns);
-      }
-      static void TearDownTestSuite()
-      {
-        delete trimul;
-        delete ns;
-      }
-
       // One line on standard error, exactly `message`, nothing on standard output.
       void expectRefused(const std::vector<std::string>& args, int status, const std::string& message,
                          const std::string& input = "")
@@ -55,14 +45,7 @@ namespace e2e
         EXPECT_EQ("", r.out) << args[0];
       }
 
-      static testsupport::NameServer* ns;
-      static TrimulProcess* trimul;
-      Rtctl rtctl{ns->address()};
-      const std::string host = testsupport::hostName();
     };
-
-    testsupport::NameServer* ErrorPaths::ns = nullptr;
-    TrimulProcess* ErrorPaths::trimul = nullptr;
 
     TEST_F(ErrorPaths, NoNamingServiceIsNamedWithItsAddress)
     {
@@ -92,10 +75,18 @@ namespace e2e
 
     TEST_F(ErrorPaths, AnObjectThatIsNoComponentIsNamed)
     {
+      // Trimul's execution context: a live object, but no component.
       testsupport::NamingClient naming(testsupport::testOrb(), ns->corbaloc());
-      CORBA::Object_var root = naming.resolve("");
-      ASSERT_TRUE(naming.bind("stray.rtc", root.in()));
-      expectRefused({"cat", "stray.rtc"}, 1, "rtctl: cat: stray.rtc is a naming context, not a component");
+      CORBA::Object_var obj = naming.resolve(trimul->path());
+      RTC::RTObject_var component = RTC::RTObject::_narrow(obj.in());
+      ASSERT_FALSE(CORBA::is_nil(component));
+      RTC::ExecutionContextList_var contexts = component->get_owned_contexts();
+      ASSERT_EQ(1u, contexts->length());
+      ASSERT_TRUE(naming.bind("stray.rtc", contexts[0].in()));
+      expectRefused({"cat", "stray.rtc"}, 1, "rtctl: cat: stray.rtc is not a component");
+      const RtctlResult ls = rtctl.run({"ls", "-l"});
+      EXPECT_EQ(0, ls.exitCode) << ls.err;
+      EXPECT_EQ(0u, ls.out.find("-         stray.rtc  (stray.rtc is not a component)\n")) << ls.out;
       naming.unbind("stray.rtc");
     }
 

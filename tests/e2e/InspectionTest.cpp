@@ -1,7 +1,6 @@
 // What ls and cat show of a running TrimulComp: the naming tree, its state, the eleven-property
 // profile, the four ports and the one periodic execution context.
-#include "Rtctl.h"
-#include "TrimulProcess.h"
+#include "SharedTrimul.h"
 
 #include "NameServer.h"
 #include "Paths.h"
@@ -14,33 +13,14 @@ namespace e2e
 {
   namespace
   {
-    class Inspection : public ::testing::Test
+    class Inspection : public SharedTrimul
     {
     protected:
-      static void SetUpTestSuite()
-      {
-        ns = new testsupport::NameServer;
-        trimul = new TrimulProcess(*ns);
-      }
-      static void TearDownTestSuite()
-      {
-        delete trimul;
-        delete ns;
-      }
-
       static bool hasLine(const std::string& text, const std::string& pattern)
       {
         return std::regex_search(text, std::regex("(^|\n)" + pattern + "(\n|$)"));
       }
-
-      static testsupport::NameServer* ns;
-      static TrimulProcess* trimul;
-      Rtctl rtctl{ns->address()};
-      const std::string host = testsupport::hostName();
     };
-
-    testsupport::NameServer* Inspection::ns = nullptr;
-    TrimulProcess* Inspection::trimul = nullptr;
 
     TEST_F(Inspection, LsOfTheRootShowsTheHostContext)
     {

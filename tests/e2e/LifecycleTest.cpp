@@ -98,6 +98,31 @@ namespace e2e
       EXPECT_EQ(1, cat.exitCode);
       EXPECT_EQ("rtctl: cat: " + trimul.path() + " is not reachable (TRANSIENT); its process may be gone\n",
                 cat.err);
+      const RtctlResult activate = rtctl.run({"activate", trimul.path()});
+      EXPECT_EQ(1, activate.exitCode);
+      EXPECT_EQ("rtctl: activate: " + trimul.path() + " is not reachable (TRANSIENT); its process may be gone\n",
+                activate.err);
+    }
+
+    TEST_F(Lifecycle, PrintEndsWhenTheComponentShutsDown)
+    {
+      auto print = rtctl.startPrint(trimul.port("y1"), 5);
+      EXPECT_EQ(0, trimul.stop());
+      const RtctlResult r = Rtctl::finish(*print);
+      EXPECT_EQ(1, r.exitCode);
+      EXPECT_NE(std::string::npos, r.err.find("rtctl: print: " + trimul.port("y1") +
+                                              " closed the connection with 0 of 5 samples\n"))
+        << r.err;
+    }
+
+    TEST_F(Lifecycle, PrintEndsWhenTheComponentsProcessDies)
+    {
+      auto print = rtctl.start({"print", trimul.port("y1"), "--ready"});
+      ASSERT_TRUE(print->waitForStderr("connected to", 20s)) << print->stderrText();
+      trimul.process().signal(SIGKILL);
+      const RtctlResult r = Rtctl::finish(*print);
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_NE(std::string::npos, r.err.find("rtctl: print: " + trimul.port("y1") + " is gone\n")) << r.err;
     }
   }
 }

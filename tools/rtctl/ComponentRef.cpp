@@ -33,16 +33,20 @@ namespace rtctl
           throw Error(shown + " is a naming context, not a component");
         throw Error(shown + " is not a component");
       }
+      // The narrow may have been decided from the reference alone: ask the object itself, so
+      // that a dead process is reported as such before anything else is tried.
+      if (m_ref->_non_existent())
+        throw UnreachableError(shown + " no longer exists; its process may be gone");
     }
     catch (const CORBA::Exception& e)
     {
-      throw Error(shown + " " + CorbaText::exception(e) + "; its process may be gone");
+      throw UnreachableError(shown + " " + CorbaText::exception(e) + "; its process may be gone");
     }
   }
 
   void ComponentRef::fail(const std::string& what, const CORBA::Exception& e) const
   {
-    throw Error(m_path.componentText() + ": " + what + " " + CorbaText::exception(e));
+    throw Error(m_path.componentText() + " " + CorbaText::exception(e) + " (" + what + ")");
   }
 
   std::vector<ComponentRef::Port> ComponentRef::ports() const

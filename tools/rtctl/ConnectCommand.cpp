@@ -1,9 +1,9 @@
 #include "ConnectCommand.h"
 
 #include "Arguments.h"
-#include "ComponentRef.h"
 #include "Error.h"
 #include "PortConnector.h"
+#include "PortPair.h"
 #include "Session.h"
 
 #include <iostream>
@@ -26,20 +26,17 @@ namespace rtctl
   int ConnectCommand::run(const std::vector<std::string>& words)
   {
     const Arguments args(words, {}, {"-p", "-n", "-i"});
-    if (args.positional().size() != 2)
-      throw UsageError("takes two ports, PATH:PORT PATH:PORT (see --help)");
     Session session(Orb::kClientOnly);
-    const RtPath firstPath = session.path(args.positional()[0]);
-    const RtPath secondPath = session.path(args.positional()[1]);
-    const ComponentRef::Port first = ComponentRef::resolvePort(session.names(firstPath), firstPath);
-    const ComponentRef::Port second = ComponentRef::resolvePort(session.names(secondPath), secondPath);
-    if (first.ref->_is_equivalent(second.ref.in()))
-      throw UsageError("cannot connect " + firstPath.text() + " to itself");
+    const PortPair ports(session, args.positional());
+    if (ports.first.ref->_is_equivalent(ports.second.ref.in()))
+      throw UsageError("cannot connect " + ports.firstPath.text() + " to itself");
 
-    const PortConnector::Properties properties = PortConnector::properties(first.info, args.values("-p"));
-    PortConnector::checkCompatible(firstPath.text(), first.info, secondPath.text(), second.info, properties);
-    const std::string name = args.value("-n", first.info.shortName() + "_" + second.info.shortName());
-    std::cout << PortConnector::connect(first.ref.in(), second.ref.in(), properties, name, args.value("-i"))
+    const PortConnector::Properties properties = PortConnector::properties(ports.first.info, args.values("-p"));
+    PortConnector::checkCompatible(ports.firstPath.text(), ports.first.info, ports.secondPath.text(),
+                                   ports.second.info, properties);
+    const std::string name = args.value("-n", ports.first.info.shortName() + "_" + ports.second.info.shortName());
+    std::cout << PortConnector::connect(ports.first.ref.in(), ports.second.ref.in(), properties, name,
+                                        args.value("-i"))
               << std::endl;
     return kExitOk;
   }

@@ -8,7 +8,7 @@ namespace rtctl
 {
   DataPortTarget::DataPortTarget(Session& session, const RtPath& path, bool wantInput)
     : m_path(path.requirePort()), m_component(session.names(path), path), m_port(m_component.port(path.port())),
-      m_codec(nullptr)
+      m_codec(nullptr), m_nextProbe(std::chrono::steady_clock::now() + std::chrono::seconds(1))
   {
     const PortInfo& info = m_port.info;
     if (wantInput && !info.isInput())
@@ -37,10 +37,6 @@ namespace rtctl
       {"dataport.data_type", m_codec->typeId()},
     };
   }
-}
-
-namespace rtctl
-{
   std::chrono::milliseconds DataPortTarget::drainTime() const
   {
     const std::chrono::milliseconds fallback(200);
@@ -60,6 +56,25 @@ namespace rtctl
     catch (const CORBA::Exception&)
     {
       return fallback;
+    }
+  }
+  bool DataPortTarget::vanished() const
+  {
+    const auto now = std::chrono::steady_clock::now();
+    if (now < m_nextProbe)
+      return false;
+    m_nextProbe = now + std::chrono::seconds(1);
+    try
+    {
+      return m_port.ref->_non_existent();
+    }
+    catch (const CORBA::TIMEOUT&)
+    {
+      return false;  // busy, not gone
+    }
+    catch (const CORBA::Exception&)
+    {
+      return true;
     }
   }
 }

@@ -27,11 +27,15 @@ namespace rtctl
     // its last samples. Ten periods of its first owned context (it reads one sample a period),
     // within bounds; a default when the rate cannot be read.
     std::chrono::milliseconds drainTime() const;
+    // True once the target port no longer answers (its process died without disconnecting).
+    // Asks the port at most once a second, so that it can be called in a polling loop.
+    bool vanished() const;
 
   private:
     RtPath m_path;
     ComponentRef m_component;
     ComponentRef::Port m_port;
     const SampleCodec* m_codec;
+    mutable std::chrono::steady_clock::time_point m_nextProbe;
   };
 }

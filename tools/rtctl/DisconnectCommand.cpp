@@ -1,9 +1,9 @@
 #include "DisconnectCommand.h"
 
 #include "Arguments.h"
-#include "ComponentRef.h"
 #include "Error.h"
 #include "PortConnector.h"
+#include "PortPair.h"
 #include "Session.h"
 
 #include <iostream>
@@ -20,16 +20,11 @@ namespace rtctl
   int DisconnectCommand::run(const std::vector<std::string>& words)
   {
     const Arguments args(words, {}, {});
-    if (args.positional().size() != 2)
-      throw UsageError("takes two ports, PATH:PORT PATH:PORT (see --help)");
     Session session(Orb::kClientOnly);
-    const RtPath firstPath = session.path(args.positional()[0]);
-    const RtPath secondPath = session.path(args.positional()[1]);
-    const ComponentRef::Port first = ComponentRef::resolvePort(session.names(firstPath), firstPath);
-    const ComponentRef::Port second = ComponentRef::resolvePort(session.names(secondPath), secondPath);
-    const std::vector<std::string> removed = PortConnector::disconnect(first.ref.in(), second.ref.in());
+    const PortPair ports(session, args.positional());
+    const std::vector<std::string> removed = PortConnector::disconnect(ports.first.ref.in(), ports.second.ref.in());
     if (removed.empty())
-      throw Error(firstPath.text() + " and " + secondPath.text() + " are not connected");
+      throw Error(ports.firstPath.text() + " and " + ports.secondPath.text() + " are not connected");
     for (const std::string& id : removed)
       std::cout << id << '\n';
     return kExitOk;

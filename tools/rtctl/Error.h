@@ -27,6 +27,13 @@ namespace rtctl
     int m_status;
   };
 
+  // An object that is named but does not answer: its process is gone or cannot be reached.
+  class UnreachableError : public Error
+  {
+  public:
+    explicit UnreachableError(const std::string& message) : Error(message) {}
+  };
+
   class UsageError : public Error
   {
   public:

@@ -66,11 +66,14 @@ namespace rtctl
            "still sent, and the exit status is then 1.\n"
            "After the last value rtctl stays connected for ten periods of the target's execution\n"
            "context (20 ms to 2 s), since a component sees no new data on an unconnected port.\n"
+           "Negative numbers are values; put -- before a value that starts with '-' otherwise.\n"
            "  -c COUNT  send each value COUNT times (default 1)\n"
            "  -r RATE   at most RATE samples a second (default 100, so that a component reading\n"
            "            once a period keeps up; 0: as fast as possible)\n"
            "Types: TimedLong, TimedShort, TimedUShort, TimedULong, TimedFloat, TimedDouble, TimedChar\n"
-           "(one character), TimedBoolean (true/false), TimedOctet (0-255), TimedString, TimedState.\n"
+           "(one character), TimedBoolean (true/false), TimedOctet (0-255), TimedString (the line),\n"
+           "TimedState, and TimedLongSeq, TimedShortSeq, TimedUShortSeq, TimedULongSeq, TimedFloatSeq,\n"
+           "TimedDoubleSeq, TimedOctetSeq (one sample: numbers separated by blanks or commas).\n"
            "RTCTL_ENDPOINT: the address rtctl's component listens on (default: every interface),\n"
            "e.g. 127.0.0.1 when the target runs on this host.\n";
   }

@@ -59,8 +59,11 @@ namespace rtctl
     }
     if (!added)
     {
+      if (ret == RTC::RTC_OK)
+        m_component->exit();
       m_component->_remove_ref();
-      throw Error("cannot start rtctl's own component (initialize: " + std::to_string(ret) + ")");
+      throw Error(ret == RTC::RTC_OK ? std::string("rtctl's own component refused its port")
+                                     : "rtctl's own component did not initialize (" + std::to_string(ret) + ")");
     }
   }
 

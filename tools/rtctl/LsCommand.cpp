@@ -18,7 +18,8 @@ namespace rtctl
            "(components end in .rtc). Without PATH, the root of the default naming service.\n"
            "A PATH that names an object lists that object alone.\n"
            "  -l  also each component's state in its first owned execution context and its ports,\n"
-           "      e.g. 'Inactive  Trimul0.rtc  x1(in) y1(out)'; 'Zombie' when it does not answer\n"
+           "      e.g. 'Inactive  Trimul0.rtc  x1(in) y1(out)'; 'Zombie' when it does not answer,\n"
+           "      '-' for anything else, with the reason in brackets\n"
            "  -R  descend into every context below PATH\n";
   }
 
@@ -90,7 +91,7 @@ namespace rtctl
       out << "-         " << shown << '\n';
       return;
     }
-    std::string state = "Zombie";
+    std::string state = "-";
     std::string detail;
     try
     {
@@ -98,6 +99,11 @@ namespace rtctl
       const ComponentRef ref(obj.in(), path);
       state = ProfilePrinter::stateInFirstContext(ref);
       detail = ProfilePrinter::portSummary(ref);
+    }
+    catch (const UnreachableError& e)
+    {
+      state = "Zombie";
+      detail = "(" + std::string(e.what()) + ")";
     }
     catch (const Error& e)
     {

@@ -28,6 +28,8 @@ namespace rtctl
   {
     std::vector<std::string> options = {
       "rtctl",
+      // The ORB's own diagnostics would repeat, less clearly, the one line rtctl prints.
+      "-ORBtraceLevel", "0",
       "-ORBclientCallTimeOutPeriod", std::to_string(kCallTimeoutMs),
       "-ORBclientConnectTimeOutPeriod", std::to_string(kConnectTimeoutMs),
     };
@@ -56,11 +58,10 @@ namespace rtctl
     }
     catch (const CORBA::Exception& e)
     {
-      throw Error(std::string("cannot start the ORB") +
-                  (endpoint != nullptr && mode == kServing
-                     ? std::string(" on RTCTL_ENDPOINT '") + endpoint + "'"
-                     : std::string()) +
-                  ": " + e._name());
+      if (endpoint != nullptr && mode == kServing)
+        throw Error(std::string("cannot listen on RTCTL_ENDPOINT '") + endpoint +
+                    "' (an address of this host, optionally :PORT): " + e._name());
+      throw Error(std::string("cannot start the ORB: ") + e._name());
     }
   }
 

@@ -35,7 +35,7 @@ namespace rtctl
            "Print each sample that an output port sends, one line each, flushed as it comes. rtctl\n"
            "connects a component of its own (push, flush, bound in no naming service) and\n"
            "disconnects it when done. Runs until COUNT samples, S seconds, Ctrl-C (SIGINT, SIGTERM)\n"
-           "or until the port closes the connection.\n"
+           "or until the port closes the connection or its process is gone.\n"
            "  -n COUNT     stop after COUNT samples\n"
            "  --timeout S  stop after S seconds; with -n, fewer than COUNT samples by then is an\n"
            "               error (exit status 1)\n"
@@ -75,7 +75,7 @@ namespace rtctl
     long printed = 0;
     std::string value;
     RTC::Time stamp;
-    bool closed = false;
+    std::string ended;  // why the target stopped sending, when it did
     while (!StopSignal::raised() && (wanted == 0 || printed < wanted))
     {
       if (reader.take(value, stamp))
@@ -91,18 +91,18 @@ namespace rtctl
       if (bounded && std::chrono::steady_clock::now() >= deadline)
         break;
       if (reader.port().connectionCount() == 0)
-      {
-        closed = true;
+        ended = " closed the connection";
+      else if (target.vanished())
+        ended = " is gone";
+      if (!ended.empty())
         break;
-      }
       std::this_thread::sleep_for(kPollPeriod);
     }
     if (wanted != 0 && printed < wanted && !StopSignal::raised())
-      throw Error((closed ? target.path().text() + " closed the connection"
-                          : "timed out after " + args.value("--timeout") + " s") +
+      throw Error((ended.empty() ? "timed out after " + args.value("--timeout") + " s" : target.path().text() + ended) +
                   " with " + std::to_string(printed) + " of " + std::to_string(wanted) + " samples");
-    if (closed)
-      std::cerr << "rtctl: print: " << target.path().text() << " closed the connection" << std::endl;
+    if (!ended.empty())
+      std::cerr << "rtctl: print: " << target.path().text() << ended << std::endl;
     return kExitOk;
   }
 }

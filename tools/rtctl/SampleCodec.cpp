@@ -1,4 +1,6 @@
-// The table of data types rtctl carries: the basic Timed* types of the middleware.
+// The table of data types rtctl carries: the basic Timed* types of the middleware and the
+// sequences of their numbers. Each is one element conversion (text <-> value) put into either a
+// scalar or a sequence shape.
 #include "SampleCodec.h"
 
 #include "TypedCodec.h"
@@ -6,135 +8,141 @@
 
 #include <cstdint>
 #include <limits>
+#include <tuple>
+#include <type_traits>
+#include <vector>
 
 namespace rtctl
 {
   namespace
   {
-    template <class SampleT, class Value>
-    struct SignedTraits
+    template <class Value>
+    bool parseInteger(const std::string& text, Value& out)
     {
-      typedef SampleT Sample;
-      static bool parse(const std::string& text, Sample& sample)
+      if constexpr (std::is_signed<Value>::value)
       {
         std::int64_t value = 0;
         if (!ValueText::parseSigned(text, std::numeric_limits<Value>::min(), std::numeric_limits<Value>::max(), value))
           return false;
-        sample.data = static_cast<Value>(value);
+        out = static_cast<Value>(value);
         return true;
       }
-      static std::string format(const Sample& sample) { return std::to_string(sample.data); }
-    };
-
-    template <class SampleT, class Value>
-    struct UnsignedTraits
-    {
-      typedef SampleT Sample;
-      static bool parse(const std::string& text, Sample& sample)
+      else
       {
         std::uint64_t value = 0;
         if (!ValueText::parseUnsigned(text, std::numeric_limits<Value>::max(), value))
           return false;
-        sample.data = static_cast<Value>(value);
+        out = static_cast<Value>(value);
         return true;
       }
-      static std::string format(const Sample& sample) { return std::to_string(sample.data); }
+    }
+
+    template <class Value>
+    std::string formatInteger(Value value)
+    {
+      return std::to_string(value);
+    }
+
+    template <class Value>
+    struct Conversion
+    {
+      typedef bool (*Parse)(const std::string&, Value&);
+      typedef std::string (*Format)(Value);
     };
 
-    struct ShortTraits : SignedTraits<RTC::TimedShort, CORBA::Short>
+    // One value in `data`.
+    template <class SampleT, class Value, typename Conversion<Value>::Parse parseValue,
+              typename Conversion<Value>::Format formatValue>
+    struct Scalar
     {
-      static const char* name() { return "TimedShort"; }
-      static const char* description() { return "a 16-bit integer, -32768 to 32767"; }
-    };
-    struct StateTraits : SignedTraits<RTC::TimedState, CORBA::Short>
-    {
-      static const char* name() { return "TimedState"; }
-      static const char* description() { return "a 16-bit integer, -32768 to 32767"; }
-    };
-    struct LongTraits : SignedTraits<RTC::TimedLong, CORBA::Long>
-    {
-      static const char* name() { return "TimedLong"; }
-      static const char* description() { return "a 32-bit integer"; }
-    };
-    struct UShortTraits : UnsignedTraits<RTC::TimedUShort, CORBA::UShort>
-    {
-      static const char* name() { return "TimedUShort"; }
-      static const char* description() { return "an unsigned 16-bit integer, 0 to 65535"; }
-    };
-    struct ULongTraits : UnsignedTraits<RTC::TimedULong, CORBA::ULong>
-    {
-      static const char* name() { return "TimedULong"; }
-      static const char* description() { return "an unsigned 32-bit integer, 0 to 4294967295"; }
-    };
-    struct OctetTraits : UnsignedTraits<RTC::TimedOctet, CORBA::Octet>
-    {
-      static const char* name() { return "TimedOctet"; }
-      static const char* description() { return "an octet, 0 to 255"; }
-    };
-
-    struct FloatTraits
-    {
-      typedef RTC::TimedFloat Sample;
-      static const char* name() { return "TimedFloat"; }
-      static const char* description() { return "a 32-bit floating-point number"; }
+      typedef SampleT Sample;
       static bool parse(const std::string& text, Sample& sample)
       {
-        float value = 0;
-        if (!ValueText::parseFloat(text, value))
+        Value value = Value();
+        if (!parseValue(text, value))
           return false;
         sample.data = value;
         return true;
       }
-      static std::string format(const Sample& sample) { return ValueText::formatFloat(sample.data); }
+      static std::string format(const Sample& sample) { return formatValue(sample.data); }
     };
 
-    struct DoubleTraits
+    // Values separated by blanks or commas in `data`, printed separated by one blank.
+    template <class SampleT, class Value, typename Conversion<Value>::Parse parseValue,
+              typename Conversion<Value>::Format formatValue>
+    struct Sequence
     {
-      typedef RTC::TimedDouble Sample;
-      static const char* name() { return "TimedDouble"; }
-      static const char* description() { return "a 64-bit floating-point number"; }
+      typedef SampleT Sample;
       static bool parse(const std::string& text, Sample& sample)
       {
-        double value = 0;
-        if (!ValueText::parseDouble(text, value))
-          return false;
-        sample.data = value;
+        std::vector<Value> values;
+        std::string::size_type start = 0;
+        while ((start = text.find_first_not_of(" \t,", start)) != std::string::npos)
+        {
+          const std::string::size_type end = text.find_first_of(" \t,", start);
+          Value value = Value();
+          if (!parseValue(text.substr(start, end == std::string::npos ? std::string::npos : end - start), value))
+            return false;
+          values.push_back(value);
+          start = end;
+        }
+        sample.data.length(static_cast<CORBA::ULong>(values.size()));
+        for (CORBA::ULong i = 0; i < values.size(); ++i)
+          sample.data[i] = values[i];
         return true;
       }
-      static std::string format(const Sample& sample) { return ValueText::formatDouble(sample.data); }
+      static std::string format(const Sample& sample)
+      {
+        std::string text;
+        for (CORBA::ULong i = 0; i < sample.data.length(); ++i)
+          text += (i == 0 ? "" : " ") + formatValue(sample.data[i]);
+        return text;
+      }
     };
 
-    struct CharTraits
-    {
-      typedef RTC::TimedChar Sample;
-      static const char* name() { return "TimedChar"; }
-      static const char* description() { return "a single character"; }
-      static bool parse(const std::string& text, Sample& sample)
-      {
-        char value = 0;
-        if (!ValueText::parseChar(text, value))
-          return false;
-        sample.data = value;
-        return true;
-      }
-      static std::string format(const Sample& sample) { return ValueText::formatChar(sample.data); }
-    };
+#define RTCTL_TYPE(Traits, Shape, SampleT, Value, parseValue, formatValue, typeName, what) \
+    struct Traits : Shape<SampleT, Value, parseValue, formatValue>                        \
+    {                                                                                     \
+      static const char* name() { return typeName; }                                      \
+      static const char* description() { return what; }                                   \
+    }
 
-    struct BooleanTraits
-    {
-      typedef RTC::TimedBoolean Sample;
-      static const char* name() { return "TimedBoolean"; }
-      static const char* description() { return "true or false"; }
-      static bool parse(const std::string& text, Sample& sample)
-      {
-        bool value = false;
-        if (!ValueText::parseBoolean(text, value))
-          return false;
-        sample.data = value;
-        return true;
-      }
-      static std::string format(const Sample& sample) { return ValueText::formatBoolean(sample.data != 0); }
-    };
+    RTCTL_TYPE(LongTraits, Scalar, RTC::TimedLong, CORBA::Long, parseInteger, formatInteger, "TimedLong",
+               "a 32-bit integer");
+    RTCTL_TYPE(ShortTraits, Scalar, RTC::TimedShort, CORBA::Short, parseInteger, formatInteger, "TimedShort",
+               "a 16-bit integer, -32768 to 32767");
+    RTCTL_TYPE(UShortTraits, Scalar, RTC::TimedUShort, CORBA::UShort, parseInteger, formatInteger, "TimedUShort",
+               "an unsigned 16-bit integer, 0 to 65535");
+    RTCTL_TYPE(ULongTraits, Scalar, RTC::TimedULong, CORBA::ULong, parseInteger, formatInteger, "TimedULong",
+               "an unsigned 32-bit integer, 0 to 4294967295");
+    RTCTL_TYPE(OctetTraits, Scalar, RTC::TimedOctet, CORBA::Octet, parseInteger, formatInteger, "TimedOctet",
+               "an octet, 0 to 255");
+    RTCTL_TYPE(StateTraits, Scalar, RTC::TimedState, CORBA::Short, parseInteger, formatInteger, "TimedState",
+               "a 16-bit integer, -32768 to 32767");
+    RTCTL_TYPE(FloatTraits, Scalar, RTC::TimedFloat, float, &ValueText::parseFloat, &ValueText::formatFloat,
+               "TimedFloat", "a 32-bit floating-point number");
+    RTCTL_TYPE(DoubleTraits, Scalar, RTC::TimedDouble, double, &ValueText::parseDouble, &ValueText::formatDouble,
+               "TimedDouble", "a 64-bit floating-point number");
+    RTCTL_TYPE(CharTraits, Scalar, RTC::TimedChar, char, &ValueText::parseChar, &ValueText::formatChar, "TimedChar",
+               "a single character");
+    RTCTL_TYPE(BooleanTraits, Scalar, RTC::TimedBoolean, bool, &ValueText::parseBoolean, &ValueText::formatBoolean,
+               "TimedBoolean", "true or false");
+
+    RTCTL_TYPE(LongSeqTraits, Sequence, RTC::TimedLongSeq, CORBA::Long, parseInteger, formatInteger,
+               "TimedLongSeq", "32-bit integers separated by blanks or commas");
+    RTCTL_TYPE(ShortSeqTraits, Sequence, RTC::TimedShortSeq, CORBA::Short, parseInteger, formatInteger,
+               "TimedShortSeq", "16-bit integers separated by blanks or commas");
+    RTCTL_TYPE(UShortSeqTraits, Sequence, RTC::TimedUShortSeq, CORBA::UShort, parseInteger, formatInteger,
+               "TimedUShortSeq", "unsigned 16-bit integers separated by blanks or commas");
+    RTCTL_TYPE(ULongSeqTraits, Sequence, RTC::TimedULongSeq, CORBA::ULong, parseInteger, formatInteger,
+               "TimedULongSeq", "unsigned 32-bit integers separated by blanks or commas");
+    RTCTL_TYPE(OctetSeqTraits, Sequence, RTC::TimedOctetSeq, CORBA::Octet, parseInteger, formatInteger,
+               "TimedOctetSeq", "octets (0 to 255) separated by blanks or commas");
+    RTCTL_TYPE(FloatSeqTraits, Sequence, RTC::TimedFloatSeq, float, &ValueText::parseFloat,
+               &ValueText::formatFloat, "TimedFloatSeq", "32-bit floating-point numbers separated by blanks or commas");
+    RTCTL_TYPE(DoubleSeqTraits, Sequence, RTC::TimedDoubleSeq, double, &ValueText::parseDouble,
+               &ValueText::formatDouble, "TimedDoubleSeq", "64-bit floating-point numbers separated by blanks or commas");
+#undef RTCTL_TYPE
 
     struct StringTraits
     {
@@ -143,6 +151,7 @@ namespace rtctl
       static const char* description() { return "text without NUL characters"; }
       static bool parse(const std::string& text, Sample& sample)
       {
+        // A CORBA string ends at its first NUL: refuse what would arrive cut short.
         if (text.find('\0') != std::string::npos)
           return false;
         sample.data = CORBA::string_dup(text.c_str());
@@ -155,44 +164,38 @@ namespace rtctl
       }
     };
 
-    const SampleCodec* const* table(size_t& count)
+    template <class... Traits>
+    struct Table
     {
-      static const TypedCodec<ShortTraits> shortCodec;
-      static const TypedCodec<LongTraits> longCodec;
-      static const TypedCodec<UShortTraits> ushortCodec;
-      static const TypedCodec<ULongTraits> ulongCodec;
-      static const TypedCodec<FloatTraits> floatCodec;
-      static const TypedCodec<DoubleTraits> doubleCodec;
-      static const TypedCodec<CharTraits> charCodec;
-      static const TypedCodec<BooleanTraits> booleanCodec;
-      static const TypedCodec<OctetTraits> octetCodec;
-      static const TypedCodec<StringTraits> stringCodec;
-      static const TypedCodec<StateTraits> stateCodec;
-      static const SampleCodec* const codecs[] = {&longCodec, &shortCodec, &ushortCodec, &ulongCodec,
-                                                  &floatCodec, &doubleCodec, &charCodec, &booleanCodec,
-                                                  &octetCodec, &stringCodec, &stateCodec};
-      count = sizeof codecs / sizeof codecs[0];
-      return codecs;
+      static const std::vector<const SampleCodec*>& codecs()
+      {
+        static const std::tuple<TypedCodec<Traits>...> instances;
+        static const std::vector<const SampleCodec*> pointers = {&std::get<TypedCodec<Traits> >(instances)...};
+        return pointers;
+      }
+    };
+
+    const std::vector<const SampleCodec*>& codecs()
+    {
+      return Table<LongTraits, ShortTraits, UShortTraits, ULongTraits, FloatTraits, DoubleTraits, CharTraits,
+                   BooleanTraits, OctetTraits, StringTraits, StateTraits, LongSeqTraits, ShortSeqTraits,
+                   UShortSeqTraits, ULongSeqTraits, FloatSeqTraits, DoubleSeqTraits, OctetSeqTraits>::codecs();
     }
   }
 
   const SampleCodec* SampleCodec::find(const std::string& typeId)
   {
-    size_t count = 0;
-    const SampleCodec* const* codecs = table(count);
-    for (size_t i = 0; i < count; ++i)
-      if (codecs[i]->typeId() == typeId)
-        return codecs[i];
+    for (const SampleCodec* codec : codecs())
+      if (codec->typeId() == typeId)
+        return codec;
     return nullptr;
   }
 
   std::vector<std::string> SampleCodec::supportedNames()
   {
-    size_t count = 0;
-    const SampleCodec* const* codecs = table(count);
     std::vector<std::string> names;
-    for (size_t i = 0; i < count; ++i)
-      names.push_back(codecs[i]->typeName());
+    for (const SampleCodec* codec : codecs())
+      names.push_back(codec->typeName());
     return names;
   }
 }

@@ -48,6 +48,8 @@ namespace
            "HOST:PORT (2809 when :PORT is left out); a path without the leading '/' lives in the\n"
            "default naming service, RTCTL_NAMESERVER (HOST or HOST:PORT) or else localhost:2809.\n"
            "A port is PATH:PORT, e.g. /localhost:2809/myhost.host_cxt/Trimul0.rtc:x1.\n"
+           "RTCTL_ENDPOINT: the address the component of inject and print listens on, which the\n"
+           "target must reach (default: every interface; 127.0.0.1 when all runs on this host).\n"
            "Exit status: 0 done, 1 refused or failed, 2 wrong command line.\n";
   }
 

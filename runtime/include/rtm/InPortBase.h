@@ -31,7 +31,9 @@ namespace RTC
     virtual void init(coil::Properties& prop);
     coil::Properties& properties();
 
-    // True if a sample is waiting to be read; false without connections.
+    // True if a sample is waiting to be read; false without connections. With pull connections
+    // and nothing waiting, it first asks the peers (which, by their buffer's read policy, may
+    // hand out their last sample again).
     bool isNew();
     // True if no sample is waiting (or there are no connections).
     bool isEmpty();

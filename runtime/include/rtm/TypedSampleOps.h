@@ -11,6 +11,24 @@
 
 namespace rtm
 {
+  namespace sampleops
+  {
+    // omniORB copies a boolean sequence's octets straight into bool storage, so a peer's octet
+    // other than 0 or 1 would make a bool with no valid value. Lone booleans are already read as
+    // "nonzero is true"; sequences get the same rule, touching the storage as octets only.
+    template <class T>
+    void canonicalBooleans(T&)
+    {
+    }
+
+    inline void canonicalBooleans(RTC::TimedBooleanSeq& sample)
+    {
+      unsigned char* octets = reinterpret_cast<unsigned char*>(sample.data.get_buffer());
+      for (CORBA::ULong i = 0; i < sample.data.length(); ++i)
+        octets[i] = octets[i] != 0 ? 1 : 0;
+    }
+  }
+
   template <class T>
   class TypedSampleOps : public SampleOps
   {
@@ -31,7 +49,12 @@ namespace rtm
     {
       *static_cast<const T*>(sample) >>= out;
     }
-    virtual void unmarshal(void* sample, cdrStream& in) const { *static_cast<T*>(sample) <<= in; }
+    virtual void unmarshal(void* sample, cdrStream& in) const
+    {
+      T& typed = *static_cast<T*>(sample);
+      typed <<= in;
+      sampleops::canonicalBooleans(typed);
+    }
     virtual void toAny(CORBA::Any& any, const void* sample) const
     {
       any <<= *static_cast<const T*>(sample);

@@ -29,6 +29,16 @@ namespace coil
     {
       return prefix.empty() ? name : prefix + "." + name;
     }
+
+    // Keys read from a file may hold any octet, NUL included; matching on the whole name (not on
+    // hasKey()'s C string, which ends at the first NUL) keeps every key it stored reachable.
+    Properties* childNamed(const Properties& node, const std::string& name)
+    {
+      for (Properties* child : node.leaf) {
+        if (child->name == name) { return child; }
+      }
+      return nullptr;
+    }
   } // namespace
 
   Properties::Properties(const char* key, const char* value)
@@ -182,7 +192,11 @@ namespace coil
 
   void Properties::store(std::ostream& out, const std::string& header) const
   {
-    for (const std::string& line : split(header, "\n")) { out << '#' << line << '\n'; }
+    // load() ends a line at a lone CR too, so a CR in the header must start a new comment line,
+    // or the text after it would read back as an entry.
+    std::string comment = header;
+    std::replace(comment.begin(), comment.end(), '\r', '\n');
+    for (const std::string& line : split(comment, "\n")) { out << '#' << line << '\n'; }
     std::vector<std::pair<std::string, std::string> > entries;
     collectEntries("", entries);
     for (const auto& entry : entries) {
@@ -234,7 +248,7 @@ namespace coil
     if (path.empty()) { return nullptr; }
     const Properties* node = this;
     for (const std::string& part : path) {
-      node = node->hasKey(part.c_str());
+      node = childNamed(*node, part);
       if (node == nullptr) { return nullptr; }
     }
     return const_cast<Properties*>(node);
@@ -244,9 +258,10 @@ namespace coil
   {
     Properties* node = this;
     for (const std::string& part : pathOf(key)) {
-      Properties* next = node->hasKey(part.c_str());
+      Properties* next = childNamed(*node, part);
       if (next == nullptr) {
-        next = new Properties(part.c_str());
+        next = new Properties();
+        next->name = part;  // the whole name: a C string would end at a NUL
         next->root = node;
         node->leaf.push_back(next);
       }

@@ -6,6 +6,38 @@
 
 namespace rtm
 {
+  namespace
+  {
+    // "IDL:RTC/TimedLong:1.0", "RTC/TimedLong", "RTC::TimedLong" -> "RTC/TimedLong".
+    std::string scopedName(std::string id)
+    {
+      if (id.compare(0, 4, "IDL:") == 0)
+      {
+        id.erase(0, 4);
+        const auto version = id.rfind(':');
+        if (version != std::string::npos)
+          id.erase(version);
+      }
+      for (std::string::size_type at; (at = id.find("::")) != std::string::npos;)
+        id.replace(at, 2, "/");
+      return id;
+    }
+  }
+
+  // Names that denote the same IDL type in the forms users and tools write them; anything with
+  // a scope must match the scope as well.
+  bool sameDataType(const std::string& given, const std::string& own)
+  {
+    const std::string a = scopedName(given);
+    const std::string b = scopedName(own);
+    if (a == b)
+      return true;
+    if (a.find('/') != std::string::npos)
+      return false;
+    const auto slash = b.rfind('/');
+    return slash != std::string::npos && b.compare(slash + 1, std::string::npos, a) == 0;
+  }
+
   const char* const kCallTimeoutOption = "corba_cdr.call_timeout";
 
   RTC::ReturnCode_t ConnectionRequest::parse(const RTC::ConnectorProfile& profile,
@@ -35,7 +67,7 @@ namespace rtm
     // Peers of the 1.1 middleware would accept this and decode garbage.
     std::string dataType;
     if (findString(profile.properties, "dataport.data_type", dataType) && !dataType.empty() &&
-        dataType != ownDataType)
+        !sameDataType(dataType, ownDataType))
     {
       problem = "dataport.data_type '" + dataType + "' differs from the port's " + ownDataType;
       return RTC::BAD_PARAMETER;

@@ -28,6 +28,10 @@ namespace rtm
     std::string problem;  // why the profile was refused, for the log
   };
 
+  // Whether a connector's "dataport.data_type" names the port's own type: the repository ID, or
+  // the scoped or bare type name ("RTC/TimedLong", "RTC::TimedLong", "TimedLong").
+  bool sameDataType(const std::string& given, const std::string& own);
+
   // The option naming the longest time one call to a peer may take, in seconds.
   extern const char* const kCallTimeoutOption;
   const unsigned long kDefaultCallTimeoutMs = 1000;

@@ -193,14 +193,20 @@ namespace RTC
       PortableServer::ObjectId_var oid = poa->activate_object(servant.in());
       CORBA::Object_var obj = poa->id_to_reference(oid.in());
       connection->provider = OpenRTM::InPortCdr::_narrow(obj.in());
-      CORBA::String_var ior = m_owner->getORB()->object_to_string(obj.in());
+    }
+    {
+      // Listed before anything else can fail, so that removeConnector finds what to undo.
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      m_connections.push_back(connection);
+    }
+    if (!CORBA::is_nil(connection->provider))
+    {
+      CORBA::String_var ior = m_owner->getORB()->object_to_string(connection->provider.in());
       setProfileString(connector_profile, "dataport.corba_cdr.inport_ior", ior.in());
       CORBA::Any ref;
       ref <<= connection->provider.in();
       ::rtm::appendAny(connector_profile.properties, "dataport.corba_cdr.inport_ref", ref);
     }
-    std::lock_guard<std::mutex> lock(m_connMutex);
-    m_connections.push_back(connection);
     return RTC_OK;
   }
 
@@ -238,7 +244,7 @@ namespace RTC
         OpenRTM::OutPortCdr_var peer = OpenRTM::OutPortCdr::_narrow(obj.in());
         if (CORBA::is_nil(peer))
           return BAD_PARAMETER;
-        source.reset(new ::rtm::OutPortCdrConsumer(peer.in(), request.callTimeoutMs));
+        source = std::make_unique< ::rtm::OutPortCdrConsumer>(peer.in(), request.callTimeoutMs);
       }
       catch (...)
       {

@@ -238,8 +238,7 @@ namespace RTC
     auto connection = std::make_shared<Connection>();
     connection->id = connector_profile.connector_id.in();
     connection->order = request.order;
-    std::unique_ptr< ::rtm::PublisherPull> publisher(
-        new ::rtm::PublisherPull(poa, bufferOptions(request.options)));
+    auto publisher = std::make_unique< ::rtm::PublisherPull>(poa, bufferOptions(request.options));
     CORBA::String_var ior = m_owner->getORB()->object_to_string(publisher->reference());
     setProfileString(connector_profile, "dataport.corba_cdr.outport_ior", ior.in());
     CORBA::Any ref;
@@ -304,8 +303,7 @@ namespace RTC
       if (CORBA::is_nil(peer))
         return BAD_PARAMETER;
 
-      std::unique_ptr< ::rtm::InPortCdrConsumer> consumer(
-          new ::rtm::InPortCdrConsumer(peer.in(), request.callTimeoutMs));
+      auto consumer = std::make_unique< ::rtm::InPortCdrConsumer>(peer.in(), request.callTimeoutMs);
       connection = std::make_shared<Connection>();
       connection->id = id;
       // Peers of the 1.1 middleware always send little-endian in push mode, whatever the profile
@@ -314,7 +312,7 @@ namespace RTC
       std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
       if (kind.empty() || kind == "flush")
       {
-        connection->publisher.reset(new ::rtm::PublisherFlush(std::move(consumer)));
+        connection->publisher = std::make_unique< ::rtm::PublisherFlush>(std::move(consumer));
       }
       else if (kind == "new" || kind == "periodic")
       {
@@ -327,8 +325,8 @@ namespace RTC
         options.skipCount = std::strtoul(
             request.options.getProperty("publisher.skip_count", "0").c_str(), nullptr, 10);
         options.buffer = bufferOptions(request.options);
-        connection->publisher.reset(
-            new ::rtm::PublisherAsync(std::move(consumer), options, active));
+        connection->publisher =
+            std::make_unique< ::rtm::PublisherAsync>(std::move(consumer), options, active);
       }
       else
       {

@@ -128,6 +128,23 @@ private:
   }
 };
 
+// omniORB copies a boolean sequence's octets straight into bool storage, so an octet other than
+// 0 or 1 would make a bool with no valid value: undefined behaviour at its first read. A lone
+// boolean is already read as "nonzero is true"; this gives sequences the same rule, touching the
+// storage as octets so no invalid bool is ever read.
+template <class T>
+void normalizeBooleans(T&)
+{
+}
+
+inline void normalizeBooleans(RTC::TimedBooleanSeq& sample)
+{
+  auto* octets = reinterpret_cast<unsigned char*>(sample.data.get_buffer());
+  for (CORBA::ULong i = 0; i < sample.data.length(); ++i) {
+    octets[i] = octets[i] != 0 ? 1 : 0;
+  }
+}
+
 }  // namespace detail
 
 // Marshals samples of T one after another into the same buffer: after the first few samples
@@ -195,6 +212,7 @@ bool cdrDecode(const CORBA::Octet* data, std::size_t length, ByteOrder order, T&
     in.setByteSwapFlag(order == ByteOrder::Little);
     T sample;
     sample <<= in;
+    detail::normalizeBooleans(sample);
     // A sample never ends in padding, so a leftover octet means the peer sent something else.
     if (in.unreadOctets() != 0) {
       return false;

@@ -276,14 +276,18 @@ namespace porttest
     return out;
   }
 
-  // Activates a servant in the test ORB for the duration of a test.
+  // Activates a servant in the test ORB for the duration of a test. The POA holds the only
+  // reference, so the servant is freed by whichever thread ends its last call, never while the
+  // test still releases a reference of its own.
   template <class Servant>
   class Served
   {
   public:
-    Served() : servant(new Servant)
+    Served()
     {
-      PortableServer::ObjectId_var oid = rootPoa()->activate_object(servant.in());
+      PortableServer::Servant_var<Servant> owned = new Servant;
+      servant = owned.in();
+      PortableServer::ObjectId_var oid = rootPoa()->activate_object(servant);
       CORBA::Object_var obj = rootPoa()->id_to_reference(oid.in());
       ref = obj;
     }
@@ -299,8 +303,9 @@ namespace porttest
       {
       }
     }
-    Servant* operator->() { return servant.in(); }
-    PortableServer::Servant_var<Servant> servant;
+    // Valid until stop().
+    Servant* operator->() { return servant; }
+    Servant* servant = nullptr;
     CORBA::Object_var ref;
   };
 }

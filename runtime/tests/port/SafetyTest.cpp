@@ -79,6 +79,26 @@ TEST(MalformedVariablePutTest, HostileLengthsAreRefusedWithoutReadingPastTheOcte
   host.shutdown();
 }
 
+TEST(MalformedVariablePutTest, BooleanOctetsOtherThanZeroOrOneReadAsTrue)
+{
+  RTC::TimedBooleanSeq sample{};
+  Host host{"B"};
+  RTC::InPort<RTC::TimedBooleanSeq> in("b", sample);
+  host.addIn("b", in);
+  OpenRTM::InPortCdr_var writer =
+      attachRawWriter(in.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedBooleanSeq:1.0"}});
+
+  ASSERT_EQ(OpenRTM::PORT_OK, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0, 2, 0xFF})));
+  ASSERT_TRUE(in.read());
+
+  ASSERT_EQ(3u, sample.data.length());
+  const unsigned char* stored = reinterpret_cast<const unsigned char*>(sample.data.get_buffer());
+  EXPECT_EQ(0, stored[0]);
+  EXPECT_EQ(1, stored[1]);
+  EXPECT_EQ(1, stored[2]);
+  host.shutdown();
+}
+
 namespace
 {
   class DeadPeerTest : public ::testing::Test

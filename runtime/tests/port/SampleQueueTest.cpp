@@ -1,8 +1,10 @@
 // The receiving buffer and the option reading behind it, without an ORB: what a connection's
 // options change, and what they leave alone.
+#include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "port/Uuid.h"
 #include "transport/SampleQueue.h"
+#include "NamingClient.h"
 
 #include <rtm/TypedSampleOps.h>
 
@@ -96,6 +98,7 @@ TEST(SampleQueueTest, AFailedDecodeLeavesTheBufferAndTheReadbackSampleAlone)
 
 TEST(ConnectorOptionsTest, DirectionSpecificPropertiesOverrideCommonOnesWhichOverrideThePorts)
 {
+  testsupport::testOrb();  // copying an Any needs an initialised ORB, even when this test runs alone
   coil::Properties port;
   port.setProperty("buffer.length", "4");
   port.setProperty("buffer.write.timeout", "2.0");
@@ -163,4 +166,14 @@ TEST(UuidTest, ConnectorIdsAreDistinctVersionFourUuids)
     seen.insert(id);
   }
   EXPECT_EQ(1000u, seen.size());
+}
+
+TEST(DataTypeNameTest, TheSameTypeMatchesInEveryFormOtherTypesInNone)
+{
+  const std::string own = "IDL:RTC/TimedLong:1.0";
+  for (const char* same : {"IDL:RTC/TimedLong:1.0", "RTC/TimedLong", "RTC::TimedLong", "TimedLong"})
+    EXPECT_TRUE(rtm::sameDataType(same, own)) << same;
+  for (const char* other : {"IDL:RTC/TimedLongSeq:1.0", "TimedDouble", "Other::TimedLong",
+                            "IDL:Other/TimedLong:1.0", "timedlong", "Long", ""})
+    EXPECT_FALSE(rtm::sameDataType(other, own)) << other;
 }

@@ -28,7 +28,19 @@ namespace
 {
   // ------------------------------------------------------------------ the peer process ------
 
+  int runPeerComponent();
+
+  // The ORB's threads must be gone before static destruction starts, or they race with it.
   int runPeer()
+  {
+    const int status = runPeerComponent();
+    CORBA::ORB_ptr orb = testsupport::testOrb();
+    orb->shutdown(true);
+    orb->destroy();
+    return status;
+  }
+
+  int runPeerComponent()
   {
     LongPorts peer{"Peer"};
     std::mutex outputMutex;
@@ -117,7 +129,15 @@ namespace
           break;
       }
     }
-    ~Peer() { process.writeStdin("quit\n"); process.waitExit(5s); }
+    ~Peer() { quit(); }
+
+    // Ends the peer as a user would; true if it ended cleanly (a sanitizer that found something
+    // makes it fail).
+    bool quit()
+    {
+      process.writeStdin("quit\n");
+      return process.waitExit(10s) && process.exitedNormally() && process.exitCode() == 0;
+    }
 
     void write(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
     {
@@ -173,6 +193,8 @@ namespace
   class TwoProcessTest : public ::testing::Test
   {
   protected:
+    void TearDown() override { EXPECT_TRUE(peer.quit()) << peer.process.stderrText(); }
+
     Peer peer;
     LongPorts local{"Local"};
   };

@@ -60,5 +60,26 @@ namespace rtctl
       EXPECT_EQ("'2147483648' is not a TimedLong value (a 32-bit integer)",
                 codec("IDL:RTC/TimedLong:1.0").rejection("2147483648"));
     }
+
+    TEST(SampleCodecSequences, ValuesSeparatedByBlanksOrCommasPrintSeparatedByOneBlank)
+    {
+      const SampleCodec& sut = codec("IDL:RTC/TimedLongSeq:1.0");
+      EXPECT_EQ("1 -2 3", sut.normalise(" 1, -2\t3 "));
+      EXPECT_EQ("2147483647", sut.normalise("2147483647"));
+      EXPECT_EQ("0.5 -1e-09", codec("IDL:RTC/TimedDoubleSeq:1.0").normalise("0.5,-1e-9"));
+    }
+
+    TEST(SampleCodecSequences, AnEmptyTextIsAnEmptySequence)
+    {
+      EXPECT_TRUE(codec("IDL:RTC/TimedShortSeq:1.0").accepts(""));
+      EXPECT_EQ("", codec("IDL:RTC/TimedShortSeq:1.0").normalise(" , "));
+    }
+
+    TEST(SampleCodecSequences, OneBadElementRefusesTheWholeSample)
+    {
+      EXPECT_FALSE(codec("IDL:RTC/TimedLongSeq:1.0").accepts("1 2147483648 3"));
+      EXPECT_FALSE(codec("IDL:RTC/TimedOctetSeq:1.0").accepts("1 -1"));
+      EXPECT_FALSE(codec("IDL:RTC/TimedFloatSeq:1.0").accepts("1.5 x"));
+    }
   }
 }
