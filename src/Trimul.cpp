@@ -32,11 +32,13 @@ namespace
 }
 
 Trimul::Trimul(RTC::Manager* manager)
+  // The samples start zeroed, so that no sample ever carries an undefined time stamp and each
+  // output port publishes 0 as its initial data value.
   : RTC::DataFlowComponentBase(manager),
-    x1Port("x1", x1Sample),
-    y1Port("y1", y1Sample),
-    y2Port("y2", y2Sample),
-    y3Port("y3", y3Sample)
+    x1Sample(), x1Port("x1", x1Sample),
+    y1Sample(), y1Port("y1", y1Sample),
+    y2Sample(), y2Port("y2", y2Sample),
+    y3Sample(), y3Port("y3", y3Sample)
 {
 }
 

@@ -26,9 +26,21 @@ namespace rtctl
       return PortInfo(profile);
     }
 
-    const PortInfo kLongOut = port("A0.y1", "DataOutPort", "IDL:RTC/TimedLong:1.0", "flush,new,periodic");
-    const PortInfo kLongIn = port("B0.x1", "DataInPort", "IDL:RTC/TimedLong:1.0", "Any");
-    const PortInfo kDoubleIn = port("C0.in", "DataInPort", "IDL:RTC/TimedDouble:1.0", "Any");
+    // Built in the tests, not at static initialisation, where omniORB's type codes may not
+    // exist yet.
+    class KnownPorts : public ::testing::Test
+    {
+    protected:
+      const PortInfo kLongOut = port("A0.y1", "DataOutPort", "IDL:RTC/TimedLong:1.0", "flush,new,periodic");
+      const PortInfo kLongIn = port("B0.x1", "DataInPort", "IDL:RTC/TimedLong:1.0", "Any");
+      const PortInfo kDoubleIn = port("C0.in", "DataInPort", "IDL:RTC/TimedDouble:1.0", "Any");
+    };
+    class PortConnectorProperties : public KnownPorts
+    {
+    };
+    class PortConnectorCheck : public KnownPorts
+    {
+    };
 
     std::string valueOf(const PortConnector::Properties& properties, const std::string& key)
     {
@@ -38,7 +50,7 @@ namespace rtctl
       return "<absent>";
     }
 
-    TEST(PortConnectorProperties, DefaultsArePushFlushCorbaCdrAndTheFirstPortsType)
+    TEST_F(PortConnectorProperties, DefaultsArePushFlushCorbaCdrAndTheFirstPortsType)
     {
       const PortConnector::Properties sut = PortConnector::properties(kLongOut, {});
       EXPECT_EQ("push", valueOf(sut, "dataport.dataflow_type"));
@@ -47,7 +59,7 @@ namespace rtctl
       EXPECT_EQ("IDL:RTC/TimedLong:1.0", valueOf(sut, "dataport.data_type"));
     }
 
-    TEST(PortConnectorProperties, UserValuesReplaceDefaultsAndGetThePrefix)
+    TEST_F(PortConnectorProperties, UserValuesReplaceDefaultsAndGetThePrefix)
     {
       const PortConnector::Properties sut =
         PortConnector::properties(kLongOut, {"subscription_type=new", "dataport.buffer.length = 16"});
@@ -56,13 +68,13 @@ namespace rtctl
       EXPECT_EQ(5u, sut.size());
     }
 
-    TEST(PortConnectorProperties, WordWithoutEqualsIsAUsageError)
+    TEST_F(PortConnectorProperties, WordWithoutEqualsIsAUsageError)
     {
       EXPECT_THROW(PortConnector::properties(kLongOut, {"subscription_type"}), UsageError);
       EXPECT_THROW(PortConnector::properties(kLongOut, {"=new"}), UsageError);
     }
 
-    TEST(PortConnectorCheck, OutputToInputOfTheSameTypeIsAccepted)
+    TEST_F(PortConnectorCheck, OutputToInputOfTheSameTypeIsAccepted)
     {
       EXPECT_NO_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongIn,
                                                      PortConnector::properties(kLongOut, {})));
@@ -70,7 +82,7 @@ namespace rtctl
                                                      PortConnector::properties(kLongIn, {})));
     }
 
-    TEST(PortConnectorCheck, DifferentDataTypesAreRefusedNamingBothTypes)
+    TEST_F(PortConnectorCheck, DifferentDataTypesAreRefusedNamingBothTypes)
     {
       try
       {
@@ -84,7 +96,7 @@ namespace rtctl
       }
     }
 
-    TEST(PortConnectorCheck, TwoPortsOfOneDirectionAreRefused)
+    TEST_F(PortConnectorCheck, TwoPortsOfOneDirectionAreRefused)
     {
       EXPECT_THROW(PortConnector::checkCompatible("a", kLongIn, "b", kLongIn, PortConnector::properties(kLongIn, {})),
                    Error);
@@ -92,7 +104,7 @@ namespace rtctl
                    Error);
     }
 
-    TEST(PortConnectorCheck, ValueThePortDoesNotOfferIsRefused)
+    TEST_F(PortConnectorCheck, ValueThePortDoesNotOfferIsRefused)
     {
       EXPECT_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongIn,
                                                   PortConnector::properties(kLongOut, {"subscription_type=bogus"})),

@@ -13,7 +13,7 @@ namespace e2e
 {
   namespace
   {
-    class Inspection : public SharedTrimul
+    class Listing : public SharedTrimul
     {
     protected:
       static bool hasLine(const std::string& text, const std::string& pattern)
@@ -22,42 +22,42 @@ namespace e2e
       }
     };
 
-    TEST_F(Inspection, LsOfTheRootShowsTheHostContext)
+    TEST_F(Listing, LsOfTheRootShowsTheHostContext)
     {
       const RtctlResult r = rtctl.run({"ls"});
       EXPECT_EQ(0, r.exitCode) << r.err;
       EXPECT_EQ(host + ".host_cxt/\n", r.out);
     }
 
-    TEST_F(Inspection, LsOfTheHostContextShowsTheComponent)
+    TEST_F(Listing, LsOfTheHostContextShowsTheComponent)
     {
       const RtctlResult r = rtctl.run({"ls", host + ".host_cxt"});
       EXPECT_EQ(0, r.exitCode) << r.err;
       EXPECT_EQ("Trimul0.rtc\n", r.out);
     }
 
-    TEST_F(Inspection, LsAcceptsTheNamingServiceInThePath)
+    TEST_F(Listing, LsAcceptsTheNamingServiceInThePath)
     {
       const RtctlResult r = rtctl.run({"ls", "/" + ns->address() + "/" + host + ".host_cxt"});
       EXPECT_EQ(0, r.exitCode) << r.err;
       EXPECT_EQ("Trimul0.rtc\n", r.out);
     }
 
-    TEST_F(Inspection, LongLsShowsStateAndPortsWithDirections)
+    TEST_F(Listing, LongLsShowsStateAndPortsWithDirections)
     {
       const RtctlResult r = rtctl.run({"ls", "-l", host + ".host_cxt"});
       EXPECT_EQ(0, r.exitCode) << r.err;
       EXPECT_EQ("Inactive  Trimul0.rtc  x1(in) y1(out) y2(out) y3(out)\n", r.out);
     }
 
-    TEST_F(Inspection, RecursiveLsWalksEveryContext)
+    TEST_F(Listing, RecursiveLsWalksEveryContext)
     {
       const RtctlResult r = rtctl.run({"ls", "-R"});
       EXPECT_EQ(0, r.exitCode) << r.err;
       EXPECT_EQ(".:\n" + host + ".host_cxt/\n\n" + host + ".host_cxt:\nTrimul0.rtc\n", r.out);
     }
 
-    TEST_F(Inspection, CatShowsTheElevenProfileProperties)
+    TEST_F(Listing, CatShowsTheElevenProfileProperties)
     {
       const RtctlResult r = rtctl.run({"cat", trimul->path()});
       ASSERT_EQ(0, r.exitCode) << r.err;
@@ -70,7 +70,7 @@ namespace e2e
       EXPECT_TRUE(hasLine(r.out, "  Instance name +Trimul0")) << r.out;
     }
 
-    TEST_F(Inspection, CatShowsTheFourPortsWithDirectionAndDataType)
+    TEST_F(Listing, CatShowsTheFourPortsWithDirectionAndDataType)
     {
       const RtctlResult r = rtctl.run({"cat", trimul->path()});
       ASSERT_EQ(0, r.exitCode) << r.err;
@@ -80,7 +80,7 @@ namespace e2e
       EXPECT_EQ(std::string::npos, r.out.find("connected to")) << r.out;
     }
 
-    TEST_F(Inspection, CatShowsOnePeriodicContextWithTheComponentsState)
+    TEST_F(Listing, CatShowsOnePeriodicContextWithTheComponentsState)
     {
       const RtctlResult r = rtctl.run({"cat", trimul->path()});
       ASSERT_EQ(0, r.exitCode) << r.err;
@@ -88,7 +88,7 @@ namespace e2e
       EXPECT_FALSE(hasLine(r.out, "    1 .*")) << r.out;
     }
 
-    TEST_F(Inspection, CatOfAPortShowsItsProperties)
+    TEST_F(Listing, CatOfAPortShowsItsProperties)
     {
       const RtctlResult r = rtctl.run({"cat", trimul->port("y2")});
       ASSERT_EQ(0, r.exitCode) << r.err;
