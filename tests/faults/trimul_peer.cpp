@@ -129,11 +129,14 @@ namespace
     }
   }
 
-  // Finds Trimul and connects, trying again until it works or `keepTrying` says stop.
+  // Finds Trimul and connects, trying again until it works, `quit` is set or `giveUpAfter`
+  // passed (zero: never give up). A peer may well start before the component is bound.
   bool connectToTrimul(CORBA::ORB_ptr orb, const Settings& s, faults::TrimulPeer& peer,
-                       const std::atomic<bool>& quit, bool keepTrying)
+                       const std::atomic<bool>& quit, std::chrono::seconds giveUpAfter)
   {
-    do
+    const auto deadline = std::chrono::steady_clock::now() + giveUpAfter;
+    const bool keepTrying = giveUpAfter.count() == 0;
+    while (true)
     {
       std::string problem;
       RTC::RTObject_var trimul = find(orb, s, problem);
@@ -142,11 +145,13 @@ namespace
         say("connected");
         return true;
       }
-      std::cerr << "trimul_peer: " << problem << std::endl;
-      if (keepTrying)
-        std::this_thread::sleep_for(200ms);
-    } while (keepTrying && !quit.load());
-    return false;
+      if (quit.load() || (!keepTrying && std::chrono::steady_clock::now() >= deadline))
+      {
+        std::cerr << "trimul_peer: " << problem << std::endl;
+        return false;
+      }
+      std::this_thread::sleep_for(200ms);
+    }
   }
 
   std::string status(const faults::TrimulPeer& peer)
@@ -201,7 +206,7 @@ namespace
       }
     });
 
-    if (!connectToTrimul(orb, s, peer, quit, s.reconnect))
+    if (!connectToTrimul(orb, s, peer, quit, s.reconnect ? 0s : 30s))
     {
       quit = true;
       reader.join();
@@ -239,7 +244,7 @@ namespace
         if (!ok || !peer.connectedOnBothSides())
         {
           peer.disconnect();
-          connectToTrimul(orb, s, peer, quit, true);
+          connectToTrimul(orb, s, peer, quit, 0s);
           nextSend = std::chrono::steady_clock::now();
         }
       }

@@ -42,17 +42,7 @@ namespace rtm
         m_pending = true;
       }
       m_wake.notify_one();
-      switch (status)
-      {
-      case BufferStatus::OK:
-        return SendStatus::OK;
-      case BufferStatus::FULL:
-        return SendStatus::SEND_FULL;
-      case BufferStatus::TIMEOUT:
-        return SendStatus::SEND_TIMEOUT;
-      default:
-        return SendStatus::UNKNOWN_ERROR;
-      }
+      return toSendStatus(status);
     }
     catch (...)
     {

@@ -24,17 +24,7 @@ namespace rtm
     {
       std::lock_guard<std::mutex> lock(m_writeMutex);
       m_incoming.assign(data, data + length);
-      switch (m_buffer->write(m_incoming))
-      {
-      case BufferStatus::OK:
-        return SendStatus::OK;
-      case BufferStatus::FULL:
-        return SendStatus::SEND_FULL;
-      case BufferStatus::TIMEOUT:
-        return SendStatus::SEND_TIMEOUT;
-      default:
-        return SendStatus::UNKNOWN_ERROR;
-      }
+      return toSendStatus(m_buffer->write(m_incoming));
     }
     catch (...)
     {

@@ -1,6 +1,8 @@
 // How one connector fared with one sample, as the out side sees it.
 #pragma once
 
+#include "transport/RingBuffer.h"
+
 #include <rtm/idl/DataPort.hh>
 
 namespace rtm
@@ -19,6 +21,22 @@ namespace rtm
     case OpenRTM::BUFFER_FULL:
       return SendStatus::SEND_FULL;
     case OpenRTM::BUFFER_TIMEOUT:
+      return SendStatus::SEND_TIMEOUT;
+    default:
+      return SendStatus::UNKNOWN_ERROR;
+    }
+  }
+
+  // How a publisher's own buffer took a sample, in the same terms.
+  inline SendStatus toSendStatus(BufferStatus status)
+  {
+    switch (status)
+    {
+    case BufferStatus::OK:
+      return SendStatus::OK;
+    case BufferStatus::FULL:
+      return SendStatus::SEND_FULL;
+    case BufferStatus::TIMEOUT:
       return SendStatus::SEND_TIMEOUT;
     default:
       return SendStatus::UNKNOWN_ERROR;
