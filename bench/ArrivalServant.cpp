@@ -13,8 +13,8 @@ namespace bench
     return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
   }
 
-  ArrivalServant::ArrivalServant(std::size_t capacity)
-    : m_capacity(capacity), m_arrival(new std::atomic<std::int64_t>[capacity])
+  ArrivalServant::ArrivalServant(std::size_t capacity, std::int32_t factor)
+    : m_capacity(capacity), m_factor(factor), m_arrival(new std::atomic<std::int64_t>[capacity])
   {
     for (std::size_t i = 0; i < capacity; ++i)
       m_arrival[i].store(0);
@@ -30,7 +30,7 @@ namespace bench
     std::uint32_t v = 0;
     for (int i = 0; i < 4; ++i)
       v |= std::uint32_t(data[8 + i]) << (8 * i);
-    const std::int64_t seq = std::int32_t(v);
+    const std::int64_t seq = std::int32_t(v) / m_factor;
     if (seq >= 0 && std::size_t(seq) < m_capacity)
       m_arrival[std::size_t(seq)].store(now);
     {

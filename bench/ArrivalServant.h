@@ -17,7 +17,7 @@ namespace bench
   class ArrivalServant : public POA_OpenRTM::InPortCdr
   {
   public:
-    explicit ArrivalServant(std::size_t capacity);
+    ArrivalServant(std::size_t capacity, std::int32_t factor);
 
     OpenRTM::PortStatus put(const OpenRTM::CdrData& data) override;
 
@@ -29,6 +29,7 @@ namespace bench
 
   private:
     const std::size_t m_capacity;
+    const std::int32_t m_factor;
     std::unique_ptr<std::atomic<std::int64_t>[]> m_arrival;
     std::atomic<std::uint64_t> m_count{0};
     std::mutex m_mutex;
