@@ -119,6 +119,14 @@ TEST(NetworkCut, StallsTheComponentOnlyBoundedlyAndSamplesFlowAgainOnceRestored)
   const long localBefore = local.status().returned();
   EXPECT_TRUE(local.waitReturned(localBefore + 100, 20s)) << local.diagnosis();
 
+  // Whatever was lost on the way, nothing arrived changed or out of order.
+  for (const faults::PeerStatus& s : {remotePeer.status(), local.status()})
+    for (size_t k = 0; k < 3; ++k)
+    {
+      EXPECT_EQ(0, s.bad[k]) << "y" << k + 1;
+      EXPECT_EQ(0, s.disorder[k]) << "y" << k + 1;
+    }
+
   EXPECT_TRUE(remotePeer.quit()) << remotePeer.diagnosis();
   EXPECT_TRUE(local.quit()) << local.diagnosis();
   EXPECT_EQ(0, sut.stop()) << sut.process().stderrText();
