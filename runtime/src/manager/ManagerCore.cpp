@@ -307,11 +307,11 @@ namespace rtm
     entry.names = config::namingNames(prop.getProperty("naming.formats"), namingContext);
     std::string joined;
     for (const std::string& name : entry.names)
-    {
-      m_naming->bindObject(name, comp->getObjRef());
       joined += (joined.empty() ? "" : ",") + name;
-    }
+    // Set before the first binding: from then on clients read the properties from ORB threads.
     prop.setProperty("naming.names", joined);
+    for (const std::string& name : entry.names)
+      m_naming->bindObject(name, comp->getObjRef());
 
     std::lock_guard<std::mutex> lock(m_mutex);
     m_components.push_back(entry);
