@@ -335,9 +335,13 @@ namespace rtm
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    // The number is free once nothing runs in the instance; whoever learns of the deletion from
+    // the delete function may already create the next instance under it.
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      entry.factory->releaseSlot(entry.slot);
+    }
     entry.factory->destroy(entry.comp);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    entry.factory->releaseSlot(entry.slot);
   }
 
   void ManagerCore::deleteComponent(RTC::RTObject_impl* comp)
