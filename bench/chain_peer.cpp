@@ -17,6 +17,7 @@
 // PCTS is a comma list such as 90,95,99; LAT_SECONDS 0 skips the latency part.
 #include "ArrivalServant.h"
 #include "BenchNaming.h"
+#include "WriterComponent.h"
 #include "ProcessCpu.h"
 
 #include <rtm/DataFlowComponentBase.h>
@@ -48,65 +49,24 @@ namespace
   constexpr int kWarmSamples = 200;           // latency samples left out (first connections)
   constexpr int kWaitMs = 200;                // a sample not through by then counts as lost
 
-  class Peer : public RTC::DataFlowComponentBase
-  {
-  public:
-    explicit Peer(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager), m_outPort("out", m_sample)
-    {
-    }
-
-    RTC::ReturnCode_t onInitialize() override
-    {
-      addOutPort("out", m_outPort);
-      return RTC::RTC_OK;
-    }
-
-    RTC::PortService_ptr port() const { return m_outPort.getPortRef(); }
-
-    bool write(CORBA::Long seq)
-    {
-      m_sample.data = seq;
-      return m_outPort.write();
-    }
-
-  private:
-    RTC::TimedLong m_sample;
-    RTC::OutPort<RTC::TimedLong> m_outPort;
-  };
-
-  const char* const kSpec[] = {
-    "implementation_id", "ChainPeer", "type_name", "ChainPeer", "description", "Benchmark peer",
-    "version", "1.0.0", "vendor", "bench", "category", "bench", "activity_type", "PERIODIC",
-    "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile", ""};
-
-  Peer* g_peer = nullptr;
-  RTC::RTObject_impl* create(RTC::Manager* manager) { return g_peer = new Peer(manager); }
-  void destroy(RTC::RTObject_impl* rtc) { delete rtc; }
+  bench::WriterComponent* g_peer = nullptr;
 
   void moduleInit(RTC::Manager* manager)
   {
-    coil::Properties profile(kSpec, 2147483647);
-    manager->registerFactory(profile, create, destroy);
-    manager->createComponent("ChainPeer");
+    g_peer = bench::createWriter(manager, "ChainPeer");
   }
 
-  void addProperty(SDOPackage::NVList& list, const char* name, const char* value)
-  {
-    const CORBA::ULong i = list.length();
-    list.length(i + 1);
-    list[i].name = CORBA::string_dup(name);
-    list[i].value <<= value;
-  }
+  using bench::addStringProperty;
 
   RTC::ConnectorProfile pushFlushProfile(const char* name)
   {
     RTC::ConnectorProfile cp;
     cp.name = CORBA::string_dup(name);
     cp.connector_id = CORBA::string_dup("");
-    addProperty(cp.properties, "dataport.interface_type", "corba_cdr");
-    addProperty(cp.properties, "dataport.dataflow_type", "push");
-    addProperty(cp.properties, "dataport.subscription_type", "flush");
-    addProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    addStringProperty(cp.properties, "dataport.interface_type", "corba_cdr");
+    addStringProperty(cp.properties, "dataport.dataflow_type", "push");
+    addStringProperty(cp.properties, "dataport.subscription_type", "flush");
+    addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
     return cp;
   }
 
@@ -145,7 +105,7 @@ namespace
     cp.ports.length(1);
     cp.ports[0] = RTC::PortService::_duplicate(y);
     CORBA::String_var ior = orb->object_to_string(servant);
-    addProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
+    addStringProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
     const CORBA::ULong i = cp.properties.length();
     cp.properties.length(i + 1);
     cp.properties[i].name = CORBA::string_dup("dataport.corba_cdr.inport_ref");

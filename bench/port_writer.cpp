@@ -8,6 +8,7 @@
 //   port_writer NSPORT SAMPLES SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]
 #include "AllocCounter.h"
 #include "BenchNaming.h"
+#include "WriterComponent.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
@@ -32,56 +33,14 @@ namespace
   constexpr std::size_t kBlock = 500;  // calls of one kind before switching to the other
   constexpr int kSlices = 4;           // sustained slices, alternating, half of them ours
 
-  class Writer : public RTC::DataFlowComponentBase
-  {
-  public:
-    explicit Writer(RTC::Manager* manager)
-      : RTC::DataFlowComponentBase(manager), m_outPort("out", m_sample)
-    {
-    }
-
-    RTC::ReturnCode_t onInitialize() override
-    {
-      addOutPort("out", m_outPort);
-      return RTC::RTC_OK;
-    }
-
-    RTC::PortService_ptr port() const { return m_outPort.getPortRef(); }
-
-    bool write(CORBA::Long seq)
-    {
-      m_sample.data = seq;
-      return m_outPort.write();
-    }
-
-  private:
-    RTC::TimedLong m_sample;
-    RTC::OutPort<RTC::TimedLong> m_outPort;
-  };
-
-  const char* const kSpec[] = {
-    "implementation_id", "Writer", "type_name", "Writer", "description", "Benchmark writer",
-    "version", "1.0.0", "vendor", "bench", "category", "bench", "activity_type", "PERIODIC",
-    "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile", ""};
-
-  Writer* g_writer = nullptr;
-  RTC::RTObject_impl* create(RTC::Manager* manager) { return g_writer = new Writer(manager); }
-  void destroy(RTC::RTObject_impl* rtc) { delete rtc; }
+  bench::WriterComponent* g_writer = nullptr;
 
   void moduleInit(RTC::Manager* manager)
   {
-    coil::Properties profile(kSpec, 2147483647);
-    manager->registerFactory(profile, create, destroy);
-    manager->createComponent("Writer");
+    g_writer = bench::createWriter(manager, "Writer");
   }
 
-  void addProperty(SDOPackage::NVList& list, const char* name, const char* value)
-  {
-    const CORBA::ULong i = list.length();
-    list.length(i + 1);
-    list[i].name = CORBA::string_dup(name);
-    list[i].value <<= value;
-  }
+  using bench::addStringProperty;
 
   // The reader's port "in", found as a tool finds it: through the component's port list.
   RTC::PortService_ptr findInPort(CORBA::Object_ptr readerObj)
@@ -108,11 +67,11 @@ namespace
     cp.ports.length(2);
     cp.ports[0] = RTC::PortService::_duplicate(out);
     cp.ports[1] = RTC::PortService::_duplicate(in);
-    addProperty(cp.properties, "dataport.interface_type", "corba_cdr");
-    addProperty(cp.properties, "dataport.dataflow_type", "push");
-    addProperty(cp.properties, "dataport.subscription_type", "flush");
-    addProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
-    addProperty(cp.properties, "dataport.buffer.length", "16384");
+    addStringProperty(cp.properties, "dataport.interface_type", "corba_cdr");
+    addStringProperty(cp.properties, "dataport.dataflow_type", "push");
+    addStringProperty(cp.properties, "dataport.subscription_type", "flush");
+    addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    addStringProperty(cp.properties, "dataport.buffer.length", "16384");
     return out->connect(cp);
   }
 
