@@ -9,9 +9,15 @@
 #define RTM_PORTBASE_H
 
 #include <rtm/RTC.h>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
+
+namespace rtm
+{
+  class DeferredCalls;
+}
 
 namespace RTC
 {
@@ -73,6 +79,9 @@ namespace RTC
     unsigned long peerCallTimeout() const;
     // Removes connections whose peers no longer exist, on every port that still does.
     void sweepDeadPeers();
+    // Removes a connection whose peer failed to answer at once, and tells its other ports later,
+    // without waiting for them.
+    void dropConnection(const std::string& connector_id);
     // "<instance>.<name>", as the profile names the port; for messages.
     std::string profileName() const;
 
@@ -89,6 +98,8 @@ namespace RTC
     void eraseConnector(const std::string& id);
     CORBA::Long indexOfSelf(const ConnectorProfile& connector_profile) const;
     void undoConnect(const ConnectorProfile& connector_profile);
+    // The connection's own "dataport.corba_cdr.call_timeout" if it set one, else the port's.
+    unsigned long callTimeoutOf(const ConnectorProfile& profile) const;
 
     mutable std::mutex m_mutex;  // guards everything below
     std::string m_profileName;
@@ -99,6 +110,7 @@ namespace RTC
     NVList m_properties;
     ConnectorProfileList m_connectors;
     unsigned long m_callTimeoutMs;
+    std::unique_ptr<rtm::DeferredCalls> m_deferred;  // notifications nobody waits for
   };
 }
 

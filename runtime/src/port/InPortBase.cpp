@@ -142,7 +142,7 @@ namespace RTC
         break;
     }
     for (const std::string& id : lost)
-      disconnect(id.c_str());
+      dropConnection(id);
   }
 
   // ---------------------------------------------------------------- handshake --------------

@@ -159,7 +159,7 @@ namespace RTC
           anyLost = true;
         }
       }
-      // Dropping a connection calls its peers, so it waits until every connection had its turn.
+      // Dropped once every connection had its turn, as dropping replaces the list being walked.
       if (anyLost)
       {
         for (const std::shared_ptr<Connection>& c : *live)
@@ -168,7 +168,7 @@ namespace RTC
             continue;
           RTM_LOG_WARN("port", profileName() << ": the peer of connection '" << c->id
                                              << "' is gone; removing the connection");
-          disconnect(c->id.c_str());
+          dropConnection(c->id);
         }
       }
       return allSent;

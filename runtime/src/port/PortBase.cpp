@@ -2,7 +2,9 @@
 #include <rtm/RTObject.h>
 
 #include "log/Logger.h"
+#include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
+#include "port/DeferredCalls.h"
 #include "port/Uuid.h"
 #include "transport/CallTimeout.h"
 
@@ -15,7 +17,6 @@ namespace RTC
     // A peer that does not answer a handshake step within this time is taken as failed; long
     // enough for a peer to set up its side, short enough that a hung peer cannot hold a tool.
     const unsigned long kHandshakeTimeoutMs = 10000;
-    const unsigned long kDefaultCallTimeoutMs = 1000;
 
     std::string idOf(const ConnectorProfile& profile)
     {
@@ -36,7 +37,7 @@ namespace RTC
   PortBase::PortBase(const char* name)
     : m_name(name != nullptr ? name : ""), m_owner(nullptr),
       m_profileName(std::string("unknown.") + m_name), m_servantActive(false),
-      m_callTimeoutMs(kDefaultCallTimeoutMs)
+      m_callTimeoutMs(rtm::kDefaultCallTimeoutMs), m_deferred(new rtm::DeferredCalls)
   {
   }
 
@@ -213,7 +214,7 @@ namespace RTC
           PortService_ptr port = profile.ports[i];
           if (CORBA::is_nil(port))
             continue;
-          rtm::limitCallTime(port, peerCallTimeout());
+          rtm::limitCallTime(port, callTimeoutOf(profile));
           const ReturnCode_t result = port->notify_disconnect(id.c_str());
           // If the relay never reached this port (it started after us), drop our side anyway.
           removeConnector(id);
@@ -258,7 +259,7 @@ namespace RTC
             PortService_ptr port = profile.ports[i];
             if (CORBA::is_nil(port))
               continue;
-            rtm::limitCallTime(port, peerCallTimeout());
+            rtm::limitCallTime(port, callTimeoutOf(profile));
             result = port->notify_disconnect(id.c_str());
             reached = true;
             break;
@@ -353,7 +354,7 @@ namespace RTC
         {
           if (CORBA::is_nil(port) || port->_is_equivalent(m_objref.in()))
             continue;
-          rtm::limitCallTime(port, peerCallTimeout());
+          rtm::limitCallTime(port, callTimeoutOf(profile));
           dead = port->_non_existent();
         }
         catch (...)
@@ -369,6 +370,54 @@ namespace RTC
         disconnect(profile.connector_id.in());
       }
     }
+  }
+
+  // The connection is removed here at once; the other ports of it are told afterwards, by a
+  // thread of the port's own, so that the caller (the thread writing or reading data) never
+  // waits for a peer that has just failed to answer.
+  void PortBase::dropConnection(const std::string& connector_id)
+  {
+    ConnectorProfile profile;
+    const bool known = findConnector(connector_id, profile);
+    removeConnector(connector_id);
+    eraseConnector(connector_id);
+    if (!known)
+      return;
+    const unsigned long timeoutMs = callTimeoutOf(profile);
+    PortService_var self;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      self = m_objref;
+    }
+    m_deferred->post([profile, self, timeoutMs]() {
+      const std::string id = profile.connector_id.in();
+      // As disconnect(): the first other port that answers passes the news on to the rest.
+      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
+      {
+        try
+        {
+          PortService_ptr port = profile.ports[i];
+          if (CORBA::is_nil(port) || (!CORBA::is_nil(self) && port->_is_equivalent(self.in())))
+            continue;
+          rtm::limitCallTime(port, timeoutMs);
+          port->notify_disconnect(id.c_str());
+          return;
+        }
+        catch (...)
+        {
+        }
+      }
+    });
+  }
+
+  unsigned long PortBase::callTimeoutOf(const ConnectorProfile& profile) const
+  {
+    std::string seconds;
+    if (!rtm::findString(profile.properties, "dataport.corba_cdr.call_timeout", seconds))
+      return peerCallTimeout();
+    coil::Properties option;
+    option.setProperty(rtm::kCallTimeoutOption, seconds);
+    return rtm::secondsOption(option, rtm::kCallTimeoutOption, peerCallTimeout());
   }
 
   // ---------------------------------------------------------------- owner ------------------
@@ -435,6 +484,7 @@ namespace RTC
       removeConnector(id);
       eraseConnector(id);
     }
+    m_deferred->drain();
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_servantActive)
       return;

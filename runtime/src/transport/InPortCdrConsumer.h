@@ -1,7 +1,9 @@
 // The out side's handle on a peer's InPortCdr: sends one encoded sample and says how it went.
-// Every call is bounded in time, so a dead or hung peer shows as CONNECTION_LOST.
+// Every call is bounded in time, so a dead or hung peer shows as CONNECTION_LOST; once one
+// connection found the peer's process unreachable, the others to it fail without calling.
 #pragma once
 
+#include "transport/PeerHealth.h"
 #include "transport/SendStatus.h"
 
 #include <rtm/idl/DataPort.hh>
@@ -18,5 +20,6 @@ namespace rtm
 
   private:
     OpenRTM::InPortCdr_var m_peer;
+    PeerWatch m_watch;
   };
 }

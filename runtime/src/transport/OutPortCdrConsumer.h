@@ -1,6 +1,8 @@
 // The in side's handle on a peer's OutPortCdr: fetches one encoded sample on demand.
 #pragma once
 
+#include "transport/PeerHealth.h"
+
 #include <rtm/idl/DataPort.hh>
 
 namespace rtm
@@ -14,5 +16,6 @@ namespace rtm
 
   private:
     OpenRTM::OutPortCdr_var m_peer;
+    PeerWatch m_watch;
   };
 }

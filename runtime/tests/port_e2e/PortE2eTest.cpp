@@ -454,6 +454,47 @@ TEST(HungPeerProcessTest, WriteToAStoppedPeerReturnsWithinTheCallTimeoutAndDrops
   peer->process.signal(SIGKILL);
 }
 
+TEST(HungPeerProcessTest, OnlyTheFirstWriteToAStoppedPeerWaitsAndThePeerLearnsOfTheRemovalsLater)
+{
+  LongPorts first{"WriterA", {}, {{"corba_cdr.call_timeout", "0.5"}}};
+  LongPorts second{"WriterB", {}, {{"corba_cdr.call_timeout", "0.5"}}};
+  auto peer = std::make_unique<Peer>();
+  for (LongPorts* local : {&first, &second})
+  {
+    RTC::ConnectorProfile cp = profileFor({local->out.getPortRef(), peer->in.in()});
+    ASSERT_EQ(RTC::RTC_OK, connectVia(local->out.getPortRef(), cp));
+  }
+  ASSERT_EQ(2u, connectorIds(peer->in.in()).size());
+
+  peer->process.signal(SIGSTOP);
+  ASSERT_TRUE(testsupport::waitUntil([&] { return isStopped(peer->process.pid()); }, 5s));
+  const auto timedWrite = [](LongPorts& local) {
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(local.out.write());
+    return std::chrono::steady_clock::now() - start;
+  };
+  const auto firstTook = timedWrite(first);
+  const auto secondTook = timedWrite(second);
+
+  // The first waits out its call timeout; the second knows the process is not answering, and
+  // neither waits for the peer to hear that the connections are gone.
+  EXPECT_GE(firstTook, 450ms);
+  EXPECT_LT(firstTook, 900ms);
+  EXPECT_LT(secondTook, 100ms);
+  EXPECT_EQ(0u, first.out.connectionCount());
+  EXPECT_EQ(0u, second.out.connectionCount());
+
+  peer->process.signal(SIGCONT);
+  EXPECT_TRUE(testsupport::waitUntil([&] { return connectorIds(peer->in.in()).empty(); }, 10s));
+
+  // A connection made after the stall is not held back by it.
+  RTC::ConnectorProfile again = profileFor({first.out.getPortRef(), peer->in.in()});
+  ASSERT_EQ(RTC::RTC_OK, connectVia(first.out.getPortRef(), again));
+  first.outSample = timedLong(2, 2, 2);
+  EXPECT_TRUE(first.out.write());
+  EXPECT_TRUE(peer->got(2, 2, 2));
+}
+
 int main(int argc, char** argv)
 {
   if (argc > 1 && std::string(argv[1]) == "--peer")
