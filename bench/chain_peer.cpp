@@ -16,6 +16,7 @@
 //              [-- MANAGER OPTIONS...]
 // PCTS is a comma list such as 90,95,99; LAT_SECONDS 0 skips the latency part.
 #include "ArrivalServant.h"
+#include "BenchManager.h"
 #include "BenchNaming.h"
 #include "WriterComponent.h"
 #include "ProcessCpu.h"
@@ -358,14 +359,7 @@ int main(int argc, char** argv)
   // Sleeps to sub-period deadlines: the default 50 us timer slack is half a period at 10 kHz.
   prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
 
-  std::vector<char*> managerArgs = {argv[0]};
-  for (int i = 10; i < argc; ++i)
-    managerArgs.push_back(argv[i]);
-  managerArgs.push_back(nullptr);
-  RTC::Manager* manager = RTC::Manager::init(int(managerArgs.size()) - 1, managerArgs.data());
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(true);
+  RTC::Manager* manager = bench::startManager(argc, argv, 10, moduleInit);
   if (g_peer == nullptr)
   {
     std::cerr << "chain_peer: the component was not created\n";

@@ -7,6 +7,7 @@
 // "ec_*" are the context's own counters (when the tick started, before dispatch).
 //   ec_rate_host RATE SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]
 // DUMPFILE receives one lateness in µs a line, for the plot.
+#include "BenchManager.h"
 #include "BenchNaming.h"
 #include "TickAnalysis.h"
 
@@ -101,19 +102,11 @@ int main(int argc, char** argv)
   const long seconds = bench::argNumber(argv[2], "SECONDS");
   const std::string dump = argv[3];
 
-  std::string rateOption = "exec_cxt.periodic.rate:" + std::to_string(rate);
-  std::vector<char*> managerArgs = {argv[0], const_cast<char*>("-o"), &rateOption[0]};
-  for (int i = 5; i < argc; ++i)
-    managerArgs.push_back(argv[i]);
-  managerArgs.push_back(nullptr);
-
   // Room for a generous overshoot, so the tick path never allocates.
   g_stamps.assign(std::size_t(rate * seconds) * 6 / 5 + 1000, 0);
 
-  RTC::Manager* manager = RTC::Manager::init(int(managerArgs.size()) - 1, managerArgs.data());
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(true);
+  RTC::Manager* manager = bench::startManager(
+      argc, argv, 5, moduleInit, {"-o", "exec_cxt.periodic.rate:" + std::to_string(rate)});
   if (g_component == nullptr)
   {
     std::cerr << "ec_rate_host: the component was not created\n";

@@ -7,6 +7,7 @@
 // Prints one line of key=value figures; DUMPFILE gets "quantile write_us put_us" lines for a CDF.
 //   port_writer NSPORT SAMPLES SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]
 #include "AllocCounter.h"
+#include "BenchManager.h"
 #include "BenchNaming.h"
 #include "WriterComponent.h"
 
@@ -113,14 +114,7 @@ int main(int argc, char** argv)
   const double seconds = double(bench::argNumber(argv[3], "SECONDS"));
   const std::string dump = argv[4];
 
-  std::vector<char*> managerArgs = {argv[0]};
-  for (int i = 6; i < argc; ++i)
-    managerArgs.push_back(argv[i]);
-  managerArgs.push_back(nullptr);
-  RTC::Manager* manager = RTC::Manager::init(int(managerArgs.size()) - 1, managerArgs.data());
-  manager->setModuleInitProc(moduleInit);
-  manager->activateManager();
-  manager->runManager(true);
+  RTC::Manager* manager = bench::startManager(argc, argv, 6, moduleInit);
   if (g_writer == nullptr)
   {
     std::cerr << "port_writer: the component was not created\n";

@@ -253,27 +253,31 @@ namespace porttest
     return data;
   }
 
-  // A TimedLong as a peer of the 1.1 middleware sends it: sec, nsec, data, each little-endian.
-  inline OpenRTM::CdrData leTimedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
+  // A TimedLong's octets: sec, nsec, data, each in the given byte order.
+  inline OpenRTM::CdrData timedLongOctets(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data,
+                                          bool bigEndian)
   {
     OpenRTM::CdrData out;
     out.length(12);
     const CORBA::ULong words[3] = {sec, nsec, static_cast<CORBA::ULong>(data)};
     for (int w = 0; w < 3; ++w)
       for (int b = 0; b < 4; ++b)
-        out[static_cast<CORBA::ULong>(4 * w + b)] = static_cast<CORBA::Octet>(words[w] >> (8 * b));
+      {
+        const int shift = 8 * (bigEndian ? 3 - b : b);
+        out[static_cast<CORBA::ULong>(4 * w + b)] = static_cast<CORBA::Octet>(words[w] >> shift);
+      }
     return out;
+  }
+
+  // As a peer of the 1.1 middleware sends it.
+  inline OpenRTM::CdrData leTimedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
+  {
+    return timedLongOctets(sec, nsec, data, false);
   }
 
   inline OpenRTM::CdrData beTimedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
   {
-    OpenRTM::CdrData out;
-    out.length(12);
-    const CORBA::ULong words[3] = {sec, nsec, static_cast<CORBA::ULong>(data)};
-    for (int w = 0; w < 3; ++w)
-      for (int b = 0; b < 4; ++b)
-        out[static_cast<CORBA::ULong>(4 * w + b)] = static_cast<CORBA::Octet>(words[w] >> (8 * (3 - b)));
-    return out;
+    return timedLongOctets(sec, nsec, data, true);
   }
 
   // Activates a servant in the test ORB for the duration of a test. The POA holds the only
