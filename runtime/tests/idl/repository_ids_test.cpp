@@ -1,4 +1,4 @@
-// Guard for the wire contract of our IDL (wire-facts §1.1, §2, §7.1): the repository IDs that
+// Guard for the wire contract of our IDL: the repository IDs that
 // peers compare as strings, and the bare little-endian CDR layout of the data-port payload.
 // A wrong #pragma prefix compiles fine and only shows up here (or as failed narrows at run time).
 #include <rtm/idl/BasicDataType.hh>
