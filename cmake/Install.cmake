@@ -41,6 +41,10 @@ endif()
 
 # Manual pages, made by help2man from each program's own --help and --version, so that they
 # say what the program says. docs/man/PROGRAM.h2m adds what a help text does not carry.
+# Only programs on the bundled runtime are known to answer --help and --version without starting.
+if(NOT TRIMUL_RTM STREQUAL "bundled")
+  return()
+endif()
 find_program(HELP2MAN help2man)
 if(NOT HELP2MAN)
   message(WARNING "help2man not found: no manual pages are built or installed (scripts/setup installs it)")
