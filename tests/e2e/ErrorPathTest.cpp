@@ -2,6 +2,7 @@
 // non-zero status, and nothing left behind in the naming service or on the component.
 #include "SharedTrimul.h"
 
+#include "ClosedPort.h"
 #include "NameServer.h"
 #include "NamingClient.h"
 #include "Paths.h"
@@ -10,27 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace e2e
 {
   namespace
   {
-    // A loopback port nothing listens on: bound and closed again at once.
-    int closedPort()
-    {
-      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address = {};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-      socklen_t length = sizeof address;
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-      ::close(fd);
-      return ntohs(address.sin_port);
-    }
+    using testsupport::closedPort;
 
     class ErrorPaths : public SharedTrimul
     {

@@ -1,5 +1,6 @@
 // TrimulComp as a process: what it prints on its own, how it ends, and what it exports.
 #include "ChildProcess.h"
+#include "ClosedPort.h"
 #include "NameServer.h"
 #include "NamingClient.h"
 #include "Paths.h"
@@ -8,10 +9,6 @@
 #include <rtm/idl/RTC.hh>
 
 #include <gtest/gtest.h>
-
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
@@ -96,26 +93,9 @@ TEST(TrimulLauncherSymbols, TrimulInitIsExportedUnderItsPlainName)
   EXPECT_NE(symbols.find(" T TrimulInit\n"), std::string::npos) << symbols.substr(0, 2000);
 }
 
-namespace
-{
-  // A loopback port nothing listens on: bound and closed again at once.
-  int closedPort()
-  {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-  }
-}
-
 TEST(TrimulLauncherWarnings, EachIsOneLineStartingWithTheProgramNameAndNamingTheSetting)
 {
-  const std::string unreachable = "127.0.0.1:" + std::to_string(closedPort());
+  const std::string unreachable = "127.0.0.1:" + std::to_string(testsupport::closedPort());
   struct Row
   {
     std::vector<std::string> options;
