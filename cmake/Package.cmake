@@ -6,10 +6,11 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Trimul developers <trimul@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Trimul RT-component (x2, x10, x100) and the rtctl client")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "The Trimul data-flow RT-component for the OpenRTM-aist 1.1 middleware, run by TrimulComp:
-every TimedLong arriving on its input x1 is published multiplied by 2, 10 and 100 on y1, y2
-and y3. It carries its own runtime of the middleware's C++ API over omniORB 4.2, and rtctl,
-a command-line client that lists, connects, activates and feeds RT-components.")
+    "The Trimul data-flow RT-component for the OpenRTM-aist 1.1 middleware,
+run by TrimulComp: every TimedLong arriving on its input x1 is published
+multiplied by 2, 10 and 100 on y1, y2 and y3. The package carries its own
+runtime of the middleware's C++ API over omniORB 4.2, and rtctl, a command-line
+client that lists, connects, activates and feeds RT-components.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
