@@ -49,17 +49,21 @@ namespace rtm
   {
     try
     {
-      CORBA::Object_var held;
-      const Holder holder = holderOf(name, obj, held);
-      if (holder == Holder::Live)
+      // A free name, the usual case, costs one call; only a taken one is looked at.
+      if (!placeCreatingContexts(name, obj, false))
       {
-        warnOnce(name, "already named another running component; it names this one now, and "
-                       "the other gets it back when this one exits");
-        displaced_[text(name)] = held._retn();
-      }
-      if (holder != Holder::This)
-      {
-        rebindCreatingContexts(name, obj);
+        CORBA::Object_var held;
+        const Holder holder = holderOf(name, obj, held);
+        if (holder == Holder::Live)
+        {
+          warnOnce(name, "already named another running component; it names this one now, and "
+                         "the other gets it back when this one exits");
+          displaced_[text(name)] = held._retn();
+        }
+        if (holder != Holder::This)
+        {
+          placeCreatingContexts(name, obj, true);
+        }
       }
       reached();
       RTM_LOG_DEBUG("naming", "bound " << text(name) << " in " << address_);
@@ -242,13 +246,23 @@ namespace rtm
     return root_;
   }
 
-  void NamingServer::rebindCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj)
+  bool NamingServer::placeCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj, bool replace)
   {
     CosNaming::NamingContext_ptr ctx = root();
+    const auto place = [&] {
+      if (replace)
+        ctx->rebind(name, obj);
+      else
+        ctx->bind(name, obj);
+    };
     try
     {
-      ctx->rebind(name, obj);
-      return;
+      place();
+      return true;
+    }
+    catch (const CosNaming::NamingContext::AlreadyBound&)
+    {
+      return false;
     }
     catch (const CosNaming::NamingContext::NotFound&)
     {
@@ -271,7 +285,15 @@ namespace rtm
       {
       }
     }
-    ctx->rebind(name, obj);
+    try
+    {
+      place();
+    }
+    catch (const CosNaming::NamingContext::AlreadyBound&)
+    {
+      return false;
+    }
+    return true;
   }
 
   void NamingServer::reached()

@@ -69,7 +69,9 @@ namespace rtm
     // One warning line per name for the life of the process: the update timer would repeat it.
     void warnOnce(const CosNaming::Name& name, const std::string& what);
     CosNaming::NamingContext_ptr root();
-    void rebindCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj);
+    // Binds the leaf (rebinds when `replace`), creating each missing context on the way.
+    // Without `replace`, false when the name is taken already.
+    bool placeCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj, bool replace);
     void reached();
     void lost(const CORBA::Exception& cause);
 
