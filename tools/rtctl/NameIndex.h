@@ -22,7 +22,7 @@ namespace rtctl
     NameIndex(NameService& names, RtPath root);
 
     // The path `component` is bound under, or "" when it is bound nowhere in this service.
-    // The service is walked once, on first use; a part that cannot be read is left out.
+    // The service is walked once, on first use; a context that cannot be read is left out.
     std::string pathOf(CORBA::Object_ptr component);
 
   private:

@@ -55,7 +55,7 @@ namespace
   }
 
   // Everything --help and each COMMAND --help say, in one text: the manual page is made from it,
-  // so each command's part is laid out as help2man reads a sub-section (a heading with a colon,
+  // so each command's help is laid out as help2man reads a sub-section (a heading with a colon,
   // its synopsis indented by one blank, then the description and options).
   void printAllUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
   {

@@ -25,10 +25,10 @@ namespace {
 // True once every thread of `pid` is in the stopped state ('T' in its stat line).
 bool allThreadsStopped(pid_t pid)
 {
-  const std::filesystem::path tasks = "/proc/" + std::to_string(pid) + "/task";
+  const std::filesystem::path threads = "/proc/" + std::to_string(pid) + "/task";
   std::error_code error;
-  for (const auto& task : std::filesystem::directory_iterator(tasks, error)) {
-    std::ifstream stat(task.path() / "stat");
+  for (const auto& thread : std::filesystem::directory_iterator(threads, error)) {
+    std::ifstream stat(thread.path() / "stat");
     std::string line;
     std::getline(stat, line);
     // The state follows the command name, which is in brackets and may hold blanks.
