@@ -46,18 +46,32 @@ namespace e2e
       EXPECT_EQ("14=7*2\n70=7*10\n700=7*100\n", first.process().stdoutText());
     }
 
-    TEST_F(Chain, CatShowsTheConnectionOnBothEnds)
+    TEST_F(Chain, CatShowsTheConnectionOnBothEndsWithThePeersNamingPath)
     {
       const RtctlResult connected = rtctl.run({"connect", first.port("y1"), second.port("x1")});
       ASSERT_EQ(0, connected.exitCode) << connected.err;
       const std::string id = connected.out.substr(0, connected.out.size() - 1);
-      // Both components are instance Trimul0 of their own manager; only the names bound differ.
+      // Both components are instance Trimul0 of their own manager; only the names bound differ,
+      // so the path is what tells the peer apart, in the form the path to cat was given.
       const RtctlResult a = rtctl.run({"cat", first.port("y1")});
-      EXPECT_NE(std::string::npos, a.out.find("  connected to Trimul0.x1  (connector " + id + ")")) << a.out;
+      EXPECT_NE(std::string::npos,
+                a.out.find("  connected to Trimul0.x1 at " + second.port("x1") + "  (connector " + id + ")"))
+        << a.out;
       const RtctlResult b = rtctl.run({"cat", second.path()});
       EXPECT_NE(std::string::npos, b.out.find("    x1  in   IDL:RTC/TimedLong:1.0\n"
-                                              "      connected to Trimul0.y1  (connector " + id + ")\n"))
+                                              "      connected to Trimul0.y1 at " + first.port("y1") +
+                                              "  (connector " + id + ")\n"))
         << b.out;
+      const std::string service = "/" + ns.address() + "/";
+      const RtctlResult c = rtctl.run({"cat", service + first.port("y1")});
+      EXPECT_NE(std::string::npos, c.out.find("  connected to Trimul0.x1 at " + service + second.port("x1") + "  "))
+        << c.out;
+
+      // A peer bound in no naming service is shown by its own name alone.
+      auto print = rtctl.startPrint(first.port("y2"), 1);
+      const RtctlResult d = rtctl.run({"cat", first.port("y2")});
+      EXPECT_TRUE(std::regex_search(d.out, std::regex("\n  connected to rtctl_print_[0-9]+\\.[a-z0-9]+  \\(connector ")))
+        << d.out;
     }
 
     TEST_F(Chain, DisconnectRemovesTheConnectorFromBothPortsOnce)

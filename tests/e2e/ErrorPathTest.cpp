@@ -2,6 +2,7 @@
 // non-zero status, and nothing left behind in the naming service or on the component.
 #include "SharedTrimul.h"
 
+#include "ClosedPort.h"
 #include "NameServer.h"
 #include "NamingClient.h"
 #include "Paths.h"
@@ -10,27 +11,12 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace e2e
 {
   namespace
   {
-    // A loopback port nothing listens on: bound and closed again at once.
-    int closedPort()
-    {
-      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address = {};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-      socklen_t length = sizeof address;
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-      ::close(fd);
-      return ntohs(address.sin_port);
-    }
+    using testsupport::closedPort;
 
     class ErrorPaths : public SharedTrimul
     {
@@ -56,6 +42,41 @@ namespace e2e
       expectRefused({"ls", "/" + address}, 1, "rtctl: ls: " + message);
       expectRefused({"cat", "/" + address + "/" + trimul->path()}, 1, "rtctl: cat: " + message);
       expectRefused({"inject", "/" + address + "/" + trimul->port("x1"), "7"}, 1, "rtctl: inject: " + message);
+    }
+
+    TEST_F(ErrorPaths, AnUnreachableNamingServiceIsExplainedByWhereItsAddressCameFrom)
+    {
+      const std::string closed = "127.0.0.1:" + std::to_string(closedPort());
+      const std::string context = host + ".host_cxt";
+      struct Row
+      {
+        std::string nameserver;  // RTCTL_NAMESERVER
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+      };
+      const Row rows[] = {
+        // A Unix-style path: the leading '/' made the context a naming service address.
+        {ns->address(), {"ls", "/" + context}, 1,
+         "rtctl: ls: the naming service at " + context + ":2809 is not reachable (TRANSIENT); a leading '/' makes '" +
+           context + "' a naming service address; without the '/' the path lives in the default naming service (" +
+           ns->address() + ")\n"},
+        {closed, {"ls"}, 1,
+         "rtctl: ls: the naming service at " + closed +
+           " is not reachable (TRANSIENT); start one there or set RTCTL_NAMESERVER to one that runs\n"},
+        {"127.0.0.1:x", {"cat", trimul->path()}, 2,
+         "rtctl: cat: RTCTL_NAMESERVER='127.0.0.1:x' is not a naming service address (HOST or HOST:PORT)\n"},
+        {":2809", {"ls"}, 2,
+         "rtctl: ls: RTCTL_NAMESERVER=':2809' is not a naming service address (HOST or HOST:PORT)\n"},
+        // A path with its own naming service does not use the variable, so its value is no fault.
+        {"127.0.0.1:x", {"ls", "/" + ns->address() + "/" + context}, 0, ""},
+      };
+      for (const Row& row : rows)
+      {
+        const RtctlResult r = Rtctl(row.nameserver).run(row.args);
+        EXPECT_EQ(row.status, r.exitCode) << row.nameserver << " " << row.args.back();
+        EXPECT_EQ(row.err, r.err) << row.nameserver;
+      }
     }
 
     TEST_F(ErrorPaths, NoSuchPathIsNamed)
@@ -131,6 +152,10 @@ namespace e2e
                     "rtctl: activate: option -e takes a whole number from 0 to 1073741824, not 'x'");
       expectRefused({"connect", trimul->port("y1")}, 2,
                     "rtctl: connect: takes two ports, PATH:PORT PATH:PORT (see --help)");
+      for (const char* input : {"", "\n  \n"})
+        expectRefused({"inject", trimul->port("x1")}, 2,
+                      "rtctl: inject: no values to send: give them after the port or on standard input, one a line",
+                      input);
     }
 
     TEST_F(ErrorPaths, EveryCommandHasHelp)

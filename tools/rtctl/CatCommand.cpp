@@ -28,7 +28,9 @@ namespace rtctl
     Session session(Orb::kClientOnly);
     const RtPath path = session.path(args.positional()[0]);
     const ComponentRef component(session.names(path), path);
-    const ProfilePrinter printer(args.has("-l") || path.hasPort());
+    // Peers are looked for in the same naming service, and shown in the form the path was given.
+    NameIndex peers(session.names(path), session.path(path.serverInPath() ? "/" + path.serverElement() : ""));
+    const ProfilePrinter printer(args.has("-l") || path.hasPort(), &peers);
     if (path.hasPort())
       printer.printPort(component.port(path.port()), std::cout);
     else

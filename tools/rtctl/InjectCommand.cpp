@@ -98,11 +98,13 @@ namespace rtctl
 
     bool refused = false;
     bool sent = false;
+    bool anyValue = false;
     Pacer pacer(rate);
     std::string value;
     std::string where;
     while (!StopSignal::raised() && source.next(value, where))
     {
+      anyValue = true;
       if (!writer.parse(value))
       {
         std::cerr << "rtctl: inject: " << where << target.codec().rejection(value) << std::endl;
@@ -119,6 +121,10 @@ namespace rtctl
     }
     if (sent)
       std::this_thread::sleep_for(target.drainTime());
+    // Standard input is read only once connected, so that a wrong port is reported before
+    // anyone types; an input that ends without a value is a mistake all the same.
+    if (!anyValue && !StopSignal::raised())
+      throw UsageError("no values to send: give them after the port or on standard input, one a line");
     return refused ? kExitFailure : kExitOk;
   }
 }

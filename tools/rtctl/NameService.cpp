@@ -2,6 +2,7 @@
 
 #include "CorbaText.h"
 #include "Error.h"
+#include "Session.h"
 
 #include <algorithm>
 
@@ -52,6 +53,17 @@ namespace rtctl
     return text;
   }
 
+  std::string NameService::unreachableHint(const RtPath& path)
+  {
+    if (path.serverInPath() && !path.serverPortGiven())
+      return "a leading '/' makes '" + path.serverElement() +
+             "' a naming service address; without the '/' the path lives in the default naming service (" +
+             Session::defaultServer() + ")";
+    if (!path.serverInPath() && Session::defaultServerFromEnvironment())
+      return "start one there or set RTCTL_NAMESERVER to one that runs";
+    return "start one there or name another (RTCTL_NAMESERVER, or /HOST:PORT/...)";
+  }
+
   void NameService::fail(const RtPath& path, const CORBA::Exception& e) const
   {
     if (CosNaming::NamingContext::NotFound::_downcast(&e) != nullptr ||
@@ -60,8 +72,7 @@ namespace rtctl
     if (CosNaming::NamingContext::InvalidName::_downcast(&e) != nullptr)
       throw Error("'" + path.componentText() + "' is not a valid name");
     if (CORBA::SystemException::_downcast(&e) != nullptr)
-      throw Error("the naming service at " + m_server + " " + CorbaText::exception(e) +
-                  "; start one there or name another (RTCTL_NAMESERVER, or /HOST:PORT/...)");
+      throw Error("the naming service at " + m_server + " " + CorbaText::exception(e) + "; " + unreachableHint(path));
     throw Error("naming service at " + m_server + ": " + e._name() + " for " + path.componentText());
   }
 

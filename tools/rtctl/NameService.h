@@ -39,6 +39,8 @@ namespace rtctl
 
   private:
     [[noreturn]] void fail(const RtPath& path, const CORBA::Exception& e) const;
+    // What to do about a naming service that does not answer, by where its address came from.
+    static std::string unreachableHint(const RtPath& path);
 
     std::string m_server;
     CosNaming::NamingContext_var m_root;

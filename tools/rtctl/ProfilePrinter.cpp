@@ -17,19 +17,25 @@ namespace rtctl
       out << rate << " Hz";
       return out.str();
     }
+  }
 
-    // The peer's own profile name ("Trimul0.y1"), or why it cannot be had.
-    std::string peerName(RTC::PortService_ptr peer)
+  // The peer's own profile name ("Trimul0.y1"), then where its component is bound
+  // ("at vm.host_cxt/Trimul1.rtc:y1"), or why the port cannot be read.
+  std::string ProfilePrinter::peerName(RTC::PortService_ptr peer) const
+  {
+    try
     {
-      try
-      {
-        RTC::PortProfile_var profile = peer->get_port_profile();
-        return static_cast<const char*>(profile->name);
-      }
-      catch (const CORBA::Exception& e)
-      {
-        return "<a port that " + CorbaText::exception(e) + ">";
-      }
+      RTC::PortProfile_var profile = peer->get_port_profile();
+      const PortInfo info(profile.in());
+      std::string text = info.fullName();
+      const std::string path = m_peers != nullptr ? m_peers->pathOf(profile->owner.in()) : std::string();
+      if (!path.empty())
+        text += " at " + path + ":" + info.shortName();
+      return text;
+    }
+    catch (const CORBA::Exception& e)
+    {
+      return "<a port that " + CorbaText::exception(e) + ">";
     }
   }
 

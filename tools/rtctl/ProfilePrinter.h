@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ComponentRef.h"
+#include "NameIndex.h"
 
 #include <ostream>
 #include <string>
@@ -13,7 +14,8 @@ namespace rtctl
   class ProfilePrinter
   {
   public:
-    explicit ProfilePrinter(bool details) : m_details(details) {}
+    // With `peers`, a connection's far end is shown with the path its component is bound under.
+    explicit ProfilePrinter(bool details, NameIndex* peers = nullptr) : m_details(details), m_peers(peers) {}
 
     // The whole profile (cat).
     void printComponent(const ComponentRef& component, std::ostream& out) const;
@@ -31,6 +33,9 @@ namespace rtctl
     void printConnections(const ComponentRef::Port& port, const std::string& indent,
                           std::ostream& out) const;
 
+    std::string peerName(RTC::PortService_ptr peer) const;
+
     bool m_details;
+    NameIndex* m_peers;
   };
 }

@@ -65,6 +65,9 @@ namespace rtctl
       if (server.empty())
         throw UsageError("'" + text + "' names no naming service after the leading '/'");
       path.m_server = normaliseServer(server);
+      path.m_serverInPath = true;
+      path.m_serverPortGiven = server.find(':') != std::string::npos;
+      path.m_serverElement = server;
       rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
     }
     else

@@ -23,6 +23,12 @@ namespace rtctl
     const std::string& text() const { return m_text; }
     // "host:port", always with a port.
     const std::string& server() const { return m_server; }
+    // The naming service as the path's own first element ("/host..."), and whether that
+    // element gave a port: "/vm.host_cxt/..." is more often a context typed Unix-style.
+    bool serverInPath() const { return m_serverInPath; }
+    bool serverPortGiven() const { return m_serverPortGiven; }
+    // The first element as typed, when serverInPath().
+    const std::string& serverElement() const { return m_serverElement; }
     // Naming elements below the root, each "id.kind" as typed.
     const std::vector<std::string>& names() const { return m_names; }
     const std::string& port() const { return m_port; }
@@ -41,6 +47,9 @@ namespace rtctl
   private:
     std::string m_text;
     std::string m_server;
+    bool m_serverInPath = false;
+    bool m_serverPortGiven = false;
+    std::string m_serverElement;
     std::vector<std::string> m_names;
     std::string m_port;
   };

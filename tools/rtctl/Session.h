@@ -19,6 +19,8 @@ namespace rtctl
 
     // RTCTL_NAMESERVER, or localhost:2809.
     static std::string defaultServer();
+    // Whether defaultServer() comes from RTCTL_NAMESERVER, which a message should then name.
+    static bool defaultServerFromEnvironment();
     RtPath path(const std::string& text) const;
     NameService& names(const RtPath& path);
     Orb& orb() { return m_orb; }

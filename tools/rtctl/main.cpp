@@ -39,7 +39,7 @@ namespace
 
   void printUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
   {
-    out << "usage: rtctl COMMAND [ARGS...]    (rtctl COMMAND --help for each)\n"
+    out << "Usage: rtctl COMMAND [ARGS...]    (rtctl COMMAND --help for each)\n"
            "Drive RT-components through their naming service.\n\n";
     for (const auto& command : all)
       out << "  " << command->name() << std::string(12 - std::string(command->name()).size(), ' ')
@@ -50,7 +50,26 @@ namespace
            "A port is PATH:PORT, e.g. /localhost:2809/myhost.host_cxt/Trimul0.rtc:x1.\n"
            "RTCTL_ENDPOINT: the address the component of inject and print listens on, which the\n"
            "target must reach (default: every interface; 127.0.0.1 when all runs on this host).\n"
-           "Exit status: 0 done, 1 refused or failed, 2 wrong command line.\n";
+           "Exit status: 0 done, 1 refused or failed, 2 wrong command line.\n"
+           "--help-all prints this and every command's help; --version the version.\n";
+  }
+
+  // Everything --help and each COMMAND --help say, in one text: the manual page is made from it,
+  // so each command's help is laid out as help2man reads a sub-section (a heading with a colon,
+  // its synopsis indented by one blank, then the description and options).
+  void printAllUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
+  {
+    printUsage(out, all);
+    const std::string prefix = "usage: ";
+    for (const auto& command : all)
+    {
+      std::string text = command->usage();
+      if (text.compare(0, prefix.size(), prefix) == 0)
+        text.erase(0, prefix.size());
+      const std::string::size_type endOfSynopsis = text.find('\n');
+      out << '\n' << command->name() << ":\n " << text.substr(0, endOfSynopsis) << "\n\n"
+          << (endOfSynopsis == std::string::npos ? std::string() : text.substr(endOfSynopsis + 1));
+    }
   }
 
   bool wantsHelp(const std::vector<std::string>& args)
@@ -78,6 +97,16 @@ int main(int argc, char** argv)
   if (words[0] == "--help" || words[0] == "-h" || words[0] == "help")
   {
     printUsage(std::cout, all);
+    return rtctl::kExitOk;
+  }
+  if (words[0] == "--version")
+  {
+    std::cout << "rtctl (" RTCTL_PACKAGE_NAME ") " RTCTL_PACKAGE_VERSION "\n";
+    return rtctl::kExitOk;
+  }
+  if (words[0] == "--help-all")
+  {
+    printAllUsage(std::cout, all);
     return rtctl::kExitOk;
   }
 

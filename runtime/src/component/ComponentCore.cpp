@@ -4,6 +4,7 @@
 #include "ec/PeriodicExecutionContext.h"
 #include "ec/ServantCallbacks.h"
 #include "log/Logger.h"
+#include "log/Warning.h"
 
 #include <rtm/Manager.h>
 #include <rtm/PortBase.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
 
 namespace rtm
 {
@@ -97,6 +99,10 @@ namespace rtm
     if (rateText.empty() || end == nullptr || *end != '\0' || !(rate > 0) || ec->set_rate(rate) != RTC::RTC_OK)
     {
       RTM_LOG_WARN("component", "unusable execution rate '" << rateText << "'; using " << kDefaultRate << " Hz");
+      std::ostringstream message;
+      message << "exec_cxt.periodic.rate '" << rateText << "' is not a usable rate in Hz; using "
+              << kDefaultRate << " Hz";
+      warn(message.str());
       ec->set_rate(kDefaultRate);
     }
     ec->bindOwner(std::make_unique<ServantCallbacks>(&m_self), self.in());

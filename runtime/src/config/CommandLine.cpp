@@ -72,6 +72,10 @@ CommandLineResult parseCommandLine(int argc, char** argv)
             result.helpRequested = true;
             continue;
         }
+        if (arg == "--version") {
+            result.versionRequested = true;
+            continue;
+        }
         if (arg.rfind("--", 0) == 0) {
             result.error = "unknown option '" + arg + "'";
             break;
@@ -121,7 +125,8 @@ std::string usage(const char* program)
            "  -d              run as the master manager (manager.is_master=YES)\n"
            "  -a              create no manager CORBA object (manager.corba_servant=NO)\n"
            "  -l ARG          accepted and ignored\n"
-           "  -h, --help      print this help and exit\n";
+           "  -h, --help      print this help and exit\n"
+           "  --version       print the program's version and exit\n";
 }
 
 }  // namespace rtm::config

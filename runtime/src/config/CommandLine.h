@@ -1,4 +1,4 @@
-// The manager's command line (getopt string "af:l:o:p:d" plus -h/--help), parsed by hand:
+// The manager's command line (getopt string "af:l:o:p:d" plus -h/--help and --version), parsed by hand:
 // getopt keeps global state and prints its own diagnostics, and the manager may be initialised
 // by code that also parses argv.
 #pragma once
@@ -14,6 +14,7 @@ struct CommandLineResult {
     coil::Properties overrides;
     std::string configFile;  // -f; empty if not given
     bool helpRequested = false;
+    bool versionRequested = false;  // --version
     bool isMaster = false;   // -d
     std::string error;       // one line for the user; empty on success
 };

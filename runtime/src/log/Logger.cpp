@@ -1,4 +1,5 @@
 #include "log/Logger.h"
+#include "log/Warning.h"
 
 #include <unistd.h>
 
@@ -75,7 +76,7 @@ namespace rtm
     // skipped as a pair so that "%%Q" stays a literal "%Q".
     std::string expandMilliseconds(const std::string& format, int millis)
     {
-      char digits[4];
+      char digits[12];  // room for any int: millis is below 1000, but the compiler cannot know
       std::snprintf(digits, sizeof digits, "%03d", millis);
       std::string out;
       for (std::size_t i = 0; i < format.size(); ++i)
@@ -227,8 +228,7 @@ namespace rtm
       sink.stream = std::fopen(name.c_str(), "a");
       if (sink.stream == nullptr)
       {
-        std::fprintf(stderr, "warning: cannot open log file %s (%s); logging to it is disabled\n",
-                     name.c_str(), std::strerror(errno));
+        warn("cannot open log file " + name + " (" + std::strerror(errno) + "); logging to it is disabled");
         return;
       }
       sink.owned = true;

@@ -30,6 +30,13 @@ namespace RTC
     // help or cannot be used: nothing has started yet, so there is nothing to clean up.
     coil::Properties loadConfigOrExit(int argc, char** argv)
     {
+      // help2man and packaging tools ask every program for its version; it is the project's.
+      const rtm::config::CommandLineResult line = rtm::config::parseCommandLine(argc, argv);
+      if (line.error.empty() && line.versionRequested && !line.helpRequested)
+      {
+        std::cout << programName(argc, argv) << " (" RTM_PACKAGE_NAME ") " RTM_PACKAGE_VERSION "\n" << std::flush;
+        std::exit(0);
+      }
       coil::Properties config;
       std::string error;
       bool help = false;

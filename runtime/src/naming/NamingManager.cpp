@@ -78,11 +78,13 @@ namespace rtm
       const auto found = bindings_.find(name);
       const CosNaming::Name cosName =
           found != bindings_.end() ? found->second.name : NamingServer::toName(name);
+      const CORBA::Object_ptr object =
+          found != bindings_.end() ? found->second.object.in() : CORBA::Object::_nil();
       for (auto& server : servers_)
       {
         if (!server->unreachable())
         {
-          server->unbind(cosName);
+          server->unbind(cosName, object);
         }
       }
       if (found != bindings_.end())
@@ -105,7 +107,7 @@ namespace rtm
       {
         for (const auto& entry : bindings_)
         {
-          if (server->unreachable() || !server->unbind(entry.second.name))
+          if (server->unreachable() || !server->unbind(entry.second.name, entry.second.object))
           {
             break;
           }

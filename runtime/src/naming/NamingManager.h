@@ -33,8 +33,9 @@ namespace rtm
     // Removes the leaf only; the contexts above it stay for other components.
     void unbindObject(const std::string& name) noexcept;
     void unbindAll() noexcept;
-    // Periodic repair: binds what a server is missing or holds for another object; everything
-    // when `forceRebind` (naming.update.rebind) or when the server has just come back.
+    // Periodic repair: binds what a server is missing or holds for an object that no longer
+    // answers (a live one keeps the name it took); everything when `forceRebind`
+    // (naming.update.rebind) or when the server has just come back.
     void update(bool forceRebind) noexcept;
 
     // The corbaloc URL of each server in use (none when naming is disabled).

@@ -1,6 +1,7 @@
 #include "naming/NamingServer.h"
 
 #include "log/Logger.h"
+#include "log/Warning.h"
 
 #include <omniORB4/omniORB.h>
 
@@ -48,7 +49,22 @@ namespace rtm
   {
     try
     {
-      rebindCreatingContexts(name, obj);
+      // A free name, the usual case, costs one call; only a taken one is looked at.
+      if (!placeCreatingContexts(name, obj, false))
+      {
+        CORBA::Object_var held;
+        const Holder holder = holderOf(name, obj, held);
+        if (holder == Holder::Live)
+        {
+          warnOnce(name, "already named another running component; it names this one now, and "
+                         "the other gets it back when this one exits");
+          displaced_[text(name)] = held._retn();
+        }
+        if (holder != Holder::This)
+        {
+          placeCreatingContexts(name, obj, true);
+        }
+      }
       reached();
       RTM_LOG_DEBUG("naming", "bound " << text(name) << " in " << address_);
     }
@@ -65,11 +81,29 @@ namespace rtm
     return true;
   }
 
-  bool NamingServer::unbind(const CosNaming::Name& name)
+  bool NamingServer::unbind(const CosNaming::Name& name, CORBA::Object_ptr obj)
   {
     try
     {
-      root()->unbind(name);
+      const auto displaced = displaced_.find(text(name));
+      CORBA::Object_var held;
+      const Holder holder = CORBA::is_nil(obj) ? Holder::Stale : holderOf(name, obj, held);
+      if (holder == Holder::Live)
+      {
+        // Someone else's name by now: ours went when it was taken.
+      }
+      else if (holder == Holder::This && displaced != displaced_.end() && answers(displaced->second))
+      {
+        root()->rebind(name, displaced->second);
+      }
+      else if (holder != Holder::Nobody)
+      {
+        root()->unbind(name);
+      }
+      if (displaced != displaced_.end())
+      {
+        displaced_.erase(displaced);
+      }
       reached();
     }
     catch (const CORBA::SystemException& e)
@@ -91,11 +125,17 @@ namespace rtm
     {
       try
       {
-        CORBA::Object_var current = root()->resolve(name);
+        CORBA::Object_var held;
+        const Holder holder = holderOf(name, obj, held);
         reached();
-        // Compares the references' addresses and keys locally; no call to the object.
-        if (!CORBA::is_nil(current) && current->_is_equivalent(obj))
+        if (holder == Holder::This)
         {
+          return true;
+        }
+        if (holder == Holder::Live)
+        {
+          warnOnce(name, "now names another running component; this one gets the name back when "
+                         "that one exits");
           return true;
         }
       }
@@ -106,11 +146,61 @@ namespace rtm
       }
       catch (const CORBA::Exception&)
       {
-        // Missing (NotFound, CannotProceed): bind it below.
         reached();
       }
     }
     return bind(name, obj);
+  }
+
+  NamingServer::Holder NamingServer::holderOf(const CosNaming::Name& name, CORBA::Object_ptr obj,
+                                              CORBA::Object_var& held)
+  {
+    try
+    {
+      held = root()->resolve(name);
+    }
+    catch (const CosNaming::NamingContext::NotFound&)
+    {
+      return Holder::Nobody;
+    }
+    catch (const CosNaming::NamingContext::CannotProceed&)
+    {
+      return Holder::Nobody;
+    }
+    if (CORBA::is_nil(held))
+    {
+      return Holder::Nobody;
+    }
+    // Compares the references' addresses and keys locally; no call to the object.
+    if (held->_is_equivalent(obj))
+    {
+      return Holder::This;
+    }
+    return answers(held) ? Holder::Live : Holder::Stale;
+  }
+
+  bool NamingServer::answers(CORBA::Object_ptr obj) const
+  {
+    try
+    {
+      omniORB::setClientCallTimeout(obj, callTimeoutMs_);
+      return !obj->_non_existent();
+    }
+    catch (const CORBA::Exception&)
+    {
+      // Refused, unreachable, or silent past the timeout: nothing a client could use.
+      return false;
+    }
+  }
+
+  void NamingServer::warnOnce(const CosNaming::Name& name, const std::string& what)
+  {
+    if (!warned_.insert(text(name)).second)
+    {
+      return;
+    }
+    warn(text(name) + " in naming service " + address_ + " " + what +
+         " (give each its own name, e.g. -o naming.formats:%h.host_cxt/OTHERNAME.rtc)");
   }
 
   CosNaming::Name NamingServer::toName(const std::string& path)
@@ -156,13 +246,23 @@ namespace rtm
     return root_;
   }
 
-  void NamingServer::rebindCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj)
+  bool NamingServer::placeCreatingContexts(const CosNaming::Name& name, CORBA::Object_ptr obj, bool replace)
   {
     CosNaming::NamingContext_ptr ctx = root();
+    const auto place = [&] {
+      if (replace)
+        ctx->rebind(name, obj);
+      else
+        ctx->bind(name, obj);
+    };
     try
     {
-      ctx->rebind(name, obj);
-      return;
+      place();
+      return true;
+    }
+    catch (const CosNaming::NamingContext::AlreadyBound&)
+    {
+      return false;
     }
     catch (const CosNaming::NamingContext::NotFound&)
     {
@@ -185,7 +285,15 @@ namespace rtm
       {
       }
     }
-    ctx->rebind(name, obj);
+    try
+    {
+      place();
+    }
+    catch (const CosNaming::NamingContext::AlreadyBound&)
+    {
+      return false;
+    }
+    return true;
   }
 
   void NamingServer::reached()
@@ -202,10 +310,9 @@ namespace rtm
     if (state_ != State::Unreachable)
     {
       // Once per outage: the retry timer would otherwise repeat this every interval.
-      std::ostringstream interval;
-      interval << retryInterval_;
-      std::fprintf(stderr, "warning: naming service %s is not reachable; will retry every %s s\n",
-                   address_.c_str(), interval.str().c_str());
+      std::ostringstream message;
+      message << "naming service " << address_ << " is not reachable; will retry every " << retryInterval_ << " s";
+      warn(message.str());
     }
     RTM_LOG_DEBUG("naming", "naming service " << address_ << " (" << corbaloc_ << "): " << cause._name());
     state_ = State::Unreachable;

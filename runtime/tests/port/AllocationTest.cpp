@@ -30,7 +30,10 @@ namespace
 }
 
 #if PORTTEST_COUNTS_ALLOCATIONS
-void* operator new(std::size_t size)
+// Never inlined: inlined into a caller, a delete would show the compiler free() on memory from
+// operator new, which it reports as a mismatched pair although both sides are these functions.
+#define PORTTEST_REPLACED __attribute__((noinline))
+PORTTEST_REPLACED void* operator new(std::size_t size)
 {
   if (counting)
     ++allocations;
@@ -38,11 +41,11 @@ void* operator new(std::size_t size)
     return p;
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+PORTTEST_REPLACED void* operator new[](std::size_t size) { return operator new(size); }
+PORTTEST_REPLACED void operator delete(void* p) noexcept { std::free(p); }
+PORTTEST_REPLACED void operator delete[](void* p) noexcept { std::free(p); }
+PORTTEST_REPLACED void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+PORTTEST_REPLACED void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 #endif
 
 using namespace porttest;

@@ -1,6 +1,7 @@
 #include "NameServer.h"
 
 #include "Spawn.h"
+#include "Wait.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -20,6 +21,24 @@
 
 namespace testsupport {
 namespace {
+
+// True once every thread of `pid` is in the stopped state ('T' in its stat line).
+bool allThreadsStopped(pid_t pid)
+{
+  const std::filesystem::path threads = "/proc/" + std::to_string(pid) + "/task";
+  std::error_code error;
+  for (const auto& thread : std::filesystem::directory_iterator(threads, error)) {
+    std::ifstream stat(thread.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    // The state follows the command name, which is in brackets and may hold blanks.
+    const auto close = line.rfind(')');
+    if (close == std::string::npos || close + 2 >= line.size() || line[close + 2] != 'T') {
+      return false;
+    }
+  }
+  return !error;
+}
 
 using namespace std::chrono_literals;
 
@@ -227,6 +246,9 @@ void NameServer::freeze()
 {
   if (pid_ != 0) {
     ::kill(pid_, SIGSTOP);
+    // kill() returns before every thread has stopped, and a thread still running answers a call
+    // made meanwhile: a test of a hung service must not start before the service hangs.
+    waitUntil([this] { return allThreadsStopped(pid_); }, 5s);
   }
 }
 

@@ -1,0 +1,83 @@
+# What `cmake --install` puts under the prefix, and so what the Debian package carries: the
+# programs, the example configuration files, the READMEs and the manual pages. The installed
+# programs need nothing from the source or build tree (the runtime and omniORB are linked in, the
+# web view's files are built into rtctl). Targets that other parts of the build may or may not
+# define (the manager daemon, the loadable component module) are installed where they exist.
+# Debian keeps a package's documents under its package name, which is lower case.
+set(CMAKE_INSTALL_DOCDIR share/doc/trimul CACHE PATH "Documentation (README, examples)")
+include(GNUInstallDirs)
+
+set(trimul_programs)
+foreach(program TrimulComp rtctl rtcd)
+  if(TARGET ${program})
+    list(APPEND trimul_programs ${program})
+  endif()
+endforeach()
+install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The module a manager loads by file name (Trimul.so), in a folder of its own so that a
+# manager's module search path can name it without taking in the rest of the library folder.
+if(TARGET Trimul)
+  install(TARGETS Trimul LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
+endif()
+
+# What the install rules need built, and no more: `scripts/package` builds this target and then
+# runs CPack, which would otherwise build every test and benchmark first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+add_custom_target(installables DEPENDS ${trimul_programs})
+if(TARGET Trimul)
+  add_dependencies(installables Trimul)
+endif()
+
+foreach(example rtc.conf.example rtcd.conf.example)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/${example})
+    install(FILES ${PROJECT_SOURCE_DIR}/${example} DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+  endif()
+endforeach()
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+if(EXISTS ${PROJECT_SOURCE_DIR}/tools/rtctl/README.md)
+  install(FILES tools/rtctl/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME rtctl.md)
+endif()
+
+# Manual pages, made by help2man from each program's own --help and --version, so that they
+# say what the program says. docs/man/PROGRAM.h2m adds what a help text does not carry.
+# Only programs on the bundled runtime are known to answer --help and --version without starting.
+if(NOT TRIMUL_RTM STREQUAL "bundled")
+  return()
+endif()
+find_program(HELP2MAN help2man)
+if(NOT HELP2MAN)
+  message(WARNING "help2man not found: no manual pages are built or installed (scripts/setup installs it)")
+  return()
+endif()
+set(trimul_man_pages)
+foreach(program ${trimul_programs})
+  set(page ${PROJECT_BINARY_DIR}/man/${program}.1)
+  set(include_file ${PROJECT_SOURCE_DIR}/docs/man/${program}.h2m)
+  set(options --no-info --no-discard-stderr --output=${page})
+  set(depends ${program})
+  if(EXISTS ${include_file})
+    list(APPEND options --include=${include_file})
+    list(APPEND depends ${include_file})
+  endif()
+  if(program STREQUAL "rtctl")
+    # One page for the whole tool: the overview and every command's own help.
+    list(APPEND options --help-option=--help-all)
+  elseif(NOT program STREQUAL "TrimulComp")
+    # The version is the project's in any case; a program need not answer --version for it.
+    list(APPEND options --version-string=${PROJECT_VERSION})
+  endif()
+  add_custom_command(
+    OUTPUT ${page}.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND ${HELP2MAN} ${options} $<TARGET_FILE:${program}>
+    # -n: no time stamp inside, so that two builds of one source make the same package.
+    COMMAND gzip -9nf ${page}
+    DEPENDS ${depends}
+    COMMENT "Manual page ${program}.1"
+    VERBATIM)
+  list(APPEND trimul_man_pages ${page}.gz)
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${trimul_man_pages})
+add_dependencies(installables man_pages)
+install(FILES ${trimul_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

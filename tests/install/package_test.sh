@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# package_test.sh SOURCE_DIR BUILD_DIR VERSION
+# Builds the Debian package of this build with scripts/package, checks its control file and its
+# contents, unpacks it into a scratch root (dpkg -x) and runs the worked values through the
+# unpacked TrimulComp and rtctl (scripts/demo --bin), nothing from the build tree.
+set -euo pipefail
+readonly source=$1 build=$2 version=$3
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/trimul-package-test.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+
+deb=$("$source/scripts/package" --build-dir "$build" --output "$scratch/out")
+arch=$(dpkg --print-architecture)
+[ "$(basename "$deb")" = "trimul_${version}_${arch}.deb" ] || fail "package file is $(basename "$deb")"
+
+# --- The control file -------------------------------------------------------------------------
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = trimul ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version)"
+[ "$(field Architecture)" = "$arch" ] || fail "Architecture: $(field Architecture)"
+depends=$(field Depends)
+for library in libc6 libstdc++6; do
+  [[ ", $depends," == *", $library "* ]] || fail "Depends lacks $library: $depends"
+done
+# What the programs link and nothing more: omniORB is linked in unless the build says otherwise.
+if grep -q '^TRIMUL_STATIC_OMNIORB:BOOL=OFF' "$build/CMakeCache.txt"; then
+  [[ "$depends" == *libomniorb4* ]] || fail "a shared-omniORB build must depend on libomniorb4: $depends"
+else
+  [[ "$depends" != *omniorb* ]] || fail "omniORB is linked in, yet Depends names it: $depends"
+fi
+[[ "$(field Recommends)" == *omniorb-nameserver* ]] || fail "Recommends: $(field Recommends)"
+[ -n "$(field Description)" ] || fail "no Description"
+
+# --- The contents -----------------------------------------------------------------------------
+dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/contents"
+if grep -v '^\./usr/' "$scratch/contents" | grep -v '^\./$' | grep -q .; then
+  fail "files outside /usr: $(grep -v '^\./usr/' "$scratch/contents" | tr '\n' ' ')"
+fi
+programs=(TrimulComp rtctl)
+[ ! -x "$build/tools/rtcd/rtcd" ] || programs+=(rtcd)
+expected=(usr/share/doc/trimul/README.md usr/share/doc/trimul/examples/rtc.conf.example)
+for program in "${programs[@]}"; do
+  expected+=("usr/bin/$program" "usr/share/man/man1/$program.1.gz")
+done
+if [ -f "$build/src/Trimul.so" ]; then
+  grep -q '^\./usr/lib/.*/Trimul\.so$' "$scratch/contents" || fail "the package lacks the module Trimul.so"
+fi
+root="$scratch/root"
+dpkg -x "$deb" "$root"
+for file in "${expected[@]}"; do
+  [ -s "$root/$file" ] || fail "the package lacks /$file"
+done
+for program in "${programs[@]}"; do
+  page=$(gzip -dc "$root/usr/share/man/man1/$program.1.gz")
+  [[ "$page" == *".SH NAME"*"$program"* ]] || fail "the manual page of $program has no NAME naming it"
+done
+[ "$("$root/usr/bin/TrimulComp" --version)" = "TrimulComp (Trimul) $version" ] || fail "TrimulComp --version"
+[ "$("$root/usr/bin/rtctl" --version)" = "rtctl (Trimul) $version" ] || fail "rtctl --version"
+
+# --- The worked values, through the unpacked programs -----------------------------------------
+"$source/scripts/demo" --bin "$root/usr/bin" 7 0 -5 21474837 2147483647 >"$scratch/demo.out" 2>&1 ||
+  fail "the demo with the unpacked programs failed: $(cat "$scratch/demo.out")"
+# x, y1, y2, y3 as the component computes them (32 bits, wrapping).
+while read -r x y1 y2 y3; do
+  for row in "y1 $y1 $y1=$x*2" "y2 $y2 $y2=$x*10" "y3 $y3 $y3=$x*100"; do
+    read -r port received printed <<<"$row"
+    grep -A4 -x -F "x1 <- $x" "$scratch/demo.out" |
+      awk -v p="$port" -v r="$received" -v e="$printed" '$1 == p && $2 == r && $3 == e { found = 1 } END { exit !found }' ||
+      fail "x1 <- $x: expected $port $received and $printed in: $(cat "$scratch/demo.out")"
+  done
+done <<'ROWS'
+7 14 70 700
+0 0 0 0
+-5 -10 -50 -500
+21474837 42949674 214748370 -2147483596
+2147483647 -2 -10 -100
+ROWS
