@@ -1,5 +1,7 @@
 #include "ec/PeriodicTimer.h"
 
+#include "ec/ServingThreadPriority.h"
+
 #include <pthread.h>
 #include <sched.h>
 #include <sys/prctl.h>
@@ -112,6 +114,7 @@ namespace rtm
     const int policy = wanted == kNormalPriority ? SCHED_OTHER : SCHED_FIFO;
     if (pthread_setschedparam(pthread_self(), policy, &param) == 0) {
       m_appliedPriority = wanted;
+      ServingThreadPriority::announce(wanted);
     }
   }
 }
