@@ -50,6 +50,11 @@ namespace rtm
   // the middleware does for a consumer type it does not have.
   CORBA::Boolean SdoConfiguration::add_service_profile(const SDOPackage::ServiceProfile& sProfile)
   {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (!ComponentObservers::enabledBy(m_properties.getProperty("sdo.service.consumer.enabled_services")))
+        return false;
+    }
     return m_observers.attach(sProfile);
   }
 

@@ -3,7 +3,10 @@
 #include "log/Logger.h"
 #include "transport/CallTimeout.h"
 
+#include <coil/stringutil.h>
+
 #include <algorithm>
+#include <cctype>
 
 namespace rtm
 {
@@ -18,6 +21,23 @@ namespace rtm
   ComponentObservers::ComponentObservers(std::string who, std::chrono::milliseconds callTimeout)
     : m_callTimeout(callTimeout), m_who(std::move(who))
   {
+  }
+
+  bool ComponentObservers::enabledBy(const std::string& enabledServices)
+  {
+    if (enabledServices.find_first_not_of(" \t") == std::string::npos)
+      return true;
+    for (std::string word : coil::split(enabledServices, ",", true))
+    {
+      word.erase(0, word.find_first_not_of(" \t"));
+      word.erase(word.find_last_not_of(" \t") + 1);
+      std::string upper = word;
+      std::transform(upper.begin(), upper.end(), upper.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+      if (upper == "ALL" || word == kInterfaceType || word == "ComponentObserver")
+        return true;
+    }
+    return false;
   }
 
   void ComponentObservers::setName(const std::string& who)

@@ -41,6 +41,10 @@ namespace rtm
 
     void setName(const std::string& who);
 
+    // Whether a component's "sdo.service.consumer.enabled_services" (a comma list of interface
+    // types or names, ALL by default) lets observers attach at all.
+    static bool enabledBy(const std::string& enabledServices);
+
     // False for another interface type, an empty id or a nil service. A profile with an id
     // already attached replaces it (a tool attaching again after losing track).
     bool attach(const SDOPackage::ServiceProfile& profile);

@@ -6,6 +6,8 @@
 #include "Paths.h"
 #include "Wait.h"
 
+#include "sdo/ComponentObservers.h"
+
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/InPort.h>
 #include <rtm/Manager.h>
@@ -408,5 +410,28 @@ namespace
       ASSERT_EQ(RTC::RTC_OK, ec->deactivate_component(ref.in())) << "cycle " << i;
     }
     frozen.process().signal(SIGCONT);
+  }
+}
+
+namespace
+{
+  TEST(ObserverSwitch, EnabledServicesLetObserversInByTypeNameOrAllAndKeepThemOutOtherwise)
+  {
+    const struct
+    {
+      const char* list;
+      bool enabled;
+    } cases[] = {
+      {"", true},
+      {"ALL", true},
+      {" all ", true},
+      {"IDL:OpenRTM/Logger:1.0, IDL:OpenRTM/ComponentObserver:1.0", true},
+      {"ComponentObserver", true},
+      {"NONE", false},
+      {"IDL:OpenRTM/Logger:1.0", false},
+      {"componentobserver", false},
+    };
+    for (const auto& c : cases)
+      EXPECT_EQ(c.enabled, rtm::ComponentObservers::enabledBy(c.list)) << "'" << c.list << "'";
   }
 }
