@@ -10,6 +10,7 @@
 //   put_probe NSPORT INSTANCE PORT COUNT SECONDS
 // Prints: put_p50_us= put_p90_us= bare_p50_us= bare_p90_us= puts= failed=
 #include "BenchNaming.h"
+#include "BenchPorts.h"
 
 #include <rtm/idl/DataPort.hh>
 #include <rtm/idl/RTC.hh>
@@ -49,20 +50,6 @@ namespace
     list.length(n + 1);
     list[n].name = CORBA::string_dup(name);
     list[n].value <<= value;
-  }
-
-  RTC::PortService_ptr findPort(RTC::RTObject_ptr rtc, const std::string& name)
-  {
-    RTC::PortServiceList_var ports = rtc->get_ports();
-    const std::string suffix = "." + name;
-    for (CORBA::ULong i = 0; i < ports->length(); ++i)
-    {
-      RTC::PortProfile_var profile = ports[i]->get_port_profile();
-      const std::string full = profile->name.in();
-      if (full.size() > suffix.size() && full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
-        return RTC::PortService::_duplicate(ports[i]);
-    }
-    return RTC::PortService::_nil();
   }
 
   // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
@@ -108,7 +95,7 @@ int main(int argc, char** argv)
     OpenRTM::InPortCdr_var bare = OpenRTM::InPortCdr::_narrow(bareObj);
     if (CORBA::is_nil(rtc) || CORBA::is_nil(bare))
       throw std::runtime_error(instance + " or Bare0 not found");
-    RTC::PortService_var port = findPort(rtc, portName);
+    RTC::PortService_var port = bench::findPort(rtc, portName);
     if (CORBA::is_nil(port))
       throw std::runtime_error("no port " + portName + " on " + instance);
 
