@@ -52,6 +52,29 @@ namespace
     list[n].value <<= value;
   }
 
+  // The component bound as `instance` once it answers: a host that just ended may leave its name
+  // behind for a moment, bound to an object that is gone. Nil after 20 s.
+  RTC::RTObject_ptr liveComponent(CosNaming::NamingContextExt_ptr root, const std::string& instance)
+  {
+    const std::int64_t deadline = nowNs() + 20 * std::int64_t(1000000000);
+    while (nowNs() < deadline)
+    {
+      try
+      {
+        CORBA::Object_var obj = bench::tryResolve(root, bench::componentPath(instance));
+        RTC::RTObject_var rtc = CORBA::is_nil(obj) ? RTC::RTObject::_nil() : RTC::RTObject::_narrow(obj);
+        if (!CORBA::is_nil(rtc) && !rtc->_non_existent())
+          return rtc._retn();
+      }
+      catch (const CORBA::Exception&)
+      {
+        // Not there yet, or still the old one.
+      }
+      sleepNs(50 * 1000 * 1000);
+    }
+    return RTC::RTObject::_nil();
+  }
+
   // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
   OpenRTM::CdrData sample(std::uint32_t value)
   {
@@ -89,9 +112,8 @@ int main(int argc, char** argv)
   {
     CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
-    CORBA::Object_var rtcObj = bench::waitFor(root, bench::componentPath(instance), 20.0);
+    RTC::RTObject_var rtc = liveComponent(root, instance);
     CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
-    RTC::RTObject_var rtc = RTC::RTObject::_narrow(rtcObj);
     OpenRTM::InPortCdr_var bare = OpenRTM::InPortCdr::_narrow(bareObj);
     if (CORBA::is_nil(rtc) || CORBA::is_nil(bare))
       throw std::runtime_error(instance + " or Bare0 not found");
