@@ -1,0 +1,195 @@
+// What one put from a peer into a component's input port costs while the component's execution
+// context runs, beside the same put into a bare omniORB servant (Bare0, bare_server) in the same
+// run: the two calls alternate, one for one, each after a random pause (so at a random phase of
+// the period), so both sides see the same machine.
+//
+// The probe is a plain omniORB client, as a peer built on any middleware is on the wire: it asks
+// the port for a connection naming only the port itself (the port's handshake hands back its
+// InPortCdr reference), puts 12-octet TimedLong samples straight into that reference and
+// disconnects at the end.
+//   put_probe NSPORT INSTANCE PORT COUNT SECONDS
+// Prints: put_p50_us= put_p90_us= bare_p50_us= bare_p90_us= puts= failed=
+#include "BenchNaming.h"
+#include "BenchPorts.h"
+
+#include <rtm/idl/DataPort.hh>
+#include <rtm/idl/RTC.hh>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+  constexpr int kWarmPuts = 200;  // the first calls open connections: left out
+
+  std::int64_t nowNs()
+  {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+  }
+
+  void sleepNs(std::int64_t ns)
+  {
+    const std::int64_t until = nowNs() + ns;
+    timespec ts{time_t(until / 1000000000), long(until % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0)
+    {
+    }
+  }
+
+  void addString(SDOPackage::NVList& list, const char* name, const char* value)
+  {
+    const CORBA::ULong n = list.length();
+    list.length(n + 1);
+    list[n].name = CORBA::string_dup(name);
+    list[n].value <<= value;
+  }
+
+  // The component bound as `instance` once it answers: a host that just ended may leave its name
+  // behind for a moment, bound to an object that is gone. Nil after 20 s.
+  RTC::RTObject_ptr liveComponent(CosNaming::NamingContextExt_ptr root, const std::string& instance)
+  {
+    const std::int64_t deadline = nowNs() + 20 * std::int64_t(1000000000);
+    while (nowNs() < deadline)
+    {
+      try
+      {
+        CORBA::Object_var obj = bench::tryResolve(root, bench::componentPath(instance));
+        RTC::RTObject_var rtc = CORBA::is_nil(obj) ? RTC::RTObject::_nil() : RTC::RTObject::_narrow(obj);
+        if (!CORBA::is_nil(rtc) && !rtc->_non_existent())
+          return rtc._retn();
+      }
+      catch (const CORBA::Exception&)
+      {
+        // Not there yet, or still the old one.
+      }
+      sleepNs(50 * 1000 * 1000);
+    }
+    return RTC::RTObject::_nil();
+  }
+
+  // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
+  OpenRTM::CdrData sample(std::uint32_t value)
+  {
+    OpenRTM::CdrData data;
+    data.length(12);
+    for (int i = 0; i < 8; ++i)
+      data[i] = 0;
+    for (int i = 0; i < 4; ++i)
+      data[8 + i] = CORBA::Octet((value >> (8 * i)) & 0xff);
+    return data;
+  }
+
+  double quantile(std::vector<double> v, double q)
+  {
+    if (v.empty())
+      return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(q * double(v.size())))];
+  }
+}
+
+int main(int argc, char** argv)
+{
+  if (argc != 6)
+  {
+    std::cerr << "usage: put_probe NSPORT INSTANCE PORT COUNT SECONDS\n";
+    return 2;
+  }
+  const int nsPort = int(bench::argNumber(argv[1], "NSPORT"));
+  const std::string instance = argv[2];
+  const std::string portName = argv[3];
+  const long count = bench::argNumber(argv[4], "COUNT");
+  const long seconds = bench::argNumber(argv[5], "SECONDS");
+  try
+  {
+    CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
+    CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
+    RTC::RTObject_var rtc = liveComponent(root, instance);
+    CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
+    OpenRTM::InPortCdr_var bare = OpenRTM::InPortCdr::_narrow(bareObj);
+    if (CORBA::is_nil(rtc) || CORBA::is_nil(bare))
+      throw std::runtime_error(instance + " or Bare0 not found");
+    RTC::PortService_var port = bench::findPort(rtc, portName);
+    if (CORBA::is_nil(port))
+      throw std::runtime_error("no port " + portName + " on " + instance);
+
+    RTC::ConnectorProfile cp;
+    cp.name = CORBA::string_dup("put_probe");
+    cp.connector_id = CORBA::string_dup("");
+    cp.ports.length(1);
+    cp.ports[0] = RTC::PortService::_duplicate(port);
+    addString(cp.properties, "dataport.interface_type", "corba_cdr");
+    addString(cp.properties, "dataport.dataflow_type", "push");
+    addString(cp.properties, "dataport.subscription_type", "flush");
+    addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    if (port->connect(cp) != RTC::RTC_OK)
+      throw std::runtime_error("the port refused the connection");
+    const char* ior = nullptr;
+    for (CORBA::ULong i = 0; i < cp.properties.length(); ++i)
+      if (std::string(cp.properties[i].name.in()) == "dataport.corba_cdr.inport_ior")
+        cp.properties[i].value >>= ior;
+    if (ior == nullptr)
+      throw std::runtime_error("the port handed back no InPortCdr reference");
+    CORBA::Object_var inObj = orb->string_to_object(ior);
+    OpenRTM::InPortCdr_var in = OpenRTM::InPortCdr::_narrow(inObj);
+
+    // Calls spread over the window at random gaps, so they fall on every phase of the period.
+    const std::int64_t meanGapNs = seconds * 1000000000 / (2 * (count + kWarmPuts));
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<std::int64_t> gap(0, 2 * meanGapNs);
+    std::vector<double> ours, baseline;
+    long failed = 0;
+    for (long i = 0; i < count + kWarmPuts; ++i)
+    {
+      const OpenRTM::CdrData data = sample(std::uint32_t(i));
+      // Each call after a pause of its own, the two in turns first: a call made right after
+      // another finds the core awake and costs less than one that has to wake it.
+      double ourUs = 0;
+      double bareUs = 0;
+      for (int turn = 0; turn < 2; ++turn)
+      {
+        sleepNs(gap(random));
+        const bool oursNow = (turn == 0) == (i % 2 == 0);
+        const std::int64_t t0 = nowNs();
+        if (oursNow)
+        {
+          const OpenRTM::PortStatus status = in->put(data);
+          if (status != OpenRTM::PORT_OK && status != OpenRTM::BUFFER_FULL)
+            ++failed;
+        }
+        else
+          bare->put(data);
+        (oursNow ? ourUs : bareUs) = double(nowNs() - t0) / 1e3;
+      }
+      if (i >= kWarmPuts)
+      {
+        ours.push_back(ourUs);
+        baseline.push_back(bareUs);
+      }
+    }
+    port->disconnect(cp.connector_id.in());
+    std::cout << "put_p50_us=" << quantile(ours, 0.5) << " put_p90_us=" << quantile(ours, 0.9)
+              << " bare_p50_us=" << quantile(baseline, 0.5) << " bare_p90_us=" << quantile(baseline, 0.9)
+              << " puts=" << ours.size() << " failed=" << failed << std::endl;
+    orb->destroy();
+  }
+  catch (const CORBA::Exception& e)
+  {
+    std::cerr << "put_probe: " << e._name() << '\n';
+    return 1;
+  }
+  catch (const std::exception& e)
+  {
+    std::cerr << "put_probe: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
