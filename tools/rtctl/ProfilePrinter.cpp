@@ -17,19 +17,18 @@ namespace rtctl
       out << rate << " Hz";
       return out.str();
     }
+  }
 
-    // The peer's own profile name ("Trimul0.y1"), or why it cannot be had.
-    std::string peerName(RTC::PortService_ptr peer)
+  std::string ProfilePrinter::portName(RTC::PortService_ptr port)
+  {
+    try
     {
-      try
-      {
-        RTC::PortProfile_var profile = peer->get_port_profile();
-        return static_cast<const char*>(profile->name);
-      }
-      catch (const CORBA::Exception& e)
-      {
-        return "<a port that " + CorbaText::exception(e) + ">";
-      }
+      RTC::PortProfile_var profile = port->get_port_profile();
+      return static_cast<const char*>(profile->name);
+    }
+    catch (const CORBA::Exception& e)
+    {
+      return "<a port that " + CorbaText::exception(e) + ">";
     }
   }
 
@@ -185,7 +184,7 @@ namespace rtctl
         {
         }
         if (!self)
-          peers += (peers.empty() ? "" : ", ") + peerName(connector.ports[j].in());
+          peers += (peers.empty() ? "" : ", ") + portName(connector.ports[j].in());
       }
       out << indent << "connected to " << (peers.empty() ? std::string("nothing") : peers)
           << "  (connector " << static_cast<const char*>(connector.connector_id) << ")\n";

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace rtctl
@@ -20,11 +21,13 @@ namespace rtctl
     // RTCTL_NAMESERVER, or localhost:2809.
     static std::string defaultServer();
     RtPath path(const std::string& text) const;
+    // Safe to call from several threads (rtctl serve answers requests on many).
     NameService& names(const RtPath& path);
     Orb& orb() { return m_orb; }
 
   private:
     Orb m_orb;
+    std::mutex m_servicesMutex;
     std::map<std::string, std::unique_ptr<NameService> > m_services;
   };
 }

@@ -7,6 +7,7 @@
 #include "InjectCommand.h"
 #include "LsCommand.h"
 #include "PrintCommand.h"
+#include "ServeCommand.h"
 #include "StateCommand.h"
 
 #include <omniORB4/CORBA.h>
@@ -34,6 +35,7 @@ namespace
     all.emplace_back(new rtctl::DisconnectCommand);
     all.emplace_back(new rtctl::InjectCommand);
     all.emplace_back(new rtctl::PrintCommand);
+    all.emplace_back(new rtctl::ServeCommand);
     return all;
   }
 
