@@ -18,12 +18,7 @@ namespace rtctl
 
   const char* StateCommand::name() const
   {
-    return nameOf(m_request);
-  }
-
-  const char* StateCommand::nameOf(Request request)
-  {
-    switch (request)
+    switch (m_request)
     {
     case kActivate: return "activate";
     case kDeactivate: return "deactivate";
@@ -67,14 +62,14 @@ namespace rtctl
     }
   }
 
-  RTC::LifeCycleState StateCommand::goal(Request request)
+  RTC::LifeCycleState StateCommand::goal() const
   {
-    return request == kActivate ? RTC::ACTIVE_STATE : RTC::INACTIVE_STATE;
+    return m_request == kActivate ? RTC::ACTIVE_STATE : RTC::INACTIVE_STATE;
   }
 
-  RTC::ReturnCode_t StateCommand::send(Request request, RTC::ExecutionContext_ptr ec, RTC::RTObject_ptr component)
+  RTC::ReturnCode_t StateCommand::send(RTC::ExecutionContext_ptr ec, RTC::RTObject_ptr component) const
   {
-    switch (request)
+    switch (m_request)
     {
     case kActivate: return ec->activate_component(component);
     case kDeactivate: return ec->deactivate_component(component);
@@ -94,25 +89,17 @@ namespace rtctl
     if (path.hasPort())
       throw UsageError("'" + path.text() + "' names a port; " + name() + " takes a component");
     const ComponentRef component(session.names(path), path);
-    apply(m_request, component, static_cast<size_t>(index), waitSeconds);
-    return kExitOk;
-  }
-
-  RTC::LifeCycleState StateCommand::apply(Request request, const ComponentRef& component, size_t index,
-                                          double waitSeconds)
-  {
     const std::vector<RTC::ExecutionContext_var> contexts = component.contexts();
-    const std::string& path = component.path().text();
-    if (index >= contexts.size())
-      throw Error(path + " has no execution context " + std::to_string(index) + " (it has " +
+    if (static_cast<size_t>(index) >= contexts.size())
+      throw Error(path.text() + " has no execution context " + std::to_string(index) + " (it has " +
                   std::to_string(contexts.size()) + ")");
-    RTC::ExecutionContext_ptr ec = contexts[index].in();
-    const std::string where = path + " in execution context " + std::to_string(index);
+    RTC::ExecutionContext_ptr ec = contexts[static_cast<size_t>(index)].in();
+    const std::string where = path.text() + " in execution context " + std::to_string(index);
 
     RTC::LifeCycleState state = RTC::CREATED_STATE;
     try
     {
-      const RTC::ReturnCode_t ret = send(request, ec, component.ref());
+      const RTC::ReturnCode_t ret = send(ec, component.ref());
       if (ret != RTC::RTC_OK)
       {
         state = ec->get_component_state(component.ref());
@@ -126,18 +113,18 @@ namespace rtctl
       for (;;)
       {
         state = ec->get_component_state(component.ref());
-        if (state == goal(request) || state == RTC::ERROR_STATE || std::chrono::steady_clock::now() >= deadline)
+        if (state == goal() || state == RTC::ERROR_STATE || std::chrono::steady_clock::now() >= deadline)
           break;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
       }
     }
     catch (const CORBA::Exception& e)
     {
-      component.fail(std::string(nameOf(request)) + " in execution context " + std::to_string(index), e);
+      component.fail(std::string(name()) + " in execution context " + std::to_string(index), e);
     }
-    if (state == goal(request) || waitSeconds == 0)
-      return state;
-    throw Error(where + " is " + CorbaText::state(state) + ", not " + CorbaText::state(goal(request)) +
+    if (state == goal() || waitSeconds == 0)
+      return kExitOk;
+    throw Error(where + " is " + CorbaText::state(state) + ", not " + CorbaText::state(goal()) +
                 (state == RTC::ERROR_STATE ? " (its handler failed)" : " after waiting"));
   }
 }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include "Command.h"
-#include "ComponentRef.h"
 
 #include <rtm/idl/RTC.hh>
 
@@ -21,23 +20,14 @@ namespace rtctl
     };
 
     explicit StateCommand(Request request) : m_request(request) {}
-
-    // Sends the request to context `index` of the component and waits up to `waitSeconds` for
-    // the state it asks for; returns that state. Throws Error, naming the component and the
-    // context, when the context refuses, the component does not answer or the state is not
-    // reached in time. `rtctl serve` shares this with the commands.
-    static RTC::LifeCycleState apply(Request request, const ComponentRef& component, size_t index,
-                                     double waitSeconds);
-
     const char* name() const override;
     const char* summary() const override;
     const char* usage() const override;
     int run(const std::vector<std::string>& args) override;
 
   private:
-    static const char* nameOf(Request request);
-    static RTC::LifeCycleState goal(Request request);
-    static RTC::ReturnCode_t send(Request request, RTC::ExecutionContext_ptr ec, RTC::RTObject_ptr component);
+    RTC::LifeCycleState goal() const;
+    RTC::ReturnCode_t send(RTC::ExecutionContext_ptr ec, RTC::RTObject_ptr component) const;
 
     Request m_request;
   };
