@@ -8,6 +8,7 @@
 #include "LsCommand.h"
 #include "PrintCommand.h"
 #include "StateCommand.h"
+#include "SystemCommand.h"
 
 #include <omniORB4/CORBA.h>
 
@@ -34,6 +35,7 @@ namespace
     all.emplace_back(new rtctl::DisconnectCommand);
     all.emplace_back(new rtctl::InjectCommand);
     all.emplace_back(new rtctl::PrintCommand);
+    all.emplace_back(new rtctl::SystemCommand);
     return all;
   }
 
