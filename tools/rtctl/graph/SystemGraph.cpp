@@ -59,6 +59,17 @@ namespace rtctl
       return "{" + column + "}";
     }
 
+    // The name the component is bound under ("first" for ".../first.rtc"): two components of
+    // different managers may share an instance name, never a path.
+    std::string boundName(const SavedComponent& component)
+    {
+      std::string name = component.pathUri.substr(component.pathUri.rfind('/') + 1);
+      const std::string::size_type dot = name.rfind('.');
+      if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+      return name;
+    }
+
     std::string edgeLabel(const SavedConnector& c)
     {
       std::string label = c.subscriptionType.empty() ? "flush" : c.subscriptionType;
@@ -137,14 +148,18 @@ namespace rtctl
       const auto found = states.find(component.pathUri);
       const std::string state = found == states.end() ? std::string() : found->second;
       const Sides s = sides(component, profile);
-      std::string label;
+      // The outer braces turn the record so that, left to right, it reads inputs, name, outputs.
+      std::string label = "{";
       if (!s.inputs.empty())
         label += portColumn(s.inputs) + "|";
-      label += recordText(component.instanceName.empty() ? component.pathUri : component.instanceName);
+      label += recordText(boundName(component));
+      if (!component.instanceName.empty() && component.instanceName != boundName(component))
+        label += "\\n(" + recordText(component.instanceName) + ")";
       if (!state.empty())
         label += "\\n" + recordText(state);
       if (!s.outputs.empty())
         label += "|" + portColumn(s.outputs);
+      label += "}";
       out << "  " << quoted(component.pathUri) << " [label=" << quotedRecord(label) << ", fillcolor=\""
           << colour(state) << "\", tooltip=" << quoted("/" + component.pathUri) << "];\n";
     }
