@@ -9,6 +9,7 @@
 #include "PrintCommand.h"
 #include "ServeCommand.h"
 #include "StateCommand.h"
+#include "SystemCommand.h"
 
 #include <omniORB4/CORBA.h>
 
@@ -36,6 +37,7 @@ namespace
     all.emplace_back(new rtctl::InjectCommand);
     all.emplace_back(new rtctl::PrintCommand);
     all.emplace_back(new rtctl::ServeCommand);
+    all.emplace_back(new rtctl::SystemCommand);
     return all;
   }
 

@@ -1,6 +1,6 @@
 #include "ServeCommand.h"
 
-#include "LiveSystem.h"
+#include "LiveView.h"
 #include "PlotFeeds.h"
 #include "WebServer.h"
 
@@ -64,12 +64,12 @@ namespace rtctl
     // Signals are blocked before any thread starts, so that only this one receives them.
     StopSignal stop;
     Session session(Orb::kServing);
-    LiveSystem system(session, roots,
+    LiveView view(session, roots,
                       std::chrono::milliseconds(static_cast<long>(interval * 1000.0)));
     PlotFeeds plots(session);
-    WebServer server(session, system, plots);
+    WebServer server(session, view, plots);
     const int bound = server.bind(address, port);
-    system.start();
+    view.start();
     std::thread serving([&server] { server.run(); });
     stop.listenHere();
     std::cout << "rtctl: serve: http://" << urlHost(address) << ":" << bound << "/" << std::endl;
@@ -78,7 +78,7 @@ namespace rtctl
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
 
     // Streams end first, so that the server's workers are free to finish.
-    system.close();
+    view.close();
     plots.close();
     server.stop();
     serving.join();

@@ -3,6 +3,7 @@
 #include "ComponentRef.h"
 #include "CorbaText.h"
 #include "Error.h"
+#include "PathUri.h"
 #include "ProfilePrinter.h"
 
 namespace rtctl
@@ -27,8 +28,15 @@ namespace rtctl
         SystemView::Connection connection;
         connection.id = static_cast<const char*>(profile.connector_id);
         for (CORBA::ULong k = 0; k < profile.properties.length(); ++k)
-          if (std::string(profile.properties[k].name) == "dataport.subscription_type")
+        {
+          const std::string name = static_cast<const char*>(profile.properties[k].name);
+          if (name == "dataport.subscription_type")
             connection.subscription = CorbaText::anyValue(profile.properties[k].value);
+          else if (name == "dataport.dataflow_type")
+            connection.dataflow = CorbaText::anyValue(profile.properties[k].value);
+          else if (name == "dataport.publisher.push_rate" || (name == "dataport.push_rate" && connection.pushRate.empty()))
+            connection.pushRate = CorbaText::anyValue(profile.properties[k].value);
+        }
         for (CORBA::ULong j = 0; j < profile.ports.length(); ++j)
           if (!profile.ports[j]->_is_equivalent(port.ref.in()))
             connection.peers.push_back(ProfilePrinter::portName(profile.ports[j].in()));
@@ -40,10 +48,7 @@ namespace rtctl
 
   std::string SystemReader::keyOf(const RtPath& path)
   {
-    std::string key = "/" + path.server();
-    for (const std::string& name : path.names())
-      key += "/" + name;
-    return key;
+    return PathUri::shown(PathUri::of(path));
   }
 
   SystemView SystemReader::read(const std::vector<RtPath>& roots)
@@ -149,7 +154,8 @@ namespace rtctl
       component.state = ProfilePrinter::stateInFirstContext(ref);
       for (const ComponentRef::Port& port : ref.ports())
       {
-        SystemView::Port view{port.info.shortName(), port.info.direction(), port.info.dataType(), {}};
+        SystemView::Port view{port.info.shortName(), port.info.fullName(), port.info.direction(),
+                              port.info.dataType(), {}};
         try
         {
           view.connections = readConnections(port);

@@ -1,6 +1,7 @@
 // The system as the page shows it, in plain C++: the naming tree under the roots `serve` was
 // given, and for each component found there its state, ports and connections. Filled by
-// SystemReader, turned into the JSON the page draws from by toJson().
+// SystemReader, turned into the JSON the page shows by toJson(), and into the graph by
+// ViewGraph.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -18,12 +19,15 @@ namespace rtctl
     {
       std::string id;
       std::string subscription;       // dataport.subscription_type, "" when the profile has none
+      std::string dataflow;           // dataport.dataflow_type
+      std::string pushRate;           // dataport.publisher.push_rate (periodic)
       std::vector<std::string> peers; // the other ports' own names ("Trimul0.x1")
     };
 
     struct Port
     {
       std::string name;       // "x1"
+      std::string fullName;   // "Trimul0.x1"
       std::string direction;  // "in", "out", or the port type
       std::string dataType;   // "IDL:RTC/TimedLong:1.0"
       std::vector<Connection> connections;
@@ -61,9 +65,7 @@ namespace rtctl
     // Nullptr when the view holds no component under that key.
     const Component* component(const std::string& key) const;
 
-    // { "roots": [...], "components": [...], "edges": [...] }. An edge is one connector, from the
-    // output port to the input port; a side outside the view (rtctl's own print component, a
-    // component of another naming service) is named by its port's own name and has no key.
+    // { "roots": [...], "components": [...] }, each as the structs above.
     nlohmann::json toJson() const;
   };
 }

@@ -1,7 +1,7 @@
 #include "WebServer.h"
 
 #include "EventStream.h"
-#include "LiveSystem.h"
+#include "LiveView.h"
 #include "PageAssets.h"
 #include "PlotFeeds.h"
 #include "SystemReader.h"
@@ -11,7 +11,7 @@
 #include "Error.h"
 #include "SampleCodec.h"
 #include "Session.h"
-#include "StateCommand.h"
+#include "StateRequest.h"
 
 #include <nlohmann/json.hpp>
 
@@ -29,8 +29,8 @@ namespace rtctl
     const double kStateWaitSeconds = 5.0;
 
     const char* const kActions[] = {"activate", "deactivate", "reset"};
-    const StateCommand::Request kRequests[] = {StateCommand::kActivate, StateCommand::kDeactivate,
-                                               StateCommand::kReset};
+    const StateRequest::Kind kRequests[] = {StateRequest::kActivate, StateRequest::kDeactivate,
+                                            StateRequest::kReset};
 
     void answer(httplib::Response& response, int status, const std::string& line)
     {
@@ -52,8 +52,8 @@ namespace rtctl
     }
   }
 
-  WebServer::WebServer(Session& session, LiveSystem& system, PlotFeeds& plots)
-    : m_session(session), m_system(system), m_plots(plots)
+  WebServer::WebServer(Session& session, LiveView& view, PlotFeeds& plots)
+    : m_session(session), m_view(view), m_plots(plots)
   {
     m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     routes();
@@ -139,10 +139,10 @@ namespace rtctl
 
     m_server.Get("/api/system", [this](const httplib::Request&, httplib::Response& response) {
       response.set_header("Cache-Control", "no-cache");
-      response.set_content(m_system.snapshot(), "application/json");
+      response.set_content(m_view.snapshot(), "application/json");
     });
     m_server.Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
-      EventStream::serve(response, m_system.subscribe());
+      EventStream::serve(response, m_view.subscribe());
     });
     m_server.Get("/api/plot", [this](const httplib::Request& request, httplib::Response& response) {
       plot(request, response);
@@ -182,25 +182,26 @@ namespace rtctl
       return answer(response, 400, e.what());
     }
     SystemView::Component known;
-    if (path.hasPort() || !m_system.component(key, known))
+    if (path.hasPort() || !m_view.component(key, known))
       return answer(response, 404, "no component '" + text + "' in this view");
 
     try
     {
       const ComponentRef component(m_session.names(path), path);
-      const RTC::LifeCycleState state = StateCommand::apply(kRequests[action], component, 0, kStateWaitSeconds);
-      m_system.refresh(key);
+      StateRequest(kRequests[action], kStateWaitSeconds).apply(component, 0);
+      const RTC::LifeCycleState state = StateRequest::state(component, 0);
+      m_view.refresh(key);
       response.set_content(nlohmann::json{{"component", key}, {"state", CorbaText::state(state)}}.dump(),
                            "application/json");
     }
     catch (const UnreachableError& e)
     {
-      m_system.refresh(key);
+      m_view.refresh(key);
       answer(response, 502, e.what());
     }
     catch (const Error& e)
     {
-      m_system.refresh(key);
+      m_view.refresh(key);
       answer(response, 409, e.what());
     }
   }
@@ -223,7 +224,7 @@ namespace rtctl
       return answer(response, 400, e.what());
     }
     SystemView::Component known;
-    if (!m_system.component(key, known))
+    if (!m_view.component(key, known))
       return answer(response, 404, "no component '" + path.componentText() + "' in this view");
     const SystemView::Port* port = known.port(path.port());
     if (port == nullptr)
@@ -248,10 +249,10 @@ namespace rtctl
     {
       return answer(response, 502, e.what());
     }
-    m_system.refresh(key);
+    m_view.refresh(key);
     EventStream::serve(response, queue, [this, key] {
       m_plots.release();
-      m_system.refresh(key);
+      m_view.refresh(key);
     });
   }
 }

@@ -15,14 +15,14 @@
 
 namespace rtctl
 {
-  class LiveSystem;
+  class LiveView;
   class PlotFeeds;
   class Session;
 
   class WebServer
   {
   public:
-    WebServer(Session& session, LiveSystem& system, PlotFeeds& plots);
+    WebServer(Session& session, LiveView& view, PlotFeeds& plots);
 
     // Takes the address and port (0: any free one) and returns the port. Throws Error with one
     // line naming the address when it cannot: taken, not an address of this host.
@@ -44,7 +44,7 @@ namespace rtctl
     void plot(const httplib::Request& request, httplib::Response& response);
 
     Session& m_session;
-    LiveSystem& m_system;
+    LiveView& m_view;
     PlotFeeds& m_plots;
     bool m_loopbackOnly = true;
     httplib::Server m_server;

@@ -7,9 +7,8 @@
 const PLOT_SECONDS = 10;
 const PLOT_SERIES_LIMIT = 8;
 const SERIES_COLOURS = ['#1565c0', '#c62828', '#2e7d32', '#ef6c00', '#6a1b9a', '#00838f', '#5d4037', '#ad1457'];
-const KNOWN_STATES = ['Active', 'Inactive', 'Error', 'Zombie'];
 
-let snapshot = { roots: [], components: [], edges: [] };
+let snapshot = { roots: [], components: [], graph: {} };
 let selected = null;
 const plots = new Map();  // port key ("COMPONENT:PORT") -> plot
 
@@ -25,10 +24,6 @@ function svg(tag, attributes, text) {
   for (const [name, value] of Object.entries(attributes || {})) node.setAttribute(name, value);
   if (text !== undefined) node.textContent = text;
   return node;
-}
-
-function stateClass(state) {
-  return KNOWN_STATES.includes(state) ? state : 'other';
 }
 
 function say(text, failed) {
@@ -144,8 +139,8 @@ function card(component) {
     item.dataset.port = port.name;
     item.append(element('span', 'name', port.name), element('span', 'dir', port.direction),
                 element('span', 'type', shortType(port.dataType)));
-    const links = port.connections.length;
-    item.append(element('span', 'links', links === 1 ? '1 connection' : `${links} connections`));
+    const peers = port.connections.map((c) => c.peers.join(', ') + (c.subscription ? ` (${c.subscription})` : ''));
+    item.append(element('span', 'links', peers.length ? `${port.direction === 'out' ? '→' : '←'} ${peers.join('; ')}` : ''));
     if (port.direction === 'out') {
       const button = element('button', '', 'plot');
       button.dataset.plot = port.name;
@@ -182,134 +177,27 @@ async function changeState(key, action) {
 
 // --- the data-flow graph -----------------------------------------------------------------------
 
-const BOX_WIDTH = 170;
-const HEAD = 24;
-const ROW = 20;
-const COLUMN_GAP = 130;
-const ROW_GAP = 28;
-const MARGIN = 24;
-
-// Columns follow the data: a component sits one column right of every component feeding it
-// (longest path, bounded so that a loop cannot run on), and peers outside the view sit beside
-// the port they are joined to.
-function layout() {
-  const nodes = new Map();
-  for (const component of snapshot.components) {
-    const ins = component.ports.filter((p) => p.direction !== 'out');
-    const outs = component.ports.filter((p) => p.direction === 'out');
-    nodes.set(component.key, { component, ins, outs, column: 0,
-                               height: HEAD + Math.max(ins.length, outs.length, 1) * ROW + 8 });
-  }
-  const inner = snapshot.edges.filter((e) => e.from.component && e.to.component &&
-                                            e.from.component !== e.to.component);
-  for (let pass = 0; pass < nodes.size; ++pass) {
-    let moved = false;
-    for (const edge of inner) {
-      const from = nodes.get(edge.from.component);
-      const to = nodes.get(edge.to.component);
-      if (from && to && to.column < from.column + 1) {
-        to.column = from.column + 1;
-        moved = true;
-      }
-    }
-    if (!moved) break;
-  }
-  const externals = new Map();
-  for (const edge of snapshot.edges) {
-    for (const [end, other, side] of [[edge.from, edge.to, -1], [edge.to, edge.from, 1]]) {
-      if (end.component || !other.component || !nodes.has(other.component)) continue;
-      const key = `external:${end.label}`;
-      if (!externals.has(key)) {
-        externals.set(key, { label: end.label, column: nodes.get(other.component).column + side,
-                             height: ROW + 8 });
-      }
-    }
-  }
-  const all = [...nodes.values(), ...externals.values()];
-  const least = Math.min(0, ...all.map((n) => n.column));
-  const heights = new Map();
-  for (const node of all) {
-    node.column -= least;
-    node.x = MARGIN + node.column * (BOX_WIDTH + COLUMN_GAP);
-    node.y = heights.get(node.column) || MARGIN;
-    heights.set(node.column, node.y + node.height + ROW_GAP);
-  }
-  return { nodes, externals, width: Math.max(...all.map((n) => n.x + BOX_WIDTH), 200) + MARGIN,
-           height: Math.max(...[...heights.values()], 60) };
-}
-
-function anchor(placed, end) {
-  if (!end.component) {
-    const node = placed.externals.get(`external:${end.label}`);
-    return node ? { x: node.x + BOX_WIDTH / 2, y: node.y + node.height / 2, external: true } : null;
-  }
-  const node = placed.nodes.get(end.component);
-  if (!node) return null;
-  let index = node.outs.findIndex((p) => p.name === end.port);
-  if (index >= 0) return { x: node.x + BOX_WIDTH, y: node.y + HEAD + index * ROW + ROW / 2 };
-  index = node.ins.findIndex((p) => p.name === end.port);
-  return { x: node.x, y: node.y + HEAD + Math.max(index, 0) * ROW + ROW / 2 };
-}
-
+// The server draws the graph with the same code as `rtctl system graph` (Graphviz, SVG); the page
+// only places it and makes each component in it select its card.
 function renderGraph() {
   const box = document.getElementById('graph');
-  if (snapshot.components.length === 0) {
-    box.replaceChildren(element('p', 'hint', 'Nothing to draw yet.'));
+  const graph = snapshot.graph || {};
+  if (!graph.svg) {
+    box.replaceChildren(element('p', 'hint', graph.problem ? `No graph: ${graph.problem}` : 'Nothing to draw yet.'));
     return;
   }
-  const placed = layout();
-  const picture = svg('svg', { width: placed.width, height: placed.height, role: 'img',
-                               'aria-label': 'Data flow between the components' });
-  for (const node of placed.externals.values()) {
-    const group = svg('g', { class: 'external' });
-    group.append(svg('rect', { x: node.x, y: node.y, width: BOX_WIDTH, height: node.height, rx: 10 }),
-                 svg('text', { x: node.x + 10, y: node.y + 18 }, node.label));
-    picture.append(group);
-  }
-  for (const node of placed.nodes.values()) picture.append(componentBox(node));
-  for (const edge of snapshot.edges) {
-    const from = anchor(placed, edge.from);
-    const to = anchor(placed, edge.to);
-    if (!from || !to) continue;
-    const bend = Math.max(40, Math.abs(to.x - from.x) / 2);
-    const group = svg('g', { class: 'edge' });
-    group.dataset.connector = edge.id;
-    group.append(svg('path', { d: `M${from.x},${from.y} C${from.x + bend},${from.y} ${to.x - bend},${to.y} ${to.x},${to.y}` }),
-                 svg('text', { x: (from.x + to.x) / 2, y: (from.y + to.y) / 2 - 4, 'text-anchor': 'middle' },
-                     edge.subscription || 'connected'));
-    picture.append(group);
+  const parsed = new DOMParser().parseFromString(graph.svg, 'image/svg+xml');
+  const picture = document.importNode(parsed.documentElement, true);
+  for (const script of picture.querySelectorAll('script')) script.remove();
+  for (const node of picture.querySelectorAll('g.node')) {
+    const title = node.querySelector('title');
+    if (!title) continue;
+    const key = `/${title.textContent}`;
+    node.dataset.component = key;
+    node.classList.toggle('selected', key === selected);
+    node.addEventListener('click', () => select(key));
   }
   box.replaceChildren(picture);
-}
-
-function componentBox(node) {
-  const { component, x, y } = node;
-  const group = svg('g', { class: `node ${stateClass(component.state)}${component.key === selected ? ' selected' : ''}` });
-  group.dataset.component = component.key;
-  group.append(svg('rect', { class: 'body', x, y, width: BOX_WIDTH, height: node.height, rx: 4 }),
-               svg('rect', { class: `head ${stateClass(component.state)}`, x, y, width: BOX_WIDTH, height: HEAD, rx: 4 }),
-               svg('text', { class: 'title', x: x + 8, y: y + 16 }, `${component.name}  ${component.state}`));
-  group.addEventListener('click', () => select(component.key));
-  node.ins.forEach((port, i) => {
-    const py = y + HEAD + i * ROW + ROW / 2;
-    const item = svg('g', { class: 'port in' });
-    item.append(svg('circle', { cx: x, cy: py, r: 5 }), svg('text', { x: x + 10, y: py + 4 }, port.name));
-    group.append(item);
-  });
-  node.outs.forEach((port, i) => {
-    const py = y + HEAD + i * ROW + ROW / 2;
-    const item = svg('g', { class: 'port out' });
-    item.dataset.port = port.name;
-    item.append(svg('circle', { cx: x + BOX_WIDTH, cy: py, r: 5 }),
-                svg('text', { x: x + BOX_WIDTH - 10, y: py + 4, 'text-anchor': 'end' }, port.name),
-                svg('title', {}, `plot ${component.name}:${port.name}`));
-    item.addEventListener('click', (event) => {
-      event.stopPropagation();
-      openPlot(component.key, port.name);
-    });
-    group.append(item);
-  });
-  return group;
 }
 
 // --- live plots --------------------------------------------------------------------------------
@@ -330,7 +218,7 @@ function openPlot(componentKey, portName) {
   box.append(title, canvas, note);
   document.getElementById('plots').append(box);
 
-  const plot = { key, box, canvas, note, samples: [], count: 0, dirty: true, source: null };
+  const plot = { key, box, canvas, note, samples: [], count: 0, source: null };
   plots.set(key, plot);
   const url = `/api/plot?port=${encodeURIComponent(key)}`;
   plot.source = new EventSource(url);
@@ -339,7 +227,6 @@ function openPlot(componentKey, portName) {
       plot.samples.push({ time, value, numbers: numbers(value) });
       plot.count += 1;
     }
-    plot.dirty = true;
   });
   plot.source.addEventListener('end', (event) => {
     plot.source.close();
@@ -451,7 +338,6 @@ function animate() {
   for (const plot of plots.values()) {
     // Redrawn while open even without new samples, so the window keeps sliding.
     drawPlot(plot);
-    plot.dirty = false;
   }
   setTimeout(() => requestAnimationFrame(animate), 100);
 }

@@ -18,13 +18,13 @@
 
 namespace rtctl
 {
-  class LiveSystem
+  class LiveView
   {
   public:
-    LiveSystem(Session& session, std::vector<RtPath> roots, std::chrono::milliseconds interval);
-    ~LiveSystem();
-    LiveSystem(const LiveSystem&) = delete;
-    LiveSystem& operator=(const LiveSystem&) = delete;
+    LiveView(Session& session, std::vector<RtPath> roots, std::chrono::milliseconds interval);
+    ~LiveView();
+    LiveView(const LiveView&) = delete;
+    LiveView& operator=(const LiveView&) = delete;
 
     // Reads the whole system once, so that the first page already shows it, then keeps it
     // current from a thread of its own.
@@ -58,6 +58,7 @@ namespace rtctl
     SystemView m_view;
     std::map<std::string, unsigned long> m_tickets;
     unsigned long m_nextTicket = 0;
+    std::string m_viewJson;  // the view without its graph, to tell whether anything changed
     std::string m_snapshot;
     std::map<std::string, std::string> m_rootProblems;
     EventFanout m_streams;

@@ -1,4 +1,8 @@
-#include "LiveSystem.h"
+#include "LiveView.h"
+
+#include "ViewGraph.h"
+
+#include "Error.h"
 
 #include <iostream>
 
@@ -10,25 +14,25 @@ namespace rtctl
     const size_t kStreamBacklog = 4;
   }
 
-  LiveSystem::LiveSystem(Session& session, std::vector<RtPath> roots, std::chrono::milliseconds interval)
+  LiveView::LiveView(Session& session, std::vector<RtPath> roots, std::chrono::milliseconds interval)
     : m_roots(std::move(roots)), m_interval(interval), m_reader(session)
   {
   }
 
-  void LiveSystem::start()
+  void LiveView::start()
   {
     readAll();
     m_thread = std::thread([this] { run(); });
   }
 
-  LiveSystem::~LiveSystem()
+  LiveView::~LiveView()
   {
     close();
     if (m_thread.joinable())
       m_thread.join();
   }
 
-  void LiveSystem::close()
+  void LiveView::close()
   {
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -38,7 +42,7 @@ namespace rtctl
     m_streams.close();
   }
 
-  std::shared_ptr<EventQueue> LiveSystem::subscribe()
+  std::shared_ptr<EventQueue> LiveView::subscribe()
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     std::shared_ptr<EventQueue> queue = m_streams.subscribe(kStreamBacklog);
@@ -46,13 +50,13 @@ namespace rtctl
     return queue;
   }
 
-  std::string LiveSystem::snapshot() const
+  std::string LiveView::snapshot() const
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_snapshot;
   }
 
-  bool LiveSystem::component(const std::string& key, SystemView::Component& out) const
+  bool LiveView::component(const std::string& key, SystemView::Component& out) const
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     const SystemView::Component* found = m_view.component(key);
@@ -62,7 +66,7 @@ namespace rtctl
     return true;
   }
 
-  void LiveSystem::refresh(const std::string& key)
+  void LiveView::refresh(const std::string& key)
   {
     unsigned long ticket;
     {
@@ -77,7 +81,7 @@ namespace rtctl
     publishLocked();
   }
 
-  void LiveSystem::run()
+  void LiveView::run()
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     while (!m_closed)
@@ -91,7 +95,7 @@ namespace rtctl
     }
   }
 
-  void LiveSystem::readAll()
+  void LiveView::readAll()
   {
     unsigned long ticket;
     {
@@ -121,7 +125,7 @@ namespace rtctl
     publishLocked();
   }
 
-  void LiveSystem::store(SystemView::Component component, unsigned long ticket)
+  void LiveView::store(SystemView::Component component, unsigned long ticket)
   {
     unsigned long& stored = m_tickets[component.key];
     if (stored > ticket)
@@ -140,16 +144,27 @@ namespace rtctl
     m_view.components[key] = std::move(component);
   }
 
-  void LiveSystem::publishLocked()
+  void LiveView::publishLocked()
   {
-    std::string snapshot = m_view.toJson().dump();
-    if (snapshot == m_snapshot)
+    nlohmann::json json = m_view.toJson();
+    std::string viewJson = json.dump();
+    if (viewJson == m_viewJson)
       return;
-    m_snapshot = std::move(snapshot);
+    m_viewJson = std::move(viewJson);
+    // The graph is drawn only when the view changed: dot takes tens of milliseconds.
+    try
+    {
+      json["graph"] = {{"svg", ViewGraph::svg(m_view)}, {"problem", ""}};
+    }
+    catch (const Error& e)
+    {
+      json["graph"] = {{"svg", ""}, {"problem", e.what()}};
+    }
+    m_snapshot = json.dump();
     m_streams.publish({"system", m_snapshot});
   }
 
-  void LiveSystem::reportRootProblems(const SystemView& view)
+  void LiveView::reportRootProblems(const SystemView& view)
   {
     // One line when a naming service stops answering and one when it is back, not one a read.
     for (const SystemView::Node& root : view.roots)
