@@ -15,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <sys/socket.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -56,6 +58,13 @@ namespace rtctl
     : m_session(session), m_view(view), m_plots(plots)
   {
     m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
+    // The library's default also sets SO_REUSEPORT, with which a second server on a taken port
+    // starts without a word and the two share the requests. SO_REUSEADDR alone still lets a
+    // restarted server take its port back at once.
+    m_server.set_socket_options([](int socket) {
+      const int yes = 1;
+      ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     routes();
   }
 
