@@ -66,18 +66,27 @@ namespace web
       browser.click(browser.find(card + " button[data-action='deactivate']"));
       EXPECT_TRUE(waitForText(card + " .state", "Inactive", 1s)) << "still " << text(card + " .state");
 
-      ASSERT_EQ(0, e2e::Rtctl(ns.address()).run({"activate", trimul.path()}).exitCode);
+      // A second component fed by the first, so that the graph has an edge to draw.
+      e2e::TrimulProcess second(ns, "Trimul1");
+      const e2e::Rtctl rtctl(ns.address());
+      ASSERT_EQ(0, rtctl.run({"connect", trimul.port("y1"), second.port("x1"), "-p", "subscription_type=new"}).exitCode);
+      ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
+      ASSERT_EQ(0, rtctl.run({"activate", second.path()}).exitCode);
+      EXPECT_TRUE(testsupport::waitUntil([&] { return !browser.find("#graph svg g.edge").empty(); }, 5s));
+
       browser.click(browser.find(card + " li[data-port='y1'] button[data-plot]"));
       const std::string canvas = ".plot[data-plot='" + keyOf(ns, trimul.path()) + ":y1'] canvas";
       ASSERT_FALSE(browser.find(canvas).empty());
-      // The plot's stream is open once the server shows y1 connected to its own component.
-      ASSERT_TRUE(testsupport::waitUntil([&] { return !text(card + " li[data-port='y1'] .links").empty(); }, 10s));
-      const e2e::RtctlResult injected = e2e::Rtctl(ns.address()).run({"inject", trimul.port("x1"), "7", "-21"});
+      // The plot's stream is open once the server shows y1 connected to its own component too.
+      ASSERT_TRUE(testsupport::waitUntil(
+        [&] { return text(card + " li[data-port='y1'] .links").find("rtctl_plot_") != std::string::npos; }, 10s));
+      const std::vector<std::string> values = {"inject", trimul.port("x1"), "-r", "5", "3", "9", "14", "16", "12",
+                                               "5", "-4", "-11", "-15", "-13", "-6", "2"};
+      const e2e::RtctlResult injected = rtctl.run(values);
       ASSERT_EQ(0, injected.exitCode) << injected.err;
-      EXPECT_TRUE(testsupport::waitUntil([&] { return attribute(canvas, "data-last") == "-42"; }, 10s))
-        << "the plot shows " << attribute(canvas, "data-samples") << " samples, the last "
-        << attribute(canvas, "data-last");
-      EXPECT_EQ("2", attribute(canvas, "data-samples"));
+      EXPECT_TRUE(testsupport::waitUntil([&] { return attribute(canvas, "data-samples") == "12"; }, 10s))
+        << "the plot shows " << attribute(canvas, "data-samples") << " samples";
+      EXPECT_EQ("4", attribute(canvas, "data-last"));
 
       const std::vector<unsigned char> png = browser.screenshot();
       ASSERT_GT(png.size(), 8u);

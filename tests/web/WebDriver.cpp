@@ -14,7 +14,7 @@ namespace web
 {
   namespace
   {
-    const char* const kElementKey = "element-6066-11e4-a23c-4c0d5d8e5a6a";
+    const char* const kElementKey = "element-6066-11e4-a52e-4f735466cecf";
 
     int freeLoopbackPort()
     {

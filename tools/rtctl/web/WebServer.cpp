@@ -15,6 +15,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <cerrno>
@@ -70,8 +72,15 @@ namespace rtctl
 
   bool WebServer::isLoopback(const std::string& address)
   {
+    // Addresses only as literals: a name such as 127.0.0.1.example.com is any site's to point here.
     const std::string host = hostPart(address);
-    return host == "localhost" || host.compare(0, 4, "127.") == 0 || host == "::1";
+    in_addr v4{};
+    in6_addr v6{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1)
+      return (ntohl(v4.s_addr) >> 24) == 127;
+    if (::inet_pton(AF_INET6, host.c_str(), &v6) == 1)
+      return IN6_IS_ADDR_LOOPBACK(&v6);
+    return host == "localhost";
   }
 
   bool WebServer::hostAllowed(const std::string& host, bool loopbackOnly)

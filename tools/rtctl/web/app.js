@@ -306,7 +306,9 @@ function drawPlot(plot) {
   g.fillText(String(+high.toPrecision(6)), left - 6, top + 8);
   g.fillText(String(+low.toPrecision(6)), left - 6, bottom);
   g.textAlign = 'center';
-  for (let s = 0; s <= PLOT_SECONDS; s += 2) g.fillText(`-${PLOT_SECONDS - s} s`, xOf(start + s * 1000), height - 6);
+  for (let s = 0; s <= PLOT_SECONDS; s += 2) {
+    g.fillText(s === PLOT_SECONDS ? 'now' : `-${PLOT_SECONDS - s} s`, xOf(start + s * 1000), height - 6);
+  }
 
   const series = Math.max(0, ...plot.samples.map((s) => s.numbers.length));
   for (let index = 0; index < series; ++index) {
