@@ -26,10 +26,15 @@ function svg(tag, attributes, text) {
   return node;
 }
 
+let sayTimer = null;
+
+// One line in the header: what a button did (it fades after a while) or why it failed (it stays).
 function say(text, failed) {
   const message = document.getElementById('message');
   message.textContent = text;
   message.classList.toggle('failed', !!failed);
+  clearTimeout(sayTimer);
+  if (!failed) sayTimer = setTimeout(() => { message.textContent = ''; }, 4000);
 }
 
 // --- the live system ---------------------------------------------------------------------------
