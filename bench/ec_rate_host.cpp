@@ -5,8 +5,10 @@
 //   ec_late_p50_us= ec_late_p99_us= ec_overruns=
 // "late_*" is each onExecute call's lateness against its deadline (rebuilt by TickAnalysis);
 // "ec_*" are the context's own counters (when the tick started, before dispatch).
-//   ec_rate_host RATE SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]
-// DUMPFILE receives one lateness in µs a line, for the plot.
+//   ec_rate_host RATE SECONDS DUMPFILE|- [x1] [-- MANAGER OPTIONS...]
+// DUMPFILE receives one lateness in µs a line, for the plot. With "x1" the component also has an
+// input port x1 (TimedLong) that onExecute reads as Trimul does, for a peer to put into while the
+// rate is measured (put_probe).
 #include "BenchManager.h"
 #include "BenchNaming.h"
 #include "TickAnalysis.h"
@@ -14,7 +16,9 @@
 #include "ec/PeriodicExecutionContext.h"
 
 #include <rtm/DataFlowComponentBase.h>
+#include <rtm/InPort.h>
 #include <rtm/Manager.h>
+#include <rtm/idl/BasicDataTypeSkel.h>
 
 #include <time.h>
 
@@ -41,20 +45,37 @@ namespace
   std::vector<std::int64_t> g_stamps;
   std::atomic<std::size_t> g_calls{0};
   RTC::RTObject_impl* g_component = nullptr;
+  bool g_withInput = false;
 
   class TickCounter : public RTC::DataFlowComponentBase
   {
   public:
-    explicit TickCounter(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
+    explicit TickCounter(RTC::Manager* manager)
+      : RTC::DataFlowComponentBase(manager), m_x1Port("x1", m_x1Sample)
+    {
+    }
+
+    RTC::ReturnCode_t onInitialize() override
+    {
+      if (g_withInput)
+        addInPort("x1", m_x1Port);
+      return RTC::RTC_OK;
+    }
 
     RTC::ReturnCode_t onExecute(RTC::UniqueId) override
     {
+      if (g_withInput && m_x1Port.isNew())
+        m_x1Port.read();
       const std::size_t n = g_calls.load(std::memory_order_relaxed);
       if (n < g_stamps.size())
         g_stamps[n] = nowNs();
       g_calls.store(n + 1, std::memory_order_release);
       return RTC::RTC_OK;
     }
+
+  private:
+    RTC::TimedLong m_x1Sample;
+    RTC::InPort<RTC::TimedLong> m_x1Port;
   };
 
   const char* const kSpec[] = {
@@ -93,9 +114,15 @@ namespace
 
 int main(int argc, char** argv)
 {
-  if (argc < 4 || (argc > 4 && std::strcmp(argv[4], "--") != 0))
+  int managerArgs = 4;
+  if (argc > 4 && std::strcmp(argv[4], "x1") == 0)
   {
-    std::cerr << "usage: ec_rate_host RATE SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]\n";
+    g_withInput = true;
+    managerArgs = 5;
+  }
+  if (argc < managerArgs || (argc > managerArgs && std::strcmp(argv[managerArgs], "--") != 0))
+  {
+    std::cerr << "usage: ec_rate_host RATE SECONDS DUMPFILE|- [x1] [-- MANAGER OPTIONS...]\n";
     return 2;
   }
   const long rate = bench::argNumber(argv[1], "RATE");
@@ -106,7 +133,7 @@ int main(int argc, char** argv)
   g_stamps.assign(std::size_t(rate * seconds) * 6 / 5 + 1000, 0);
 
   RTC::Manager* manager = bench::startManager(
-      argc, argv, 5, moduleInit, {"-o", "exec_cxt.periodic.rate:" + std::to_string(rate)});
+      argc, argv, managerArgs + 1, moduleInit, {"-o", "exec_cxt.periodic.rate:" + std::to_string(rate)});
   if (g_component == nullptr)
   {
     std::cerr << "ec_rate_host: the component was not created\n";

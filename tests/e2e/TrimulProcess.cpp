@@ -11,7 +11,8 @@ using namespace std::chrono_literals;
 
 namespace e2e
 {
-  TrimulProcess::TrimulProcess(testsupport::NameServer& ns, const std::string& instance)
+  TrimulProcess::TrimulProcess(testsupport::NameServer& ns, const std::string& instance,
+                               const std::vector<std::string>& options)
     : m_path(testsupport::hostName() + ".host_cxt/" + instance + ".rtc"),
       m_naming(testsupport::testOrb(), ns.corbaloc())
   {
@@ -22,6 +23,7 @@ namespace e2e
       args.push_back("-o");
       args.push_back("naming.formats:%h.host_cxt/" + instance + ".rtc");
     }
+    args.insert(args.end(), options.begin(), options.end());
     m_process = std::make_unique<testsupport::ChildProcess>(testsupport::findProgram("src/TrimulComp"), args);
     EXPECT_TRUE(testsupport::waitUntil([this] { return m_naming.isBound(m_path); }, 20s))
       << m_path << " not bound; TrimulComp said: " << m_process->stderrText();

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace e2e
 {
@@ -14,8 +15,10 @@ namespace e2e
   {
   public:
     // `instance` other than "Trimul0" binds the component under that name instead, through
-    // naming.formats. Returns once the name is bound (a test failure is recorded otherwise).
-    TrimulProcess(testsupport::NameServer& ns, const std::string& instance = "Trimul0");
+    // naming.formats; `options` are more manager options ("-o", "key:value", ...). Returns once
+    // the name is bound (a test failure is recorded otherwise).
+    TrimulProcess(testsupport::NameServer& ns, const std::string& instance = "Trimul0",
+                  const std::vector<std::string>& options = {});
     ~TrimulProcess();
 
     // "vm.host_cxt/Trimul0.rtc", the path relative to the naming service's root.

@@ -8,11 +8,13 @@
 #include "TrimulProcess.h"
 
 #include "NameServer.h"
+#include "NamingClient.h"
 #include "Paths.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <rtm/idl/RTC.hh>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -48,19 +50,25 @@ namespace web
       ~RawClient() { drop(); }
 
       void send(const std::string& text) { EXPECT_EQ(static_cast<ssize_t>(text.size()), ::write(m_fd, text.data(), text.size())); }
-      // Reads until `needle` arrived (true) or the bound passed.
+      // Reads until `needle` arrives after the end of the last one found (true), or the bound
+      // passed: each call waits for something new.
       bool readUntil(const std::string& needle, std::chrono::milliseconds bound)
       {
         const auto deadline = std::chrono::steady_clock::now() + bound;
         char buffer[4096];
-        while (m_received.find(needle) == std::string::npos && std::chrono::steady_clock::now() < deadline)
+        std::string::size_type found;
+        while ((found = m_received.find(needle, m_cursor)) == std::string::npos &&
+               std::chrono::steady_clock::now() < deadline)
         {
           const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
           if (n <= 0)
             break;
           m_received.append(buffer, static_cast<size_t>(n));
         }
-        return m_received.find(needle) != std::string::npos;
+        if (found == std::string::npos)
+          return false;
+        m_cursor = found + needle.size();
+        return true;
       }
       const std::string& received() const { return m_received; }
       // Gone at once, as a closed tab or a killed browser: a reset, no orderly close.
@@ -77,6 +85,7 @@ namespace web
     private:
       int m_fd = -1;
       std::string m_received;
+      std::string::size_type m_cursor = 0;
     };
 
     class Serve : public ::testing::Test
@@ -327,6 +336,76 @@ namespace web
                   ": the port is taken (choose another with --port)\n",
                 r.err);
       EXPECT_TRUE(component(trimul->path()).is_object()) << "the first server stopped serving";
+    }
+  }
+}
+
+namespace web
+{
+  namespace
+  {
+    // Changes made by others (here: rtctl) reach the page through the observers serve attaches,
+    // not by waiting for its next pass; a component that takes no observer is polled instead.
+    class ServeWatching : public ::testing::Test
+    {
+    protected:
+      // How many SDO services (observers) the component has attached now.
+      size_t observers(const std::string& path)
+      {
+        CORBA::Object_var obj = naming.resolve(path);
+        RTC::RTObject_var component = RTC::RTObject::_narrow(obj.in());
+        SDOPackage::ServiceProfileList_var profiles = component->get_service_profiles();
+        return profiles->length();
+      }
+      testsupport::NameServer ns;
+      testsupport::NamingClient naming{testsupport::testOrb(), ns.corbaloc()};
+      e2e::TrimulProcess watched{ns};
+      e2e::Rtctl rtctl{ns.address()};
+    };
+
+    TEST_F(ServeWatching, ChangesMadeElsewhereArriveThroughTheObserverWhichGoesWithTheServer)
+    {
+      {
+        // Its passes are too far apart to see anything within the test's bounds.
+        ServeProcess serve(ns, {"--interval", "60"});
+        ASSERT_TRUE(testsupport::waitUntil([&] { return observers(watched.path()) == 1; }, 10s));
+        RawClient events(serve.port());
+        events.send("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
+        ASSERT_TRUE(events.readUntil("\"state\":\"Inactive\"", 10s));
+
+        ASSERT_EQ(0, rtctl.run({"activate", watched.path()}).exitCode);
+        EXPECT_TRUE(events.readUntil("\"state\":\"Active\"", 10s)) << events.received();
+        ASSERT_EQ(0, rtctl.run({"connect", watched.port("y1"), watched.port("x1")}).exitCode);
+        EXPECT_TRUE(events.readUntil("\"peers\":[\"Trimul0.x1\"]", 10s)) << events.received();
+        EXPECT_NE(std::string::npos, events.received().find("class=\\\"edge\\\"")) << "the graph has no edge";
+      }
+      EXPECT_EQ(0u, observers(watched.path())) << "serve left its observer attached";
+    }
+
+    TEST_F(ServeWatching, AComponentThatRefusesAnObserverIsPolled)
+    {
+      const std::string path = testsupport::hostName() + ".host_cxt/Closed0.rtc";
+      testsupport::ChildProcess closed(
+        testsupport::findProgram("src/TrimulComp"),
+        {"-o", "corba.nameservers:" + ns.address(), "-o", "corba.endpoints:127.0.0.1:", "-o",
+         "naming.formats:%h.host_cxt/Closed0.rtc", "-o", "sdo.service.consumer.enabled_services:NONE"});
+      ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(path); }, 20s)) << closed.stderrText();
+      ServeProcess serve(ns, {"--interval", "0.3"});
+      const auto state = [&] {
+        httplib::Result r = serve.client()->Get("/api/system");
+        const json all = r ? json::parse(r->body, nullptr, false) : json();
+        for (const json& c : all.value("components", json::array()))
+          if (c["key"] == keyOf(ns, path))
+            return c["state"].get<std::string>();
+        return std::string("missing");
+      };
+      ASSERT_TRUE(testsupport::waitUntil([&] { return state() == "Inactive"; }, 10s)) << state();
+      ASSERT_EQ(0, rtctl.run({"activate", path}).exitCode);
+      EXPECT_TRUE(testsupport::waitUntil([&] { return state() == "Active"; }, 10s)) << state();
+      EXPECT_EQ(0u, observers(path));
+      EXPECT_EQ(1u, observers(watched.path()));
+      closed.signal(SIGINT);
+      EXPECT_TRUE(closed.waitExit(20s));
     }
   }
 }

@@ -10,6 +10,7 @@
 #include "ServeCommand.h"
 #include "StateCommand.h"
 #include "SystemCommand.h"
+#include "watch/WatchCommand.h"
 
 #include <omniORB4/CORBA.h>
 
@@ -38,6 +39,7 @@ namespace
     all.emplace_back(new rtctl::PrintCommand);
     all.emplace_back(new rtctl::ServeCommand);
     all.emplace_back(new rtctl::SystemCommand);
+    all.emplace_back(new rtctl::WatchCommand);
     return all;
   }
 

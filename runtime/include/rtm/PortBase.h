@@ -16,6 +16,7 @@
 
 namespace rtm
 {
+  class ComponentEventListener;
   class DeferredCalls;
 }
 
@@ -56,6 +57,10 @@ namespace RTC
 
     // The number of connections this port holds now (no dead-peer sweep).
     size_t connectionCount() const;
+
+    // Where the port reports each connection it gains or loses (null: nowhere). The owning
+    // component sets it while the port is registered.
+    void setEventListener(rtm::ComponentEventListener* listener);
 
   protected:
     // Steps of notify_connect. publishInterfaces may add properties to the profile; a step that
@@ -111,6 +116,7 @@ namespace RTC
     ConnectorProfileList m_connectors;
     unsigned long m_callTimeoutMs;
     std::unique_ptr<rtm::DeferredCalls> m_deferred;  // notifications nobody waits for
+    rtm::ComponentEventListener* m_listener;
   };
 }
 

@@ -113,6 +113,7 @@ namespace rtm
       return ret;
     }
     m_created = false;
+    m_observers.setName(properties.getProperty("instance_name"));
     ec->start();
     return RTC::RTC_OK;
   }
@@ -176,6 +177,7 @@ namespace rtm
           return RTC::PRECONDITION_NOT_MET;
     }
     const RTC::ReturnCode_t ret = m_self.on_finalize();
+    report(ComponentEvent::Finalized, 0);
     shutdownComponent();
     return ret;
   }
@@ -201,6 +203,9 @@ namespace rtm
     destroyOwnedContexts();
     if (m_configuration != nullptr)
       m_configuration->deactivate();
+    // What the observers have yet to hear (the finalization, the ports' disconnections) goes out
+    // before the component does.
+    m_observers.close();
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       deactivateObject(poa.in(), m_objref.in());
@@ -219,6 +224,7 @@ namespace rtm
     for (RTC::PortBase* port : ports)
       port->deactivatePort();
     destroyOwnedContexts();
+    m_observers.close();
     std::lock_guard<std::mutex> lock(m_mutex);
     deactivateObject(poa.in(), m_objref.in());
   }
@@ -316,28 +322,44 @@ namespace rtm
     }
     if (CORBA::is_nil(service))
       return -1;
+    const RTC::ExecutionContextHandle_t handle = storeParticipant(service);
+    report(ComponentEvent::ContextAttached, handle);
+    return handle;
+  }
+
+  RTC::ExecutionContextHandle_t ComponentCore::storeParticipant(RTC::ExecutionContextService_ptr service)
+  {
     std::lock_guard<std::mutex> lock(m_mutex);
     for (size_t i = 0; i < m_participating.size(); ++i)
     {
       if (CORBA::is_nil(m_participating[i]))
       {
-        m_participating[i] = service;
+        m_participating[i] = RTC::ExecutionContextService::_duplicate(service);
         return static_cast<RTC::ExecutionContextHandle_t>(1000 + i);
       }
     }
-    m_participating.push_back(service);
+    m_participating.push_back(RTC::ExecutionContextService::_duplicate(service));
     return static_cast<RTC::ExecutionContextHandle_t>(1000 + m_participating.size() - 1);
   }
 
   RTC::ReturnCode_t ComponentCore::detach(RTC::ExecutionContextHandle_t handle)
   {
     const long index = static_cast<long>(handle) - 1000;
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (handle < 1000 || static_cast<size_t>(index) >= m_participating.size() ||
-        CORBA::is_nil(m_participating[index]))
-      return RTC::BAD_PARAMETER;
-    m_participating[index] = RTC::ExecutionContextService::_nil();
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (handle < 1000 || static_cast<size_t>(index) >= m_participating.size() ||
+          CORBA::is_nil(m_participating[index]))
+        return RTC::BAD_PARAMETER;
+      m_participating[index] = RTC::ExecutionContextService::_nil();
+    }
+    report(ComponentEvent::ContextDetached, handle);
     return RTC::RTC_OK;
+  }
+
+  // As the port's profile names it, and as tools match it.
+  std::string ComponentCore::profileNameOf(const RTC::PortBase& port) const
+  {
+    return properties.getProperty("instance_name") + "." + port.getName();
   }
 
   bool ComponentCore::addPort(RTC::PortBase& port)
@@ -350,8 +372,12 @@ namespace rtm
     }
     objref();  // the port names its owner in its profile
     port.setOwner(&m_self);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_ports.push_back(&port);
+    port.setEventListener(&m_observers);
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_ports.push_back(&port);
+    }
+    report(ComponentEvent::PortAdded, 0, profileNameOf(port));
     return true;
   }
 
@@ -366,6 +392,8 @@ namespace rtm
     }
     port.disconnect_all();
     port.deactivatePort();
+    port.setEventListener(nullptr);
+    report(ComponentEvent::PortRemoved, 0, profileNameOf(port));
     return true;
   }
 
@@ -413,7 +441,13 @@ namespace rtm
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_configuration == nullptr)
-      m_configuration = new SdoConfiguration(poa.in(), properties);
+      m_configuration = new SdoConfiguration(poa.in(), properties, m_observers);
     return m_configuration->getObjRef();
+  }
+
+  void ComponentCore::report(ComponentEvent::Kind kind, RTC::ExecutionContextHandle_t context,
+                             const std::string& name)
+  {
+    m_observers.onComponentEvent(ComponentEvent{kind, context, name});
   }
 }

@@ -2,6 +2,8 @@
 // small and C++11-clean for components.
 #pragma once
 
+#include "sdo/ComponentObservers.h"
+
 #include <rtm/RTObject.h>
 
 #include <mutex>
@@ -43,6 +45,10 @@ namespace rtm
     void deactivatePorts();
 
     SDOPackage::Configuration_ptr configuration();
+    // The observers attached through the configuration object.
+    ComponentObservers& observers() { return m_observers; }
+    // Where the component object, its ports and its configuration report what changes.
+    void report(ComponentEvent::Kind kind, RTC::ExecutionContextHandle_t context, const std::string& name = "");
 
     // True once the servants of the component, its ports and its contexts have left the POA,
     // so that the component can be deleted without a call still running in it.
@@ -56,6 +62,8 @@ namespace rtm
     coil::Properties properties;
 
   private:
+    RTC::ExecutionContextHandle_t storeParticipant(RTC::ExecutionContextService_ptr service);
+    std::string profileNameOf(const RTC::PortBase& port) const;
     void shutdownComponent();
     void destroyOwnedContexts();
 
@@ -69,5 +77,6 @@ namespace rtm
     std::vector<RTC::ExecutionContextService_var> m_participating;
     std::vector<RTC::PortBase*> m_ports;
     SdoConfiguration* m_configuration = nullptr;
+    ComponentObservers m_observers{"component"};
   };
 }

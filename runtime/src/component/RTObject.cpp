@@ -132,14 +132,20 @@ namespace RTC
     return guarded("onFinalize", [this] { return onFinalize(); });
   }
 
+  // Each execution context, ours or a foreign one, drives the component through these entry
+  // points: here is where the component learns, and reports, what happened to it in which context.
   ReturnCode_t RTObject_impl::on_startup(ExecutionContextHandle_t h)
   {
-    return guarded("onStartup", [this, h] { return onStartup(h); });
+    const ReturnCode_t ret = guarded("onStartup", [this, h] { return onStartup(h); });
+    m_core->report(rtm::ComponentEvent::ContextStarted, h);
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_shutdown(ExecutionContextHandle_t h)
   {
-    return guarded("onShutdown", [this, h] { return onShutdown(h); });
+    const ReturnCode_t ret = guarded("onShutdown", [this, h] { return onShutdown(h); });
+    m_core->report(rtm::ComponentEvent::ContextStopped, h);
+    return ret;
   }
 
   // Connectors start after the component's own activation and stop before its deactivation,
@@ -148,18 +154,25 @@ namespace RTC
   {
     const ReturnCode_t ret = guarded("onActivated", [this, h] { return onActivated(h); });
     m_core->activatePorts();
+    // A failed activation is an error on its way, not an active component.
+    if (ret == RTC_OK)
+      m_core->report(rtm::ComponentEvent::Activated, h);
     return ret;
   }
 
   ReturnCode_t RTObject_impl::on_deactivated(ExecutionContextHandle_t h)
   {
     m_core->deactivatePorts();
-    return guarded("onDeactivated", [this, h] { return onDeactivated(h); });
+    const ReturnCode_t ret = guarded("onDeactivated", [this, h] { return onDeactivated(h); });
+    m_core->report(rtm::ComponentEvent::Deactivated, h);
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_aborting(ExecutionContextHandle_t h)
   {
-    return guarded("onAborting", [this, h] { return onAborting(h); });
+    const ReturnCode_t ret = guarded("onAborting", [this, h] { return onAborting(h); });
+    m_core->report(rtm::ComponentEvent::ErrorEntered, h);
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_error(ExecutionContextHandle_t h)
@@ -169,7 +182,11 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_reset(ExecutionContextHandle_t h)
   {
-    return guarded("onReset", [this, h] { return onReset(h); });
+    const ReturnCode_t ret = guarded("onReset", [this, h] { return onReset(h); });
+    // A failed reset leaves the component in ERROR.
+    if (ret == RTC_OK)
+      m_core->report(rtm::ComponentEvent::Reset, h);
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_execute(ExecutionContextHandle_t h)
@@ -184,7 +201,9 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_rate_changed(ExecutionContextHandle_t h)
   {
-    return guarded("onRateChanged", [this, h] { return onRateChanged(h); });
+    const ReturnCode_t ret = guarded("onRateChanged", [this, h] { return onRateChanged(h); });
+    m_core->report(rtm::ComponentEvent::RateChanged, h);
+    return ret;
   }
 
   // --- SDO ----------------------------------------------------------------------------------
@@ -214,21 +233,27 @@ namespace RTC
     return profile;
   }
 
+  // The service profiles are those of the attached observers.
   SDOPackage::ServiceProfileList* RTObject_impl::get_service_profiles()
   {
-    return new SDOPackage::ServiceProfileList;
+    return m_core->observers().profiles();
   }
 
-  // No SDO services are offered: every id is unknown. Peers of this middleware see
-  // InternalError here, so that is what they get.
-  SDOPackage::ServiceProfile* RTObject_impl::get_service_profile(const char*)
+  // Peers of this middleware see InternalError for an unknown id, so that is what they get.
+  SDOPackage::ServiceProfile* RTObject_impl::get_service_profile(const char* id)
   {
-    throw SDOPackage::InternalError("no such service profile");
+    SDOPackage::ServiceProfile* profile = m_core->observers().profile(id != nullptr ? id : "");
+    if (profile == nullptr)
+      throw SDOPackage::InternalError("no such service profile");
+    return profile;
   }
 
-  SDOPackage::SDOService_ptr RTObject_impl::get_sdo_service(const char*)
+  SDOPackage::SDOService_ptr RTObject_impl::get_sdo_service(const char* id)
   {
-    throw SDOPackage::InternalError("no such SDO service");
+    SDOPackage::ServiceProfile_var profile = m_core->observers().profile(id != nullptr ? id : "");
+    if (profile.operator->() == nullptr)
+      throw SDOPackage::InternalError("no such SDO service");
+    return SDOPackage::SDOService::_duplicate(profile->service.in());
   }
 
   SDOPackage::Configuration_ptr RTObject_impl::get_configuration()
@@ -261,7 +286,10 @@ namespace RTC
 
   void RTObject_impl::setInstanceName(const char* instance_name)
   {
+    const std::string before = m_core->properties.getProperty("instance_name");
     m_core->properties.setProperty("instance_name", instance_name);
+    if (before != m_core->properties.getProperty("instance_name"))
+      m_core->report(rtm::ComponentEvent::ProfileChanged, 0, "instance_name");
   }
 
   const char* RTObject_impl::getTypeName() { return m_core->properties.getProperty("type_name").c_str(); }
@@ -273,7 +301,21 @@ namespace RTC
   const char* RTObject_impl::getVendor() { return m_core->properties.getProperty("vendor").c_str(); }
   const char* RTObject_impl::getCategory() { return m_core->properties.getProperty("category").c_str(); }
 
-  void RTObject_impl::setProperties(const coil::Properties& prop) { m_core->properties << prop; }
+  void RTObject_impl::setProperties(const coil::Properties& prop)
+  {
+    static const char* const kProfileFields[] = {"instance_name", "type_name", "description",
+                                                 "version", "vendor", "category"};
+    std::string before[6];
+    for (int i = 0; i < 6; ++i)
+      before[i] = m_core->properties.getProperty(kProfileFields[i]);
+    m_core->properties << prop;
+    std::string changed;
+    for (int i = 0; i < 6; ++i)
+      if (before[i] != m_core->properties.getProperty(kProfileFields[i]))
+        changed += (changed.empty() ? "" : ",") + std::string(kProfileFields[i]);
+    if (!changed.empty())
+      m_core->report(rtm::ComponentEvent::ProfileChanged, 0, changed);
+  }
   coil::Properties& RTObject_impl::getProperties() { return m_core->properties; }
 
   RTObject_ptr RTObject_impl::getObjRef() const { return m_core->objref(); }

@@ -12,8 +12,9 @@ namespace rtm
     }
   }
 
-  SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties)
-    : m_poa(PortableServer::POA::_duplicate(poa)), m_properties(properties)
+  SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties,
+                                     ComponentObservers& observers)
+    : m_poa(PortableServer::POA::_duplicate(poa)), m_properties(properties), m_observers(observers)
   {
     PortableServer::ObjectId_var oid = m_poa->activate_object(this);
     CORBA::Object_var obj = m_poa->id_to_reference(oid.in());
@@ -45,10 +46,16 @@ namespace rtm
     return true;
   }
 
-  // No SDO service of the logger or observer kind is built in, so none can be added.
-  CORBA::Boolean SdoConfiguration::add_service_profile(const SDOPackage::ServiceProfile&)
+  // Observers are the one kind of SDO service consumer built in: anything else answers false, as
+  // the middleware does for a consumer type it does not have.
+  CORBA::Boolean SdoConfiguration::add_service_profile(const SDOPackage::ServiceProfile& sProfile)
   {
-    return false;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (!ComponentObservers::enabledBy(m_properties.getProperty("sdo.service.consumer.enabled_services")))
+        return false;
+    }
+    return m_observers.attach(sProfile);
   }
 
   CORBA::Boolean SdoConfiguration::add_organization(SDOPackage::Organization_ptr)
@@ -56,9 +63,9 @@ namespace rtm
     return true;
   }
 
-  CORBA::Boolean SdoConfiguration::remove_service_profile(const char*)
+  CORBA::Boolean SdoConfiguration::remove_service_profile(const char* id)
   {
-    return false;
+    return m_observers.detach(id != nullptr ? id : "");
   }
 
   CORBA::Boolean SdoConfiguration::remove_organization(const char*)
@@ -125,19 +132,44 @@ namespace rtm
     return toSet(*set);
   }
 
-  void SdoConfiguration::mergeValues(const SDOPackage::ConfigurationSet& cs)
+  std::vector<std::string> SdoConfiguration::mergeValues(const SDOPackage::ConfigurationSet& cs)
   {
     coil::Properties& set = m_properties.getNode(std::string("conf.") + static_cast<const char*>(cs.id));
-    set << toProperties(cs.configuration_data);
+    const coil::Properties values = toProperties(cs.configuration_data);
+    std::vector<std::string> changed;
+    for (const std::string& key : values.propertyNames())
+      if (set.findNode(key) == nullptr || set.getProperty(key) != values.getProperty(key))
+        changed.push_back(key);
+    set << values;
+    return changed;
+  }
+
+  void SdoConfiguration::report(ComponentEvent::Kind kind, const std::string& name)
+  {
+    m_observers.onComponentEvent(ComponentEvent{kind, 0, name});
   }
 
   CORBA::Boolean SdoConfiguration::set_configuration_set_values(const SDOPackage::ConfigurationSet& cs)
   {
-    if (*static_cast<const char*>(cs.id) == '\0')
+    const std::string id = static_cast<const char*>(cs.id);
+    if (id.empty())
       throw invalid("empty configuration set id");
-    std::lock_guard<std::mutex> lock(m_mutex);
-    mergeValues(cs);
-    m_changed = true;
+    std::vector<std::string> changed;
+    bool active = false;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      changed = mergeValues(cs);
+      m_changed = true;
+      active = id == m_active;
+    }
+    report(ComponentEvent::SetValuesSet, id);
+    // New values in the set in use are new values of the component's parameters.
+    if (active && !changed.empty())
+    {
+      report(ComponentEvent::SetUpdated, id);
+      for (const std::string& name : changed)
+        report(ComponentEvent::ParameterUpdated, id + "." + name);
+    }
     return true;
   }
 
@@ -160,6 +192,7 @@ namespace rtm
     mergeValues(cs);
     m_addedAtRunTime.insert(id);
     m_changed = true;
+    report(ComponentEvent::SetAdded, id);
     return true;
   }
 
@@ -176,6 +209,7 @@ namespace rtm
       delete conf->removeNode(id.c_str());
     m_addedAtRunTime.erase(id);
     m_changed = true;
+    report(ComponentEvent::SetRemoved, id);
     return true;
   }
 
@@ -189,6 +223,7 @@ namespace rtm
       throw invalid("no such configuration set");
     m_active = id;
     m_changed = false;
+    report(ComponentEvent::SetActivated, id);
     return true;
   }
 }

@@ -1,7 +1,9 @@
 // The SDO Configuration object of a component: its configuration sets as tools list and edit
-// them. Components of this kind have no parameters of their own, so the sets only hold what
-// tools put there.
+// them, and the observers tools attach as service profiles. Components of this kind have no
+// parameters of their own, so the sets only hold what tools put there.
 #pragma once
+
+#include "sdo/ComponentObservers.h"
 
 #include <coil/Properties.h>
 #include <rtm/RTC.h>
@@ -9,14 +11,17 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace rtm
 {
   class SdoConfiguration : public virtual POA_SDOPackage::Configuration
   {
   public:
-    // `properties` is the component's tree; the sets live under its "conf" node.
-    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties);
+    // `properties` is the component's tree; the sets live under its "conf" node. Changes to the
+    // sets are reported to `observers`, which also keeps the attached service profiles.
+    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties,
+                     ComponentObservers& observers);
 
     SDOPackage::Configuration_ptr getObjRef();
     void deactivate();
@@ -41,11 +46,14 @@ namespace rtm
 
   private:
     SDOPackage::ConfigurationSet* toSet(const coil::Properties& node);
-    void mergeValues(const SDOPackage::ConfigurationSet& set);
+    // Merges the set's values; returns the names of the parameters whose value changed.
+    std::vector<std::string> mergeValues(const SDOPackage::ConfigurationSet& set);
+    void report(ComponentEvent::Kind kind, const std::string& name);
 
     PortableServer::POA_var m_poa;
     SDOPackage::Configuration_var m_objref;
     coil::Properties& m_properties;
+    ComponentObservers& m_observers;
     std::mutex m_mutex;
     std::string m_active = "default";
     bool m_changed = false;

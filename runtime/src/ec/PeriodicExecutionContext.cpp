@@ -2,11 +2,6 @@
 
 #include "ec/RemoteCallbacks.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <sys/prctl.h>
-#include <time.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -19,22 +14,10 @@ namespace rtm
     // The period until set_rate() gives one: what components get when their configured rate is
     // refused.
     constexpr double kInitialRate = 1e6;
-    // Longer sleeps are cut into slices this long so that destroy() is never kept waiting for a
-    // slow period to end.
-    constexpr std::int64_t kSleepSliceNs = 10 * 1000 * 1000;
-    // Being behind by more than ten periods, and at least this much, means the ticks are lost:
-    // bursting through them would only hand the components a batch of back-to-back calls.
-    constexpr std::int64_t kResyncFloorNs = 5 * 1000 * 1000;
     constexpr std::int64_t kDeactivateWaitFloorNs = 10 * kNsPerSecond;
-    // Below this period the loop hardly sleeps; a real-time thread would then take a whole core.
-    constexpr std::int64_t kRealtimeMinPeriodNs = 50 * 1000;
-
-    std::int64_t nowNs()
-    {
-      timespec ts;
-      clock_gettime(CLOCK_MONOTONIC, &ts);
-      return static_cast<std::int64_t>(ts.tv_sec) * kNsPerSecond + ts.tv_nsec;
-    }
+    // Under load a normal thread is preempted for milliseconds at a time and its ticks are lost;
+    // the lowest real-time priority keeps it ahead of ordinary work.
+    constexpr int kLowestRealtimePriority = 1;
 
     std::int64_t periodFromRate(double rate)
     {
@@ -53,6 +36,7 @@ namespace rtm
       m_rate(kInitialRate),
       m_periodNs(periodFromRate(kInitialRate))
   {
+    m_timer.setRealtimePriority(kLowestRealtimePriority);
     m_oid = m_poa->activate_object(this);
     CORBA::Object_var obj = m_poa->id_to_reference(m_oid.in());
     m_ref = OpenRTM::ExtTrigExecutionContextService::_narrow(obj.in());
@@ -90,7 +74,7 @@ namespace rtm
   RTC::ExecutionContextHandle_t PeriodicExecutionContext::bindOwner(
     std::unique_ptr<ComponentCallbacks> cb, RTC::RTObject_ptr ownerRef)
   {
-    auto owner = std::make_shared<Member>();
+    auto owner = std::make_shared<ContextMember>();
     owner->handle = 0;
     owner->ref = RTC::RTObject::_duplicate(ownerRef);
     owner->callbacks = std::move(cb);
@@ -148,22 +132,22 @@ namespace rtm
 
   std::uint64_t PeriodicExecutionContext::ticks() const
   {
-    return m_stats.ticks();
+    return m_timer.statistics().ticks();
   }
 
   std::uint64_t PeriodicExecutionContext::overruns() const
   {
-    return m_stats.overruns();
+    return m_timer.statistics().overruns();
   }
 
   double PeriodicExecutionContext::latenessPercentileUs(double p) const
   {
-    return m_stats.latenessPercentileUs(p);
+    return m_timer.statistics().latenessPercentileUs(p);
   }
 
   void PeriodicExecutionContext::resetStats()
   {
-    m_stats.reset();
+    m_timer.statistics().reset();
   }
 
   // --- RTC::ExecutionContext --------------------------------------------------------------------
@@ -186,9 +170,7 @@ namespace rtm
       members = membersLocked();
     }
     // Ticks begin only after every component has seen on_startup.
-    for (const MemberPtr& m : members) {
-      invoke(*m, &ComponentCallbacks::on_startup);
-    }
+    callEach(members, &ComponentCallbacks::on_startup);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_phase == Phase::Starting) {
       m_phase = Phase::Running;
@@ -214,9 +196,7 @@ namespace rtm
       }
       members = membersLocked();
     }
-    for (const MemberPtr& m : members) {
-      invoke(*m, &ComponentCallbacks::on_shutdown);
-    }
+    callEach(members, &ComponentCallbacks::on_shutdown);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_phase == Phase::Stopping) {
       m_phase = Phase::Stopped;
@@ -244,9 +224,7 @@ namespace rtm
       interrupt();  // a sleep planned with the old period starts over with the new one
       members = membersLocked();
     }
-    for (const MemberPtr& m : members) {
-      invoke(*m, &ComponentCallbacks::on_rate_changed);
-    }
+    callEach(members, &ComponentCallbacks::on_rate_changed);
     return RTC::RTC_OK;
   }
 
@@ -267,7 +245,7 @@ namespace rtm
       if (handle < 0) {
         return RTC::BAD_PARAMETER;  // the component refused this context
       }
-      auto member = std::make_shared<Member>();
+      auto member = std::make_shared<ContextMember>();
       member->handle = handle;
       member->ref = RTC::RTObject::_duplicate(component.in());
       member->callbacks = std::make_unique<RemoteCallbacks>(component.in());
@@ -423,9 +401,7 @@ namespace rtm
   void PeriodicExecutionContext::run()
   {
     m_threadId.store(std::this_thread::get_id());
-    // The default timer slack (50 µs) would make every wake-up up to that much late, a large
-    // share of a 100 µs period.
-    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    m_timer.prepareThread();
 
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
@@ -441,25 +417,20 @@ namespace rtm
 
   void PeriodicExecutionContext::runTicks(std::unique_lock<std::mutex>& lock)
   {
-    applyScheduling(m_periodNs);
-    // Waking from idle starts a new time base: the first tick is due at once.
-    std::int64_t deadline = nowNs();
-    std::uint64_t plannedAt = m_epoch.load();
+    m_timer.start(m_periodNs);
     while (!m_destroyed && m_phase == Phase::Running && hasWorkLocked()) {
       lock.unlock();
-      const bool slept = sleepUntil(deadline, plannedAt);
+      const bool slept = m_timer.sleepToDeadline();
       lock.lock();
       if (!slept) {
-        applyScheduling(m_periodNs);
-        deadline = nowNs() + m_periodNs;
-        plannedAt = m_epoch.load();
+        m_timer.replan(m_periodNs);
         continue;  // and look again at why we were woken
       }
       if (m_destroyed || m_phase != Phase::Running) {
         break;
       }
 
-      m_stats.recordTick(nowNs() - deadline);
+      m_timer.tickStarted();
       m_snapshot.assign(m_members.begin(), m_members.end());  // reuses its capacity
       m_inTick = true;
       lock.unlock();
@@ -469,54 +440,7 @@ namespace rtm
       m_inTick = false;
       ++m_tickSeq;
       m_changed.notify_all();
-
-      // Deadlines advance by whole periods from the previous one, never from "now", so the
-      // time a tick takes does not accumulate into drift.
-      const std::int64_t period = m_periodNs;
-      deadline += period;
-      const std::int64_t now = nowNs();
-      if (now > deadline) {
-        m_stats.recordOverrun();
-        if (now - deadline > std::max(10 * period, kResyncFloorNs)) {
-          deadline = now;
-        }
-      }
-      plannedAt = m_epoch.load();
-    }
-  }
-
-  void PeriodicExecutionContext::applyScheduling(std::int64_t periodNs)
-  {
-    // Under load a normal thread is preempted for milliseconds at a time and its ticks are lost;
-    // the lowest real-time priority keeps it ahead of ordinary work. Not permitted (no
-    // privilege) means the default scheduling, which is still correct, only less punctual.
-    const bool wanted = periodNs >= kRealtimeMinPeriodNs;
-    if (wanted == m_realtime) {
-      return;
-    }
-    sched_param param{};
-    param.sched_priority = wanted ? sched_get_priority_min(SCHED_FIFO) : 0;
-    if (pthread_setschedparam(pthread_self(), wanted ? SCHED_FIFO : SCHED_OTHER, &param) == 0) {
-      m_realtime = wanted;
-    }
-  }
-
-  bool PeriodicExecutionContext::sleepUntil(std::int64_t deadlineNs, std::uint64_t epoch) const
-  {
-    for (;;) {
-      if (m_epoch.load() != epoch) {
-        return false;
-      }
-      const std::int64_t now = nowNs();
-      if (now >= deadlineNs) {
-        return true;
-      }
-      const std::int64_t wake = std::min(deadlineNs, now + kSleepSliceNs);
-      timespec ts;
-      ts.tv_sec = static_cast<time_t>(wake / kNsPerSecond);
-      ts.tv_nsec = static_cast<long>(wake % kNsPerSecond);
-      // An absolute wake-up time: a signal (EINTR) or a late wake-up does not shift the next one.
-      clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
+      m_timer.tickEnded(m_periodNs);
     }
   }
 
@@ -526,96 +450,16 @@ namespace rtm
       if (m_halt.load()) {
         return;
       }
-      step(*m);
+      m_stateMachine.step(*m);
     }
   }
 
-  void PeriodicExecutionContext::step(Member& m)
+  void PeriodicExecutionContext::callEach(const std::vector<MemberPtr>& members,
+                                          MemberStateMachine::Handler handler)
   {
-    RTC::LifeCycleState from;
-    RTC::LifeCycleState to;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      if (m.removed) {
-        return;
-      }
-      from = m.state;
-      to = m.next;
+    for (const MemberPtr& m : members) {
+      MemberStateMachine::invoke(*m, handler);
     }
-    if (from != to) {
-      transition(m, from, to);
-      return;
-    }
-    switch (from) {
-    case RTC::ACTIVE_STATE: {
-      if (invoke(m, &ComponentCallbacks::on_execute) != RTC::RTC_OK) {
-        requestError(m);
-        return;
-      }
-      {
-        // A handler that asked for a transition (deactivating itself, say) has finished its
-        // cycle: on_state_update belongs to a cycle that continues.
-        std::lock_guard<std::mutex> lock(m_mutex);
-        if (m.next != m.state || m.removed) {
-          return;
-        }
-      }
-      if (invoke(m, &ComponentCallbacks::on_state_update) != RTC::RTC_OK) {
-        requestError(m);
-      }
-      return;
-    }
-    case RTC::ERROR_STATE:
-      invoke(m, &ComponentCallbacks::on_error);
-      return;
-    default:
-      return;
-    }
-  }
-
-  void PeriodicExecutionContext::transition(Member& m, RTC::LifeCycleState from,
-                                            RTC::LifeCycleState to)
-  {
-    // Leave the old state...
-    if (from == RTC::ACTIVE_STATE) {
-      invoke(m, &ComponentCallbacks::on_deactivated);
-    }
-    else if (from == RTC::ERROR_STATE && invoke(m, &ComponentCallbacks::on_reset) != RTC::RTC_OK) {
-      requestError(m);  // a failed reset keeps the component where it is
-      return;
-    }
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m.state = to;
-      m_changed.notify_all();
-    }
-    // ...then enter the new one. A failed activation is an error in ACTIVE, left at the next tick.
-    if (to == RTC::ACTIVE_STATE) {
-      if (invoke(m, &ComponentCallbacks::on_activated) != RTC::RTC_OK) {
-        requestError(m);
-      }
-    }
-    else if (to == RTC::ERROR_STATE) {
-      invoke(m, &ComponentCallbacks::on_aborting);
-    }
-  }
-
-  RTC::ReturnCode_t PeriodicExecutionContext::invoke(Member& m, Handler handler) noexcept
-  {
-    // The callbacks already turn exceptions into RTC_ERROR; this keeps the loop safe from any
-    // implementation that does not.
-    try {
-      return (m.callbacks.get()->*handler)(m.handle);
-    }
-    catch (...) {
-      return RTC::RTC_ERROR;
-    }
-  }
-
-  void PeriodicExecutionContext::requestError(Member& m)
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m.next = RTC::ERROR_STATE;
   }
 
   // --- helpers, called with m_mutex held --------------------------------------------------------
@@ -664,6 +508,6 @@ namespace rtm
 
   void PeriodicExecutionContext::interrupt()
   {
-    m_epoch.fetch_add(1);
+    m_timer.interrupt();
   }
 }

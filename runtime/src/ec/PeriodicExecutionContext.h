@@ -8,7 +8,9 @@
 #pragma once
 
 #include "ec/ComponentCallbacks.h"
-#include "ec/TickStatistics.h"
+#include "ec/ContextMember.h"
+#include "ec/MemberStateMachine.h"
+#include "ec/PeriodicTimer.h"
 
 #include <rtm/idl/OpenRTM.hh>
 
@@ -75,31 +77,15 @@ namespace rtm
     ~PeriodicExecutionContext() override;
 
   private:
-    // One component as this context sees it. state and next are guarded by m_mutex.
-    struct Member
-    {
-      RTC::ExecutionContextHandle_t handle = 0;
-      RTC::RTObject_var ref;
-      std::unique_ptr<ComponentCallbacks> callbacks;
-      RTC::LifeCycleState state = RTC::INACTIVE_STATE;
-      RTC::LifeCycleState next = RTC::INACTIVE_STATE;
-      bool removed = false;
-    };
-    using MemberPtr = std::shared_ptr<Member>;
+    using MemberPtr = std::shared_ptr<ContextMember>;
 
     // Stopping: stop() has been accepted and on_shutdown is running; Starting likewise.
     enum class Phase { Stopped, Starting, Running, Stopping };
 
     void run();
     void runTicks(std::unique_lock<std::mutex>& lock);
-    bool sleepUntil(std::int64_t deadlineNs, std::uint64_t epoch) const;
-    void applyScheduling(std::int64_t periodNs);
     void tickOnce();
-    void step(Member& m);
-    void transition(Member& m, RTC::LifeCycleState from, RTC::LifeCycleState to);
-    void requestError(Member& m);
-    using Handler = RTC::ReturnCode_t (ComponentCallbacks::*)(RTC::ExecutionContextHandle_t);
-    static RTC::ReturnCode_t invoke(Member& m, Handler handler) noexcept;
+    void callEach(const std::vector<MemberPtr>& members, MemberStateMachine::Handler handler);
 
     MemberPtr findLocked(RTC::LightweightRTObject_ptr comp, bool includeOwner) const;
     bool hasWorkLocked() const;
@@ -123,15 +109,14 @@ namespace rtm
     std::uint64_t m_tickSeq = 0;
     bool m_destroyed = false;
 
-    // Read without the lock by the sleeping thread and between handlers.
-    std::atomic<std::uint64_t> m_epoch{0};  // bumped to cut a sleep short
+    // Read without the lock between handlers.
     std::atomic<bool> m_halt{false};
 
     // Touched by the context's thread only.
     std::vector<MemberPtr> m_snapshot;
-    bool m_realtime = false;
 
-    TickStatistics m_stats;
+    PeriodicTimer m_timer;
+    MemberStateMachine m_stateMachine{m_mutex, m_changed};
     std::atomic<std::thread::id> m_threadId{std::thread::id()};
     std::thread m_thread;
   };

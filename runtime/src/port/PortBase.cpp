@@ -1,6 +1,7 @@
 #include <rtm/PortBase.h>
 #include <rtm/RTObject.h>
 
+#include "component/ComponentEventListener.h"
 #include "log/Logger.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
@@ -34,10 +35,24 @@ namespace RTC
     }
   }
 
+  namespace
+  {
+    // Tells the listener of a change to the connector list once the port's lock is released:
+    // listeners may take locks of their own.
+    void reportUnlocking(std::unique_lock<std::mutex>& lock, rtm::ComponentEventListener* listener,
+                         rtm::ComponentEvent::Kind kind, std::string portName)
+    {
+      lock.unlock();
+      if (listener != nullptr)
+        listener->onComponentEvent(rtm::ComponentEvent{kind, 0, std::move(portName)});
+    }
+  }
+
   PortBase::PortBase(const char* name)
     : m_name(name != nullptr ? name : ""), m_owner(nullptr),
       m_profileName(std::string("unknown.") + m_name), m_servantActive(false),
-      m_callTimeoutMs(rtm::kDefaultCallTimeoutMs), m_deferred(new rtm::DeferredCalls)
+      m_callTimeoutMs(rtm::kDefaultCallTimeoutMs), m_deferred(new rtm::DeferredCalls),
+      m_listener(nullptr)
   {
   }
 
@@ -601,7 +616,7 @@ namespace RTC
 
   void PortBase::storeConnector(const ConnectorProfile& connector_profile)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     const std::string id = idOf(connector_profile);
     for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
     {
@@ -614,11 +629,18 @@ namespace RTC
     const CORBA::ULong n = m_connectors.length();
     m_connectors.length(n + 1);
     m_connectors[n] = connector_profile;
+    reportUnlocking(lock, m_listener, rtm::ComponentEvent::Connected, m_profileName);
+  }
+
+  void PortBase::setEventListener(rtm::ComponentEventListener* listener)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_listener = listener;
   }
 
   void PortBase::eraseConnector(const std::string& id)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::unique_lock<std::mutex> lock(m_mutex);
     const CORBA::ULong n = m_connectors.length();
     for (CORBA::ULong i = 0; i < n; ++i)
     {
@@ -627,6 +649,7 @@ namespace RTC
       for (CORBA::ULong j = i + 1; j < n; ++j)
         m_connectors[j - 1] = m_connectors[j];
       m_connectors.length(n - 1);
+      reportUnlocking(lock, m_listener, rtm::ComponentEvent::Disconnected, m_profileName);
       return;
     }
   }

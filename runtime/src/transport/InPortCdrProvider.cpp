@@ -1,5 +1,7 @@
 #include "transport/InPortCdrProvider.h"
 
+#include "ec/ServingThreadPriority.h"
+
 namespace rtm
 {
   InPortCdrProvider::InPortCdrProvider(std::shared_ptr<SampleQueue> queue, ByteOrder order)
@@ -9,6 +11,7 @@ namespace rtm
 
   OpenRTM::PortStatus InPortCdrProvider::put(const OpenRTM::CdrData& data)
   {
+    ServingThreadPriority::follow();
     try
     {
       return m_queue->putCdr(data.get_buffer(), data.length(), m_order);

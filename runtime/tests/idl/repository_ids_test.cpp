@@ -2,6 +2,7 @@
 // peers compare as strings, and the bare little-endian CDR layout of the data-port payload.
 // A wrong #pragma prefix compiles fine and only shows up here (or as failed narrows at run time).
 #include <rtm/idl/BasicDataType.hh>
+#include <rtm/idl/ComponentObserver.hh>
 #include <rtm/idl/DataPort.hh>
 #include <rtm/idl/Manager.hh>
 #include <rtm/idl/OpenRTM.hh>
@@ -39,6 +40,10 @@ TEST(RepositoryIds, InterfacesAdvertisedInIors) {
   EXPECT_STREQ(OpenRTM::InPortCdr::_PD_repoId, "IDL:OpenRTM/InPortCdr:1.0");
   EXPECT_STREQ(OpenRTM::OutPortCdr::_PD_repoId, "IDL:OpenRTM/OutPortCdr:1.0");
   EXPECT_STREQ(RTM::Manager::_PD_repoId, "IDL:RTM/Manager:1.0");
+  // Tools attach an observer by this interface_type string, and its enum travels by this id.
+  EXPECT_STREQ(OpenRTM::ComponentObserver::_PD_repoId, "IDL:OpenRTM/ComponentObserver:1.0");
+  EXPECT_STREQ(OpenRTM::_tc_StatusKind->id(), "IDL:OpenRTM/StatusKind:1.0");
+  EXPECT_EQ(OpenRTM::HEARTBEAT, 5);
 }
 
 TEST(RepositoryIds, TypeCodes) {

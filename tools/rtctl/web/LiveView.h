@@ -1,17 +1,23 @@
-// The system kept current for every open page: a thread of its own reads it, and every change
-// goes out to the page's event streams as a new snapshot. A request that changed a component
-// (a button) has it read again at once, so the page shows the result without waiting.
+// The system kept current for every open page. Each component is watched through an observer
+// attached to it (ComponentWatcher), and read again when it tells of a change; one that takes no
+// observer, or whose observer fell silent (its process died or froze), is read again on every
+// pass instead. A pass, every `interval`, lists the naming contexts for components that came or
+// went. Every change goes out to the page's event streams as a new snapshot, and a request that
+// changed a component (a button) has it read again at once.
 #pragma once
 
 #include "EventFanout.h"
 #include "SystemReader.h"
 #include "SystemView.h"
 
+#include "watch/ComponentWatcher.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,27 +43,41 @@ namespace rtctl
     bool component(const std::string& key, SystemView::Component& out) const;
     // Reads one component again now and sends the change out.
     void refresh(const std::string& key);
-    // Ends every stream and the reading thread.
+    // Ends every stream, the reading thread and the observers.
     void close();
 
   private:
     void run();
-    void readAll();
+    // Lists the naming contexts and reads every component that is not watched by an observer.
+    void pass();
+    // Attaches an observer to each component just read that has none yet; the ones that refuse
+    // stay polled.
+    void observe(const std::vector<std::string>& keys);
+    // Components whose observers fell silent are read again, and polled from now on.
+    void checkObservers();
+    void onEvent(const WatchEvent& event);
     // Takes in what a read found; `ticket` orders reads, so a slow read that started before a
     // quicker one never overwrites what the quicker one found.
     void store(SystemView::Component component, unsigned long ticket);
+    unsigned long nextTicket();
     void publishLocked();
     void reportRootProblems(const SystemView& view);
 
+    Session& m_session;
     const std::vector<RtPath> m_roots;
     const std::chrono::milliseconds m_interval;
     SystemReader m_reader;
+    std::unique_ptr<ComponentWatcher> m_watcher;
+    // Only the reading thread touches these two.
+    std::set<std::string> m_observed;
+    std::set<std::string> m_refused;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     SystemView m_view;
     std::map<std::string, unsigned long> m_tickets;
-    unsigned long m_nextTicket = 0;
+    unsigned long m_lastTicket = 0;
+    std::set<std::string> m_changed;  // components whose observers told of a change
     std::string m_viewJson;  // the view without its graph, to tell whether anything changed
     std::string m_snapshot;
     std::map<std::string, std::string> m_rootProblems;

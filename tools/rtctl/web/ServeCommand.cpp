@@ -19,7 +19,7 @@ namespace rtctl
   {
     const long kDefaultPort = 8080;
     const char* const kDefaultAddress = "127.0.0.1";
-    // How often the system is read again for what changed without telling.
+    // How often the naming contexts are listed again and components without an observer read.
     const double kDefaultIntervalSeconds = 1.0;
 
     std::string urlHost(const std::string& address)
@@ -40,7 +40,9 @@ namespace rtctl
            "  --port P      the HTTP port (default 8080; 0: any free port)\n"
            "  --bind ADDR   the address to listen on (default 127.0.0.1, this host only); a\n"
            "                server on a loopback address answers only to loopback names\n"
-           "  --interval S  read the system again every S seconds (default 1)\n"
+           "  --interval S  list the naming contexts again every S seconds, and read the\n"
+           "                components that take no observer (default 1); the others tell of\n"
+           "                their changes through an observer rtctl attaches to each\n"
            "RTCTL_ENDPOINT: the address rtctl's components listen on (default: every interface),\n"
            "e.g. 127.0.0.1 when the system runs on this host.\n";
   }

@@ -51,7 +51,7 @@ namespace rtctl
     return PathUri::shown(PathUri::of(path));
   }
 
-  SystemView SystemReader::read(const std::vector<RtPath>& roots)
+  SystemView SystemReader::read(const std::vector<RtPath>& roots, const Wanted& wanted)
   {
     SystemView view;
     for (const RtPath& root : roots)
@@ -75,13 +75,13 @@ namespace rtctl
       {
         // Not a context, and not answering: read as a component below, which says why.
       }
-      view.roots.push_back(readNode(root, keyOf(root), isContext, view, 0));
+      view.roots.push_back(readNode(root, keyOf(root), isContext, wanted, view, 0));
     }
     return view;
   }
 
   SystemView::Node SystemReader::readNode(const RtPath& path, const std::string& name, bool isContext,
-                                          SystemView& view, int depth)
+                                          const Wanted& wanted, SystemView& view, int depth)
   {
     SystemView::Node node{name, SystemView::Node::kObject, keyOf(path), "", {}};
     if (isContext)
@@ -97,7 +97,8 @@ namespace rtctl
         NameService& names = m_session.names(path);
         CosNaming::NamingContext_var context = names.context(path);
         for (const NameService::Entry& entry : names.list(context.in(), path))
-          node.children.push_back(readNode(path.child(entry.name), entry.name, entry.isContext, view, depth + 1));
+          node.children.push_back(
+            readNode(path.child(entry.name), entry.name, entry.isContext, wanted, view, depth + 1));
       }
       catch (const Error& e)
       {
@@ -108,6 +109,8 @@ namespace rtctl
     if (!endsWith(name, ".rtc"))
       return node;
     node.kind = SystemView::Node::kComponent;
+    if (wanted && !wanted(node.key))
+      return node;
     SystemView::Component component;
     try
     {

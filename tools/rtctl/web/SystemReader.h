@@ -11,6 +11,8 @@
 
 #include <omniORB4/CORBA.h>
 
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace rtctl
@@ -20,8 +22,12 @@ namespace rtctl
   public:
     explicit SystemReader(Session& session) : m_session(session) {}
 
-    // The whole tree under each root, with every component in it.
-    SystemView read(const std::vector<RtPath>& roots);
+    // Whether a component found in the tree is to be read (by its key).
+    typedef std::function<bool(const std::string& key)> Wanted;
+
+    // The whole tree under each root, with every component in it that `wanted` asks for (all
+    // when it is empty); the others are only named in the tree.
+    SystemView read(const std::vector<RtPath>& roots, const Wanted& wanted = nullptr);
     // One component, resolved again through its naming service.
     SystemView::Component readComponent(const RtPath& path);
 
@@ -31,7 +37,7 @@ namespace rtctl
 
   private:
     SystemView::Node readNode(const RtPath& path, const std::string& name, bool isContext,
-                              SystemView& view, int depth);
+                              const Wanted& wanted, SystemView& view, int depth);
     SystemView::Component readComponent(CORBA::Object_ptr obj, const RtPath& path);
 
     Session& m_session;

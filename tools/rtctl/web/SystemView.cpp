@@ -25,6 +25,14 @@ namespace rtctl
               {"problem", node.problem}, {"children", children}};
     }
 
+    void collectKeys(const SystemView::Node& node, std::set<std::string>& keys)
+    {
+      if (node.kind == SystemView::Node::kComponent)
+        keys.insert(node.key);
+      for (const SystemView::Node& child : node.children)
+        collectKeys(child, keys);
+    }
+
     json componentJson(const SystemView::Component& component)
     {
       json ports = json::array();
@@ -55,6 +63,14 @@ namespace rtctl
   {
     const auto it = components.find(key);
     return it == components.end() ? nullptr : &it->second;
+  }
+
+  std::set<std::string> SystemView::componentKeys() const
+  {
+    std::set<std::string> keys;
+    for (const Node& root : roots)
+      collectKeys(root, keys);
+    return keys;
   }
 
   json SystemView::toJson() const

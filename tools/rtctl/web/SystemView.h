@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ namespace rtctl
 
     // Nullptr when the view holds no component under that key.
     const Component* component(const std::string& key) const;
+    // The keys of every component the tree names, read or not.
+    std::set<std::string> componentKeys() const;
 
     // { "roots": [...], "components": [...] }, each as the structs above.
     nlohmann::json toJson() const;

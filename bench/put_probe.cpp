@@ -1,0 +1,175 @@
+// What one put from a peer into a component's input port costs while the component's execution
+// context runs, beside the same put into a bare omniORB servant (Bare0, bare_server) in the same
+// run: the two calls alternate, one for one, each pair at a random phase of the period, so both
+// sides see the same machine.
+//
+// The probe is a plain omniORB client, as a peer built on any middleware is on the wire: it asks
+// the port for a connection naming only the port itself (the port's handshake hands back its
+// InPortCdr reference), puts 12-octet TimedLong samples straight into that reference and
+// disconnects at the end.
+//   put_probe NSPORT INSTANCE PORT COUNT SECONDS
+// Prints: put_p50_us= put_p90_us= bare_p50_us= bare_p90_us= puts= failed=
+#include "BenchNaming.h"
+
+#include <rtm/idl/DataPort.hh>
+#include <rtm/idl/RTC.hh>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace
+{
+  constexpr int kWarmPuts = 200;  // the first calls open connections: left out
+
+  std::int64_t nowNs()
+  {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+  }
+
+  void sleepNs(std::int64_t ns)
+  {
+    const std::int64_t until = nowNs() + ns;
+    timespec ts{time_t(until / 1000000000), long(until % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0)
+    {
+    }
+  }
+
+  void addString(SDOPackage::NVList& list, const char* name, const char* value)
+  {
+    const CORBA::ULong n = list.length();
+    list.length(n + 1);
+    list[n].name = CORBA::string_dup(name);
+    list[n].value <<= value;
+  }
+
+  RTC::PortService_ptr findPort(RTC::RTObject_ptr rtc, const std::string& name)
+  {
+    RTC::PortServiceList_var ports = rtc->get_ports();
+    const std::string suffix = "." + name;
+    for (CORBA::ULong i = 0; i < ports->length(); ++i)
+    {
+      RTC::PortProfile_var profile = ports[i]->get_port_profile();
+      const std::string full = profile->name.in();
+      if (full.size() > suffix.size() && full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
+        return RTC::PortService::_duplicate(ports[i]);
+    }
+    return RTC::PortService::_nil();
+  }
+
+  // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
+  OpenRTM::CdrData sample(std::uint32_t value)
+  {
+    OpenRTM::CdrData data;
+    data.length(12);
+    for (int i = 0; i < 8; ++i)
+      data[i] = 0;
+    for (int i = 0; i < 4; ++i)
+      data[8 + i] = CORBA::Octet((value >> (8 * i)) & 0xff);
+    return data;
+  }
+
+  double quantile(std::vector<double> v, double q)
+  {
+    if (v.empty())
+      return 0;
+    std::sort(v.begin(), v.end());
+    return v[std::min(v.size() - 1, std::size_t(q * double(v.size())))];
+  }
+}
+
+int main(int argc, char** argv)
+{
+  if (argc != 6)
+  {
+    std::cerr << "usage: put_probe NSPORT INSTANCE PORT COUNT SECONDS\n";
+    return 2;
+  }
+  const int nsPort = int(bench::argNumber(argv[1], "NSPORT"));
+  const std::string instance = argv[2];
+  const std::string portName = argv[3];
+  const long count = bench::argNumber(argv[4], "COUNT");
+  const long seconds = bench::argNumber(argv[5], "SECONDS");
+  try
+  {
+    CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
+    CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
+    CORBA::Object_var rtcObj = bench::waitFor(root, bench::componentPath(instance), 20.0);
+    CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
+    RTC::RTObject_var rtc = RTC::RTObject::_narrow(rtcObj);
+    OpenRTM::InPortCdr_var bare = OpenRTM::InPortCdr::_narrow(bareObj);
+    if (CORBA::is_nil(rtc) || CORBA::is_nil(bare))
+      throw std::runtime_error(instance + " or Bare0 not found");
+    RTC::PortService_var port = findPort(rtc, portName);
+    if (CORBA::is_nil(port))
+      throw std::runtime_error("no port " + portName + " on " + instance);
+
+    RTC::ConnectorProfile cp;
+    cp.name = CORBA::string_dup("put_probe");
+    cp.connector_id = CORBA::string_dup("");
+    cp.ports.length(1);
+    cp.ports[0] = RTC::PortService::_duplicate(port);
+    addString(cp.properties, "dataport.interface_type", "corba_cdr");
+    addString(cp.properties, "dataport.dataflow_type", "push");
+    addString(cp.properties, "dataport.subscription_type", "flush");
+    addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    if (port->connect(cp) != RTC::RTC_OK)
+      throw std::runtime_error("the port refused the connection");
+    const char* ior = nullptr;
+    for (CORBA::ULong i = 0; i < cp.properties.length(); ++i)
+      if (std::string(cp.properties[i].name.in()) == "dataport.corba_cdr.inport_ior")
+        cp.properties[i].value >>= ior;
+    if (ior == nullptr)
+      throw std::runtime_error("the port handed back no InPortCdr reference");
+    CORBA::Object_var inObj = orb->string_to_object(ior);
+    OpenRTM::InPortCdr_var in = OpenRTM::InPortCdr::_narrow(inObj);
+
+    // Pairs spread over the window at random gaps, so they fall on every phase of the period.
+    const std::int64_t meanGapNs = seconds * 1000000000 / (count + kWarmPuts);
+    std::mt19937 random(12345);
+    std::uniform_int_distribution<std::int64_t> gap(0, 2 * meanGapNs);
+    std::vector<double> ours, baseline;
+    long failed = 0;
+    for (long i = 0; i < count + kWarmPuts; ++i)
+    {
+      const OpenRTM::CdrData data = sample(std::uint32_t(i));
+      const std::int64_t t0 = nowNs();
+      const OpenRTM::PortStatus status = in->put(data);
+      const std::int64_t t1 = nowNs();
+      bare->put(data);
+      const std::int64_t t2 = nowNs();
+      if (status != OpenRTM::PORT_OK && status != OpenRTM::BUFFER_FULL)
+        ++failed;
+      if (i >= kWarmPuts)
+      {
+        ours.push_back(double(t1 - t0) / 1e3);
+        baseline.push_back(double(t2 - t1) / 1e3);
+      }
+      sleepNs(gap(random));
+    }
+    port->disconnect(cp.connector_id.in());
+    std::cout << "put_p50_us=" << quantile(ours, 0.5) << " put_p90_us=" << quantile(ours, 0.9)
+              << " bare_p50_us=" << quantile(baseline, 0.5) << " bare_p90_us=" << quantile(baseline, 0.9)
+              << " puts=" << ours.size() << " failed=" << failed << std::endl;
+    orb->destroy();
+  }
+  catch (const CORBA::Exception& e)
+  {
+    std::cerr << "put_probe: " << e._name() << '\n';
+    return 1;
+  }
+  catch (const std::exception& e)
+  {
+    std::cerr << "put_probe: " << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,6 @@
+#include "component/ComponentEventListener.h"
+
+namespace rtm
+{
+  ComponentEventListener::~ComponentEventListener() = default;
+}

@@ -1,0 +1,22 @@
+// One notification for a component observer: the kind of status that changed and the hint that
+// says what, in the words the middleware's tools parse (they split the hint at ':' and profile
+// hints at ',').
+#pragma once
+
+#include "component/ComponentEventListener.h"
+
+#include <rtm/idl/ComponentObserver.hh>
+
+#include <string>
+
+namespace rtm
+{
+  struct StatusUpdate
+  {
+    OpenRTM::StatusKind kind;
+    std::string hint;
+
+    static StatusUpdate from(const ComponentEvent& event);
+    static StatusUpdate heartbeat();
+  };
+}
