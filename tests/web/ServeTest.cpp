@@ -305,6 +305,34 @@ namespace web
       EXPECT_TRUE(serve->process().running());
     }
 
+    TEST_F(Serve, StreamsBeyondTheLimitAreRefusedAndShortRequestsStillAnswered)
+    {
+      std::vector<std::unique_ptr<RawClient> > open;
+      for (int i = 0; i < 24; ++i)
+      {
+        open.push_back(std::make_unique<RawClient>(serve->port()));
+        open.back()->send("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
+        ASSERT_TRUE(open.back()->readUntil("event: system", 10s)) << "stream " << i;
+      }
+      RawClient refused(serve->port());
+      refused.send("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
+      EXPECT_TRUE(refused.readUntil("503", 10s)) << refused.received();
+      EXPECT_TRUE(refused.readUntil("too many open streams (24): close a page or a plot\n", 10s));
+      EXPECT_TRUE(component(trimul->path()).is_object());
+      EXPECT_EQ(200, post("activate", trimul->path())->status);
+      EXPECT_EQ(200, post("deactivate", trimul->path())->status);
+
+      open.clear();
+      EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+          RawClient again(serve->port());
+          again.send("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
+          return again.readUntil("\r\n\r\n", 2s) && again.received().compare(0, 12, "HTTP/1.1 200") == 0;
+        },
+        15s, 100ms))
+        << "the streams of vanished browsers were never given back";
+    }
+
     TEST_F(Serve, AComponentWhoseProcessDiesIsShownAsZombieAndTheOthersStayServed)
     {
       e2e::TrimulProcess doomed(*ns, "Doomed0");

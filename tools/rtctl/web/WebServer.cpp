@@ -29,6 +29,8 @@ namespace rtctl
     // Each open event stream holds a worker for its whole life: enough for a few pages with a
     // few plots each, besides the short requests.
     const size_t kWorkers = 32;
+    // Streams beyond this wait for nobody: the remaining workers are kept for short requests.
+    const int kMaxStreams = 24;
     // How long a state button waits for the state it asked for.
     const double kStateWaitSeconds = 5.0;
 
@@ -57,7 +59,7 @@ namespace rtctl
   }
 
   WebServer::WebServer(Session& session, LiveView& view, PlotFeeds& plots)
-    : m_session(session), m_view(view), m_plots(plots)
+    : m_session(session), m_view(view), m_plots(plots), m_openStreams(std::make_shared<std::atomic<int> >(0))
   {
     m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     // The library's default also sets SO_REUSEPORT, with which a second server on a taken port
@@ -160,7 +162,7 @@ namespace rtctl
       response.set_content(m_view.snapshot(), "application/json");
     });
     m_server.Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
-      EventStream::serve(response, m_view.subscribe());
+      stream(response, m_view.subscribe(), nullptr);
     });
     m_server.Get("/api/plot", [this](const httplib::Request& request, httplib::Response& response) {
       plot(request, response);
@@ -268,9 +270,27 @@ namespace rtctl
       return answer(response, 502, e.what());
     }
     m_view.refresh(key);
-    EventStream::serve(response, queue, [this, key] {
+    stream(response, queue, [this, key] {
       m_plots.release();
       m_view.refresh(key);
+    });
+  }
+
+  void WebServer::stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd)
+  {
+    if (++*m_openStreams > kMaxStreams)
+    {
+      --*m_openStreams;
+      queue->close();
+      if (onEnd)
+        onEnd();
+      return answer(response, 503, "too many open streams (" + std::to_string(kMaxStreams) + "): close a page or a plot");
+    }
+    std::shared_ptr<std::atomic<int> > open = m_openStreams;
+    EventStream::serve(response, queue, [open, onEnd] {
+      --*open;
+      if (onEnd)
+        onEnd();
     });
   }
 }

@@ -9,7 +9,13 @@
 //   GET  /api/plot?port=KEY:PORT    server-sent events of the port's samples (PlotFeed)
 #pragma once
 
+#include "EventQueue.h"
+
 #include <httplib.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
 
 #include <string>
 
@@ -40,6 +46,9 @@ namespace rtctl
 
   private:
     void routes();
+    // Streams the queue, or answers 503 when so many streams are open that short requests
+    // would find no worker left.
+    void stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd);
     void changeState(const httplib::Request& request, httplib::Response& response, int action);
     void plot(const httplib::Request& request, httplib::Response& response);
 
@@ -47,6 +56,7 @@ namespace rtctl
     LiveView& m_view;
     PlotFeeds& m_plots;
     bool m_loopbackOnly = true;
+    std::shared_ptr<std::atomic<int> > m_openStreams;
     httplib::Server m_server;
   };
 }

@@ -6,6 +6,9 @@
 
 const PLOT_SECONDS = 10;
 const PLOT_SERIES_LIMIT = 8;
+// Each plot holds a connection of its own; a browser opens six at most to one server, and the
+// page's own stream and its buttons need theirs.
+const MAX_PLOTS = 4;
 const SERIES_COLOURS = ['#1565c0', '#c62828', '#2e7d32', '#ef6c00', '#6a1b9a', '#00838f', '#5d4037', '#ad1457'];
 
 let snapshot = { roots: [], components: [], graph: {} };
@@ -210,6 +213,10 @@ function renderGraph() {
 function openPlot(componentKey, portName) {
   const key = `${componentKey}:${portName}`;
   if (plots.has(key)) return;
+  if (plots.size >= MAX_PLOTS) {
+    say(`at most ${MAX_PLOTS} plots at once: close one first`, true);
+    return;
+  }
   document.getElementById('no-plots').hidden = true;
 
   const box = element('div', 'plot');
