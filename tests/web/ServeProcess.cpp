@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <regex>
+#include <cstdlib>
 
 using namespace std::chrono_literals;
 
@@ -17,11 +17,12 @@ namespace web
     words.insert(words.end(), args.begin(), args.end());
     m_process = e2e::Rtctl(ns.address()).start(words);
     m_process->closeStdin();
+    const std::string announced = "http://127.0.0.1:";
     const bool listening = m_process->waitForStdout("/\n", 30s);
-    std::smatch match;
     const std::string out = m_process->stdoutText();
-    if (listening && std::regex_search(out, match, std::regex("http://127\\.0\\.0\\.1:(\\d+)/")))
-      m_port = std::stoi(match[1]);
+    const std::string::size_type at = out.find(announced);
+    if (listening && at != std::string::npos)
+      m_port = std::atoi(out.c_str() + at + announced.size());
     EXPECT_NE(0, m_port) << "serve said: " << out << m_process->stderrText();
   }
 
