@@ -410,6 +410,23 @@ namespace web
       EXPECT_EQ(0u, observers(watched.path())) << "serve left its observer attached";
     }
 
+    TEST_F(ServeWatching, AFrozenComponentIsShownAsZombieAndDoesNotHoldUpTheOthers)
+    {
+      e2e::TrimulProcess frozen(ns, "Frozen0");
+      ServeProcess serve(ns, {"--interval", "0.2"});
+      RawClient events(serve.port());
+      events.send("GET /api/events HTTP/1.1\r\nHost: localhost\r\n\r\n");
+      ASSERT_TRUE(events.readUntil("Frozen0.rtc", 10s));
+      ASSERT_TRUE(testsupport::waitUntil([&] { return observers(frozen.path()) == 1; }, 10s));
+
+      frozen.process().signal(SIGSTOP);
+      // Its observer falls silent; reading it then finds it not answering.
+      EXPECT_TRUE(events.readUntil("\"state\":\"Zombie\"", 20s)) << events.received().substr(0, 2000);
+      ASSERT_EQ(0, rtctl.run({"activate", watched.path()}).exitCode);
+      EXPECT_TRUE(events.readUntil("\"state\":\"Active\"", 10s)) << "a frozen component held up the others";
+      frozen.process().signal(SIGCONT);
+    }
+
     TEST_F(ServeWatching, AComponentThatRefusesAnObserverIsPolled)
     {
       const std::string path = testsupport::hostName() + ".host_cxt/Closed0.rtc";

@@ -1,5 +1,7 @@
 #include "SystemReader.h"
 
+#include "CallBound.h"
+
 #include "ComponentRef.h"
 #include "CorbaText.h"
 #include "Error.h"
@@ -12,6 +14,8 @@ namespace rtctl
   {
     // Naming graphs may loop (a context bound inside itself): no walk goes deeper than this.
     const int kMaxDepth = 16;
+    // Each call of a read: a component that takes longer is not answering.
+    const unsigned long kReadCallMs = 2000;
 
     bool endsWith(const std::string& text, const std::string& tail)
     {
@@ -53,6 +57,7 @@ namespace rtctl
 
   SystemView SystemReader::read(const std::vector<RtPath>& roots, const Wanted& wanted)
   {
+    const CallBound bound(kReadCallMs);
     SystemView view;
     for (const RtPath& root : roots)
     {
@@ -130,6 +135,7 @@ namespace rtctl
 
   SystemView::Component SystemReader::readComponent(const RtPath& path)
   {
+    const CallBound bound(kReadCallMs);
     try
     {
       CORBA::Object_var obj = m_session.names(path).resolve(path);
