@@ -18,6 +18,7 @@
 #include "ArrivalServant.h"
 #include "BenchManager.h"
 #include "BenchNaming.h"
+#include "BenchPorts.h"
 #include "WriterComponent.h"
 #include "ProcessCpu.h"
 
@@ -69,22 +70,6 @@ namespace
     addStringProperty(cp.properties, "dataport.subscription_type", "flush");
     addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
     return cp;
-  }
-
-  // The component's port "<instance>.<name>", found through its port list as a tool finds it.
-  RTC::PortService_ptr findPort(RTC::RTObject_ptr rtc, const std::string& name)
-  {
-    RTC::PortServiceList_var ports = rtc->get_ports();
-    const std::string suffix = "." + name;
-    for (CORBA::ULong i = 0; i < ports->length(); ++i)
-    {
-      RTC::PortProfile_var profile = ports[i]->get_port_profile();
-      const std::string full = profile->name.in();
-      if (full.size() > suffix.size() &&
-          full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
-        return RTC::PortService::_duplicate(ports[i]);
-    }
-    return RTC::PortService::_nil();
   }
 
   // Our OutPort to the component's x1, with the input's default buffer (no buffer.* option): the
@@ -386,7 +371,7 @@ int main(int argc, char** argv)
     if (CORBA::is_nil(trimul) || CORBA::is_nil(bare))
       throw std::runtime_error("Trimul0 or Bare0 not found");
 
-    RTC::PortService_var x1 = findPort(trimul, "x1");
+    RTC::PortService_var x1 = bench::findPort(trimul, "x1");
     if (CORBA::is_nil(x1) || connectInput(g_peer->port(), x1) != RTC::RTC_OK)
       throw std::runtime_error("could not connect to Trimul0's x1");
     const char* outputs[] = {"y1", "y2", "y3"};
@@ -394,7 +379,7 @@ int main(int argc, char** argv)
     {
       PortableServer::ObjectId_var id = poa->activate_object(servants[i].in());
       CORBA::Object_var ref = poa->id_to_reference(id.in());
-      RTC::PortService_var y = findPort(trimul, outputs[i]);
+      RTC::PortService_var y = bench::findPort(trimul, outputs[i]);
       if (CORBA::is_nil(y) || connectOutput(orb, y, ref) != RTC::RTC_OK)
         throw std::runtime_error(std::string("could not connect Trimul0's ") + outputs[i]);
     }

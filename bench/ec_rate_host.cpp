@@ -5,10 +5,11 @@
 //   ec_late_p50_us= ec_late_p99_us= ec_overruns=
 // "late_*" is each onExecute call's lateness against its deadline (rebuilt by TickAnalysis);
 // "ec_*" are the context's own counters (when the tick started, before dispatch).
-//   ec_rate_host RATE SECONDS DUMPFILE|- [x1] [-- MANAGER OPTIONS...]
+//   ec_rate_host RATE SECONDS DUMPFILE|- [x1] [observed] [-- MANAGER OPTIONS...]
 // DUMPFILE receives one lateness in µs a line, for the plot. With "x1" the component also has an
 // input port x1 (TimedLong) that onExecute reads as Trimul does, for a peer to put into while the
-// rate is measured (put_probe).
+// rate is measured (put_probe). With "observed" the host waits (20 s at most) for an observer to
+// attach to its component before it activates it.
 #include "BenchManager.h"
 #include "BenchNaming.h"
 #include "TickAnalysis.h"
@@ -115,14 +116,19 @@ namespace
 int main(int argc, char** argv)
 {
   int managerArgs = 4;
-  if (argc > 4 && std::strcmp(argv[4], "x1") == 0)
+  bool observed = false;
+  for (; managerArgs < argc && std::strcmp(argv[managerArgs], "--") != 0; ++managerArgs)
   {
-    g_withInput = true;
-    managerArgs = 5;
+    if (std::strcmp(argv[managerArgs], "x1") == 0)
+      g_withInput = true;
+    else if (std::strcmp(argv[managerArgs], "observed") == 0)
+      observed = true;
+    else
+      break;
   }
   if (argc < managerArgs || (argc > managerArgs && std::strcmp(argv[managerArgs], "--") != 0))
   {
-    std::cerr << "usage: ec_rate_host RATE SECONDS DUMPFILE|- [x1] [-- MANAGER OPTIONS...]\n";
+    std::cerr << "usage: ec_rate_host RATE SECONDS DUMPFILE|- [x1] [observed] [-- MANAGER OPTIONS...]\n";
     return 2;
   }
   const long rate = bench::argNumber(argv[1], "RATE");
@@ -143,6 +149,13 @@ int main(int argc, char** argv)
 
   RTC::ExecutionContext_var ec = g_component->getExecutionContext(0);
   rtm::PeriodicExecutionContext* pec = contextServant(g_component, ec.in());
+  if (observed)
+  {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (SDOPackage::ServiceProfileList_var(g_component->get_service_profiles())->length() == 0 &&
+           std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   if (pec != nullptr)
     pec->resetStats();
   if (ec->activate_component(g_component->getObjRef()) != RTC::RTC_OK)

@@ -11,6 +11,7 @@
 #include <rtm/OutPortBase.h>
 
 #include <exception>
+#include <memory>
 
 namespace RTC
 {
@@ -250,8 +251,8 @@ namespace RTC
 
   SDOPackage::SDOService_ptr RTObject_impl::get_sdo_service(const char* id)
   {
-    SDOPackage::ServiceProfile_var profile = m_core->observers().profile(id != nullptr ? id : "");
-    if (profile.operator->() == nullptr)
+    const std::unique_ptr<SDOPackage::ServiceProfile> profile(m_core->observers().profile(id != nullptr ? id : ""));
+    if (!profile)
       throw SDOPackage::InternalError("no such SDO service");
     return SDOPackage::SDOService::_duplicate(profile->service.in());
   }

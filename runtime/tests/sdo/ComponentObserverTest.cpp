@@ -395,21 +395,65 @@ namespace
       [&] { return SDOPackage::ServiceProfileList_var(ref->get_service_profiles())->length() == 0; }, kBound));
   }
 
-  // The execution context hands updates over and goes on: with an observer that never reads,
-  // every transition still completes on the context's own schedule.
-  TEST_F(ComponentObserverTest, AFrozenObserverDelaysNoTransition)
+  // Holds every call until opened, as an observer on a host that stopped answering would: a call
+  // to a servant of this process runs on the caller's thread.
+  class StuckObserver : public RecordingObserver
   {
-    ObserverProcess frozen;
-    ASSERT_TRUE(config->add_service_profile(
-      observerProfile("frozen", frozen.ref.in(), {{"heartbeat.enable", "YES"}, {"heartbeat.interval", "0.01"}})));
-    frozen.process().signal(SIGSTOP);
-    for (int i = 0; i < 20; ++i)
+  public:
+    void update_status(OpenRTM::StatusKind kind, const char* hint) override
+    {
+      {
+        std::unique_lock<std::mutex> lock(m_gateMutex);
+        ++m_entered;
+        m_gate.wait(lock, [this] { return m_open; });
+      }
+      RecordingObserver::update_status(kind, hint);
+    }
+    void open()
+    {
+      std::lock_guard<std::mutex> lock(m_gateMutex);
+      m_open = true;
+      m_gate.notify_all();
+    }
+    bool entered()
+    {
+      std::lock_guard<std::mutex> lock(m_gateMutex);
+      return m_entered > 0;
+    }
+
+  private:
+    std::mutex m_gateMutex;
+    std::condition_variable m_gate;
+    bool m_open = false;
+    int m_entered = 0;
+  };
+
+  // The execution context hands its updates over and goes on: with an observer that never
+  // returns, every transition still completes, and the observer hears all of them once it does.
+  TEST_F(ComponentObserverTest, AnObserverThatNeverReturnsDelaysNoTransition)
+  {
+    auto* stuck = new StuckObserver;
+    observers.emplace_back(stuck);
+    PortableServer::ObjectId_var oid = manager().getPOA()->activate_object(stuck);
+    CORBA::Object_var objref = manager().getPOA()->id_to_reference(oid.in());
+    ASSERT_TRUE(config->add_service_profile(observerProfile("stuck", objref.in())));
+    // Opened on every way out, so that a failure here never leaves a thread stuck in it.
+    struct Opener
+    {
+      StuckObserver* observer;
+      ~Opener() { observer->open(); }
+    } opener{stuck};
+
+    const int cycles = 20;
+    for (int i = 0; i < cycles; ++i)
     {
       ASSERT_EQ(RTC::RTC_OK, ec->activate_component(ref.in()));
       ASSERT_TRUE(testsupport::waitUntil([&] { return ec->get_component_state(ref.in()) == RTC::ACTIVE_STATE; }, kBound));
       ASSERT_EQ(RTC::RTC_OK, ec->deactivate_component(ref.in())) << "cycle " << i;
     }
-    frozen.process().signal(SIGCONT);
+    EXPECT_TRUE(stuck->entered());
+    stuck->open();
+    EXPECT_TRUE(testsupport::waitUntil([&] { return stuck->count(OpenRTM::RTC_STATUS) == 2 * cycles; }, kBound));
   }
 }
 

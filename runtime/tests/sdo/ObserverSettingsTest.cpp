@@ -1,8 +1,6 @@
 // What an observer asks for, read from its service profile's properties as tools send them.
 #include "sdo/ObserverSettings.h"
 
-#include "component/NVUtil.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,11 +10,17 @@ namespace
 {
   using rtm::ObserverSettings;
 
+  // Sized once: growing a sequence copies its Anys through the ORB's marshalling, and these tests
+  // run without an ORB.
   SDOPackage::NVList properties(const std::vector<std::pair<std::string, std::string>>& entries)
   {
     SDOPackage::NVList list;
-    for (const auto& e : entries)
-      rtm::appendString(list, e.first, e.second);
+    list.length(static_cast<CORBA::ULong>(entries.size()));
+    for (CORBA::ULong i = 0; i < list.length(); ++i)
+    {
+      list[i].name = CORBA::string_dup(entries[i].first.c_str());
+      list[i].value <<= entries[i].second.c_str();
+    }
     return list;
   }
 

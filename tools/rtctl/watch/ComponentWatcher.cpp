@@ -95,31 +95,27 @@ namespace rtctl
 
   bool ComponentWatcher::detach(const std::string& label)
   {
-    AttachmentPtr attachment;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      auto it = m_attached.find(label);
-      if (it == m_attached.end())
-        return false;
-      attachment = it->second;
-      m_attached.erase(it);
-    }
-    release(attachment, true);
-    return true;
+    const AttachmentPtr attachment = take(label);
+    if (attachment)
+      release(attachment, true);
+    return attachment != nullptr;
   }
 
   void ComponentWatcher::forget(const std::string& label)
   {
-    AttachmentPtr attachment;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      auto it = m_attached.find(label);
-      if (it == m_attached.end())
-        return;
-      attachment = it->second;
-      m_attached.erase(it);
-    }
-    release(attachment, false);
+    if (const AttachmentPtr attachment = take(label))
+      release(attachment, false);
+  }
+
+  ComponentWatcher::AttachmentPtr ComponentWatcher::take(const std::string& label)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    auto it = m_attached.find(label);
+    if (it == m_attached.end())
+      return nullptr;
+    AttachmentPtr attachment = it->second;
+    m_attached.erase(it);
+    return attachment;
   }
 
   void ComponentWatcher::detachAll()

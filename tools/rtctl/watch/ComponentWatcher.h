@@ -77,6 +77,8 @@ namespace rtctl
     };
     using AttachmentPtr = std::shared_ptr<Attachment>;
 
+    // Removes the label's attachment from the list; null when there is none.
+    AttachmentPtr take(const std::string& label);
     void release(const AttachmentPtr& attachment, bool tellComponent);
 
     CORBA::ORB_var m_orb;
