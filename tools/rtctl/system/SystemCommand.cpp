@@ -64,14 +64,17 @@ namespace rtctl
     class Warnings
     {
     public:
-      ~Warnings()
+      ~Warnings() { flush(); }
+      std::ostream& stream() { return m_text; }
+      // Prints what was written so far, so that it comes before the steps that follow.
+      void flush()
       {
         std::istringstream lines(m_text.str());
         std::string line;
         while (std::getline(lines, line))
           std::cerr << "rtctl: system: " << line << '\n';
+        m_text.str(std::string());
       }
-      std::ostream& stream() { return m_text; }
 
     private:
       std::ostringstream m_text;
@@ -188,6 +191,7 @@ namespace rtctl
     {
       throw unchanged(e);
     }
+    warnings.flush();
 
     bool ok = connections.connectAll(std::cout, std::cerr);
     for (const LiveSystem::Member& member : system.members())
@@ -227,6 +231,7 @@ namespace rtctl
     {
       throw unchanged(e);
     }
+    warnings.flush();
     return connections.disconnectAll(std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
 
@@ -246,6 +251,7 @@ namespace rtctl
     {
       throw unchanged(e);
     }
+    warnings.flush();
     const StateRequest::Kind kind = start ? StateRequest::kActivate : StateRequest::kDeactivate;
     return SystemActivation::apply(system, kind, std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
