@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -67,12 +68,12 @@ namespace e2e
       std::string shown(const TrimulProcess& p, const std::string& port) const { return "/" + uri(p) + ":" + port; }
 
       // A component element as a hand-written file has it.
-      std::string component(const std::string& pathUri, bool required = true) const
+      std::string component(const std::string& pathUri, bool required = true, const std::string& more = "") const
       {
         return "<r:Components r:id=\"RTC:Karvo:Category:Trimul:1.0.0\" r:pathUri=\"" + pathUri +
                "\" r:instanceName=\"Trimul0\" r:isRequired=\"" + (required ? "true" : "false") +
                "\" r:activeConfigurationSet=\"default\"><r:DataPorts r:name=\"x1\"/><r:DataPorts r:name=\"y1\"/>"
-               "<e:Location e:x=\"1\" e:y=\"2\"/><vendor:Color value=\"blue\"/></r:Components>";
+               "<e:Location e:x=\"1\" e:y=\"2\"/><vendor:Color value=\"blue\"/>" + more + "</r:Components>";
       }
       std::string connector(const std::string& id, const std::string& from, const std::string& to,
                             const std::string& fromPort = "y1", const std::string& toPort = "x1") const
@@ -239,6 +240,66 @@ namespace e2e
       EXPECT_EQ("missing optional component /" + ghost + ": no such object: /" + ghost + "\n", check.out);
     }
 
+    TEST_F(SystemFiles, CheckTellsEachDifferenceAndUpMendsWhatItRestores)
+    {
+      const std::string file = folder.file(
+        "differs.xml",
+        systemFile(component(uri(first), true,
+                             "<r:ConfigurationSets r:id=\"default\"><r:ConfigurationData r:name=\"gain\" "
+                             "r:data=\"3\"/></r:ConfigurationSets>") +
+                   component(uri(second), true, "<r:DataPorts r:name=\"z9\"/>") +
+                   connector("c-1", uri(first), uri(second))));
+      ASSERT_EQ(0, rtctl.run({"connect", first.port("y1"), second.port("x1"), "-i", "c-1", "-p",
+                              "subscription_type=new", "-p", "buffer.length=4"}).exitCode);
+      const RtctlResult extra = rtctl.run({"connect", first.port("y2"), second.port("x1")});
+      ASSERT_EQ(0, extra.exitCode) << extra.err;
+      const std::string link = shown(first, "y1") + " -> " + shown(second, "x1") + " (c-1)";
+      const std::string gainMissing = "configuration of /" + uri(first) + ": set 'default' has no 'gain' (the file: '3')";
+
+      const RtctlResult before = rtctl.run({"system", "check", file});
+      EXPECT_EQ(1, before.exitCode) << before.err;
+      EXPECT_EQ(gainMissing + "\n"
+                "missing port " + shown(second, "z9") + "\n"
+                "connection " + link + " has dataport.subscription_type='new' (the file: 'flush')\n"
+                "connection not in the file " + shown(first, "y2") + " -> " + shown(second, "x1") + " (" +
+                  extra.out.substr(0, extra.out.size() - 1) + ")\n",
+                before.out);
+
+      // A connection already there is left as it is; the configuration is set.
+      const RtctlResult up = rtctl.run({"system", "up", file});
+      EXPECT_EQ(0, up.exitCode) << up.err;
+      EXPECT_EQ(0u, up.out.find("already connected " + link + "\n"
+                                "configured /" + uri(first) + ": 1 set(s), 1 value(s), set 'default' active\n"))
+        << up.out;
+      const RtctlResult after = rtctl.run({"system", "check", file});
+      EXPECT_EQ(1, after.exitCode);
+      EXPECT_EQ(std::string::npos, after.out.find(gainMissing)) << after.out;
+      EXPECT_NE(std::string::npos, after.out.find("missing port")) << after.out;
+    }
+
+    TEST_F(SystemFiles, SavingOneComponentLeavesOutItsConnectionsToOthers)
+    {
+      const RtctlResult connected = rtctl.run({"connect", first.port("y1"), second.port("x1")});
+      ASSERT_EQ(0, connected.exitCode) << connected.err;
+      const std::string file = folder.file("one.xml");
+
+      const RtctlResult saved = rtctl.run({"system", "save", file, first.path(), "--name", "Solo", "--vendor", "Us"});
+      EXPECT_EQ(0, saved.exitCode) << saved.err;
+      EXPECT_EQ("saved 1 component(s) and 0 connection(s) to " + file + "\n", saved.out);
+      EXPECT_EQ("rtctl: system: warning: left out connector " + connected.out.substr(0, connected.out.size() - 1) +
+                  " of " + first.path() + ":y1: it joins a port outside the components saved\n",
+                saved.err);
+      const std::string text = readFile(file);
+      EXPECT_NE(std::string::npos, text.find("rts:id=\"RTSystem:Us:Solo:1.0\"")) << text;
+      EXPECT_NE(std::string::npos, text.find("rts:pathUri=\"" + uri(first) + "\"")) << text;
+      EXPECT_EQ(std::string::npos, text.find(uri(second))) << text;
+
+      const RtctlResult nothing = rtctl.run({"system", "save", file, "nowhere.host_cxt"});
+      EXPECT_EQ(1, nothing.exitCode);
+      EXPECT_EQ("rtctl: system: no such object: nowhere.host_cxt\n", nothing.err);
+      EXPECT_EQ(text, readFile(file)) << "a failed save spoilt the file there";
+    }
+
     // Node -> its record label, and "from:port -> to:port [label]" for each edge.
     struct DotGraph
     {
@@ -297,6 +358,36 @@ namespace e2e
       EXPECT_NE(std::string::npos, picture.find("<svg")) << picture.substr(0, 200);
       for (const char* text : {">Sensor0<", ">Trimul0<", ">Reader2<", ">periodic 10 Hz<"})
         EXPECT_NE(std::string::npos, picture.find(text)) << text;
+    }
+
+    TEST(SystemCommandLine, MisuseIsOneLineAndNoFileIsLeftHalfDrawn)
+    {
+      const Rtctl rtctl("127.0.0.1:1");
+      const std::string file = std::string(TRIMUL_SOURCE_DIR) + "/docs/demo-system.xml";
+      ScratchFolder folder;
+      const struct
+      {
+        std::vector<std::string> args;
+        int status;
+        std::string message;
+      } cases[] = {
+        {{"system"}, 2, "needs a subcommand: save, up, down, start, stop, check or graph (see --help)"},
+        {{"system", "restore", file}, 2, "unknown subcommand 'restore' (save, up, down, start, stop, check, graph)"},
+        {{"system", "up"}, 2, "takes one system FILE (see --help)"},
+        {{"system", "check", file, file}, 2, "takes one system FILE (see --help)"},
+        {{"system", "save"}, 2, "save takes a FILE to write, then the PATHs to save (see --help)"},
+        {{"system", "graph", file, "-o", "demo.pdf"}, 2, "'demo.pdf': the picture's name must end in .svg or .png"},
+        {{"system", "graph", file, "-o", folder.file("gone/demo.svg")}, 1,
+         folder.file("gone/demo.svg") + ": dot failed: Error: Could not open \"" + folder.file("gone/demo.svg") + ".tmp"},
+      };
+      for (const auto& c : cases)
+      {
+        const RtctlResult r = rtctl.run(c.args);
+        EXPECT_EQ(c.status, r.exitCode) << c.message;
+        EXPECT_EQ(0u, r.err.find("rtctl: system: " + c.message)) << r.err;
+        EXPECT_EQ(1, std::count(r.err.begin(), r.err.end(), '\n')) << r.err;
+      }
+      EXPECT_EQ(0, std::system(("test -z \"$(ls -A '" + folder.file("") + "')\"").c_str())) << "a file was left behind";
     }
   }
 }
