@@ -187,6 +187,20 @@ namespace rtctl
                  args.value("--version", "1.0");
     profile.abstract = args.value("--abstract");
     profile.creationDate = profile.updateDate = now();
+    // Saving the same system again updates its file: it keeps the date it was first made.
+    if (isFile(file))
+    {
+      try
+      {
+        const std::string created = SystemFileReader::read(file).creationDate;
+        if (!created.empty())
+          profile.creationDate = created;
+      }
+      catch (const Error&)
+      {
+        // Not a system file: it is simply replaced.
+      }
+    }
     SystemFileWriter::write(profile, file);
     std::cout << "saved " << profile.components.size() << " component(s) and " << profile.connectors.size()
               << " connection(s) to " << file << std::endl;
