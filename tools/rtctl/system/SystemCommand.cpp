@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 
 #include <ctime>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -39,7 +40,8 @@ namespace rtctl
 
     std::string baseName(const std::string& fileName)
     {
-      std::string name = fileName.substr(fileName.find_last_of('/') == std::string::npos ? 0 : fileName.find_last_of('/') + 1);
+      const std::string::size_type slash = fileName.find_last_of('/');
+      std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
       const std::string::size_type dot = name.rfind('.');
       if (dot != std::string::npos && dot > 0)
         name.erase(dot);
@@ -64,34 +66,52 @@ namespace rtctl
     class Warnings
     {
     public:
-      ~Warnings()
+      ~Warnings() { flush(); }
+      std::ostream& stream() { return m_text; }
+      // Prints what was written so far, so that it comes before the steps that follow.
+      void flush()
       {
         std::istringstream lines(m_text.str());
         std::string line;
         while (std::getline(lines, line))
           std::cerr << "rtctl: system: " << line << '\n';
+        m_text.str(std::string());
       }
-      std::ostream& stream() { return m_text; }
 
     private:
       std::ostringstream m_text;
     };
 
-    // Everything that must hold before up changes anything; the first failure ends it.
-    void checkBeforeUp(const LiveSystem& system, const SystemConnections& connections, std::ostream& warnings)
+    // A system file and its components in the running system, for the commands that act on it.
+    struct FileAgainstSystem
     {
-      system.requireComponents(warnings);
-      connections.checkRestorable();
-      for (const LiveSystem::Member& member : system.members())
-        if (member.ref)
-          SystemConfiguration(member).checkRestorable();
-      SystemActivation::checkContexts(system);
-    }
+      explicit FileAgainstSystem(const std::vector<std::string>& words)
+        : profile(SystemFileReader::read(fileArgument(Arguments(words, {}, {})))), session(Orb::kClientOnly),
+          system(session, profile), connections(system, profile)
+      {
+      }
 
-    Error unchanged(const Error& e)
-    {
-      return Error(std::string(e.what()) + "; nothing was changed", e.status());
-    }
+      // Runs the checks that must all hold before anything is changed: the first failure ends
+      // the command, saying that nothing was changed. Their warnings come before the steps.
+      void checkFirst(const std::function<void(std::ostream& warnings)>& checks)
+      {
+        try
+        {
+          checks(warnings.stream());
+        }
+        catch (const Error& e)
+        {
+          throw Error(std::string(e.what()) + "; nothing was changed", e.status());
+        }
+        warnings.flush();
+      }
+
+      const SystemProfile profile;
+      Session session;
+      const LiveSystem system;
+      const SystemConnections connections;
+      Warnings warnings;
+    };
   }
 
   const char* SystemCommand::usage() const
@@ -159,13 +179,28 @@ namespace rtctl
     for (const std::string& path : paths)
       snapshot.add(path);
     if (snapshot.empty())
-      throw Error("no running component under " + (paths.size() == 1 && paths[0].empty() ? std::string("the naming service") : std::string("the paths given")) +
-                  "; " + file + " was not written");
+      throw Error(std::string("no running component under ") +
+                  (args.positional().size() == 1 ? "the naming service" : "the paths given") + "; " + file +
+                  " was not written");
     SystemProfile profile = snapshot.profile();
     profile.id = "RTSystem:" + args.value("--vendor", "rtctl") + ":" + args.value("--name", baseName(file)) + ":" +
                  args.value("--version", "1.0");
     profile.abstract = args.value("--abstract");
     profile.creationDate = profile.updateDate = now();
+    // Saving the same system again updates its file: it keeps the date it was first made.
+    if (isFile(file))
+    {
+      try
+      {
+        const std::string created = SystemFileReader::read(file).creationDate;
+        if (!created.empty())
+          profile.creationDate = created;
+      }
+      catch (const Error&)
+      {
+        // Not a system file: it is simply replaced.
+      }
+    }
     SystemFileWriter::write(profile, file);
     std::cout << "saved " << profile.components.size() << " component(s) and " << profile.connectors.size()
               << " connection(s) to " << file << std::endl;
@@ -174,23 +209,18 @@ namespace rtctl
 
   int SystemCommand::up(const std::vector<std::string>& words)
   {
-    const Arguments args(words, {}, {});
-    const SystemProfile profile = SystemFileReader::read(fileArgument(args));
-    Session session(Orb::kClientOnly);
-    Warnings warnings;
-    const LiveSystem system(session, profile);
-    const SystemConnections connections(system, profile);
-    try
-    {
-      checkBeforeUp(system, connections, warnings.stream());
-    }
-    catch (const Error& e)
-    {
-      throw unchanged(e);
-    }
+    FileAgainstSystem file(words);
+    file.checkFirst([&file](std::ostream& warnings) {
+      file.system.requireComponents(warnings);
+      file.connections.checkRestorable();
+      for (const LiveSystem::Member& member : file.system.members())
+        if (member.ref)
+          SystemConfiguration(member).checkRestorable();
+      SystemActivation::checkContexts(file.system);
+    });
 
-    bool ok = connections.connectAll(std::cout, std::cerr);
-    for (const LiveSystem::Member& member : system.members())
+    bool ok = file.connections.connectAll(std::cout, std::cerr);
+    for (const LiveSystem::Member& member : file.system.members())
     {
       if (!member.ref)
         continue;
@@ -206,60 +236,38 @@ namespace rtctl
         ok = false;
       }
     }
-    ok = SystemActivation::apply(system, StateRequest::kActivate, std::cout, std::cerr) && ok;
+    ok = SystemActivation::apply(file.system, StateRequest::kActivate, std::cout, std::cerr) && ok;
     return ok ? kExitOk : kExitFailure;
   }
 
   int SystemCommand::down(const std::vector<std::string>& words)
   {
-    const Arguments args(words, {}, {});
-    const SystemProfile profile = SystemFileReader::read(fileArgument(args));
-    Session session(Orb::kClientOnly);
-    Warnings warnings;
-    const LiveSystem system(session, profile);
-    const SystemConnections connections(system, profile);
-    try
-    {
-      system.requireComponents(warnings.stream());
-      connections.requirePorts();
-    }
-    catch (const Error& e)
-    {
-      throw unchanged(e);
-    }
-    return connections.disconnectAll(std::cout, std::cerr) ? kExitOk : kExitFailure;
+    FileAgainstSystem file(words);
+    file.checkFirst([&file](std::ostream& warnings) {
+      file.system.requireComponents(warnings);
+      file.connections.requirePorts();
+    });
+    return file.connections.disconnectAll(std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
 
   int SystemCommand::setState(const std::vector<std::string>& words, bool start)
   {
-    const Arguments args(words, {}, {});
-    const SystemProfile profile = SystemFileReader::read(fileArgument(args));
-    Session session(Orb::kClientOnly);
-    Warnings warnings;
-    const LiveSystem system(session, profile);
-    try
-    {
-      system.requireComponents(warnings.stream());
-      SystemActivation::checkContexts(system);
-    }
-    catch (const Error& e)
-    {
-      throw unchanged(e);
-    }
+    FileAgainstSystem file(words);
+    file.checkFirst([&file](std::ostream& warnings) {
+      file.system.requireComponents(warnings);
+      SystemActivation::checkContexts(file.system);
+    });
     const StateRequest::Kind kind = start ? StateRequest::kActivate : StateRequest::kDeactivate;
-    return SystemActivation::apply(system, kind, std::cout, std::cerr) ? kExitOk : kExitFailure;
+    return SystemActivation::apply(file.system, kind, std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
 
   int SystemCommand::check(const std::vector<std::string>& words)
   {
     try
     {
-      const Arguments args(words, {}, {});
-      const SystemProfile profile = SystemFileReader::read(fileArgument(args));
-      Session session(Orb::kClientOnly);
-      const LiveSystem system(session, profile);
+      const FileAgainstSystem file(words);
       std::vector<std::string> differences;
-      for (const LiveSystem::Member& member : system.members())
+      for (const LiveSystem::Member& member : file.system.members())
       {
         if (!member.ref)
         {
@@ -273,7 +281,7 @@ namespace rtctl
         for (const std::string& line : SystemConfiguration(member).differences())
           differences.push_back(line);
       }
-      for (const std::string& line : SystemConnections(system, profile).differences())
+      for (const std::string& line : file.connections.differences())
         differences.push_back(line);
       for (const std::string& line : differences)
         std::cout << line << '\n';

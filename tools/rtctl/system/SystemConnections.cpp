@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "PortConnector.h"
 
+#include <functional>
 #include <set>
 
 namespace rtctl
@@ -120,7 +121,8 @@ namespace rtctl
     }
   }
 
-  bool SystemConnections::connectAll(std::ostream& out, std::ostream& err) const
+  bool SystemConnections::eachLink(const char* doing, std::ostream& err,
+                                   const std::function<void(const Link&, Presence)>& step) const
   {
     bool ok = true;
     for (const Link& link : m_links)
@@ -130,69 +132,56 @@ namespace rtctl
         err << "rtctl: system: " << skipped(link) << '\n';
         continue;
       }
-      const std::string shown = LiveSystem::shown(*link.saved);
       try
       {
         Presence presence = kAbsent;
         RTC::ConnectorProfile_var existing = find(link, &presence);
-        if (presence == kPresent)
-        {
-          out << "already connected " << shown << std::endl;
-          continue;
-        }
-        PortConnector::connect(link.source->ref.in(), link.target->ref.in(), link.saved->connectionProperties(),
-                               link.saved->name, link.saved->connectorId);
-        out << "connected " << shown << std::endl;
+        step(link, presence);
       }
       catch (const Error& e)
       {
-        err << "rtctl: system: connecting " << shown << ": " << e.what() << std::endl;
+        err << "rtctl: system: " << doing << " " << LiveSystem::shown(*link.saved) << ": " << e.what() << std::endl;
         ok = false;
       }
     }
     return ok;
   }
 
+  bool SystemConnections::connectAll(std::ostream& out, std::ostream& err) const
+  {
+    return eachLink("connecting", err, [&out](const Link& link, Presence presence) {
+      if (presence == kPresent)
+      {
+        out << "already connected " << LiveSystem::shown(*link.saved) << std::endl;
+        return;
+      }
+      PortConnector::connect(link.source->ref.in(), link.target->ref.in(), link.saved->connectionProperties(),
+                             link.saved->name, link.saved->connectorId);
+      out << "connected " << LiveSystem::shown(*link.saved) << std::endl;
+    });
+  }
+
   bool SystemConnections::disconnectAll(std::ostream& out, std::ostream& err) const
   {
-    bool ok = true;
-    for (const Link& link : m_links)
-    {
-      if (!link.live())
+    return eachLink("disconnecting", err, [&out](const Link& link, Presence presence) {
+      if (presence != kPresent)
       {
-        err << "rtctl: system: " << skipped(link) << '\n';
-        continue;
+        out << "not connected " << LiveSystem::shown(*link.saved) << std::endl;
+        return;
       }
-      const std::string shown = LiveSystem::shown(*link.saved);
+      RTC::ReturnCode_t ret = RTC::RTC_ERROR;
       try
       {
-        Presence presence = kAbsent;
-        RTC::ConnectorProfile_var existing = find(link, &presence);
-        if (presence != kPresent)
-        {
-          out << "not connected " << shown << std::endl;
-          continue;
-        }
-        RTC::ReturnCode_t ret = RTC::RTC_ERROR;
-        try
-        {
-          ret = link.source->ref->disconnect(link.saved->connectorId.c_str());
-        }
-        catch (const CORBA::Exception& e)
-        {
-          throw Error("the port " + CorbaText::exception(e));
-        }
-        if (ret != RTC::RTC_OK)
-          throw Error("the port refused: " + CorbaText::returnCode(ret));
-        out << "disconnected " << shown << std::endl;
+        ret = link.source->ref->disconnect(link.saved->connectorId.c_str());
       }
-      catch (const Error& e)
+      catch (const CORBA::Exception& e)
       {
-        err << "rtctl: system: disconnecting " << shown << ": " << e.what() << std::endl;
-        ok = false;
+        throw Error("the port " + CorbaText::exception(e));
       }
-    }
-    return ok;
+      if (ret != RTC::RTC_OK)
+        throw Error("the port refused: " + CorbaText::returnCode(ret));
+      out << "disconnected " << LiveSystem::shown(*link.saved) << std::endl;
+    });
   }
 
   std::vector<std::string> SystemConnections::differences() const

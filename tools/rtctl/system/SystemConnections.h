@@ -6,6 +6,7 @@
 #include "LiveSystem.h"
 #include "SystemProfile.h"
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -51,6 +52,10 @@ namespace rtctl
     // The connector with the link's id on its source port (else its target), or null.
     static RTC::ConnectorProfile* find(const Link& link, Presence* presence);
     static std::string skipped(const Link& link);
+    // Runs `step` for each link whose ports are all running, with whether its connector is
+    // there; a step's Error is reported on `err` as "<doing> <link>: ..." and the rest go on.
+    bool eachLink(const char* doing, std::ostream& err,
+                  const std::function<void(const Link&, Presence)>& step) const;
 
     const LiveSystem& m_system;
     std::vector<Link> m_links;
