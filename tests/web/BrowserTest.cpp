@@ -38,6 +38,26 @@ namespace web
           {css, name});
         return found.is_string() ? found.get<std::string>() : std::string();
       }
+      // Clicks the element matching `css`, finding it again should an update have replaced it
+      // between the finding and the click.
+      void click(const std::string& css)
+      {
+        for (int attempt = 0;; ++attempt)
+        {
+          try
+          {
+            const std::string element = browser.find(css);
+            ASSERT_FALSE(element.empty()) << "nothing matches " << css;
+            browser.click(element);
+            return;
+          }
+          catch (const std::runtime_error& e)
+          {
+            if (attempt >= 5 || std::string(e.what()).find("stale element") == std::string::npos)
+              throw;
+          }
+        }
+      }
       bool waitForText(const std::string& css, const std::string& wanted, std::chrono::milliseconds bound)
       {
         return testsupport::waitUntil([&] { return text(css) == wanted; }, bound, 20ms);
@@ -60,10 +80,10 @@ namespace web
       EXPECT_EQ("out", text(card + " li[data-port='y3'] .dir"));
       EXPECT_FALSE(browser.find("#graph svg g.node").empty()) << "no graph drawn";
 
-      browser.click(browser.find(card + " button[data-action='activate']"));
+      click(card + " button[data-action='activate']");
       ASSERT_TRUE(waitForText(card + " .state", "Active", 5s)) << text(card);
 
-      browser.click(browser.find(card + " button[data-action='deactivate']"));
+      click(card + " button[data-action='deactivate']");
       EXPECT_TRUE(waitForText(card + " .state", "Inactive", 1s)) << "still " << text(card + " .state");
 
       // A second component fed by the first, so that the graph has an edge to draw.
@@ -74,7 +94,7 @@ namespace web
       ASSERT_EQ(0, rtctl.run({"activate", second.path()}).exitCode);
       EXPECT_TRUE(testsupport::waitUntil([&] { return !browser.find("#graph svg g.edge").empty(); }, 5s));
 
-      browser.click(browser.find(card + " li[data-port='y1'] button[data-plot]"));
+      click(card + " li[data-port='y1'] button[data-plot]");
       const std::string canvas = ".plot[data-plot='" + keyOf(ns, trimul.path()) + ":y1'] canvas";
       ASSERT_FALSE(browser.find(canvas).empty());
       // The plot's stream is open once the server shows y1 connected to its own component too.

@@ -37,7 +37,7 @@ function say(text, failed) {
   message.textContent = text;
   message.classList.toggle('failed', !!failed);
   clearTimeout(sayTimer);
-  if (!failed) sayTimer = setTimeout(() => { message.textContent = ''; }, 4000);
+  if (!failed) sayTimer = setTimeout(() => { message.textContent = ''; }, 2000);
 }
 
 // --- the live system ---------------------------------------------------------------------------
@@ -108,14 +108,36 @@ function treeList(nodes) {
 
 // --- component cards and their buttons ---------------------------------------------------------
 
+// Cards are kept while their component is unchanged, so that a button is not swapped away from
+// under the pointer by an update that concerns another component.
+const cards = new Map();  // component key -> { text, node }
+
 function renderComponents() {
   const box = document.getElementById('components');
-  box.replaceChildren();
   if (snapshot.components.length === 0) {
-    box.append(element('p', 'hint', 'No component is bound under the naming contexts shown.'));
+    cards.clear();
+    box.replaceChildren(element('p', 'hint', 'No component is bound under the naming contexts shown.'));
     return;
   }
-  for (const component of snapshot.components) box.append(card(component));
+  for (const hint of box.querySelectorAll(':scope > p')) hint.remove();
+  const shown = new Set();
+  for (const component of snapshot.components) {
+    const text = JSON.stringify(component) + (component.key === selected ? ' selected' : '');
+    let kept = cards.get(component.key);
+    if (!kept || kept.text !== text) {
+      const node = card(component);
+      if (kept) kept.node.replaceWith(node);
+      kept = { text, node };
+      cards.set(component.key, kept);
+    }
+    box.append(kept.node);  // in snapshot order; an element already there only moves
+    shown.add(component.key);
+  }
+  for (const [key, kept] of cards) {
+    if (shown.has(key)) continue;
+    kept.node.remove();
+    cards.delete(key);
+  }
 }
 
 function card(component) {
