@@ -32,6 +32,8 @@ namespace rtctl
       "-ORBtraceLevel", "0",
       "-ORBclientCallTimeOutPeriod", std::to_string(kCallTimeoutMs),
       "-ORBclientConnectTimeOutPeriod", std::to_string(kConnectTimeoutMs),
+      // Lets a thread that reads many objects bound its own calls tighter (serve's readers).
+      "-ORBsupportPerThreadTimeOut", "1",
     };
     const char* endpoint = std::getenv("RTCTL_ENDPOINT");
     if (mode == kServing && endpoint != nullptr && *endpoint != '\0')

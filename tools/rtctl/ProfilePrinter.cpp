@@ -19,6 +19,19 @@ namespace rtctl
     }
   }
 
+  std::string ProfilePrinter::portName(RTC::PortService_ptr port)
+  {
+    try
+    {
+      RTC::PortProfile_var profile = port->get_port_profile();
+      return static_cast<const char*>(profile->name);
+    }
+    catch (const CORBA::Exception& e)
+    {
+      return "<a port that " + CorbaText::exception(e) + ">";
+    }
+  }
+
   // The peer's own profile name ("Trimul0.y1"), then where its component is bound
   // ("at vm.host_cxt/Trimul1.rtc:y1"), or why the port cannot be read.
   std::string ProfilePrinter::peerName(RTC::PortService_ptr peer) const
@@ -191,7 +204,7 @@ namespace rtctl
         {
         }
         if (!self)
-          peers += (peers.empty() ? "" : ", ") + peerName(connector.ports[j].in());
+          peers += (peers.empty() ? "" : ", ") + portName(connector.ports[j].in());
       }
       out << indent << "connected to " << (peers.empty() ? std::string("nothing") : peers)
           << "  (connector " << static_cast<const char*>(connector.connector_id) << ")\n";

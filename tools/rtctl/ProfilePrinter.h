@@ -26,6 +26,8 @@ namespace rtctl
     static std::string stateInFirstContext(const ComponentRef& component);
     // "x1(in) y1(out) ..." for ls -l.
     static std::string portSummary(const ComponentRef& component);
+    // A port's own profile name ("Trimul0.y1"), or why it cannot be had.
+    static std::string portName(RTC::PortService_ptr port);
 
   private:
     void printContexts(const ComponentRef& component, std::ostream& out) const;

@@ -50,6 +50,7 @@ namespace rtctl
 
   NameService& Session::names(const RtPath& path)
   {
+    std::lock_guard<std::mutex> lock(m_servicesMutex);
     std::unique_ptr<NameService>& service = m_services[path.server()];
     if (!service)
     {

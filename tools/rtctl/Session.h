@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace rtctl
@@ -22,11 +23,13 @@ namespace rtctl
     // Whether defaultServer() comes from RTCTL_NAMESERVER, which a message should then name.
     static bool defaultServerFromEnvironment();
     RtPath path(const std::string& text) const;
+    // Safe to call from several threads (rtctl serve answers requests on many).
     NameService& names(const RtPath& path);
     Orb& orb() { return m_orb; }
 
   private:
     Orb m_orb;
+    std::mutex m_servicesMutex;
     std::map<std::string, std::unique_ptr<NameService> > m_services;
   };
 }

@@ -2,12 +2,9 @@
 
 #include "Arguments.h"
 #include "ComponentRef.h"
-#include "CorbaText.h"
 #include "Error.h"
 #include "Session.h"
-
-#include <chrono>
-#include <thread>
+#include "StateRequest.h"
 
 namespace rtctl
 {
@@ -62,21 +59,6 @@ namespace rtctl
     }
   }
 
-  RTC::LifeCycleState StateCommand::goal() const
-  {
-    return m_request == kActivate ? RTC::ACTIVE_STATE : RTC::INACTIVE_STATE;
-  }
-
-  RTC::ReturnCode_t StateCommand::send(RTC::ExecutionContext_ptr ec, RTC::RTObject_ptr component) const
-  {
-    switch (m_request)
-    {
-    case kActivate: return ec->activate_component(component);
-    case kDeactivate: return ec->deactivate_component(component);
-    default: return ec->reset_component(component);
-    }
-  }
-
   int StateCommand::run(const std::vector<std::string>& words)
   {
     const Arguments args(words, {}, {"-e", "--wait"});
@@ -89,42 +71,8 @@ namespace rtctl
     if (path.hasPort())
       throw UsageError("'" + path.text() + "' names a port; " + name() + " takes a component");
     const ComponentRef component(session.names(path), path);
-    const std::vector<RTC::ExecutionContext_var> contexts = component.contexts();
-    if (static_cast<size_t>(index) >= contexts.size())
-      throw Error(path.text() + " has no execution context " + std::to_string(index) + " (it has " +
-                  std::to_string(contexts.size()) + ")");
-    RTC::ExecutionContext_ptr ec = contexts[static_cast<size_t>(index)].in();
-    const std::string where = path.text() + " in execution context " + std::to_string(index);
-
-    RTC::LifeCycleState state = RTC::CREATED_STATE;
-    try
-    {
-      const RTC::ReturnCode_t ret = send(ec, component.ref());
-      if (ret != RTC::RTC_OK)
-      {
-        state = ec->get_component_state(component.ref());
-        throw Error(std::string("refused for ") + where + ": " + CorbaText::returnCode(ret) +
-                    " (it is " + CorbaText::state(state) + ")");
-      }
-      // The context applies the change at its next tick: wait for it, within the bound.
-      const auto deadline = std::chrono::steady_clock::now() +
-                            std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(waitSeconds));
-      for (;;)
-      {
-        state = ec->get_component_state(component.ref());
-        if (state == goal() || state == RTC::ERROR_STATE || std::chrono::steady_clock::now() >= deadline)
-          break;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      }
-    }
-    catch (const CORBA::Exception& e)
-    {
-      component.fail(std::string(name()) + " in execution context " + std::to_string(index), e);
-    }
-    if (state == goal() || waitSeconds == 0)
-      return kExitOk;
-    throw Error(where + " is " + CorbaText::state(state) + ", not " + CorbaText::state(goal()) +
-                (state == RTC::ERROR_STATE ? " (its handler failed)" : " after waiting"));
+    StateRequest(static_cast<StateRequest::Kind>(m_request), waitSeconds)
+      .apply(component, static_cast<size_t>(index));
+    return kExitOk;
   }
 }

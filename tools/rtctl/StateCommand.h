@@ -1,11 +1,10 @@
 // activate, deactivate and reset: one request to one of the component's execution contexts,
-// then a bounded wait until the component has reached the state asked for, so that a script can
-// rely on the state once the command returns.
+// then a bounded wait until the component has reached the state asked for (StateRequest), so
+// that a script can rely on the state once the command returns.
 #pragma once
 
 #include "Command.h"
-
-#include <rtm/idl/RTC.hh>
+#include "StateRequest.h"
 
 namespace rtctl
 {
@@ -14,9 +13,9 @@ namespace rtctl
   public:
     enum Request
     {
-      kActivate,
-      kDeactivate,
-      kReset,
+      kActivate = StateRequest::kActivate,
+      kDeactivate = StateRequest::kDeactivate,
+      kReset = StateRequest::kReset,
     };
 
     explicit StateCommand(Request request) : m_request(request) {}
@@ -26,9 +25,6 @@ namespace rtctl
     int run(const std::vector<std::string>& args) override;
 
   private:
-    RTC::LifeCycleState goal() const;
-    RTC::ReturnCode_t send(RTC::ExecutionContext_ptr ec, RTC::RTObject_ptr component) const;
-
     Request m_request;
   };
 }

@@ -7,7 +7,9 @@
 #include "InjectCommand.h"
 #include "LsCommand.h"
 #include "PrintCommand.h"
+#include "ServeCommand.h"
 #include "StateCommand.h"
+#include "SystemCommand.h"
 #include "watch/WatchCommand.h"
 
 #include <omniORB4/CORBA.h>
@@ -35,6 +37,8 @@ namespace
     all.emplace_back(new rtctl::DisconnectCommand);
     all.emplace_back(new rtctl::InjectCommand);
     all.emplace_back(new rtctl::PrintCommand);
+    all.emplace_back(new rtctl::ServeCommand);
+    all.emplace_back(new rtctl::SystemCommand);
     all.emplace_back(new rtctl::WatchCommand);
     return all;
   }

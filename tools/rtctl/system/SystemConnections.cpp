@@ -1,0 +1,244 @@
+#include "SystemConnections.h"
+
+#include "CorbaText.h"
+#include "Error.h"
+#include "PortConnector.h"
+
+#include <functional>
+#include <set>
+
+namespace rtctl
+{
+  namespace
+  {
+    bool joins(const RTC::ConnectorProfile& connector, RTC::PortService_ptr port)
+    {
+      for (CORBA::ULong i = 0; i < connector.ports.length(); ++i)
+        if (connector.ports[i]->_is_equivalent(port))
+          return true;
+      return false;
+    }
+
+    std::string liveValue(const RTC::ConnectorProfile& connector, const std::string& key, bool* found)
+    {
+      for (CORBA::ULong i = 0; i < connector.properties.length(); ++i)
+      {
+        if (key != static_cast<const char*>(connector.properties[i].name))
+          continue;
+        *found = true;
+        return CorbaText::anyValue(connector.properties[i].value);
+      }
+      *found = false;
+      return std::string();
+    }
+
+    RTC::ConnectorProfileList* connectorsOf(const ComponentRef::Port& port)
+    {
+      try
+      {
+        return port.ref->get_connector_profiles();
+      }
+      catch (const CORBA::Exception& e)
+      {
+        throw Error("reading the connections of " + port.info.fullName() + ": the port " + CorbaText::exception(e));
+      }
+    }
+  }
+
+  SystemConnections::SystemConnections(const LiveSystem& system, const SystemProfile& profile) : m_system(system)
+  {
+    for (const SavedConnector& saved : profile.connectors)
+    {
+      Link link{&saved, nullptr, nullptr, std::string()};
+      try
+      {
+        link.source = system.port(saved, saved.source);
+        link.target = system.port(saved, saved.target);
+      }
+      catch (const Error& e)
+      {
+        link.problem = e.what();
+      }
+      m_links.push_back(link);
+    }
+  }
+
+  void SystemConnections::requirePorts() const
+  {
+    for (const Link& link : m_links)
+      if (!link.problem.empty())
+        throw Error(link.problem);
+  }
+
+  RTC::ConnectorProfile* SystemConnections::find(const Link& link, Presence* presence)
+  {
+    const std::string id = link.saved->connectorId;
+    for (const ComponentRef::Port* port : {link.source, link.target})
+    {
+      RTC::ConnectorProfileList_var connectors = connectorsOf(*port);
+      for (CORBA::ULong i = 0; i < connectors->length(); ++i)
+      {
+        if (id != static_cast<const char*>(connectors[i].connector_id))
+          continue;
+        const bool both = joins(connectors[i], link.source->ref.in()) && joins(connectors[i], link.target->ref.in());
+        *presence = both ? kPresent : kConflict;
+        return new RTC::ConnectorProfile(connectors[i]);
+      }
+    }
+    *presence = kAbsent;
+    return nullptr;
+  }
+
+  std::string SystemConnections::skipped(const Link& link)
+  {
+    return "warning: skipping " + LiveSystem::shown(*link.saved) + ": an optional component is not running";
+  }
+
+  void SystemConnections::checkRestorable() const
+  {
+    requirePorts();
+    for (const Link& link : m_links)
+    {
+      if (!link.live())
+        continue;
+      const SavedConnector& saved = *link.saved;
+      const std::string what = "rts:DataPortConnectors '" + saved.name + "' (" + saved.connectorId + "): ";
+      try
+      {
+        PortConnector::checkCompatible(link.source->info.fullName(), link.source->info, link.target->info.fullName(),
+                                       link.target->info, saved.connectionProperties());
+      }
+      catch (const Error& e)
+      {
+        throw Error(what + e.what());
+      }
+      if (!link.source->info.isOutput())
+        throw Error(what + "rts:sourceDataPort " + link.source->info.fullName() + " is not an output port");
+      Presence presence = kAbsent;
+      RTC::ConnectorProfile_var connector = find(link, &presence);
+      if (presence == kConflict)
+        throw Error(what + "the id is already used by a connection between other ports");
+    }
+  }
+
+  bool SystemConnections::eachLink(const char* doing, std::ostream& err,
+                                   const std::function<void(const Link&, Presence)>& step) const
+  {
+    bool ok = true;
+    for (const Link& link : m_links)
+    {
+      if (!link.live())
+      {
+        err << "rtctl: system: " << skipped(link) << '\n';
+        continue;
+      }
+      try
+      {
+        Presence presence = kAbsent;
+        RTC::ConnectorProfile_var existing = find(link, &presence);
+        step(link, presence);
+      }
+      catch (const Error& e)
+      {
+        err << "rtctl: system: " << doing << " " << LiveSystem::shown(*link.saved) << ": " << e.what() << std::endl;
+        ok = false;
+      }
+    }
+    return ok;
+  }
+
+  bool SystemConnections::connectAll(std::ostream& out, std::ostream& err) const
+  {
+    return eachLink("connecting", err, [&out](const Link& link, Presence presence) {
+      if (presence == kPresent)
+      {
+        out << "already connected " << LiveSystem::shown(*link.saved) << std::endl;
+        return;
+      }
+      PortConnector::connect(link.source->ref.in(), link.target->ref.in(), link.saved->connectionProperties(),
+                             link.saved->name, link.saved->connectorId);
+      out << "connected " << LiveSystem::shown(*link.saved) << std::endl;
+    });
+  }
+
+  bool SystemConnections::disconnectAll(std::ostream& out, std::ostream& err) const
+  {
+    return eachLink("disconnecting", err, [&out](const Link& link, Presence presence) {
+      if (presence != kPresent)
+      {
+        out << "not connected " << LiveSystem::shown(*link.saved) << std::endl;
+        return;
+      }
+      RTC::ReturnCode_t ret = RTC::RTC_ERROR;
+      try
+      {
+        ret = link.source->ref->disconnect(link.saved->connectorId.c_str());
+      }
+      catch (const CORBA::Exception& e)
+      {
+        throw Error("the port " + CorbaText::exception(e));
+      }
+      if (ret != RTC::RTC_OK)
+        throw Error("the port refused: " + CorbaText::returnCode(ret));
+      out << "disconnected " << LiveSystem::shown(*link.saved) << std::endl;
+    });
+  }
+
+  std::vector<std::string> SystemConnections::differences() const
+  {
+    std::vector<std::string> found;
+    std::set<std::string> known;
+    for (const Link& link : m_links)
+    {
+      known.insert(link.saved->connectorId);
+      if (!link.problem.empty())
+        found.push_back(link.problem);
+      if (!link.live())
+        continue;
+      const std::string shown = LiveSystem::shown(*link.saved);
+      Presence presence = kAbsent;
+      RTC::ConnectorProfile_var connector = find(link, &presence);
+      if (presence == kAbsent)
+      {
+        found.push_back("missing connection " + shown);
+        continue;
+      }
+      if (presence == kConflict)
+      {
+        found.push_back("connector " + link.saved->connectorId + " joins other ports than " + shown);
+        continue;
+      }
+      for (const auto& nv : link.saved->connectionProperties())
+      {
+        bool present = false;
+        const std::string value = liveValue(connector.in(), nv.first, &present);
+        if (!present || value != nv.second)
+          found.push_back("connection " + shown + " has " + nv.first + "=" + (present ? "'" + value + "'" : "nothing") +
+                          " (the file: '" + nv.second + "')");
+      }
+    }
+
+    // Connections the file does not have, between two ports of components it has.
+    for (const LiveSystem::Member& member : m_system.members())
+    {
+      for (const ComponentRef::Port& port : member.ports)
+      {
+        if (!port.info.isOutput())
+          continue;
+        RTC::ConnectorProfileList_var connectors = connectorsOf(port);
+        for (CORBA::ULong i = 0; i < connectors->length(); ++i)
+        {
+          const std::string id = static_cast<const char*>(connectors[i].connector_id);
+          if (known.count(id) != 0)
+            continue;
+          for (const LiveSystem::Member& other : m_system.members())
+            for (const ComponentRef::Port& peer : other.ports)
+              if (peer.info.isInput() && joins(connectors[i], peer.ref.in()) && known.insert(id).second)
+                found.push_back("connection not in the file " + member.shown() + ":" + port.info.shortName() +
+                                " -> " + other.shown() + ":" + peer.info.shortName() + " (" + id + ")");
+        }
+      }
+    }
+    return found;
+  }
+}

@@ -1,0 +1,45 @@
+// Reads the system into a SystemView through the naming services and the components' own
+// references. Nothing it meets ends the reading: a naming service that does not answer, a
+// context that cannot be listed or a component whose process is gone is recorded as such in the
+// view, and the rest is read all the same.
+#pragma once
+
+#include "SystemView.h"
+
+#include "RtPath.h"
+#include "Session.h"
+
+#include <omniORB4/CORBA.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rtctl
+{
+  class SystemReader
+  {
+  public:
+    explicit SystemReader(Session& session) : m_session(session) {}
+
+    // Whether a component found in the tree is to be read (by its key).
+    typedef std::function<bool(const std::string& key)> Wanted;
+
+    // The whole tree under each root, with every component in it that `wanted` asks for (all
+    // when it is empty); the others are only named in the tree.
+    SystemView read(const std::vector<RtPath>& roots, const Wanted& wanted = nullptr);
+    // One component, resolved again through its naming service.
+    SystemView::Component readComponent(const RtPath& path);
+
+    // The absolute form of a path, "/HOST:PORT/a/b.rtc", that the view and the page use as key
+    // whichever way the user wrote it.
+    static std::string keyOf(const RtPath& path);
+
+  private:
+    SystemView::Node readNode(const RtPath& path, const std::string& name, bool isContext,
+                              const Wanted& wanted, SystemView& view, int depth);
+    SystemView::Component readComponent(CORBA::Object_ptr obj, const RtPath& path);
+
+    Session& m_session;
+  };
+}

@@ -1,0 +1,74 @@
+// The system as the page shows it, in plain C++: the naming tree under the roots `serve` was
+// given, and for each component found there its state, ports and connections. Filled by
+// SystemReader, turned into the JSON the page shows by toJson(), and into the graph by
+// ViewGraph.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace rtctl
+{
+  class SystemView
+  {
+  public:
+    struct Connection
+    {
+      std::string id;
+      std::string subscription;       // dataport.subscription_type, "" when the profile has none
+      std::string dataflow;           // dataport.dataflow_type
+      std::string pushRate;           // dataport.publisher.push_rate (periodic)
+      std::vector<std::string> peers; // the other ports' own names ("Trimul0.x1")
+    };
+
+    struct Port
+    {
+      std::string name;       // "x1"
+      std::string fullName;   // "Trimul0.x1"
+      std::string direction;  // "in", "out", or the port type
+      std::string dataType;   // "IDL:RTC/TimedLong:1.0"
+      std::vector<Connection> connections;
+    };
+
+    struct Component
+    {
+      std::string key;       // the absolute path, "/127.0.0.1:2809/host.host_cxt/Trimul0.rtc"
+      std::string name;      // its last naming element, "Trimul0.rtc"
+      std::string state;     // "Active", "Inactive", "Error", "Created", or "Zombie" when it does not answer
+      std::string problem;   // why it could not be read whole; "" when it was
+      std::vector<Port> ports;
+
+      const Port* port(const std::string& name) const;
+    };
+
+    struct Node
+    {
+      enum Kind
+      {
+        kContext,
+        kComponent,
+        kObject,  // anything else bound there (a manager, another service)
+      };
+      std::string name;
+      Kind kind;
+      std::string key;
+      std::string problem;  // a context that cannot be listed, a service that does not answer
+      std::vector<Node> children;
+    };
+
+    std::vector<Node> roots;
+    std::map<std::string, Component> components;
+
+    // Nullptr when the view holds no component under that key.
+    const Component* component(const std::string& key) const;
+    // The keys of every component the tree names, read or not.
+    std::set<std::string> componentKeys() const;
+
+    // { "roots": [...], "components": [...] }, each as the structs above.
+    nlohmann::json toJson() const;
+  };
+}

@@ -1,0 +1,85 @@
+// What the page is given of a view: the graph's system profile (only connections between two
+// components of the view, each from its output to its input) and the server's answers that need
+// no running system (which Host names it answers, which files it serves).
+#include "PageAssets.h"
+#include "ViewGraph.h"
+#include "WebServer.h"
+
+#include <gtest/gtest.h>
+
+namespace rtctl
+{
+  namespace
+  {
+    SystemView::Component trimul(const std::string& key, const std::string& state)
+    {
+      SystemView::Component c;
+      c.key = key;
+      c.name = key.substr(key.rfind('/') + 1);
+      c.state = state;
+      for (const char* port : {"x1", "y1"})
+        c.ports.push_back({port, "Trimul0." + std::string(port), port[0] == 'x' ? "in" : "out", "IDL:RTC/TimedLong:1.0", {}});
+      return c;
+    }
+
+    TEST(ViewGraph, ConnectionsBetweenViewedComponentsBecomeConnectorsFromOutputToInput)
+    {
+      SystemView view;
+      SystemView::Component a = trimul("/h:1/a.rtc", "Active");
+      SystemView::Component b = trimul("/h:1/b.rtc", "Zombie");
+      // Listed input side first: the profile must still run from y1 to x1.
+      b.ports[0].connections.push_back({"c1", "new", "push", "", {"Trimul0.y1"}});
+      a.ports[1].connections.push_back({"c1", "new", "push", "", {"Trimul0.x1"}});
+      a.ports[1].connections.push_back({"c2", "flush", "push", "", {"rtctl_plot_1.port"}});
+      view.components[a.key] = a;
+      view.components[b.key] = b;
+
+      std::map<std::string, std::string> states;
+      const SystemProfile sut = ViewGraph::profile(view, states);
+      ASSERT_EQ(2u, sut.components.size());
+      EXPECT_EQ("h:1/a.rtc", sut.components[0].pathUri);
+      EXPECT_EQ("DataOutPort", sut.components[0].dataPort("y1")->portType);
+      ASSERT_EQ(1u, sut.connectors.size()) << "a connection to a port outside the view was drawn";
+      const SavedConnector& c = sut.connectors[0];
+      EXPECT_EQ("c1", c.connectorId);
+      EXPECT_EQ("new", c.subscriptionType);
+      EXPECT_EQ("h:1/a.rtc", c.source.pathUri);
+      EXPECT_EQ("y1", c.source.shortName());
+      EXPECT_EQ("h:1/b.rtc", c.target.pathUri);
+      EXPECT_EQ("x1", c.target.shortName());
+      EXPECT_EQ((std::map<std::string, std::string>{{"h:1/a.rtc", "Active"}, {"h:1/b.rtc", "Zombie"}}), states);
+    }
+
+    TEST(WebServer, OnLoopbackOnlyLoopbackHostNamesAreAnswered)
+    {
+      const struct
+      {
+        const char* host;
+        bool loopbackOnly;
+        bool allowed;
+      } cases[] = {
+        {"127.0.0.1:8080", true, true},  {"localhost:8080", true, true},   {"[::1]:8080", true, true},
+        {"127.1.2.3", true, true},       {"", true, true},                 {"evil.example:8080", true, false},
+        {"127.0.0.1.evil.example", true, false}, {"192.168.1.5:8080", true, false}, {"evil.example", false, true},
+      };
+      for (const auto& c : cases)
+        EXPECT_EQ(c.allowed, WebServer::hostAllowed(c.host, c.loopbackOnly)) << c.host << " " << c.loopbackOnly;
+    }
+
+    TEST(PageAssets, ThePageAndItsFilesAreBuiltInWithTheirTypes)
+    {
+      const PageAssets::Asset* page = PageAssets::find("/");
+      ASSERT_NE(nullptr, page);
+      EXPECT_STREQ("text/html; charset=utf-8", page->contentType);
+      EXPECT_NE(std::string::npos, std::string(reinterpret_cast<const char*>(page->data), page->size).find("/app.js"));
+      for (const char* path : {"/app.js", "/app.css"})
+      {
+        const PageAssets::Asset* asset = PageAssets::find(path);
+        ASSERT_NE(nullptr, asset) << path;
+        EXPECT_GT(asset->size, 100u) << path;
+      }
+      EXPECT_EQ(nullptr, PageAssets::find("/../CMakeLists.txt"));
+      EXPECT_EQ(nullptr, PageAssets::find("/EmbedAssets.cmake"));
+    }
+  }
+}
