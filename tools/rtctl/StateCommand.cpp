@@ -89,11 +89,8 @@ namespace rtctl
     if (path.hasPort())
       throw UsageError("'" + path.text() + "' names a port; " + name() + " takes a component");
     const ComponentRef component(session.names(path), path);
-    const std::vector<RTC::ExecutionContext_var> contexts = component.contexts();
-    if (static_cast<size_t>(index) >= contexts.size())
-      throw Error(path.text() + " has no execution context " + std::to_string(index) + " (it has " +
-                  std::to_string(contexts.size()) + ")");
-    RTC::ExecutionContext_ptr ec = contexts[static_cast<size_t>(index)].in();
+    const RTC::ExecutionContext_var context = component.context(index);
+    RTC::ExecutionContext_ptr ec = context.in();
     const std::string where = path.text() + " in execution context " + std::to_string(index);
 
     RTC::LifeCycleState state = RTC::CREATED_STATE;

@@ -1,11 +1,14 @@
 // rtctl: drive a running system of RT-components from the shell.
 #include "CatCommand.h"
+#include "ConfCommand.h"
 #include "ConnectCommand.h"
+#include "ContextCommand.h"
 #include "DisconnectCommand.h"
 #include "Error.h"
 #include "ExitCommand.h"
 #include "InjectCommand.h"
 #include "LsCommand.h"
+#include "MgrCommand.h"
 #include "PrintCommand.h"
 #include "StateCommand.h"
 
@@ -34,6 +37,11 @@ namespace
     all.emplace_back(new rtctl::DisconnectCommand);
     all.emplace_back(new rtctl::InjectCommand);
     all.emplace_back(new rtctl::PrintCommand);
+    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kStart));
+    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kStop));
+    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kRate));
+    all.emplace_back(new rtctl::ConfCommand);
+    all.emplace_back(new rtctl::MgrCommand);
     return all;
   }
 
