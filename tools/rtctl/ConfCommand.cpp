@@ -101,18 +101,23 @@ namespace rtctl
     }
   }
 
-  void ConfCommand::list(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
-                         const std::string& active) const
+  SDOPackage::ConfigurationSetList* ConfCommand::allSets(const ComponentRef& component,
+                                                        SDOPackage::Configuration_ptr configuration) const
   {
-    SDOPackage::ConfigurationSetList_var sets;
     try
     {
-      sets = configuration->get_configuration_sets();
+      return configuration->get_configuration_sets();
     }
     catch (const CORBA::Exception& e)
     {
       component.fail("reading its configuration sets", e);
     }
+  }
+
+  void ConfCommand::list(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
+                         const std::string& active) const
+  {
+    SDOPackage::ConfigurationSetList_var sets = allSets(component, configuration);
     if (sets->length() == 0)
       std::cout << "(no configuration sets)\n";
     for (CORBA::ULong i = 0; i < sets->length(); ++i)
@@ -138,15 +143,7 @@ namespace rtctl
   void ConfCommand::requireSet(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
                                const std::string& setId) const
   {
-    SDOPackage::ConfigurationSetList_var sets;
-    try
-    {
-      sets = configuration->get_configuration_sets();
-    }
-    catch (const CORBA::Exception& e)
-    {
-      component.fail("reading its configuration sets", e);
-    }
+    SDOPackage::ConfigurationSetList_var sets = allSets(component, configuration);
     std::string known;
     for (CORBA::ULong i = 0; i < sets->length(); ++i)
     {

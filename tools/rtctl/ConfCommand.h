@@ -30,6 +30,8 @@ namespace rtctl
                   const std::string& setId) const;
     // The id of the active set, or "" while none is (values changed since the last activation).
     std::string activeSet(const ComponentRef& component, SDOPackage::Configuration_ptr configuration) const;
+    SDOPackage::ConfigurationSetList* allSets(const ComponentRef& component,
+                                              SDOPackage::Configuration_ptr configuration) const;
     // Error naming the set when the component has none of that id, listing those it has.
     void requireSet(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
                     const std::string& setId) const;

@@ -67,6 +67,23 @@ namespace rtctl
     throw Error(m_shown + " " + CorbaText::exception(e) + " (" + what + ")");
   }
 
+  void ManagerRef::call(const std::string& doing, const std::string& refused,
+                        const std::function<RTC::ReturnCode_t(RTM::Manager_ptr)>& operation,
+                        const std::function<std::string(RTC::ReturnCode_t)>& why) const
+  {
+    RTC::ReturnCode_t ret = RTC::RTC_OK;
+    try
+    {
+      ret = operation(m_ref.in());
+    }
+    catch (const CORBA::Exception& e)
+    {
+      fail(doing, e);
+    }
+    if (ret != RTC::RTC_OK)
+      throw Error(m_shown + " refused to " + refused + ": " + CorbaText::returnCode(ret) + (why ? why(ret) : ""));
+  }
+
   std::vector<ManagerRef::Slave> ManagerRef::slaves(CORBA::ORB_ptr orb) const
   {
     RTM::ManagerList_var list;

@@ -8,6 +8,7 @@
 
 #include <rtm/idl/Manager.hh>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,12 @@ namespace rtctl
 
     // Turns any exception from a call on this manager into an Error naming it and `what`.
     [[noreturn]] void fail(const std::string& what, const CORBA::Exception& e) const;
+    // Runs one operation that answers a result code. An exception is an Error naming `doing`
+    // ("loading Trimul.so"); a result other than RTC_OK, the Error "<manager> refused to
+    // <refused>: <code><why>", `why` chosen by the code.
+    void call(const std::string& doing, const std::string& refused,
+              const std::function<RTC::ReturnCode_t(RTM::Manager_ptr)>& operation,
+              const std::function<std::string(RTC::ReturnCode_t)>& why = nullptr) const;
 
   private:
     ManagerRef(RTM::Manager_ptr ref, std::string shown);

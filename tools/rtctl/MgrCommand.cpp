@@ -135,33 +135,15 @@ namespace rtctl
   {
     const std::string& file = line.operands()[0];
     const std::string initFunction = line.initFunction();
-    RTC::ReturnCode_t ret = RTC::RTC_OK;
-    try
-    {
-      ret = manager.ref()->load_module(file.c_str(), initFunction.c_str());
-    }
-    catch (const CORBA::Exception& e)
-    {
-      manager.fail("loading " + file, e);
-    }
-    if (ret != RTC::RTC_OK)
-      throw Error(manager.shown() + " refused to load " + file + " with " + initFunction + ": " +
-                  CorbaText::returnCode(ret));
+    manager.call("loading " + file, "load " + file + " with " + initFunction, [&](RTM::Manager_ptr m) {
+      return m->load_module(file.c_str(), initFunction.c_str());
+    });
   }
 
   void MgrCommand::unload(const ManagerRef& manager, const std::string& file) const
   {
-    RTC::ReturnCode_t ret = RTC::RTC_OK;
-    try
-    {
-      ret = manager.ref()->unload_module(file.c_str());
-    }
-    catch (const CORBA::Exception& e)
-    {
-      manager.fail("unloading " + file, e);
-    }
-    if (ret != RTC::RTC_OK)
-      throw Error(manager.shown() + " refused to unload " + file + ": " + CorbaText::returnCode(ret));
+    manager.call("unloading " + file, "unload " + file,
+                 [&](RTM::Manager_ptr m) { return m->unload_module(file.c_str()); });
   }
 
   void MgrCommand::create(const ManagerRef& manager, const std::string& argument) const
@@ -200,58 +182,39 @@ namespace rtctl
 
   void MgrCommand::remove(const ManagerRef& manager, const std::string& instance) const
   {
-    RTC::ReturnCode_t ret = RTC::RTC_OK;
-    try
-    {
-      ret = manager.ref()->delete_component(instance.c_str());
-    }
-    catch (const CORBA::Exception& e)
-    {
-      manager.fail("deleting " + instance, e);
-    }
-    if (ret != RTC::RTC_OK)
-      throw Error(manager.shown() + " refused to delete " + instance + ": " + CorbaText::returnCode(ret) +
-                  (ret == RTC::BAD_PARAMETER ? " (it has no component of that instance name)" : ""));
+    manager.call(
+      "deleting " + instance, "delete " + instance,
+      [&](RTM::Manager_ptr m) { return m->delete_component(instance.c_str()); },
+      [](RTC::ReturnCode_t ret) {
+        return ret == RTC::BAD_PARAMETER ? std::string(" (it has no component of that instance name)") : std::string();
+      });
   }
 
   void MgrCommand::shutdown(const ManagerRef& manager) const
   {
-    RTC::ReturnCode_t ret = RTC::RTC_OK;
-    try
-    {
-      ret = manager.ref()->shutdown();
-    }
-    catch (const CORBA::COMM_FAILURE& e)
-    {
-      // The request arrived and the connection closed before the answer: the manager went
-      // down while answering, which is what was asked.
-      if (e.completed() != CORBA::COMPLETED_MAYBE)
-        manager.fail("shutdown", e);
-    }
-    catch (const CORBA::Exception& e)
-    {
-      manager.fail("shutdown", e);
-    }
-    if (ret != RTC::RTC_OK)
-      throw Error(manager.shown() + " refused to shut down: " + CorbaText::returnCode(ret));
+    manager.call("shutdown", "shut down", [](RTM::Manager_ptr m) {
+      try
+      {
+        return m->shutdown();
+      }
+      catch (const CORBA::COMM_FAILURE& e)
+      {
+        // The request arrived and the connection closed before the answer: the manager went
+        // down while answering, which is what was asked.
+        if (e.completed() != CORBA::COMPLETED_MAYBE)
+          throw;
+        return RTC::RTC_OK;
+      }
+    });
   }
 
   void MgrCommand::config(const ManagerRef& manager, const std::vector<std::string>& operands) const
   {
     if (operands.size() == 2)
     {
-      RTC::ReturnCode_t ret = RTC::RTC_OK;
-      try
-      {
-        ret = manager.ref()->set_configuration(operands[0].c_str(), operands[1].c_str());
-      }
-      catch (const CORBA::Exception& e)
-      {
-        manager.fail("setting " + operands[0], e);
-      }
-      if (ret != RTC::RTC_OK)
-        throw Error(manager.shown() + " refused " + operands[0] + "=" + operands[1] + ": " +
-                    CorbaText::returnCode(ret));
+      manager.call("setting " + operands[0], "set " + operands[0] + "=" + operands[1], [&](RTM::Manager_ptr m) {
+        return m->set_configuration(operands[0].c_str(), operands[1].c_str());
+      });
       return;
     }
     RTM::NVList_var list;

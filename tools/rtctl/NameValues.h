@@ -13,6 +13,7 @@ namespace rtctl
   class NameValues
   {
   public:
+    NameValues() = default;
     explicit NameValues(const SDOPackage::NVList& list);
 
     const std::vector<std::pair<std::string, std::string> >& pairs() const { return m_pairs; }
