@@ -19,6 +19,8 @@ namespace rtctl
   public:
     // Throws Error: no such name, not a manager, not reachable.
     ManagerRef(Session& session, const ManagerAddress& address);
+    // A manager already in hand (a slave), named by `shown`; not checked.
+    ManagerRef(RTM::Manager_ptr ref, std::string shown);
 
     RTM::Manager_ptr ref() const { return m_ref.in(); }
     // "manager at localhost:2810", "myhost.host_cxt/manager.mgr", "slave 1 (vm) of ...".
@@ -50,7 +52,6 @@ namespace rtctl
               const std::function<std::string(RTC::ReturnCode_t)>& why = nullptr) const;
 
   private:
-    ManagerRef(RTM::Manager_ptr ref, std::string shown);
     void narrow(CORBA::Object_ptr obj, const std::string& hint);
 
     RTM::Manager_var m_ref;

@@ -1,5 +1,6 @@
 #include "IorAddress.h"
-#include "Orb.h"
+
+#include "NamingClient.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ namespace rtctl
     // A reference made from an address carries that address, whatever answers there.
     TEST(IorAddress, TheFirstIiopProfileGivesHostAndPort)
     {
-      const Orb orb(Orb::kClientOnly);
+      CORBA::ORB_ptr orb = testsupport::testOrb();
       const char* const cases[][2] = {
         {"corbaloc::127.0.0.1:2810/manager", "127.0.0.1:2810"},
         {"corbaloc::example.org:65535/x", "example.org:65535"},
@@ -19,10 +20,10 @@ namespace rtctl
       };
       for (const auto& c : cases)
       {
-        CORBA::Object_var obj = orb.orb()->string_to_object(c[0]);
-        EXPECT_EQ(c[1], IorAddress::of(orb.orb(), obj.in())) << c[0];
+        CORBA::Object_var obj = orb->string_to_object(c[0]);
+        EXPECT_EQ(c[1], IorAddress::of(orb, obj.in())) << c[0];
       }
-      EXPECT_EQ("", IorAddress::of(orb.orb(), CORBA::Object::_nil()));
+      EXPECT_EQ("", IorAddress::of(orb, CORBA::Object::_nil()));
     }
   }
 }
