@@ -9,6 +9,7 @@
 
 #include <cctype>
 #include <iostream>
+#include <optional>
 
 namespace rtctl
 {
@@ -77,8 +78,9 @@ namespace rtctl
     const std::vector<std::string>& operands = line.operands();
     // Checked before any manager is asked, so a mistake costs nothing.
     const ManagerAddress address = ManagerAddress::parse(line.manager(), Session::defaultServer());
+    std::optional<CreateArgument> request;
     if (action == "create")
-      CreateArgument::parse(operands[0]);
+      request = CreateArgument::parse(operands[0]);
 
     Session session(Orb::kClientOnly);
     CORBA::ORB_ptr orb = session.orb().orb();
@@ -97,7 +99,7 @@ namespace rtctl
     else if (action == "unload")
       unload(manager, operands[0]);
     else if (action == "create")
-      create(manager, operands[0]);
+      create(manager, *request);
     else if (action == "delete")
       remove(manager, operands[0]);
     else if (action == "slaves")
@@ -146,9 +148,9 @@ namespace rtctl
                  [&](RTM::Manager_ptr m) { return m->unload_module(file.c_str()); });
   }
 
-  void MgrCommand::create(const ManagerRef& manager, const std::string& argument) const
+  void MgrCommand::create(const ManagerRef& manager, const CreateArgument& request) const
   {
-    const CreateArgument request = CreateArgument::parse(argument);
+    const std::string& argument = request.text();
     RTC::RTObject_var component;
     try
     {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Command.h"
+#include "CreateArgument.h"
 #include "ManagerCommandLine.h"
 #include "ManagerRef.h"
 #include "Session.h"
@@ -21,7 +22,7 @@ namespace rtctl
   private:
     void load(const ManagerRef& manager, const ManagerCommandLine& line) const;
     void unload(const ManagerRef& manager, const std::string& file) const;
-    void create(const ManagerRef& manager, const std::string& argument) const;
+    void create(const ManagerRef& manager, const CreateArgument& request) const;
     void remove(const ManagerRef& manager, const std::string& instance) const;
     void shutdown(const ManagerRef& manager) const;
     void config(const ManagerRef& manager, const std::vector<std::string>& operands) const;
