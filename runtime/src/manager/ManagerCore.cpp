@@ -588,7 +588,8 @@ namespace rtm
       return factory;
     // A type not registered yet may come from the module named after it (Trimul.so, TrimulInit).
     std::string loadError;
-    if (loadModule(args.implementationId + ".so", "", loadError) == RTC::RTC_OK)
+    if (!m_modules.findLoadable(args.implementationId).empty() &&
+        loadModule(args.implementationId + ".so", "", loadError) == RTC::RTC_OK)
       factory = find();
     if (!factory)
       error = "no component type matches '" + argText + "'" +

@@ -4,6 +4,7 @@
 #include "log/Logger.h"
 #include "manager/ManagerCore.h"
 #include "manager/ManagerPeers.h"
+#include "manager/ReturnCodeName.h"
 
 #include <rtm/RTObject.h>
 
@@ -38,6 +39,15 @@ namespace rtm
     }
 
     RTC::ReturnCode_t failed() { return RTC::RTC_ERROR; }
+
+    // The list operations refuse a nil, a duplicate or an unknown manager without saying more;
+    // the log says which operation it was.
+    RTC::ReturnCode_t logged(const char* operation, RTC::ReturnCode_t ret)
+    {
+      if (ret != RTC::RTC_OK)
+        RTM_LOG_ERROR("manager", operation << " refused (" << returnCodeName(ret) << ")");
+      return ret;
+    }
 
     RTM::ModuleProfileList* toProfiles(const std::vector<coil::Properties>& list)
     {
@@ -187,7 +197,7 @@ namespace rtm
   {
     return guarded("set_configuration", failed, [&] {
       if (text(name).empty())
-        return RTC::BAD_PARAMETER;
+        return logged("set_configuration of an empty name", RTC::BAD_PARAMETER);
       m_core.changeSetting(text(name), text(value));
       return RTC::RTC_OK;
     });
@@ -205,12 +215,12 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::add_master_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("add_master_manager", failed, [&] { return m_peers.addMaster(mgr); });
+    return guarded("add_master_manager", failed, [&] { return logged("add_master_manager", m_peers.addMaster(mgr)); });
   }
 
   RTC::ReturnCode_t ManagerServant::remove_master_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("remove_master_manager", failed, [&] { return m_peers.removeMaster(mgr); });
+    return guarded("remove_master_manager", failed, [&] { return logged("remove_master_manager", m_peers.removeMaster(mgr)); });
   }
 
   RTM::ManagerList* ManagerServant::get_slave_managers()
@@ -220,12 +230,12 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::add_slave_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("add_slave_manager", failed, [&] { return m_peers.addSlave(mgr); });
+    return guarded("add_slave_manager", failed, [&] { return logged("add_slave_manager", m_peers.addSlave(mgr)); });
   }
 
   RTC::ReturnCode_t ManagerServant::remove_slave_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("remove_slave_manager", failed, [&] { return m_peers.removeSlave(mgr); });
+    return guarded("remove_slave_manager", failed, [&] { return logged("remove_slave_manager", m_peers.removeSlave(mgr)); });
   }
 
   // Accepted and done nothing, as in the middleware: a manager is not forked or restarted
