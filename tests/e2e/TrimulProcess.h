@@ -1,4 +1,5 @@
-// One TrimulComp process bound in a test's naming service, stopped with SIGINT at the end.
+// One process running Trimul (TrimulComp, or rtcd with Trimul.so) bound in a test's naming
+// service, stopped with SIGINT at the end.
 #pragma once
 
 #include "ChildProcess.h"
@@ -10,12 +11,20 @@
 
 namespace e2e
 {
+  // What runs Trimul: its launcher, or the manager daemon loading Trimul.so and creating it.
+  enum class TrimulHost
+  {
+    TrimulComp,
+    Rtcd
+  };
+
   class TrimulProcess
   {
   public:
     // `instance` other than "Trimul0" binds the component under that name instead, through
     // naming.formats. Returns once the name is bound (a test failure is recorded otherwise).
-    TrimulProcess(testsupport::NameServer& ns, const std::string& instance = "Trimul0");
+    TrimulProcess(testsupport::NameServer& ns, const std::string& instance = "Trimul0",
+                  TrimulHost host = TrimulHost::TrimulComp);
     ~TrimulProcess();
 
     // "vm.host_cxt/Trimul0.rtc", the path relative to the naming service's root.

@@ -60,7 +60,7 @@ namespace RTC
       // The manager lives as long as the process: components and ORB threads may reach it
       // until the very end.
       g_instance = new Manager();
-      g_instance->m_core = new rtm::ManagerCore(*g_instance, config);
+      g_instance->m_core = new rtm::ManagerCore(*g_instance, config, programName(argc, argv));
     }
     return g_instance;
   }
@@ -83,6 +83,22 @@ namespace RTC
   void Manager::shutdown() { m_core->requestShutdown(); }
   void Manager::terminate() { m_core->requestShutdown(); }
 
+  ReturnCode_t Manager::load(const char* fname, const char* initfunc)
+  {
+    std::string error;
+    return m_core->loadModule(fname != nullptr ? fname : "", initfunc != nullptr ? initfunc : "", error);
+  }
+
+  ReturnCode_t Manager::unload(const char* fname)
+  {
+    std::string error;
+    return m_core->unloadModule(fname != nullptr ? fname : "", error);
+  }
+
+  void Manager::unloadAll() { m_core->unloadAllModules(); }
+  std::vector<coil::Properties> Manager::getLoadedModules() { return m_core->loadedModules(); }
+  std::vector<coil::Properties> Manager::getLoadableModules() { return m_core->loadableModules(); }
+
   bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func)
   {
     return m_core->registerFactory(profile, new_func, delete_func);
@@ -92,7 +108,8 @@ namespace RTC
 
   RTObject_impl* Manager::createComponent(const char* comp_args)
   {
-    return comp_args == nullptr ? nullptr : m_core->createComponent(comp_args);
+    std::string error;
+    return comp_args == nullptr ? nullptr : m_core->createComponent(comp_args, error);
   }
 
   void Manager::deleteComponent(RTObject_impl* comp) { m_core->deleteComponent(comp); }
