@@ -71,8 +71,8 @@ namespace rtctl
     if (CORBA::is_nil(configuration))
       throw Error(path.text() + " has no configuration object");
 
-    // Asked first: a component of the other middleware that has no parameters lists its
-    // 'default' set only once something has asked for the active one.
+    // Asked first: a component of middleware 1.1 that has no parameters lists its 'default'
+    // set only once something has asked for the active one.
     const std::string active = activeSet(component, configuration.in());
     if (action.empty())
       list(component, configuration.in(), active);
