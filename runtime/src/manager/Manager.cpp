@@ -72,9 +72,12 @@ namespace RTC
       if (g_instance != nullptr)
         return *g_instance;
     }
+    // From the configuration files alone, and without the manager's CORBA object, as in the
+    // middleware: nothing asked for one.
     char name[] = "rtc";
-    char* argv[] = {name, nullptr};
-    return *init(1, argv);
+    char noServant[] = "-a";
+    char* argv[] = {name, noServant, nullptr};
+    return *init(2, argv);
   }
 
   void Manager::setModuleInitProc(ModuleInitProc proc) { m_core->moduleInitProc = proc; }

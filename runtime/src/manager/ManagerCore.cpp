@@ -517,12 +517,12 @@ namespace rtm
   std::vector<coil::Properties> ManagerCore::loadableModules()
   {
     std::vector<coil::Properties> out;
-    for (const std::string& path : m_modules.loadableFiles())
+    for (const ModuleManager::Loadable& loadable : m_modules.loadableFiles())
     {
       coil::Properties p;
-      p.setProperty("file_path", path);
-      p.setProperty("module_file_name", fileName(path));
-      p.setProperty("loaded", m_modules.isLoaded(path) ? "YES" : "NO");
+      p.setProperty("file_path", loadable.filePath);
+      p.setProperty("module_file_name", loadable.fileName);
+      p.setProperty("loaded", m_modules.isLoaded(loadable.filePath) ? "YES" : "NO");
       out.push_back(p);
     }
     return out;
