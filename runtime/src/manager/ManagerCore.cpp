@@ -701,12 +701,24 @@ namespace rtm
     for (const std::string& name : entry.names)
       m_naming->bindObject(name, comp->getObjRef());
 
-    std::lock_guard<std::mutex> lock(m_mutex);
-    entry.id = m_nextEntryId++;
-    m_components.push_back(entry);
-    m_namesBeingCreated.erase(instanceName);
-    RTM_LOG_INFO("manager", "created " << comp->getInstanceName());
-    return comp;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_namesBeingCreated.erase(instanceName);
+      // A shutdown that began meanwhile has already taken its list of components to exit: this
+      // one would be missed, so it goes again at once.
+      if (!m_shutdownRequested)
+      {
+        entry.id = m_nextEntryId++;
+        m_components.push_back(entry);
+        RTM_LOG_INFO("manager", "created " << comp->getInstanceName());
+        return comp;
+      }
+    }
+    comp->exit();
+    destroyComponent(entry);
+    error = "'" + argText + "': the manager is shutting down";
+    RTM_LOG_ERROR("manager", error);
+    return nullptr;
   }
 
   // Unbinds, waits until no call runs in the component's servants, then hands it back to its
