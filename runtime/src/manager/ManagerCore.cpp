@@ -342,6 +342,15 @@ namespace rtm
     return config;
   }
 
+  coil::Properties ManagerCore::settings(std::initializer_list<const char*> keys)
+  {
+    std::lock_guard<std::mutex> lock(m_configMutex);
+    coil::Properties some;
+    for (const char* key : keys)
+      some.setProperty(key, config.getProperty(key));
+    return some;
+  }
+
   std::string ManagerCore::setting(const std::string& key)
   {
     std::lock_guard<std::mutex> lock(m_configMutex);
@@ -683,14 +692,18 @@ namespace rtm
         return;
       }
       cleanupFinalized();
-      if (yes(settings(), "timer.enable", true))
+      if (coil::toBool(setting("timer.enable"), "YES", "NO", true))
         runTimers(std::chrono::steady_clock::now());
     }
   }
 
   void ManagerCore::runTimers(std::chrono::steady_clock::time_point now)
   {
-    const coil::Properties cfg = settings();
+    // Read each round: the manager's object may change them. Only these keys are copied, as this
+    // runs ten times a second.
+    const coil::Properties cfg = settings({"naming.update.interval", "naming.update.enable", "naming.update.rebind",
+                                           "manager.is_master", "corba.master_manager", "manager.name",
+                                           "manager.auto_shutdown_duration", "manager.shutdown_auto"});
     const auto interval = seconds(cfg, "naming.update.interval", 10.0);
     if (now >= m_nextNamingUpdate)
     {

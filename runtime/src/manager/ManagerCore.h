@@ -14,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -57,6 +58,7 @@ namespace rtm
     // The configuration as it is now, read and changed under a lock, as the manager's CORBA
     // object may change it while the manager runs.
     coil::Properties settings();
+    coil::Properties settings(std::initializer_list<const char*> keys);
     std::string setting(const std::string& key);
     void changeSetting(const std::string& key, const std::string& value);
     bool isMaster();
