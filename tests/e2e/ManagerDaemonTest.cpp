@@ -178,6 +178,59 @@ namespace e2e
       EXPECT_EQ(slave.process().stderrText(), "");
     }
 
+    TEST_F(ManagerDaemon, AnUnloadedModuleTakesItsTypesAlongAndACreationLoadsItAgain)
+    {
+      RtcdProcess rtcd(options(true));
+      RTM::Manager_var mgr = managerAt(masterAddress);
+      ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
+      ASSERT_EQ(mgr->load_module("Trimul", ""), RTC::RTC_OK);
+      RTC::RTObject_var comp = mgr->create_component("Trimul");
+      ASSERT_FALSE(CORBA::is_nil(comp));
+      ASSERT_EQ(mgr->delete_component("Trimul0"), RTC::RTC_OK);
+
+      EXPECT_EQ(mgr->unload_module("Trimul.so"), RTC::RTC_OK);
+      RTM::ModuleProfileList_var loaded = mgr->get_loaded_modules();
+      RTM::ModuleProfileList_var factories = mgr->get_factory_profiles();
+      EXPECT_EQ(loaded->length(), 0u);
+      EXPECT_EQ(factories->length(), 0u);
+
+      // A type no module has registered yet comes from the module named after it.
+      comp = mgr->create_component("Trimul?instance_name=back");
+      ASSERT_FALSE(CORBA::is_nil(comp)) << rtcd.process().stderrText();
+      EXPECT_TRUE(naming.isBound(host + ".host_cxt/back.rtc"));
+      loaded = mgr->get_loaded_modules();
+      EXPECT_EQ(column(loaded, "implementation_ids"), std::vector<std::string>{"Trimul"});
+      EXPECT_EQ(rtcd.process().stderrText(), "");
+    }
+
+    TEST_F(ManagerDaemon, ItsProfileAndConfigurationAreItsSettingsAndCanBeChanged)
+    {
+      RtcdProcess rtcd(options(true));
+      RTM::Manager_var mgr = managerAt(masterAddress);
+      ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
+      RTM::ManagerProfile_var profile = mgr->get_profile();
+      EXPECT_EQ(valueOf(profile->properties, "manager.name"), "manager");
+      EXPECT_EQ(valueOf(profile->properties, "manager.is_master"), "YES");
+      EXPECT_EQ(valueOf(profile->properties, "manager.pid"), std::to_string(rtcd.process().pid()));
+      EXPECT_EQ(valueOf(profile->properties, "os.hostname"), host);
+      EXPECT_EQ(valueOf(profile->properties, "corba.nameservers"), "<absent>") << "only manager.* settings";
+
+      EXPECT_EQ(mgr->set_configuration("exec_cxt.periodic.rate", "125"), RTC::RTC_OK);
+      RTM::NVList_var configuration = mgr->get_configuration();
+      EXPECT_EQ(valueOf(configuration, "exec_cxt.periodic.rate"), "125");
+      EXPECT_EQ(valueOf(configuration, "corba.master_manager"), masterAddress);
+      ASSERT_EQ(mgr->load_module("Trimul", ""), RTC::RTC_OK);
+      RTC::RTObject_var comp = mgr->create_component("Trimul");
+      ASSERT_FALSE(CORBA::is_nil(comp));
+      EXPECT_DOUBLE_EQ(ownRate(comp), 125.0) << "the next component takes the changed setting";
+
+      EXPECT_EQ(mgr->fork(), RTC::RTC_OK);
+      EXPECT_EQ(mgr->restart(), RTC::RTC_OK);
+      CORBA::Object_var service = mgr->get_service("anything");
+      EXPECT_TRUE(CORBA::is_nil(service));
+      EXPECT_TRUE(rtcd.process().running());
+    }
+
     TEST_F(ManagerDaemon, ASlaveRegistersWhenItsMasterComesUpAndAgainWhenTheMasterRestarts)
     {
       RtcdProcess slave(options(false));

@@ -2,6 +2,7 @@
 
 #include <coil/stringutil.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace rtm::config {
@@ -12,19 +13,33 @@ const char* const kPrefix = "dataport.";
 const std::pair<const char*, const char*> kDefaults[] = {{"dataport.dataflow_type", "push"},
                                                          {"dataport.interface_type", "corba_cdr"}};
 
-std::vector<std::string> splitOutsideParentheses(const std::string& value)
+bool unclosed(const std::string& text)
 {
-    std::vector<std::string> entries(1);
-    int depth = 0;
-    for (char c : value) {
-        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-        if (c == ',' && depth <= 0) {
-            entries.emplace_back();
+    return std::count(text.begin(), text.end(), '(') > std::count(text.begin(), text.end(), ')');
+}
+
+// Splits at commas, except those inside an entry's parentheses. A piece joins the entry before
+// it only if that entry's '(' is still open and the piece closes it without opening another, so
+// an entry that never closes its '(' does not swallow the entries after it.
+std::vector<std::string> splitEntries(const std::string& value)
+{
+    std::vector<std::string> entries;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = value.find(',', start);
+        const std::size_t length = comma == std::string::npos ? std::string::npos : comma - start;
+        const std::string piece = value.substr(start, length);
+        const bool closesPrevious = piece.find(')') != std::string::npos && piece.find('(') == std::string::npos;
+        if (!entries.empty() && unclosed(entries.back()) && closesPrevious) {
+            entries.back() += "," + piece;
         } else {
-            entries.back() += c;
+            entries.push_back(piece);
         }
+        if (comma == std::string::npos) {
+            return entries;
+        }
+        start = comma + 1;
     }
-    return entries;
 }
 
 // "Comp.port" into the component's instance name and the port's full name; false if either is
@@ -88,7 +103,7 @@ std::string parseEntry(const std::string& entry, Preconnection& out)
 PreconnectList parsePreconnect(const std::string& value)
 {
     PreconnectList list;
-    for (std::string entry : splitOutsideParentheses(value)) {
+    for (std::string entry : splitEntries(value)) {
         coil::eraseBothEndsBlank(entry);
         if (entry.empty()) {
             continue;

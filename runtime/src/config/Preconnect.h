@@ -23,7 +23,8 @@ struct PreconnectList {
     std::vector<std::string> errors;  // one line per entry that is not understood
 };
 
-// Commas inside the parentheses belong to the options, so "(a=1,2)" stays one entry.
+// Commas inside the parentheses belong to the options, so "(a=1,2)" stays one entry; each
+// entry that is not understood costs one line in `errors` and leaves the others alone.
 PreconnectList parsePreconnect(const std::string& value);
 
 }  // namespace rtm::config

@@ -72,9 +72,12 @@ namespace RTC
       if (g_instance != nullptr)
         return *g_instance;
     }
+    // From the configuration files alone, and without the manager's CORBA object, as in the
+    // middleware: nothing asked for one.
     char name[] = "rtc";
-    char* argv[] = {name, nullptr};
-    return *init(1, argv);
+    char noServant[] = "-a";
+    char* argv[] = {name, noServant, nullptr};
+    return *init(2, argv);
   }
 
   void Manager::setModuleInitProc(ModuleInitProc proc) { m_core->moduleInitProc = proc; }
@@ -86,25 +89,25 @@ namespace RTC
   ReturnCode_t Manager::load(const char* fname, const char* initfunc)
   {
     std::string error;
-    return m_core->loadModule(fname != nullptr ? fname : "", initfunc != nullptr ? initfunc : "", error);
+    return m_core->factories().load(fname != nullptr ? fname : "", initfunc != nullptr ? initfunc : "", error);
   }
 
   ReturnCode_t Manager::unload(const char* fname)
   {
     std::string error;
-    return m_core->unloadModule(fname != nullptr ? fname : "", error);
+    return m_core->factories().unload(fname != nullptr ? fname : "", error);
   }
 
-  void Manager::unloadAll() { m_core->unloadAllModules(); }
-  std::vector<coil::Properties> Manager::getLoadedModules() { return m_core->loadedModules(); }
-  std::vector<coil::Properties> Manager::getLoadableModules() { return m_core->loadableModules(); }
+  void Manager::unloadAll() { m_core->factories().unloadAll(); }
+  std::vector<coil::Properties> Manager::getLoadedModules() { return m_core->factories().loadedModules(); }
+  std::vector<coil::Properties> Manager::getLoadableModules() { return m_core->factories().loadableModules(); }
 
   bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func)
   {
-    return m_core->registerFactory(profile, new_func, delete_func);
+    return m_core->factories().registerFactory(profile, new_func, delete_func);
   }
 
-  std::vector<coil::Properties> Manager::getFactoryProfiles() { return m_core->factoryProfiles(); }
+  std::vector<coil::Properties> Manager::getFactoryProfiles() { return m_core->factories().profiles(); }
 
   RTObject_impl* Manager::createComponent(const char* comp_args)
   {

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <poll.h>
@@ -74,11 +75,6 @@ namespace rtm
       return out;
     }
 
-    std::string fileName(const std::string& path)
-    {
-      return path.substr(path.rfind('/') + 1);
-    }
-
     // The ORB endpoint a master listens on: the port of corba.master_manager, on the host of the
     // first configured endpoint when that names one (so that a manager kept on one interface
     // stays there), else on every interface.
@@ -95,7 +91,7 @@ namespace rtm
 
   ManagerCore::ManagerCore(RTC::Manager& self, const coil::Properties& cfg, const std::string& program)
     : config(cfg), m_self(self), m_program(program), m_ownerThread(std::this_thread::get_id()),
-      m_modules(cfg)
+      m_types(self, cfg, [this](const std::string& modulePath) { return instancesOf(modulePath); })
   {
     logger().configure(config.getProperty("logger.enable"), config.getProperty("logger.file_name"),
                        config.getProperty("logger.log_level"), config.getProperty("logger.date_format"));
@@ -258,7 +254,7 @@ namespace rtm
         file = trimmed(file.substr(0, open));
       }
       std::string error;
-      if (loadModule(file, init, error) != RTC::RTC_OK)
+      if (m_types.load(file, init, error) != RTC::RTC_OK)
         reportStartupProblem(error);
     }
   }
@@ -346,6 +342,15 @@ namespace rtm
     return config;
   }
 
+  coil::Properties ManagerCore::settings(std::initializer_list<const char*> keys)
+  {
+    std::lock_guard<std::mutex> lock(m_configMutex);
+    coil::Properties some;
+    for (const char* key : keys)
+      some.setProperty(key, config.getProperty(key));
+    return some;
+  }
+
   std::string ManagerCore::setting(const std::string& key)
   {
     std::lock_guard<std::mutex> lock(m_configMutex);
@@ -361,171 +366,6 @@ namespace rtm
   bool ManagerCore::isMaster()
   {
     return coil::toBool(setting("manager.is_master"), "YES", "NO", false);
-  }
-
-  bool ManagerCore::registerFactory(const coil::Properties& profile, RTC::RtcNewFunc create,
-                                    RTC::RtcDeleteFunc destroy)
-  {
-    if (create == nullptr || destroy == nullptr || profile.getProperty("implementation_id").empty())
-      return false;
-    auto factory = std::make_shared<ComponentFactory>(profile, create, destroy);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    for (const auto& existing : m_factories)
-      if (existing->sameTypeAs(*factory))
-        return false;
-    // Registered from inside a module's init function: the type is that module's.
-    for (auto it = m_initializing.rbegin(); it != m_initializing.rend(); ++it)
-    {
-      if (it->thread == std::this_thread::get_id())
-      {
-        factory->modulePath = it->module.filePath;
-        factory->module = it->module.handle;
-        break;
-      }
-    }
-    m_factories.push_back(factory);
-    return true;
-  }
-
-  std::vector<coil::Properties> ManagerCore::factoryProfiles()
-  {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<coil::Properties> profiles;
-    for (const auto& f : m_factories)
-      profiles.push_back(f->profile());
-    return profiles;
-  }
-
-  RTC::ReturnCode_t ManagerCore::loadModule(const std::string& file, const std::string& initFunc, std::string& error)
-  {
-    std::lock_guard<std::recursive_mutex> loading(m_loadMutex);
-    std::string path;
-    RTC::ReturnCode_t ret = m_modules.resolve(file, path, error);
-    if (ret == RTC::RTC_OK && m_modules.isLoaded(path))
-    {
-      error = "module '" + path + "' is loaded already";
-      ret = RTC::PRECONDITION_NOT_MET;
-    }
-    ModuleManager::Module module;
-    ModuleManager::InitFunc init = nullptr;
-    if (ret == RTC::RTC_OK)
-      ret = m_modules.open(path, initFunc, module, init, error);
-    if (ret != RTC::RTC_OK)
-    {
-      RTM_LOG_ERROR("manager", error);
-      return ret;
-    }
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_initializing.push_back({std::this_thread::get_id(), module});
-    }
-    bool failed = false;
-    try
-    {
-      init(&m_self);
-    }
-    catch (...)
-    {
-      failed = true;
-    }
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_initializing.pop_back();
-    if (failed)
-    {
-      // Nothing half-made stays: the types it registered before failing go with it.
-      m_factories.erase(std::remove_if(m_factories.begin(), m_factories.end(),
-                                       [&](const std::shared_ptr<ComponentFactory>& f) {
-                                         return f->modulePath == path && !f->inUse();
-                                       }),
-                        m_factories.end());
-      error = "init function '" + module.initFunc + "' of module '" + path + "' failed";
-      RTM_LOG_ERROR("manager", error);
-      return RTC::RTC_ERROR;
-    }
-    m_modules.add(module);
-    RTM_LOG_INFO("manager", "loaded module " << path);
-    return RTC::RTC_OK;
-  }
-
-  RTC::ReturnCode_t ManagerCore::unloadModule(const std::string& file, std::string& error)
-  {
-    std::lock_guard<std::recursive_mutex> loading(m_loadMutex);
-    const std::string path = m_modules.findLoaded(file);
-    if (path.empty())
-    {
-      error = "module '" + file + "' is not loaded";
-      RTM_LOG_ERROR("manager", error);
-      return RTC::BAD_PARAMETER;
-    }
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      std::vector<std::string> living;
-      for (const Entry& e : m_components)
-        if (e.factory->modulePath == path)
-          living.push_back(e.comp->getInstanceName());
-      const bool busy = std::any_of(m_factories.begin(), m_factories.end(), [&](const auto& f) {
-        return f->modulePath == path && f->inUse();
-      });
-      if (busy)
-      {
-        error = "module '" + path + "' still has components" + (living.empty() ? "" : " (" + joined(living) + ")");
-        RTM_LOG_ERROR("manager", error);
-        return RTC::PRECONDITION_NOT_MET;
-      }
-      m_factories.erase(std::remove_if(m_factories.begin(), m_factories.end(),
-                                       [&](const auto& f) { return f->modulePath == path; }),
-                        m_factories.end());
-    }
-    // The library closes once nothing of it is held any more (a component still being deleted
-    // holds its factory until its delete function has returned).
-    m_modules.remove(path);
-    RTM_LOG_INFO("manager", "unloaded module " << path);
-    return RTC::RTC_OK;
-  }
-
-  void ManagerCore::unloadAllModules()
-  {
-    for (const ModuleManager::Module& module : m_modules.loaded())
-    {
-      std::string error;
-      unloadModule(module.filePath, error);
-    }
-  }
-
-  std::vector<coil::Properties> ManagerCore::loadedModules()
-  {
-    std::vector<coil::Properties> out;
-    for (const ModuleManager::Module& module : m_modules.loaded())
-    {
-      std::vector<std::string> types;
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (const auto& f : m_factories)
-          if (f->modulePath == module.filePath)
-            types.push_back(f->profile().getProperty("implementation_id"));
-      }
-      coil::Properties p;
-      p.setProperty("file_path", module.filePath);
-      p.setProperty("module_file_name", fileName(module.filePath));
-      p.setProperty("init_func", module.initFunc);
-      p.setProperty("implementation_ids", joined(types));
-      out.push_back(p);
-    }
-    return out;
-  }
-
-  std::vector<coil::Properties> ManagerCore::loadableModules()
-  {
-    std::vector<coil::Properties> out;
-    for (const std::string& path : m_modules.loadableFiles())
-    {
-      coil::Properties p;
-      p.setProperty("file_path", path);
-      p.setProperty("module_file_name", fileName(path));
-      p.setProperty("loaded", m_modules.isLoaded(path) ? "YES" : "NO");
-      out.push_back(p);
-    }
-    return out;
   }
 
   coil::Properties ManagerCore::instanceProperties(const ComponentFactory& factory,
@@ -552,7 +392,11 @@ namespace rtm
       if (!file.empty())
       {
         std::ifstream in(file);
-        if (in)
+        std::error_code ignored;
+        const char* problem = !in ? std::strerror(errno)
+                              : std::filesystem::is_directory(file, ignored) ? std::strerror(EISDIR)
+                                                                             : nullptr;
+        if (problem == nullptr)
         {
           prop.load(in);
         }
@@ -561,7 +405,7 @@ namespace rtm
           // Logging is off by default, and a component silently running on other settings
           // than its file asks for is hard to find.
           const std::string line = "cannot read component configuration file '" + file + "' (" + key +
-                                   ".config_file): " + std::strerror(errno);
+                                   ".config_file): " + problem;
           RTM_LOG_WARN("manager", line);
           std::cerr << m_program << ": " << line << std::endl;
         }
@@ -573,30 +417,6 @@ namespace rtm
     return prop;
   }
 
-  std::shared_ptr<ComponentFactory> ManagerCore::findFactory(const std::string& argText,
-                                                             const config::ComponentArgs& args, std::string& error)
-  {
-    auto find = [&] {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      for (const auto& f : m_factories)
-        if (f->matches(args))
-          return f;
-      return std::shared_ptr<ComponentFactory>();
-    };
-    std::shared_ptr<ComponentFactory> factory = find();
-    if (factory)
-      return factory;
-    // A type not registered yet may come from the module named after it (Trimul.so, TrimulInit).
-    std::string loadError;
-    if (!m_modules.findLoadable(args.implementationId).empty() &&
-        loadModule(args.implementationId + ".so", "", loadError) == RTC::RTC_OK)
-      factory = find();
-    if (!factory)
-      error = "no component type matches '" + argText + "'" +
-              (loadError.empty() ? "" : " and it is in no loadable module (" + loadError + ")");
-    return factory;
-  }
-
   RTC::RTObject_impl* ManagerCore::createComponent(const std::string& argText, std::string& error)
   {
     error.clear();
@@ -606,24 +426,23 @@ namespace rtm
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
-    std::shared_ptr<ComponentFactory> factory = findFactory(argText, args, error);
+    std::shared_ptr<ComponentFactory> factory = m_types.find(argText, args, error);
     if (!factory)
     {
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
-    int slot = -1;
+    bool shuttingDown = false;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (!m_shutdownRequested)
-        slot = factory->acquireSlot();
-      if (slot < 0)
-        error = m_shutdownRequested ? "the manager is shutting down"
-                                    : "'" + argText + "': max_instance (" +
-                                        factory->profile().getProperty("max_instance") + ") reached";
+      shuttingDown = m_shutdownRequested;
     }
+    const int slot = shuttingDown ? -1 : m_types.acquireSlot(*factory);
     if (slot < 0)
     {
+      error = shuttingDown ? "'" + argText + "': the manager is shutting down"
+                           : "'" + argText + "': max_instance (" + factory->profile().getProperty("max_instance") +
+                               ") reached";
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
@@ -639,7 +458,7 @@ namespace rtm
                          });
       if (taken)
       {
-        factory->releaseSlot(slot);
+        m_types.releaseSlot(*factory, slot);
         error = "'" + argText + "': a component named '" + instanceName + "' exists already";
         RTM_LOG_ERROR("manager", error);
         return nullptr;
@@ -662,9 +481,8 @@ namespace rtm
     }
     if (comp == nullptr)
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      factory->releaseSlot(slot);
-      m_namesBeingCreated.erase(instanceName);
+      m_types.releaseSlot(*factory, slot);
+      forgetName();
       error = "'" + argText + "': the factory made no component";
       RTM_LOG_ERROR("manager", error);
       return nullptr;
@@ -701,12 +519,24 @@ namespace rtm
     for (const std::string& name : entry.names)
       m_naming->bindObject(name, comp->getObjRef());
 
-    std::lock_guard<std::mutex> lock(m_mutex);
-    entry.id = m_nextEntryId++;
-    m_components.push_back(entry);
-    m_namesBeingCreated.erase(instanceName);
-    RTM_LOG_INFO("manager", "created " << comp->getInstanceName());
-    return comp;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_namesBeingCreated.erase(instanceName);
+      // A shutdown that began meanwhile has already taken its list of components to exit: this
+      // one would be missed, so it goes again at once.
+      if (!m_shutdownRequested)
+      {
+        entry.id = m_nextEntryId++;
+        m_components.push_back(entry);
+        RTM_LOG_INFO("manager", "created " << comp->getInstanceName());
+        return comp;
+      }
+    }
+    comp->exit();
+    destroyComponent(entry);
+    error = "'" + argText + "': the manager is shutting down";
+    RTM_LOG_ERROR("manager", error);
+    return nullptr;
   }
 
   // Unbinds, waits until no call runs in the component's servants, then hands it back to its
@@ -727,10 +557,7 @@ namespace rtm
     }
     // The number is free once nothing runs in the instance; whoever learns of the deletion from
     // the delete function may already create the next instance under it.
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      entry.factory->releaseSlot(entry.slot);
-    }
+    m_types.releaseSlot(*entry.factory, entry.slot);
     entry.factory->destroy(entry.comp);
   }
 
@@ -784,6 +611,16 @@ namespace rtm
       return RTC::RTC_ERROR;
     }
     return RTC::RTC_OK;
+  }
+
+  std::vector<std::string> ManagerCore::instancesOf(const std::string& modulePath)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> names;
+    for (const Entry& e : m_components)
+      if (e.factory->modulePath == modulePath)
+        names.push_back(e.comp->getInstanceName());
+    return names;
   }
 
   std::vector<RTC::RTObject_impl*> ManagerCore::components()
@@ -855,14 +692,18 @@ namespace rtm
         return;
       }
       cleanupFinalized();
-      if (yes(settings(), "timer.enable", true))
+      if (coil::toBool(setting("timer.enable"), "YES", "NO", true))
         runTimers(std::chrono::steady_clock::now());
     }
   }
 
   void ManagerCore::runTimers(std::chrono::steady_clock::time_point now)
   {
-    const coil::Properties cfg = settings();
+    // Read each round: the manager's object may change them. Only these keys are copied, as this
+    // runs ten times a second.
+    const coil::Properties cfg = settings({"naming.update.interval", "naming.update.enable", "naming.update.rebind",
+                                           "manager.is_master", "corba.master_manager", "manager.name",
+                                           "manager.auto_shutdown_duration", "manager.shutdown_auto"});
     const auto interval = seconds(cfg, "naming.update.interval", 10.0);
     if (now >= m_nextNamingUpdate)
     {

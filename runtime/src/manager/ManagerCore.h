@@ -6,8 +6,7 @@
 // of components that exited, and the shutdown sequence itself.
 #pragma once
 
-#include "manager/ComponentFactory.h"
-#include "manager/ModuleManager.h"
+#include "manager/FactoryRegistry.h"
 
 #include <rtm/Manager.h>
 #include <rtm/idl/ManagerSkel.h>
@@ -15,6 +14,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -41,8 +41,8 @@ namespace rtm
     // (the main thread) and runManager is not blocking there.
     void requestShutdown();
 
-    bool registerFactory(const coil::Properties& profile, RTC::RtcNewFunc create, RTC::RtcDeleteFunc destroy);
-    std::vector<coil::Properties> factoryProfiles();
+    // The component types and the modules that registered them.
+    FactoryRegistry& factories() { return m_types; }
     // Null on failure, with one line in `error` saying why.
     RTC::RTObject_impl* createComponent(const std::string& args, std::string& error);
     void deleteComponent(RTC::RTObject_impl* comp);
@@ -55,18 +55,10 @@ namespace rtm
     RTC::RTObject_impl* findComponent(const std::string& instanceName);
     void notifyFinalized(RTC::RTObject_impl* comp);
 
-    // Component modules. Failures leave nothing registered and say why in `error`.
-    RTC::ReturnCode_t loadModule(const std::string& file, const std::string& initFunc, std::string& error);
-    RTC::ReturnCode_t unloadModule(const std::string& file, std::string& error);
-    void unloadAllModules();
-    // file_path, module_file_name, init_func, implementation_ids (the types it registered).
-    std::vector<coil::Properties> loadedModules();
-    // file_path, module_file_name, loaded (YES/NO).
-    std::vector<coil::Properties> loadableModules();
-
     // The configuration as it is now, read and changed under a lock, as the manager's CORBA
     // object may change it while the manager runs.
     coil::Properties settings();
+    coil::Properties settings(std::initializer_list<const char*> keys);
     std::string setting(const std::string& key);
     void changeSetting(const std::string& key, const std::string& value);
     bool isMaster();
@@ -88,21 +80,13 @@ namespace rtm
       std::vector<std::string> names;
       unsigned long id;
     };
-    // A module whose init function is running on `thread`: factories registered there are its.
-    struct Initializing
-    {
-      std::thread::id thread;
-      ModuleManager::Module module;
-    };
-
     void initOrb();
     void createManagerServant();
     void activateManagerServant();
     coil::Properties instanceProperties(const ComponentFactory& factory, const coil::Properties& args,
                                         int slot);
-    std::shared_ptr<ComponentFactory> findFactory(const std::string& argText, const config::ComponentArgs& args,
-                                                  std::string& error);
     void destroyComponent(const Entry& entry);
+    std::vector<std::string> instancesOf(const std::string& modulePath);
     void preload();
     void preCreate();
     void preConnect();
@@ -119,18 +103,12 @@ namespace rtm
     const std::string m_program;
     std::thread::id m_ownerThread;
     std::unique_ptr<NamingManager> m_naming;
-    ModuleManager m_modules;
     std::mutex m_configMutex;  // guards `config` once the manager runs; taken alone, never with others
-
-    // One module load or unload at a time; recursive, since an init function may create a
-    // component whose module is loaded on demand.
-    std::recursive_mutex m_loadMutex;
+    FactoryRegistry m_types;
 
     std::mutex m_mutex;
     std::condition_variable m_doneCv;
     std::condition_variable m_destroyedCv;
-    std::vector<std::shared_ptr<ComponentFactory>> m_factories;
-    std::vector<Initializing> m_initializing;
     std::vector<Entry> m_components;
     std::set<std::string> m_namesBeingCreated;
     std::set<unsigned long> m_destroying;

@@ -77,7 +77,7 @@ namespace rtm
   {
     return guarded("load_module", failed, [&] {
       std::string error;
-      return m_core.loadModule(text(pathname), text(initfunc), error);
+      return m_core.factories().load(text(pathname), text(initfunc), error);
     });
   }
 
@@ -85,23 +85,23 @@ namespace rtm
   {
     return guarded("unload_module", failed, [&] {
       std::string error;
-      return m_core.unloadModule(text(pathname), error);
+      return m_core.factories().unload(text(pathname), error);
     });
   }
 
   RTM::ModuleProfileList* ManagerServant::get_loadable_modules()
   {
-    return guarded("get_loadable_modules", noProfiles, [&] { return toProfiles(m_core.loadableModules()); });
+    return guarded("get_loadable_modules", noProfiles, [&] { return toProfiles(m_core.factories().loadableModules()); });
   }
 
   RTM::ModuleProfileList* ManagerServant::get_loaded_modules()
   {
-    return guarded("get_loaded_modules", noProfiles, [&] { return toProfiles(m_core.loadedModules()); });
+    return guarded("get_loaded_modules", noProfiles, [&] { return toProfiles(m_core.factories().loadedModules()); });
   }
 
   RTM::ModuleProfileList* ManagerServant::get_factory_profiles()
   {
-    return guarded("get_factory_profiles", noProfiles, [&] { return toProfiles(m_core.factoryProfiles()); });
+    return guarded("get_factory_profiles", noProfiles, [&] { return toProfiles(m_core.factories().profiles()); });
   }
 
   RTC::RTObject_ptr ManagerServant::create_component(const char* module_name)

@@ -185,37 +185,40 @@ namespace rtm
     return m_loaded;
   }
 
-  std::vector<std::string> ModuleManager::loadableFiles() const
+  std::vector<ModuleManager::Loadable> ModuleManager::loadableFiles() const
   {
-    std::vector<std::string> files;
+    std::vector<Loadable> files;
     for (const std::string& folder : m_loadPath)
     {
       DIR* dir = ::opendir(folder.c_str());
       if (dir == nullptr)
         continue;
-      std::vector<std::string> here;
+      std::vector<std::string> names;
       while (const dirent* entry = ::readdir(dir))
-      {
-        const std::string name = entry->d_name;
-        if (!endsWith(name, kModuleSuffix) || !isRegularFile(folder + "/" + name))
-          continue;
-        const std::string path = canonical(folder + "/" + name);
-        if (!path.empty() && std::find(files.begin(), files.end(), path) == files.end() &&
-            std::find(here.begin(), here.end(), path) == here.end())
-          here.push_back(path);
-      }
+        names.push_back(entry->d_name);
       ::closedir(dir);
-      std::sort(here.begin(), here.end());
-      files.insert(files.end(), here.begin(), here.end());
+      std::sort(names.begin(), names.end());
+      for (const std::string& name : names)
+      {
+        std::string path;
+        std::string ignored;
+        if (!endsWith(name, kModuleSuffix) || !isRegularFile(folder + "/" + name) ||
+            resolve(name, path, ignored) != RTC::RTC_OK)
+          continue;
+        const bool seen =
+            std::any_of(files.begin(), files.end(), [&](const Loadable& l) { return l.filePath == path; });
+        if (!seen)
+          files.push_back({name, path});
+      }
     }
     return files;
   }
 
   std::string ModuleManager::findLoadable(const std::string& baseName) const
   {
-    for (const std::string& path : loadableFiles())
-      if (fileName(path) == baseName + kModuleSuffix)
-        return path;
+    for (const Loadable& loadable : loadableFiles())
+      if (loadable.fileName == baseName + kModuleSuffix)
+        return loadable.filePath;
     return {};
   }
 

@@ -60,8 +60,14 @@ namespace rtm
     std::string findLoaded(const std::string& file) const;
     std::vector<Module> loaded() const;
 
-    // Every *.so file directly in a folder of the load path, as absolute paths, each once.
-    std::vector<std::string> loadableFiles() const;
+    struct Loadable
+    {
+      std::string fileName;  // as it stands in its folder, the name to load it by
+      std::string filePath;  // what it resolves to, as a loaded module lists it
+    };
+    // Every *.so file directly in a folder of the load path that load() would open by its name
+    // (one that an earlier folder's file of the same name hides is not).
+    std::vector<Loadable> loadableFiles() const;
     // The loadable file whose base name is `baseName` ("Trimul" finds Trimul.so), or "".
     std::string findLoadable(const std::string& baseName) const;
 
