@@ -161,7 +161,7 @@ namespace e2e
     TEST_F(ErrorPaths, EveryCommandHasHelp)
     {
       for (const char* command : {"ls", "cat", "activate", "deactivate", "reset", "exit", "connect",
-                                  "disconnect", "inject", "print"})
+                                  "disconnect", "inject", "print", "start", "stop", "rate", "conf", "mgr"})
       {
         const RtctlResult r = rtctl.run({command, "--help"});
         EXPECT_EQ(0, r.exitCode) << command;

@@ -1,6 +1,7 @@
 #include "TrimulProcess.h"
 
 #include "Paths.h"
+#include "RtcdProcess.h"
 #include "Wait.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,7 @@ using namespace std::chrono_literals;
 namespace e2e
 {
   TrimulProcess::TrimulProcess(testsupport::NameServer& ns, const std::string& instance,
-                               const std::vector<std::string>& options)
+                               const std::vector<std::string>& options, TrimulHost host)
     : m_path(testsupport::hostName() + ".host_cxt/" + instance + ".rtc"),
       m_naming(testsupport::testOrb(), ns.corbaloc())
   {
@@ -23,10 +24,23 @@ namespace e2e
       args.push_back("-o");
       args.push_back("naming.formats:%h.host_cxt/" + instance + ".rtc");
     }
+    std::string program = "src/TrimulComp";
+    if (host == TrimulHost::Rtcd)
+    {
+      program = "tools/rtcd/rtcd";
+      // A master address of its own, where no master is: it runs alone, as TrimulComp does.
+      std::vector<std::string> settings = trimulModuleSettings();
+      settings.push_back("corba.master_manager:" + freeMasterAddress());
+      for (const std::string& setting : settings)
+      {
+        args.push_back("-o");
+        args.push_back(setting);
+      }
+    }
     args.insert(args.end(), options.begin(), options.end());
-    m_process = std::make_unique<testsupport::ChildProcess>(testsupport::findProgram("src/TrimulComp"), args);
+    m_process = std::make_unique<testsupport::ChildProcess>(testsupport::findProgram(program), args);
     EXPECT_TRUE(testsupport::waitUntil([this] { return m_naming.isBound(m_path); }, 20s))
-      << m_path << " not bound; TrimulComp said: " << m_process->stderrText();
+      << m_path << " not bound; " << program << " said: " << m_process->stderrText();
   }
 
   TrimulProcess::~TrimulProcess()

@@ -1,4 +1,5 @@
-// One TrimulComp process bound in a test's naming service, stopped with SIGINT at the end.
+// One process running Trimul (TrimulComp, or rtcd with Trimul.so) bound in a test's naming
+// service, stopped with SIGINT at the end.
 #pragma once
 
 #include "ChildProcess.h"
@@ -11,6 +12,13 @@
 
 namespace e2e
 {
+  // What runs Trimul: its launcher, or the manager daemon loading Trimul.so and creating it.
+  enum class TrimulHost
+  {
+    TrimulComp,
+    Rtcd
+  };
+
   class TrimulProcess
   {
   public:
@@ -18,7 +26,7 @@ namespace e2e
     // naming.formats; `options` are more manager options ("-o", "key:value", ...). Returns once
     // the name is bound (a test failure is recorded otherwise).
     TrimulProcess(testsupport::NameServer& ns, const std::string& instance = "Trimul0",
-                  const std::vector<std::string>& options = {});
+                  const std::vector<std::string>& options = {}, TrimulHost host = TrimulHost::TrimulComp);
     ~TrimulProcess();
 
     // "vm.host_cxt/Trimul0.rtc", the path relative to the naming service's root.

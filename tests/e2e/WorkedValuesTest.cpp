@@ -1,5 +1,7 @@
 // The worked values of the scaling step, end to end: rtctl injects into x1 of a running
-// TrimulComp, three rtctl prints receive y1, y2 and y3, and TrimulComp prints its equations.
+// Trimul, three rtctl prints receive y1, y2 and y3, and the process prints its equations. Each
+// test runs against TrimulComp and against rtcd running Trimul from Trimul.so: the same names,
+// the same output to the byte.
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
@@ -41,7 +43,7 @@ namespace e2e
              std::to_string(row.y3) + "=" + x + "*100\n";
     }
 
-    class WorkedValues : public ::testing::Test
+    class WorkedValues : public ::testing::TestWithParam<TrimulHost>
     {
     protected:
       static void SetUpTestSuite() { ns = new testsupport::NameServer; }
@@ -70,19 +72,24 @@ namespace e2e
       }
 
       static testsupport::NameServer* ns;
-      TrimulProcess trimul{*ns};
+      TrimulProcess trimul{*ns, "Trimul0", {}, GetParam()};
       RtctlResult injected{};
       RtctlResult printed[3];
     };
 
     testsupport::NameServer* WorkedValues::ns = nullptr;
 
-    TEST_F(WorkedValues, EachRowArrivesScaledOnTheThreeOutputsAndIsPrintedAsEquations)
+    INSTANTIATE_TEST_SUITE_P(Hosts, WorkedValues, ::testing::Values(TrimulHost::TrimulComp, TrimulHost::Rtcd),
+                             [](const ::testing::TestParamInfo<TrimulHost>& info) {
+                               return info.param == TrimulHost::Rtcd ? "rtcd" : "TrimulComp";
+                             });
+
+    TEST_P(WorkedValues, EachRowArrivesScaledOnTheThreeOutputsAndIsPrintedAsEquations)
     {
       for (const Row& row : kRows)
       {
         SCOPED_TRACE(row.x);
-        TrimulProcess fresh(*ns, "Row0");
+        TrimulProcess fresh(*ns, "Row0", {}, GetParam());
         Rtctl rtctl(ns->address());
         auto y1 = rtctl.startPrint(fresh.port("y1"), 1);
         auto y2 = rtctl.startPrint(fresh.port("y2"), 1);
@@ -106,7 +113,7 @@ namespace e2e
       }
     }
 
-    TEST_F(WorkedValues, TheWholeTableInOneInjectPrintsExactlyTheRowsInOrder)
+    TEST_P(WorkedValues, TheWholeTableInOneInjectPrintsExactlyTheRowsInOrder)
     {
       std::vector<std::string> values;
       std::string allEquations;
@@ -128,7 +135,7 @@ namespace e2e
       EXPECT_EQ("", trimul.process().stderrText());
     }
 
-    TEST_F(WorkedValues, ValuesFromStandardInputGoOneALine)
+    TEST_P(WorkedValues, ValuesFromStandardInputGoOneALine)
     {
       runInject({}, "7\n\n0\r\n  -5\n", 3);
       EXPECT_EQ(0, injected.exitCode) << injected.err;
@@ -137,7 +144,7 @@ namespace e2e
       EXPECT_EQ(equations(kRows[0]) + equations(kRows[1]) + equations(kRows[2]), trimul.process().stdoutText());
     }
 
-    TEST_F(WorkedValues, ABadValueInAStreamIsReportedAndTheOthersStillGo)
+    TEST_P(WorkedValues, ABadValueInAStreamIsReportedAndTheOthersStillGo)
     {
       runInject({}, "7\nabc\n2147483648\n0\n", 2);
       EXPECT_EQ(1, injected.exitCode);
@@ -149,7 +156,7 @@ namespace e2e
       EXPECT_EQ(equations(kRows[0]) + equations(kRows[1]), trimul.process().stdoutText());
     }
 
-    TEST_F(WorkedValues, EachValueIsSentCountTimes)
+    TEST_P(WorkedValues, EachValueIsSentCountTimes)
     {
       runInject({"-c", "3", "-r", "50", "7"}, "", 3);
       EXPECT_EQ(0, injected.exitCode) << injected.err;
@@ -158,7 +165,7 @@ namespace e2e
       EXPECT_EQ(equations(kRows[0]) + equations(kRows[0]) + equations(kRows[0]), trimul.process().stdoutText());
     }
 
-    TEST_F(WorkedValues, VerbosePrintPutsTheTimeStampBeforeTheValue)
+    TEST_P(WorkedValues, VerbosePrintPutsTheTimeStampBeforeTheValue)
     {
       Rtctl rtctl(ns->address());
       auto y1 = rtctl.start({"print", trimul.port("y1"), "-n", "1", "-v", "--timeout", "30", "--ready"});

@@ -118,4 +118,13 @@ namespace rtctl
       fail("reading its execution contexts", e);
     }
   }
+
+  RTC::ExecutionContext_var ComponentRef::context(long index) const
+  {
+    std::vector<RTC::ExecutionContext_var> all = contexts();
+    if (index < 0 || static_cast<size_t>(index) >= all.size())
+      throw Error(m_path.text() + " has no execution context " + std::to_string(index) + " (it has " +
+                  std::to_string(all.size()) + ")");
+    return all[static_cast<size_t>(index)];
+  }
 }

@@ -40,6 +40,9 @@ namespace rtctl
     // An owned context first, then the participating ones, as the shell tools number them.
     std::vector<RTC::ExecutionContext_var> contexts() const;
     size_t ownedContextCount() const;
+    // Context `index` in that numbering (`-e N`); Error saying how many there are when it has
+    // none of that number.
+    RTC::ExecutionContext_var context(long index) const;
 
     // Turns any exception from a call on this component into an Error naming it and `what`.
     [[noreturn]] void fail(const std::string& what, const CORBA::Exception& e) const;

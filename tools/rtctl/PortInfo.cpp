@@ -1,15 +1,10 @@
 #include "PortInfo.h"
 
-#include "CorbaText.h"
-
 namespace rtctl
 {
   PortInfo::PortInfo(const RTC::PortProfile& profile)
-    : m_fullName(static_cast<const char*>(profile.name))
+    : m_fullName(static_cast<const char*>(profile.name)), m_properties(profile.properties)
   {
-    for (CORBA::ULong i = 0; i < profile.properties.length(); ++i)
-      m_properties.emplace_back(static_cast<const char*>(profile.properties[i].name),
-                                CorbaText::anyValue(profile.properties[i].value));
   }
 
   std::string PortInfo::shortName() const
@@ -29,18 +24,12 @@ namespace rtctl
 
   bool PortInfo::hasProperty(const std::string& key) const
   {
-    for (const auto& nv : m_properties)
-      if (nv.first == key)
-        return true;
-    return false;
+    return m_properties.has(key);
   }
 
   std::string PortInfo::property(const std::string& key) const
   {
-    for (const auto& nv : m_properties)
-      if (nv.first == key)
-        return nv.second;
-    return std::string();
+    return m_properties.value(key);
   }
 
   std::string PortInfo::typeName(const std::string& repositoryId)

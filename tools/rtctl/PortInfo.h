@@ -2,6 +2,8 @@
 // properties. Keeps the CORBA types at the edge, so the checks built on it need no ORB.
 #pragma once
 
+#include "NameValues.h"
+
 #include <rtm/idl/RTC.hh>
 
 #include <string>
@@ -30,13 +32,13 @@ namespace rtctl
     // The value of a property, or "" when absent.
     std::string property(const std::string& key) const;
     bool hasProperty(const std::string& key) const;
-    const std::vector<std::pair<std::string, std::string> >& properties() const { return m_properties; }
+    const std::vector<std::pair<std::string, std::string> >& properties() const { return m_properties.pairs(); }
 
     // "IDL:RTC/TimedLong:1.0" → "TimedLong"; anything else unchanged.
     static std::string typeName(const std::string& repositoryId);
 
   private:
     std::string m_fullName;
-    std::vector<std::pair<std::string, std::string> > m_properties;
+    NameValues m_properties;
   };
 }

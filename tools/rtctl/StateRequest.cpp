@@ -36,11 +36,7 @@ namespace rtctl
 
   RTC::ExecutionContext_var StateRequest::context(const ComponentRef& component, size_t index)
   {
-    std::vector<RTC::ExecutionContext_var> contexts = component.contexts();
-    if (index >= contexts.size())
-      throw Error(component.path().text() + " has no execution context " + std::to_string(index) +
-                  " (it has " + std::to_string(contexts.size()) + ")");
-    return contexts[index];
+    return component.context(static_cast<long>(index));
   }
 
   RTC::LifeCycleState StateRequest::state(const ComponentRef& component, size_t index)

@@ -1,11 +1,14 @@
 // rtctl: drive a running system of RT-components from the shell.
 #include "CatCommand.h"
+#include "ConfCommand.h"
 #include "ConnectCommand.h"
+#include "ContextCommand.h"
 #include "DisconnectCommand.h"
 #include "Error.h"
 #include "ExitCommand.h"
 #include "InjectCommand.h"
 #include "LsCommand.h"
+#include "MgrCommand.h"
 #include "PrintCommand.h"
 #include "ServeCommand.h"
 #include "StateCommand.h"
@@ -40,6 +43,11 @@ namespace
     all.emplace_back(new rtctl::ServeCommand);
     all.emplace_back(new rtctl::SystemCommand);
     all.emplace_back(new rtctl::WatchCommand);
+    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kStart));
+    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kStop));
+    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kRate));
+    all.emplace_back(new rtctl::ConfCommand);
+    all.emplace_back(new rtctl::MgrCommand);
     return all;
   }
 

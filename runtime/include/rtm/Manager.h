@@ -38,8 +38,21 @@ namespace RTC
     void shutdown();
     void terminate();
 
+    // Component modules: shared objects found on manager.modules.load_path (or given by absolute
+    // path, where manager.modules.abs_path_allowed permits). `initfunc` may be null or empty: the
+    // file's base name + "Init". The factories a module's init function registers are the
+    // module's: unloading it removes them, and is refused while an instance of one lives.
+    ReturnCode_t load(const char* fname, const char* initfunc);
+    ReturnCode_t unload(const char* fname);
+    void unloadAll();
+    // One entry per module: file_path, module_file_name, init_func, implementation_ids.
+    std::vector<coil::Properties> getLoadedModules();
+    // One entry per *.so file on the load path: file_path, module_file_name, loaded (YES/NO).
+    std::vector<coil::Properties> getLoadableModules();
+
     bool registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func);
     std::vector<coil::Properties> getFactoryProfiles();
+    // A type not registered yet is looked for in the module named after it (Trimul.so).
     RTObject_impl* createComponent(const char* comp_args);
     void deleteComponent(RTObject_impl* comp);
     void deleteComponent(const char* instance_name);

@@ -80,6 +80,10 @@ namespace rtm
   {
     if (!m_created)
       return RTC::PRECONDITION_NOT_MET;  // a second initialize would start a second context
+    // Every component has the configuration set "default", empty when it has no parameters, and
+    // tools list it from the start. Made here, before any call can reach the component, so that
+    // reading the active set never has to add it to a tree that clients are reading.
+    properties.getNode("conf.default");
 
     std::string type = properties.getProperty("exec_cxt.periodic.type");
     if (type.empty())

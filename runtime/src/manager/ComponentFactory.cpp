@@ -62,6 +62,14 @@ namespace rtm
     return static_cast<int>(m_slots.size() - 1);
   }
 
+  bool ComponentFactory::inUse() const
+  {
+    for (bool taken : m_slots)
+      if (taken)
+        return true;
+    return false;
+  }
+
   void ComponentFactory::releaseSlot(int slot)
   {
     if (slot >= 0 && static_cast<size_t>(slot) < m_slots.size())

@@ -1,10 +1,12 @@
-// A registered component type: its profile, its factory functions and the instance slots that
-// number its instances (Trimul0, Trimul1, ... with freed numbers reused).
+// A registered component type: its profile, its factory functions, the instance slots that
+// number its instances (Trimul0, Trimul1, ... with freed numbers reused), and the module that
+// registered it, if any, which stays open as long as the factory does.
 #pragma once
 
 #include <coil/Properties.h>
 #include <rtm/Factory.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,10 +29,16 @@ namespace rtm
     // The lowest free instance number, or -1 when the profile's max_instance is reached.
     int acquireSlot();
     void releaseSlot(int slot);
+    // True while an instance holds a number: being created, alive, or not yet handed back.
+    bool inUse() const;
 
     const coil::Properties& profile() const { return m_profile; }
     RTC::RtcNewFunc create;
     RTC::RtcDeleteFunc destroy;
+    // The module file whose init function registered this type ("" for one of the program's own),
+    // and its open library: the factory functions are its code.
+    std::string modulePath;
+    std::shared_ptr<void> module;
 
   private:
     coil::Properties m_profile;

@@ -67,7 +67,7 @@ namespace RTC
       // The manager lives as long as the process: components and ORB threads may reach it
       // until the very end.
       g_instance = new Manager();
-      g_instance->m_core = new rtm::ManagerCore(*g_instance, config);
+      g_instance->m_core = new rtm::ManagerCore(*g_instance, config, programName(argc, argv));
     }
     return g_instance;
   }
@@ -79,9 +79,12 @@ namespace RTC
       if (g_instance != nullptr)
         return *g_instance;
     }
+    // From the configuration files alone, and without the manager's CORBA object, as in the
+    // middleware: nothing asked for one.
     char name[] = "rtc";
-    char* argv[] = {name, nullptr};
-    return *init(1, argv);
+    char noServant[] = "-a";
+    char* argv[] = {name, noServant, nullptr};
+    return *init(2, argv);
   }
 
   void Manager::setModuleInitProc(ModuleInitProc proc) { m_core->moduleInitProc = proc; }
@@ -90,16 +93,33 @@ namespace RTC
   void Manager::shutdown() { m_core->requestShutdown(); }
   void Manager::terminate() { m_core->requestShutdown(); }
 
-  bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func)
+  ReturnCode_t Manager::load(const char* fname, const char* initfunc)
   {
-    return m_core->registerFactory(profile, new_func, delete_func);
+    std::string error;
+    return m_core->factories().load(fname != nullptr ? fname : "", initfunc != nullptr ? initfunc : "", error);
   }
 
-  std::vector<coil::Properties> Manager::getFactoryProfiles() { return m_core->factoryProfiles(); }
+  ReturnCode_t Manager::unload(const char* fname)
+  {
+    std::string error;
+    return m_core->factories().unload(fname != nullptr ? fname : "", error);
+  }
+
+  void Manager::unloadAll() { m_core->factories().unloadAll(); }
+  std::vector<coil::Properties> Manager::getLoadedModules() { return m_core->factories().loadedModules(); }
+  std::vector<coil::Properties> Manager::getLoadableModules() { return m_core->factories().loadableModules(); }
+
+  bool Manager::registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func)
+  {
+    return m_core->factories().registerFactory(profile, new_func, delete_func);
+  }
+
+  std::vector<coil::Properties> Manager::getFactoryProfiles() { return m_core->factories().profiles(); }
 
   RTObject_impl* Manager::createComponent(const char* comp_args)
   {
-    return comp_args == nullptr ? nullptr : m_core->createComponent(comp_args);
+    std::string error;
+    return comp_args == nullptr ? nullptr : m_core->createComponent(comp_args, error);
   }
 
   void Manager::deleteComponent(RTObject_impl* comp) { m_core->deleteComponent(comp); }

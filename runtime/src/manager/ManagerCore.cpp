@@ -3,7 +3,12 @@
 #include "component/ComponentCore.h"
 #include "config/ComponentArgs.h"
 #include "config/NamingFormat.h"
+#include "config/Preconnect.h"
 #include "log/Logger.h"
+#include "manager/ManagerPeers.h"
+#include "manager/ManagerServant.h"
+#include "manager/PortPreconnect.h"
+#include "manager/ReturnCodeName.h"
 #include "manager/ShutdownSignals.h"
 #include "naming/NamingManager.h"
 
@@ -13,8 +18,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <poll.h>
 #include <sstream>
 #include <unistd.h>
@@ -27,6 +35,9 @@ namespace rtm
     constexpr char kWakeShutdown = 'Q';
     constexpr auto kWorkerTick = std::chrono::milliseconds(100);
     constexpr auto kServantDrainLimit = std::chrono::seconds(5);
+    // deleteComponent waits this long for the component to leave; its exit is bounded by the
+    // call timeouts of its ports, so this is only reached when something is badly stuck.
+    constexpr auto kDeleteWaitLimit = std::chrono::seconds(15);
 
     // Manager settings that every component carries in its own properties.
     const char* const kInheritedKeys[] = {
@@ -55,10 +66,32 @@ namespace rtm
       coil::eraseBothEndsBlank(s);
       return s;
     }
+
+    std::string joined(const std::vector<std::string>& items)
+    {
+      std::string out;
+      for (const std::string& item : items)
+        out += (out.empty() ? "" : ",") + item;
+      return out;
+    }
+
+    // The ORB endpoint a master listens on: the port of corba.master_manager, on the host of the
+    // first configured endpoint when that names one (so that a manager kept on one interface
+    // stays there), else on every interface.
+    std::string masterEndpoint(const std::string& masterAddress, const std::vector<std::string>& endpoints)
+    {
+      const auto colon = masterAddress.rfind(':');
+      const std::string port = colon == std::string::npos ? "2810" : masterAddress.substr(colon + 1);
+      std::string host;
+      if (!endpoints.empty())
+        host = endpoints.front().substr(0, endpoints.front().rfind(':'));
+      return host + ":" + port;
+    }
   }
 
-  ManagerCore::ManagerCore(RTC::Manager& self, const coil::Properties& cfg)
-    : config(cfg), m_self(self), m_ownerThread(std::this_thread::get_id())
+  ManagerCore::ManagerCore(RTC::Manager& self, const coil::Properties& cfg, const std::string& program)
+    : config(cfg), m_self(self), m_program(program), m_ownerThread(std::this_thread::get_id()),
+      m_types(self, cfg, [this](const std::string& modulePath) { return instancesOf(modulePath); })
   {
     logger().configure(config.getProperty("logger.enable"), config.getProperty("logger.file_name"),
                        config.getProperty("logger.log_level"), config.getProperty("logger.date_format"));
@@ -67,6 +100,8 @@ namespace rtm
         seconds(config, "naming.update.interval", 10.0)).count();
     m_naming = std::make_unique<NamingManager>(orb.in(), config.getProperty("corba.nameservers"),
                                                yes(config, "naming.enable", true), retry);
+    if (yes(config, "manager.corba_servant", true))
+      createManagerServant();
 
     if (::pipe2(m_wakePipe, O_CLOEXEC | O_NONBLOCK) != 0)
       m_wakePipe[0] = m_wakePipe[1] = -1;
@@ -85,17 +120,27 @@ namespace rtm
 
   void ManagerCore::initOrb()
   {
-    std::vector<std::string> args = {"rtm"};
-    std::string endpoints = config.getProperty("corba.endpoints");
-    if (endpoints.empty())
-      endpoints = config.getProperty("corba.endpoint");
-    for (std::string ep : coil::split(endpoints, ",", true))
+    std::vector<std::string> endpoints;
+    std::string configured = config.getProperty("corba.endpoints");
+    if (configured.empty())
+      configured = config.getProperty("corba.endpoint");
+    for (std::string ep : coil::split(configured, ",", true))
     {
       ep = trimmed(ep);
       if (ep.empty())
         continue;
       if (ep.find(':') == std::string::npos)
         ep += ":";
+      endpoints.push_back(ep);
+    }
+    // A master is found at the port of corba.master_manager: that endpoint comes first, so that
+    // its object references carry it.
+    if (yes(config, "manager.is_master", false) && yes(config, "manager.corba_servant", true))
+      endpoints.insert(endpoints.begin(), masterEndpoint(config.getProperty("corba.master_manager"), endpoints));
+
+    std::vector<std::string> args = {"rtm"};
+    for (const std::string& ep : endpoints)
+    {
       args.push_back("-ORBendPoint");
       args.push_back("giop:tcp:" + ep);
     }
@@ -107,40 +152,155 @@ namespace rtm
     for (std::string& a : args)
       argv.push_back(&a[0]);
     int argc = static_cast<int>(argv.size());
-    // corba.id names the ORB product ("omniORB"); omniORB 4 only answers to its own identifier.
-    orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
-    CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");
-    poa = PortableServer::POA::_narrow(obj.in());
-    poaManager = poa->the_POAManager();
+    try
+    {
+      // corba.id names the ORB product ("omniORB"); omniORB 4 only answers to its own identifier.
+      orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
+      CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");
+      poa = PortableServer::POA::_narrow(obj.in());
+      poaManager = poa->the_POAManager();
+    }
+    catch (const CORBA::Exception& e)
+    {
+      // Nothing runs yet: the usual cause is an endpoint already taken (a second master on the
+      // same port) or an address of no interface of this host.
+      std::cerr << m_program << ": cannot start the ORB on endpoints '" << joined(endpoints)
+                << "' (" << e._name() << "): is the port in use?" << std::endl;
+      std::exit(1);
+    }
+  }
+
+  // The manager's object lives on omniORB's INS POA under the key manager.name, so that it is
+  // reachable as corbaloc::<host>:<port>/<manager.name> without a naming service.
+  void ManagerCore::createManagerServant()
+  {
+    const double timeout = std::chrono::duration<double>(seconds(config, "manager.call_timeout", 2.0)).count();
+    m_peers = std::make_unique<ManagerPeers>(orb.in(), static_cast<unsigned long>(timeout * 1000));
+    CORBA::Object_var obj = orb->resolve_initial_references("omniINSPOA");
+    m_insPoa = PortableServer::POA::_narrow(obj.in());
+    m_servant = new ManagerServant(*this, *m_peers);
+    PortableServer::ObjectId_var oid = PortableServer::string_to_ObjectId(config.getProperty("manager.name").c_str());
+    m_insPoa->activate_object_with_id(oid.in(), m_servant);
+    m_servant->_remove_ref();  // the POA holds it from now on
+    obj = m_insPoa->id_to_reference(oid.in());
+    m_selfRef = RTM::Manager::_narrow(obj.in());
+    m_peers->setSelf(m_selfRef.in());
+  }
+
+  void ManagerCore::activateManagerServant()
+  {
+    if (!m_peers)
+      return;
+    PortableServer::POAManager_var insManager = m_insPoa->the_POAManager();
+    insManager->activate();
+    if (!isMaster())
+    {
+      // The first registration with the master is tried by the worker at once, so that a
+      // master that is slow or missing does not hold up the start.
+      RTM::Manager_var master = m_peers->resolveMaster("corbaloc::" + setting("corba.master_manager") + "/" +
+                                                       setting("manager.name"));
+      if (CORBA::is_nil(master))
+        reportStartupProblem("corba.master_manager '" + setting("corba.master_manager") +
+                             "' is not an address of the form host:port");
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_nextLinkUpdate = std::chrono::steady_clock::now();
+      return;
+    }
+    coil::Properties naming = settings();
+    naming.setProperty("instance_name", naming.getProperty("manager.instance_name"));
+    for (const std::string& name : config::namingNames(naming.getProperty("manager.naming_formats"), naming))
+      m_naming->bindObject(name, m_selfRef.in());
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_nextLinkUpdate = std::chrono::steady_clock::now() + seconds(naming, "naming.update.interval", 10.0);
   }
 
   bool ManagerCore::activate()
   {
     poaManager->activate();
+    activateManagerServant();
+    preload();
     if (moduleInitProc != nullptr)
       moduleInitProc(&m_self);
     preCreate();
+    preConnect();
     preActivate();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_activated = true;
     return true;
+  }
+
+  void ManagerCore::reportStartupProblem(const std::string& line)
+  {
+    RTM_LOG_ERROR("manager", line);
+    std::cerr << m_program << ": " << line << std::endl;
+  }
+
+  // manager.modules.preload: "file" or "file(initfunc)", comma separated.
+  void ManagerCore::preload()
+  {
+    for (const std::string& item : coil::split(setting("manager.modules.preload"), ",", true))
+    {
+      std::string file = trimmed(item);
+      std::string init;
+      const auto open = file.find('(');
+      if (open != std::string::npos)
+      {
+        if (file.back() != ')')
+        {
+          reportStartupProblem("malformed manager.modules.preload entry '" + file + "': expected file(initfunc)");
+          continue;
+        }
+        init = trimmed(file.substr(open + 1, file.size() - open - 2));
+        file = trimmed(file.substr(0, open));
+      }
+      std::string error;
+      if (m_types.load(file, init, error) != RTC::RTC_OK)
+        reportStartupProblem(error);
+    }
   }
 
   void ManagerCore::preCreate()
   {
-    for (const std::string& arg : coil::split(config.getProperty("manager.components.precreate"), ",", true))
-      if (!trimmed(arg).empty())
-        createComponent(trimmed(arg));
+    for (const std::string& item : coil::split(setting("manager.components.precreate"), ",", true))
+    {
+      const std::string arg = trimmed(item);
+      std::string error;
+      if (!arg.empty() && createComponent(arg, error) == nullptr)
+        reportStartupProblem(error);
+    }
+  }
+
+  void ManagerCore::preConnect()
+  {
+    const config::PreconnectList list = config::parsePreconnect(setting("manager.components.preconnect"));
+    for (const std::string& error : list.errors)
+      reportStartupProblem(error);
+    for (const config::Preconnection& connection : list.connections)
+    {
+      RTC::RTObject_impl* comp0 = findComponent(connection.component0);
+      RTC::RTObject_impl* comp1 = findComponent(connection.component1);
+      std::string error;
+      if (comp0 == nullptr || comp1 == nullptr)
+        error = "no component named '" + (comp0 == nullptr ? connection.component0 : connection.component1) + "'";
+      else
+        connectPreconnection(connection, comp0->getObjRef(), comp1->getObjRef(), error);
+      if (!error.empty())
+        reportStartupProblem("preconnect '" + connection.text + "': " + error);
+    }
   }
 
   void ManagerCore::preActivate()
   {
-    for (const std::string& name : coil::split(config.getProperty("manager.components.preactivation"), ",", true))
+    for (const std::string& item : coil::split(setting("manager.components.preactivation"), ",", true))
     {
-      RTC::RTObject_impl* comp = findComponent(trimmed(name));
+      const std::string name = trimmed(item);
+      RTC::RTObject_impl* comp = findComponent(name);
+      RTC::ExecutionContext_var ec = comp != nullptr ? comp->get_context(0) : RTC::ExecutionContext::_nil();
+      const RTC::ReturnCode_t ret = CORBA::is_nil(ec) ? RTC::BAD_PARAMETER : ec->activate_component(comp->getObjRef());
       if (comp == nullptr)
-        continue;
-      RTC::ExecutionContext_var ec = comp->get_context(0);
-      if (!CORBA::is_nil(ec))
-        ec->activate_component(comp->getObjRef());
+        reportStartupProblem("preactivation: no component named '" + name + "'");
+      else if (ret != RTC::RTC_OK)
+        reportStartupProblem("preactivation of '" + name + "' refused (" + returnCodeName(ret) + ")");
     }
   }
 
@@ -176,55 +336,79 @@ namespace rtm
     }
   }
 
-  bool ManagerCore::registerFactory(const coil::Properties& profile, RTC::RtcNewFunc create,
-                                    RTC::RtcDeleteFunc destroy)
+  coil::Properties ManagerCore::settings()
   {
-    if (create == nullptr || destroy == nullptr || profile.getProperty("implementation_id").empty())
-      return false;
-    auto factory = std::make_unique<ComponentFactory>(profile, create, destroy);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    for (const auto& existing : m_factories)
-      if (existing->sameTypeAs(*factory))
-        return false;
-    m_factories.push_back(std::move(factory));
-    return true;
+    std::lock_guard<std::mutex> lock(m_configMutex);
+    return config;
   }
 
-  std::vector<coil::Properties> ManagerCore::factoryProfiles()
+  coil::Properties ManagerCore::settings(std::initializer_list<const char*> keys)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    std::vector<coil::Properties> profiles;
-    for (const auto& f : m_factories)
-      profiles.push_back(f->profile());
-    return profiles;
+    std::lock_guard<std::mutex> lock(m_configMutex);
+    coil::Properties some;
+    for (const char* key : keys)
+      some.setProperty(key, config.getProperty(key));
+    return some;
+  }
+
+  std::string ManagerCore::setting(const std::string& key)
+  {
+    std::lock_guard<std::mutex> lock(m_configMutex);
+    return config.getProperty(key);
+  }
+
+  void ManagerCore::changeSetting(const std::string& key, const std::string& value)
+  {
+    std::lock_guard<std::mutex> lock(m_configMutex);
+    config.setProperty(key, value);
+  }
+
+  bool ManagerCore::isMaster()
+  {
+    return coil::toBool(setting("manager.is_master"), "YES", "NO", false);
   }
 
   coil::Properties ManagerCore::instanceProperties(const ComponentFactory& factory,
                                                    const coil::Properties& args, int slot)
   {
+    const coil::Properties cfg = settings();
     coil::Properties prop;
     for (const char* key : kInheritedKeys)
-      prop.setProperty(key, config.getProperty(key));
+      prop.setProperty(key, cfg.getProperty(key));
     prop << factory.profile();
     prop << args;
 
     const std::string category = prop.getProperty("category");
     const std::string generatedName = prop.getProperty("type_name") + std::to_string(slot);
-    // Per-type, then per-instance settings from the configuration: a node of rtc.conf, and the
-    // file its config_file names.
+    // Per-type, then per-instance settings from the configuration, over the ?arguments: the
+    // file a node's config_file names, then the node itself. The instance is looked up by the
+    // name the manager generates, even when ?instance_name= gives it another.
     for (const std::string& key : {category + "." + prop.getProperty("type_name"), category + "." + generatedName})
     {
-      const coil::Properties* node = config.findNode(key);
+      const coil::Properties* node = cfg.findNode(key);
       if (node == nullptr)
         continue;
       const std::string file = node->getProperty("config_file");
       if (!file.empty())
       {
         std::ifstream in(file);
-        if (in)
+        std::error_code ignored;
+        const char* problem = !in ? std::strerror(errno)
+                              : std::filesystem::is_directory(file, ignored) ? std::strerror(EISDIR)
+                                                                             : nullptr;
+        if (problem == nullptr)
+        {
           prop.load(in);
+        }
         else
-          RTM_LOG_WARN("manager", "cannot read component configuration file '" << file << "'");
+        {
+          // Logging is off by default, and a component silently running on other settings
+          // than its file asks for is hard to find.
+          const std::string line = "cannot read component configuration file '" + file + "' (" + key +
+                                   ".config_file): " + problem;
+          RTM_LOG_WARN("manager", line);
+          std::cerr << m_program << ": " << line << std::endl;
+        }
       }
       prop << *node;
     }
@@ -233,37 +417,58 @@ namespace rtm
     return prop;
   }
 
-  RTC::RTObject_impl* ManagerCore::createComponent(const std::string& argText)
+  RTC::RTObject_impl* ManagerCore::createComponent(const std::string& argText, std::string& error)
   {
+    error.clear();
     config::ComponentArgs args;
-    std::string error;
     if (!config::parseComponentArgs(argText, args, error))
     {
-      RTM_LOG_ERROR("manager", "createComponent(" << argText << "): " << error);
+      RTM_LOG_ERROR("manager", error);
+      return nullptr;
+    }
+    std::shared_ptr<ComponentFactory> factory = m_types.find(argText, args, error);
+    if (!factory)
+    {
+      RTM_LOG_ERROR("manager", error);
+      return nullptr;
+    }
+    bool shuttingDown = false;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      shuttingDown = m_shutdownRequested;
+    }
+    const int slot = shuttingDown ? -1 : m_types.acquireSlot(*factory);
+    if (slot < 0)
+    {
+      error = shuttingDown ? "'" + argText + "': the manager is shutting down"
+                           : "'" + argText + "': max_instance (" + factory->profile().getProperty("max_instance") +
+                               ") reached";
+      RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
 
-    ComponentFactory* factory = nullptr;
-    int slot = -1;
+    const coil::Properties props = instanceProperties(*factory, args.instanceProps, slot);
+    const std::string instanceName = props.getProperty("instance_name");
     {
+      // Two components of one name would share their naming bindings: the second is refused.
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_shutdownRequested)
-        return nullptr;
-      for (const auto& f : m_factories)
-        if (f->matches(args))
-          factory = f.get();
-      if (factory == nullptr)
+      const bool taken = m_namesBeingCreated.count(instanceName) != 0 ||
+                         std::any_of(m_components.begin(), m_components.end(), [&](const Entry& e) {
+                           return instanceName == e.comp->getInstanceName();
+                         });
+      if (taken)
       {
-        RTM_LOG_ERROR("manager", "no factory for '" << argText << "'");
+        m_types.releaseSlot(*factory, slot);
+        error = "'" + argText + "': a component named '" + instanceName + "' exists already";
+        RTM_LOG_ERROR("manager", error);
         return nullptr;
       }
-      slot = factory->acquireSlot();
-      if (slot < 0)
-      {
-        RTM_LOG_ERROR("manager", "'" << argText << "': max_instance reached");
-        return nullptr;
-      }
+      m_namesBeingCreated.insert(instanceName);
     }
+    auto forgetName = [&] {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_namesBeingCreated.erase(instanceName);
+    };
 
     RTC::RTObject_impl* comp = nullptr;
     try
@@ -276,13 +481,15 @@ namespace rtm
     }
     if (comp == nullptr)
     {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      factory->releaseSlot(slot);
+      m_types.releaseSlot(*factory, slot);
+      forgetName();
+      error = "'" + argText + "': the factory made no component";
+      RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
 
-    Entry entry{comp, factory, slot, {}};
-    comp->setProperties(instanceProperties(*factory, args.instanceProps, slot));
+    Entry entry{comp, factory, slot, {}, 0};
+    comp->setProperties(props);
     RTC::ReturnCode_t ret = RTC::RTC_ERROR;
     try
     {
@@ -294,29 +501,42 @@ namespace rtm
     }
     if (ret != RTC::RTC_OK)
     {
-      RTM_LOG_ERROR("manager", "initialisation of '" << argText << "' failed (" << ret << ")");
+      error = "initialisation of '" + argText + "' failed (" + returnCodeName(ret) + ")";
+      RTM_LOG_ERROR("manager", error);
       comp->m_core->discard();
       destroyComponent(entry);
+      forgetName();
       return nullptr;
     }
 
     coil::Properties& prop = comp->getProperties();
     coil::Properties namingContext(prop);
-    namingContext.setProperty("manager.name", config.getProperty("manager.name"));
-    namingContext.setProperty("manager.pid", config.getProperty("manager.pid"));
+    namingContext.setProperty("manager.name", setting("manager.name"));
+    namingContext.setProperty("manager.pid", setting("manager.pid"));
     entry.names = config::namingNames(prop.getProperty("naming.formats"), namingContext);
-    std::string joined;
-    for (const std::string& name : entry.names)
-      joined += (joined.empty() ? "" : ",") + name;
     // Set before the first binding: from then on clients read the properties from ORB threads.
-    prop.setProperty("naming.names", joined);
+    prop.setProperty("naming.names", joined(entry.names));
     for (const std::string& name : entry.names)
       m_naming->bindObject(name, comp->getObjRef());
 
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_components.push_back(entry);
-    RTM_LOG_INFO("manager", "created " << comp->getInstanceName());
-    return comp;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_namesBeingCreated.erase(instanceName);
+      // A shutdown that began meanwhile has already taken its list of components to exit: this
+      // one would be missed, so it goes again at once.
+      if (!m_shutdownRequested)
+      {
+        entry.id = m_nextEntryId++;
+        m_components.push_back(entry);
+        RTM_LOG_INFO("manager", "created " << comp->getInstanceName());
+        return comp;
+      }
+    }
+    comp->exit();
+    destroyComponent(entry);
+    error = "'" + argText + "': the manager is shutting down";
+    RTM_LOG_ERROR("manager", error);
+    return nullptr;
   }
 
   // Unbinds, waits until no call runs in the component's servants, then hands it back to its
@@ -337,10 +557,7 @@ namespace rtm
     }
     // The number is free once nothing runs in the instance; whoever learns of the deletion from
     // the delete function may already create the next instance under it.
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      entry.factory->releaseSlot(entry.slot);
-    }
+    m_types.releaseSlot(*entry.factory, entry.slot);
     entry.factory->destroy(entry.comp);
   }
 
@@ -351,6 +568,61 @@ namespace rtm
       comp->exit();
   }
 
+  RTC::ReturnCode_t ManagerCore::deleteComponent(const std::string& instanceName, std::string& error)
+  {
+    RTC::RTObject_var ref;
+    unsigned long id = 0;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      for (const Entry& e : m_components)
+      {
+        if (instanceName == e.comp->getInstanceName())
+        {
+          ref = RTC::RTObject::_duplicate(e.comp->getObjRef());
+          id = e.id;
+        }
+      }
+    }
+    if (id == 0)
+    {
+      error = "no component named '" + instanceName + "'";
+      RTM_LOG_ERROR("manager", error);
+      return RTC::BAD_PARAMETER;
+    }
+    // Through the reference, so that a deletion running at the same time cannot free the
+    // component under this call.
+    try
+    {
+      ref->exit();
+    }
+    catch (const CORBA::SystemException&)
+    {
+      // Already leaving: wait for it below all the same.
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    const bool gone = m_destroyedCv.wait_for(lock, kDeleteWaitLimit, [&] {
+      return m_destroying.count(id) == 0 &&
+             std::none_of(m_components.begin(), m_components.end(), [&](const Entry& e) { return e.id == id; });
+    });
+    if (!gone)
+    {
+      error = "component '" + instanceName + "' did not finish exiting";
+      RTM_LOG_ERROR("manager", error);
+      return RTC::RTC_ERROR;
+    }
+    return RTC::RTC_OK;
+  }
+
+  std::vector<std::string> ManagerCore::instancesOf(const std::string& modulePath)
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> names;
+    for (const Entry& e : m_components)
+      if (e.factory->modulePath == modulePath)
+        names.push_back(e.comp->getInstanceName());
+    return names;
+  }
+
   std::vector<RTC::RTObject_impl*> ManagerCore::components()
   {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -358,6 +630,15 @@ namespace rtm
     for (const Entry& e : m_components)
       comps.push_back(e.comp);
     return comps;
+  }
+
+  std::vector<RTC::RTObject_var> ManagerCore::componentRefs()
+  {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<RTC::RTObject_var> refs;
+    for (const Entry& e : m_components)
+      refs.push_back(RTC::RTObject::_duplicate(e.comp->getObjRef()));
+    return refs;
   }
 
   RTC::RTObject_impl* ManagerCore::findComponent(const std::string& instanceName)
@@ -411,25 +692,45 @@ namespace rtm
         return;
       }
       cleanupFinalized();
-      if (yes(config, "timer.enable", true))
+      if (coil::toBool(setting("timer.enable"), "YES", "NO", true))
         runTimers(std::chrono::steady_clock::now());
     }
   }
 
   void ManagerCore::runTimers(std::chrono::steady_clock::time_point now)
   {
+    // Read each round: the manager's object may change them. Only these keys are copied, as this
+    // runs ten times a second.
+    const coil::Properties cfg = settings({"naming.update.interval", "naming.update.enable", "naming.update.rebind",
+                                           "manager.is_master", "corba.master_manager", "manager.name",
+                                           "manager.auto_shutdown_duration", "manager.shutdown_auto"});
+    const auto interval = seconds(cfg, "naming.update.interval", 10.0);
     if (now >= m_nextNamingUpdate)
     {
-      m_nextNamingUpdate = now + seconds(config, "naming.update.interval", 10.0);
-      if (yes(config, "naming.update.enable", true))
-        m_naming->update(yes(config, "naming.update.rebind", false));
+      m_nextNamingUpdate = now + interval;
+      if (yes(cfg, "naming.update.enable", true))
+        m_naming->update(yes(cfg, "naming.update.rebind", false));
     }
-    const bool master = yes(config, "manager.is_master", false);
+    const bool master = yes(cfg, "manager.is_master", false);
+    bool linksDue = false;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      linksDue = m_peers && m_activated && now >= m_nextLinkUpdate;
+      if (linksDue)
+        m_nextLinkUpdate = now + interval;
+    }
+    // A slave keeps itself registered with its master; a master forgets slaves that are gone.
+    if (linksDue && master)
+      m_peers->dropDeadSlaves();
+    else if (linksDue)
+      m_peers->keepRegistered("corbaloc::" + cfg.getProperty("corba.master_manager") + "/" +
+                              cfg.getProperty("manager.name"));
+
     if (!master && now >= m_nextAutoShutdownCheck)
     {
-      m_nextAutoShutdownCheck = now + seconds(config, "manager.auto_shutdown_duration", 10.0);
+      m_nextAutoShutdownCheck = now + seconds(cfg, "manager.auto_shutdown_duration", 10.0);
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (yes(config, "manager.shutdown_auto", true) && m_components.empty())
+      if (yes(cfg, "manager.shutdown_auto", true) && m_components.empty() && m_namesBeingCreated.empty())
       {
         RTM_LOG_INFO("manager", "no component left: shutting down");
         m_shutdownRequested = true;
@@ -456,11 +757,19 @@ namespace rtm
           continue;
         entry = *it;
         m_components.erase(it);
+        m_destroying.insert(entry.id);
         lastOne = m_components.empty();
       }
       destroyComponent(entry);
-      if (lastOne && yes(config, "manager.shutdown_on_nortcs", true) &&
-          !yes(config, "manager.is_master", false))
+      const unsigned long id = entry.id;
+      entry = Entry{};  // lets go of its factory, and of a module unloaded meanwhile
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_destroying.erase(id);
+      }
+      m_destroyedCv.notify_all();
+      const coil::Properties cfg = settings();
+      if (lastOne && yes(cfg, "manager.shutdown_on_nortcs", true) && !yes(cfg, "manager.is_master", false))
       {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_shutdownRequested = true;
@@ -473,6 +782,8 @@ namespace rtm
   // their connectors), is unbound and deleted through its factory; then the ORB stops.
   void ManagerCore::shutdownSequence()
   {
+    if (m_peers)
+      m_peers->unregister();
     std::vector<Entry> entries;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -496,6 +807,7 @@ namespace rtm
       m_components.clear();
       m_finalized.clear();
     }
+    m_destroyedCv.notify_all();
     m_naming->unbindAll();
     try
     {

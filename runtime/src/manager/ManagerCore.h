@@ -1,31 +1,38 @@
 // The state and the worker thread behind RTC::Manager.
 //
 // Threads: the main thread initialises, activates, then blocks in runManager; omniORB's threads
-// serve calls; the worker thread here handles shutdown signals, the naming retry timer, the
-// clean-up of components that exited, and the shutdown sequence itself.
+// serve calls (the manager's own CORBA object among them); the worker thread here handles
+// shutdown signals, the naming retry timer, the links to master and slave managers, the clean-up
+// of components that exited, and the shutdown sequence itself.
 #pragma once
 
-#include "manager/ComponentFactory.h"
+#include "manager/FactoryRegistry.h"
 
 #include <rtm/Manager.h>
+#include <rtm/idl/ManagerSkel.h>
 
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace rtm
 {
+  class ManagerPeers;
+  class ManagerServant;
   class NamingManager;
 
   class ManagerCore
   {
   public:
-    ManagerCore(RTC::Manager& self, const coil::Properties& config);
+    // `program` names the process in the lines a start-up problem prints on standard error.
+    ManagerCore(RTC::Manager& self, const coil::Properties& config, const std::string& program);
     ~ManagerCore();
 
     bool activate();
@@ -34,13 +41,27 @@ namespace rtm
     // (the main thread) and runManager is not blocking there.
     void requestShutdown();
 
-    bool registerFactory(const coil::Properties& profile, RTC::RtcNewFunc create, RTC::RtcDeleteFunc destroy);
-    std::vector<coil::Properties> factoryProfiles();
-    RTC::RTObject_impl* createComponent(const std::string& args);
+    // The component types and the modules that registered them.
+    FactoryRegistry& factories() { return m_types; }
+    // Null on failure, with one line in `error` saying why.
+    RTC::RTObject_impl* createComponent(const std::string& args, std::string& error);
     void deleteComponent(RTC::RTObject_impl* comp);
+    // Exits the named component and returns once it is unbound and deleted.
+    RTC::ReturnCode_t deleteComponent(const std::string& instanceName, std::string& error);
     std::vector<RTC::RTObject_impl*> components();
+    // References instead of pointers: a call through one is safe even if the component is
+    // being deleted meanwhile (it then fails with OBJECT_NOT_EXIST).
+    std::vector<RTC::RTObject_var> componentRefs();
     RTC::RTObject_impl* findComponent(const std::string& instanceName);
     void notifyFinalized(RTC::RTObject_impl* comp);
+
+    // The configuration as it is now, read and changed under a lock, as the manager's CORBA
+    // object may change it while the manager runs.
+    coil::Properties settings();
+    coil::Properties settings(std::initializer_list<const char*> keys);
+    std::string setting(const std::string& key);
+    void changeSetting(const std::string& key, const std::string& value);
+    bool isMaster();
 
     coil::Properties config;
     CORBA::ORB_var orb;
@@ -52,16 +73,25 @@ namespace rtm
     struct Entry
     {
       RTC::RTObject_impl* comp;
-      ComponentFactory* factory;
+      // Shared: a component being deleted keeps its factory, and the module whose code the
+      // factory functions are, even once the module is unloaded.
+      std::shared_ptr<ComponentFactory> factory;
       int slot;
       std::vector<std::string> names;
+      unsigned long id;
     };
-
     void initOrb();
-    coil::Properties instanceProperties(const ComponentFactory& factory, const coil::Properties& args, int slot);
+    void createManagerServant();
+    void activateManagerServant();
+    coil::Properties instanceProperties(const ComponentFactory& factory, const coil::Properties& args,
+                                        int slot);
     void destroyComponent(const Entry& entry);
+    std::vector<std::string> instancesOf(const std::string& modulePath);
+    void preload();
     void preCreate();
+    void preConnect();
     void preActivate();
+    void reportStartupProblem(const std::string& line);
 
     void workerLoop();
     void wake(char reason);
@@ -70,21 +100,35 @@ namespace rtm
     void shutdownSequence();
 
     RTC::Manager& m_self;
+    const std::string m_program;
     std::thread::id m_ownerThread;
     std::unique_ptr<NamingManager> m_naming;
+    std::mutex m_configMutex;  // guards `config` once the manager runs; taken alone, never with others
+    FactoryRegistry m_types;
 
     std::mutex m_mutex;
     std::condition_variable m_doneCv;
-    std::vector<std::unique_ptr<ComponentFactory>> m_factories;
+    std::condition_variable m_destroyedCv;
     std::vector<Entry> m_components;
+    std::set<std::string> m_namesBeingCreated;
+    std::set<unsigned long> m_destroying;
+    unsigned long m_nextEntryId = 1;
     std::deque<RTC::RTObject_impl*> m_finalized;
     bool m_shutdownRequested = false;
     bool m_shutdownDone = false;
     bool m_running = false;  // runManager is blocking
+    bool m_activated = false;
+
+    // The manager's CORBA object, unless manager.corba_servant is NO.
+    std::unique_ptr<ManagerPeers> m_peers;
+    ManagerServant* m_servant = nullptr;  // owned by the POA once activated
+    PortableServer::POA_var m_insPoa;
+    RTM::Manager_var m_selfRef;
 
     int m_wakePipe[2] = {-1, -1};
     std::thread m_worker;
     std::chrono::steady_clock::time_point m_nextNamingUpdate;
+    std::chrono::steady_clock::time_point m_nextLinkUpdate;
     std::chrono::steady_clock::time_point m_nextAutoShutdownCheck;
   };
 }

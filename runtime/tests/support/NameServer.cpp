@@ -75,9 +75,11 @@ sockaddr_in loopback(int port)
   return address;
 }
 
-// The kernel's choice of a free port; it may be taken again before omniNames binds it, which
-// the caller detects and answers with another attempt.
-int pickFreePort()
+}  // namespace
+
+// The kernel's choice of a free port. NameServer sees when another process took it before
+// omniNames could bind it, and tries another.
+int freeLoopbackPort()
 {
   Socket socket;
   sockaddr_in address = loopback(0);
@@ -88,6 +90,8 @@ int pickFreePort()
   ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length);
   return ntohs(address.sin_port);
 }
+
+namespace {
 
 bool acceptsConnections(int port)
 {
@@ -130,7 +134,7 @@ NameServer::NameServer() : dataDir_(makeTempDir()), logPath_(dataDir_ + "/" + kL
 {
   try {
     for (int attempt = 0; attempt < kPortAttempts; ++attempt) {
-      port_ = pickFreePort();
+      port_ = freeLoopbackPort();
       if (startOnce(true) == StartResult::Ready) {
         return;
       }

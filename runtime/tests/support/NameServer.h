@@ -49,4 +49,8 @@ private:
   pid_t pid_ = 0;
 };
 
+// A port on 127.0.0.1 that nothing listens on at the moment of the call, for a server a test
+// starts (a master manager's port, say). Another process may take it before the server binds it.
+int freeLoopbackPort();
+
 }  // namespace testsupport

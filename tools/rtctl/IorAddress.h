@@ -1,0 +1,17 @@
+// Where an object reference points: the host and port of its first IIOP profile, read from the
+// reference itself, so that it is right whatever the object's own configuration says.
+#pragma once
+
+#include <omniORB4/CORBA.h>
+
+#include <string>
+
+namespace rtctl
+{
+  class IorAddress
+  {
+  public:
+    // "127.0.0.1:2810"; "" for a nil reference or one with no IIOP profile.
+    static std::string of(CORBA::ORB_ptr orb, CORBA::Object_ptr obj);
+  };
+}

@@ -1,0 +1,31 @@
+// mgr: what users ask of a manager daemon (rtcd) and its slaves: what it runs, which modules
+// and component types it has, loading and unloading modules, creating and deleting components,
+// its configuration, and shutting it down.
+#pragma once
+
+#include "Command.h"
+#include "CreateArgument.h"
+#include "ManagerCommandLine.h"
+#include "ManagerRef.h"
+#include "Session.h"
+
+namespace rtctl
+{
+  class MgrCommand : public Command
+  {
+  public:
+    const char* name() const override { return "mgr"; }
+    const char* summary() const override { return "a manager: its components, modules, factories, slaves, config"; }
+    const char* usage() const override;
+    int run(const std::vector<std::string>& args) override;
+
+  private:
+    void load(const ManagerRef& manager, const ManagerCommandLine& line) const;
+    void unload(const ManagerRef& manager, const std::string& file) const;
+    void create(const ManagerRef& manager, const CreateArgument& request) const;
+    void remove(const ManagerRef& manager, const std::string& instance) const;
+    void shutdown(const ManagerRef& manager) const;
+    void config(const ManagerRef& manager, const std::vector<std::string>& operands) const;
+    void modules(const ManagerRef& manager, bool loadable, bool factories) const;
+  };
+}
