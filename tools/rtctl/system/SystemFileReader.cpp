@@ -50,15 +50,15 @@ namespace rtctl
         return X::attribute(element, X::kRts, local);
       }
 
-      static NameValues properties(pugi::xml_node element)
+      static TextPairs properties(pugi::xml_node element)
       {
-        NameValues values;
+        TextPairs values;
         for (pugi::xml_node p : X::children(element, X::kRtsExt, "Properties"))
           values.emplace_back(X::attribute(p, X::kRtsExt, "name"), X::attribute(p, X::kRtsExt, "value"));
         return values;
       }
 
-      static std::string value(const NameValues& values, const std::string& name)
+      static std::string value(const TextPairs& values, const std::string& name)
       {
         for (const auto& nv : values)
           if (nv.first == name)
@@ -96,7 +96,7 @@ namespace rtctl
         c.isRequired = boolean(element, "isRequired", true, shown);
         for (pugi::xml_node port : X::children(element, X::kRts, "DataPorts"))
         {
-          const NameValues portProperties = properties(port);
+          const TextPairs portProperties = properties(port);
           c.dataPorts.push_back({rts(port, "name"), value(portProperties, "port.port_type"),
                                  value(portProperties, "dataport.data_type")});
         }

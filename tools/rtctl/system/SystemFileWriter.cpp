@@ -22,7 +22,7 @@ namespace rtctl
     const int kLocationHeight = 100;
     const int kLocationStep = 200;
 
-    void properties(pugi::xml_node parent, const NameValues& values)
+    void properties(pugi::xml_node parent, const TextPairs& values)
     {
       for (const auto& nv : values)
       {
@@ -49,7 +49,7 @@ namespace rtctl
         p.append_attribute("xsi:type") = "rtsExt:dataport_ext";
         p.append_attribute("rts:name") = port.name.c_str();
         p.append_attribute("rtsExt:visible") = "true";
-        NameValues described;
+        TextPairs described;
         if (!port.portType.empty())
           described.emplace_back("port.port_type", port.portType);
         if (!port.dataType.empty())

@@ -9,7 +9,7 @@ namespace rtctl
       return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
     }
 
-    void setIfAbsent(NameValues& values, const std::string& key, const std::string& value)
+    void setIfAbsent(TextPairs& values, const std::string& key, const std::string& value)
     {
       if (value.empty())
         return;
@@ -43,9 +43,9 @@ namespace rtctl
     return key.compare(0, prefix.size(), prefix) == 0 && (endsWith(key, "_ior") || endsWith(key, "_ref"));
   }
 
-  NameValues SavedConnector::connectionProperties() const
+  TextPairs SavedConnector::connectionProperties() const
   {
-    NameValues result;
+    TextPairs result;
     for (const auto& nv : properties)
       if (nv.first.compare(0, 9, "dataport.") == 0 && !isConnectionArtifact(nv.first))
         result.push_back(nv);

@@ -9,7 +9,7 @@
 
 namespace rtctl
 {
-  typedef std::vector<std::pair<std::string, std::string> > NameValues;
+  typedef std::vector<std::pair<std::string, std::string> > TextPairs;
 
   struct SavedDataPort
   {
@@ -21,7 +21,7 @@ namespace rtctl
   struct SavedConfigurationSet
   {
     std::string id;
-    NameValues data;
+    TextPairs data;
   };
 
   struct SavedExecutionContext
@@ -43,7 +43,7 @@ namespace rtctl
     std::vector<std::string> servicePorts;
     std::vector<SavedConfigurationSet> configurationSets;
     std::vector<SavedExecutionContext> executionContexts;
-    NameValues properties;
+    TextPairs properties;
 
     const SavedDataPort* dataPort(const std::string& name) const;
   };
@@ -71,11 +71,11 @@ namespace rtctl
     std::string pushInterval;
     SavedPortEnd source;  // the output port
     SavedPortEnd target;  // the input port
-    NameValues properties;  // the connector's dataport.* properties as saved
+    TextPairs properties;  // the connector's dataport.* properties as saved
 
     // What to hand the ports when connecting again: the saved properties, completed from the
     // attributes, without the previous connection's object references.
-    NameValues connectionProperties() const;
+    TextPairs connectionProperties() const;
     // Keys that only describe one live connection (the peer's object reference) and would point
     // a new connection at an object that no longer exists.
     static bool isConnectionArtifact(const std::string& key);

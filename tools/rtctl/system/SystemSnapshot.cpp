@@ -31,7 +31,7 @@ namespace rtctl
       return out.str();
     }
 
-    std::string lookup(const NameValues& values, const std::string& key)
+    std::string lookup(const TextPairs& values, const std::string& key)
     {
       for (const auto& nv : values)
         if (nv.first == key)
@@ -41,9 +41,9 @@ namespace rtctl
 
     // A connector's properties that a file can carry: the string values of dataport.* keys,
     // without the references of this one connection.
-    NameValues savedProperties(const RTC::ConnectorProfile& connector)
+    TextPairs savedProperties(const RTC::ConnectorProfile& connector)
     {
-      NameValues values;
+      TextPairs values;
       for (CORBA::ULong i = 0; i < connector.properties.length(); ++i)
       {
         const std::string key = text(connector.properties[i].name);

@@ -122,7 +122,7 @@ namespace rtctl
       EXPECT_FALSE(sut.components[0].isRequired);
       EXPECT_TRUE(sut.components[1].isRequired);
       ASSERT_EQ(1u, sut.components[1].configurationSets.size());
-      EXPECT_EQ((NameValues{{"k", "v"}}), sut.components[1].configurationSets[0].data);
+      EXPECT_EQ((TextPairs{{"k", "v"}}), sut.components[1].configurationSets[0].data);
       ASSERT_EQ(1u, sut.connectors.size());
       const SavedConnector& c = sut.connectors[0];
       EXPECT_EQ("id-1", c.connectorId);
@@ -131,7 +131,7 @@ namespace rtctl
       EXPECT_EQ("in", c.target.shortName());
       // What a new connection is given: the saved options and the attributes, never the object
       // reference of the connection that was saved.
-      EXPECT_EQ((NameValues{{"dataport.buffer.length", "4"},
+      EXPECT_EQ((TextPairs{{"dataport.buffer.length", "4"},
                             {"dataport.dataflow_type", "push"},
                             {"dataport.interface_type", "corba_cdr"},
                             {"dataport.subscription_type", "new"},
