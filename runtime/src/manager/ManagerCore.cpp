@@ -726,8 +726,8 @@ namespace rtm
     if (linksDue && master)
       m_peers->dropDeadSlaves();
     else if (linksDue)
-      m_peers->keepRegistered("corbaloc::" + cfg.getProperty("corba.master_manager") + "/" +
-                              cfg.getProperty("manager.name"));
+      m_peers->keepRegistered(cfg.getProperty("corba.master_manager"), "corbaloc::" +
+                              cfg.getProperty("corba.master_manager") + "/" + cfg.getProperty("manager.name"));
 
     if (!master && now >= m_nextAutoShutdownCheck)
     {
