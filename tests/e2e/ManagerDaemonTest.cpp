@@ -121,7 +121,8 @@ namespace e2e
       RTM::Manager_var mgr = managerAt(masterAddress);
       ASSERT_TRUE(answers(mgr)) << master.process().stderrText();
       EXPECT_TRUE(mgr->is_master());
-      EXPECT_TRUE(naming.isBound(host + ".host_cxt/manager.mgr"));
+      // Bound just after its object begins to answer.
+      EXPECT_TRUE(testsupport::waitUntil([&] { return naming.isBound(host + ".host_cxt/manager.mgr"); }, 10s));
       ASSERT_TRUE(testsupport::waitUntil([&] { return slaveCount(mgr) == 1; }, 10s)) << slave.process().stderrText();
       RTM::ManagerList_var slaves = mgr->get_slave_managers();
       RTM::Manager_var sut = RTM::Manager::_duplicate(slaves[0u]);

@@ -217,13 +217,16 @@ namespace rtm
   bool ManagerCore::activate()
   {
     poaManager->activate();
-    activateManagerServant();
     preload();
     if (moduleInitProc != nullptr)
       moduleInitProc(&m_self);
     preCreate();
     preConnect();
     preActivate();
+    // Last: until now calls to the manager's object wait (its POA holds them), so that a tool
+    // never sees the manager half-way through its start-up, and a master is bound in naming, and
+    // a slave registers, once it is ready.
+    activateManagerServant();
     std::lock_guard<std::mutex> lock(m_mutex);
     m_activated = true;
     return true;
@@ -723,8 +726,8 @@ namespace rtm
     if (linksDue && master)
       m_peers->dropDeadSlaves();
     else if (linksDue)
-      m_peers->keepRegistered("corbaloc::" + cfg.getProperty("corba.master_manager") + "/" +
-                              cfg.getProperty("manager.name"));
+      m_peers->keepRegistered(cfg.getProperty("corba.master_manager"), "corbaloc::" +
+                              cfg.getProperty("corba.master_manager") + "/" + cfg.getProperty("manager.name"));
 
     if (!master && now >= m_nextAutoShutdownCheck)
     {

@@ -1,6 +1,7 @@
 #include "manager/ManagerPeers.h"
 
 #include "log/Logger.h"
+#include "manager/PortProbe.h"
 #include "transport/CallTimeout.h"
 
 #include <algorithm>
@@ -159,8 +160,13 @@ namespace rtm
     }
   }
 
-  void ManagerPeers::keepRegistered(const std::string& corbaloc)
+  void ManagerPeers::keepRegistered(const std::string& masterAddress, const std::string& corbaloc)
   {
+    if (!acceptsConnections(masterAddress, static_cast<int>(m_callTimeoutMs)))
+    {
+      RTM_LOG_DEBUG("manager", "no master listens at " << masterAddress << " yet");
+      return;
+    }
     RTM::Manager_var master;
     RTM::Manager_var self;
     {

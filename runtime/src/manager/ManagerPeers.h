@@ -41,8 +41,9 @@ namespace rtm
 
     // A slave's part, run at start-up and on the naming update timer: registers with the master
     // at `corbaloc` when it is not registered there yet, or no longer (the master restarted, or
-    // dropped it while the link was down). A master that cannot be reached is tried next time.
-    void keepRegistered(const std::string& corbaloc);
+    // dropped it while the link was down). A master that cannot be reached is tried next time;
+    // with nothing listening at `masterAddress` (host:port) no call is made at all.
+    void keepRegistered(const std::string& masterAddress, const std::string& corbaloc);
     // At shutdown: every master forgets this manager.
     void unregister();
 
