@@ -134,7 +134,7 @@ namespace e2e
                 "activated /" + uri(first) + "\nactivated /" + uri(second) + "\n",
                 up.out);
       const std::string port = rtctl.run({"cat", "-l", second.port("x1")}).out;
-      EXPECT_NE(std::string::npos, port.find("connected to Trimul0.y1  (connector " + id + ")")) << port;
+      EXPECT_NE(std::string::npos, port.find("connected to Trimul0.y1 at " + first.port("y1") + "  (connector " + id + ")")) << port;
       EXPECT_TRUE(std::regex_search(port, std::regex("dataport.subscription_type +new\n"))) << port;
       EXPECT_EQ(0, rtctl.run({"system", "check", file}).exitCode);
 

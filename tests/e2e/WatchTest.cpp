@@ -94,7 +94,7 @@ namespace e2e
     TEST_F(Watch, AComponentWithoutObserversIsPolledAndOneThatDiesIsReportedWhileTheOthersAreStillWatched)
     {
       TrimulProcess observed{ns, "observed"};
-      TrimulProcess polled{ns, "polled", {"-o", "sdo.service.consumer.enabled_services:NONE"}};
+      TrimulProcess polled{ns, "polled", {"-o", "sdo.service.consumer.enabled_service:NONE"}};
       TrimulProcess dying{ns, "dying"};
       auto watch = startWatch({testsupport::hostName() + ".host_cxt"});
       EXPECT_NE(std::string::npos, watch->stderrText().find(polled.path() + " takes no observer; polling it"))

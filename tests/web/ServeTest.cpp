@@ -433,7 +433,7 @@ namespace web
       testsupport::ChildProcess closed(
         testsupport::findProgram("src/TrimulComp"),
         {"-o", "corba.nameservers:" + ns.address(), "-o", "corba.endpoints:127.0.0.1:", "-o",
-         "naming.formats:%h.host_cxt/Closed0.rtc", "-o", "sdo.service.consumer.enabled_services:NONE"});
+         "naming.formats:%h.host_cxt/Closed0.rtc", "-o", "sdo.service.consumer.enabled_service:NONE"});
       ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(path); }, 20s)) << closed.stderrText();
       ServeProcess serve(ns, {"--interval", "0.3"});
       const auto state = [&] {

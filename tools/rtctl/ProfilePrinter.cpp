@@ -204,7 +204,7 @@ namespace rtctl
         {
         }
         if (!self)
-          peers += (peers.empty() ? "" : ", ") + portName(connector.ports[j].in());
+          peers += (peers.empty() ? "" : ", ") + peerName(connector.ports[j].in());
       }
       out << indent << "connected to " << (peers.empty() ? std::string("nothing") : peers)
           << "  (connector " << static_cast<const char*>(connector.connector_id) << ")\n";

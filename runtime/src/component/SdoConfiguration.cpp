@@ -52,7 +52,7 @@ namespace rtm
   {
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (!ComponentObservers::enabledBy(m_properties.getProperty("sdo.service.consumer.enabled_services")))
+      if (!ComponentObservers::enabledBy(m_properties.getProperty("sdo.service.consumer.enabled_service")))
         return false;
     }
     return m_observers.attach(sProfile);

@@ -44,7 +44,7 @@ namespace rtm
       "config.version", "openrtm.name", "openrtm.version", "os.name", "os.release", "os.version",
       "os.arch", "os.hostname", "corba.endpoint", "corba.id", "exec_cxt.periodic.type",
       "exec_cxt.periodic.rate", "exec_cxt.evdriven.type", "logger.enable", "logger.log_level",
-      "naming.enable", "naming.type", "naming.formats", "sdo.service.consumer.enabled_services"};
+      "naming.enable", "naming.type", "naming.formats", "sdo.service.consumer.enabled_service"};
 
     bool yes(const coil::Properties& p, const char* key, bool def)
     {

@@ -41,7 +41,7 @@ namespace rtm
 
     void setName(const std::string& who);
 
-    // Whether a component's "sdo.service.consumer.enabled_services" (a comma list of interface
+    // Whether a component's "sdo.service.consumer.enabled_service" (a comma list of interface
     // types or names, ALL by default) lets observers attach at all.
     static bool enabledBy(const std::string& enabledServices);
 
