@@ -4,13 +4,14 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME trimul)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Trimul developers <trimul@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Trimul RT-component (x2, x10, x100) and the rtctl client")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Trimul RT-component (x2, x10, x100), rtcd and the rtctl client")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "The Trimul data-flow RT-component for the OpenRTM-aist 1.1 middleware,
 run by TrimulComp: every TimedLong arriving on its input x1 is published
-multiplied by 2, 10 and 100 on y1, y2 and y3. The package carries its own
+multiplied by 2, 10 and 100 on y1, y2 and y3. Also the component as a module,
+Trimul.so, and rtcd, a manager daemon that loads it. The package carries its own
 runtime of the middleware's C++ API over omniORB 4.2, and rtctl, a command-line
-client that lists, connects, activates and feeds RT-components.")
+client that lists, connects, activates, feeds, saves and draws RT-components.")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -21,6 +22,7 @@ set(CPACK_STRIP_FILES ON)
 # libc and libstdc++ with omniORB linked in (the default), Debian's omniORB libraries with
 # -DTRIMUL_STATIC_OMNIORB=OFF.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Components register in a naming service; the usual one is omniNames.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS omniorb-nameserver)
+# Components register in a naming service; the usual one is omniNames. rtctl draws systems (system
+# graph -o, serve's page) with Graphviz's dot.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "omniorb-nameserver, graphviz")
 include(CPack)
