@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "GraphRenderer.h"
 #include "LiveSystem.h"
+#include "ManagerReader.h"
 #include "ProfilePrinter.h"
 #include "Session.h"
 #include "SystemActivation.h"
@@ -81,6 +82,27 @@ namespace rtctl
     private:
       std::ostringstream m_text;
     };
+
+    // The managers bound among the paths read, each around the components it holds; one that
+    // cannot be read is drawn all the same, with a warning saying why.
+    std::vector<ManagerCluster> readManagers(Session& session, const SystemSnapshot& snapshot, std::ostream& warnings)
+    {
+      ManagerReader reader(session, snapshot.components());
+      std::vector<ManagerCluster> managers;
+      for (const RtPath& path : snapshot.managers())
+      {
+        ManagerCluster manager;
+        if (!reader.read(path, manager))
+          continue;
+        if (!manager.problem.empty())
+          warnings << "warning: manager " << manager.problem << '\n';
+        for (const ManagerCluster& slave : manager.slaves)
+          if (!slave.problem.empty())
+            warnings << "warning: " << slave.name << " of " << path.text() << " " << slave.problem << '\n';
+        managers.push_back(std::move(manager));
+      }
+      return managers;
+    }
 
     // A system file and its components in the running system, for the commands that act on it.
     struct FileAgainstSystem
@@ -311,6 +333,7 @@ namespace rtctl
     Warnings warnings;
     SystemProfile profile;
     std::map<std::string, std::string> states;
+    std::vector<ManagerCluster> managers;
     std::string title;
     if (fromFile)
     {
@@ -334,9 +357,10 @@ namespace rtctl
         snapshot.add(path);
       profile = snapshot.profile();
       states = snapshot.states();
+      managers = readManagers(session, snapshot, warnings.stream());
     }
 
-    const std::string dot = SystemGraph::dot(profile, states, title);
+    const std::string dot = SystemGraph::dot(profile, states, title, managers);
     if (picture.empty())
       std::cout << dot << std::flush;
     else
