@@ -20,12 +20,6 @@ namespace e2e
 {
   namespace
   {
-    // `text` as a regular expression that matches it alone (paths of the build tree).
-    std::string literal(const std::string& text)
-    {
-      return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
-    }
-
     class RtctlMgr : public ::testing::Test
     {
     protected:
@@ -83,7 +77,7 @@ namespace e2e
       RTM::Manager_var raw = managerAt(masterAddress);
       ASSERT_TRUE(answers(raw)) << master.process().stderrText();
       ASSERT_TRUE(masterHasSlaves(1)) << slave.process().stderrText();
-      const std::string slaveLine = "  0  " + literal(host) + "  " + std::to_string(slave.process().pid()) + "  127.0.0.1:[0-9]+\n";
+      const std::string slaveLine = "  0  " + regexLiteral(host) + "  " + std::to_string(slave.process().pid()) + "  127.0.0.1:[0-9]+\n";
       EXPECT_TRUE(std::regex_match(out({"mgr", "ls", masterAddress}),
                                    std::regex("Components\n  \\(none\\)\nLoaded modules\n  \\(none\\)\n"
                                               "Factories\n  \\(none\\)\nSlaves\n" + slaveLine)));
@@ -100,7 +94,7 @@ namespace e2e
       const std::string module = moduleFolder() + "/Trimul.so";
       EXPECT_TRUE(std::regex_match(out({"mgr", "ls", masterPath}),
                                    std::regex("Components\n  fast     Trimul  Inactive\n  Trimul0  Trimul  Active\n"
-                                              "Loaded modules\n  " + literal(module) + "\nFactories\n  Trimul\nSlaves\n" +
+                                              "Loaded modules\n  " + regexLiteral(module) + "\nFactories\n  Trimul\nSlaves\n" +
                                               slaveLine)));
       EXPECT_EQ(0u, out({"mgr", "ls", masterAddress, "--slave", "0"}).find("Components\n  Trimul0  Trimul  Active\nLoaded"));
       EXPECT_TRUE(std::regex_match(out({"mgr", "slaves", masterPath}), std::regex(slaveLine.substr(2))));

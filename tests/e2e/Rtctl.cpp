@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <regex>
 
 using namespace std::chrono_literals;
 
@@ -20,14 +21,25 @@ namespace e2e
     return testsupport::findProgram("tools/rtctl/rtctl");
   }
 
+  std::string regexLiteral(const std::string& text)
+  {
+    return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+  }
+
   std::map<std::string, std::string> Rtctl::environment() const
   {
-    return {{"RTCTL_NAMESERVER", m_address}, {"RTCTL_ENDPOINT", "127.0.0.1"}};
+    return {{"RTCTL_NAMESERVER", m_address}, {"RTCTL_ENDPOINT", m_endpoint}};
   }
 
   std::unique_ptr<testsupport::ChildProcess> Rtctl::start(const std::vector<std::string>& args) const
   {
-    return std::make_unique<testsupport::ChildProcess>(rtctlProgram(), args, environment());
+    if (m_prefix.empty())
+      return std::make_unique<testsupport::ChildProcess>(rtctlProgram(), args, environment());
+    // `ip netns exec` keeps the environment and replaces itself with rtctl.
+    std::vector<std::string> command(m_prefix.begin() + 1, m_prefix.end());
+    command.push_back(rtctlProgram());
+    command.insert(command.end(), args.begin(), args.end());
+    return std::make_unique<testsupport::ChildProcess>(m_prefix.front(), command, environment());
   }
 
   RtctlResult Rtctl::finish(testsupport::ChildProcess& process)

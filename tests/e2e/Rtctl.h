@@ -1,5 +1,6 @@
 // rtctl run as a user runs it: a process with arguments and standard input, talking to one
-// naming service, its own component listening on 127.0.0.1.
+// naming service, its own component listening on 127.0.0.1, or run on another host of a network
+// lab (under `ip netns exec NS`) with its component on that host's address.
 #pragma once
 
 #include "ChildProcess.h"
@@ -23,6 +24,11 @@ namespace e2e
   {
   public:
     explicit Rtctl(std::string nameServerAddress) : m_address(std::move(nameServerAddress)) {}
+    // Run under `prefix` (e.g. ip netns exec NS), its component listening on `endpoint`.
+    Rtctl(std::string nameServerAddress, std::vector<std::string> prefix, std::string endpoint)
+      : m_address(std::move(nameServerAddress)), m_prefix(std::move(prefix)), m_endpoint(std::move(endpoint))
+    {
+    }
 
     // Runs to the end (bounded) and returns what it printed.
     RtctlResult run(const std::vector<std::string>& args, const std::string& input = "") const;
@@ -37,7 +43,11 @@ namespace e2e
 
   private:
     std::string m_address;
+    std::vector<std::string> m_prefix;
+    std::string m_endpoint = "127.0.0.1";
   };
 
   std::string rtctlProgram();
+  // `text` as a regular expression that matches it alone (host names, paths of the build tree).
+  std::string regexLiteral(const std::string& text);
 }

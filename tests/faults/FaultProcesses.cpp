@@ -11,12 +11,17 @@ using namespace std::chrono_literals;
 
 namespace faults
 {
+  std::vector<std::string> Placement::prefix() const
+  {
+    if (netns.empty())
+      return {};
+    return {"ip", "netns", "exec", netns};
+  }
+
   std::vector<std::string> commandAt(const Placement& where, const std::string& program,
                                      const std::vector<std::string>& args)
   {
-    std::vector<std::string> command;
-    if (!where.netns.empty())
-      command = {"ip", "netns", "exec", where.netns};
+    std::vector<std::string> command = where.prefix();
     command.push_back(program);
     command.insert(command.end(), args.begin(), args.end());
     return command;

@@ -25,6 +25,9 @@ namespace faults
   {
     std::string netns;
     std::string address = "127.0.0.1";
+
+    // The command that runs a program there: `ip netns exec NETNS`, or nothing.
+    std::vector<std::string> prefix() const;
   };
 
   class TrimulCompProcess

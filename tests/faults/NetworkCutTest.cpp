@@ -11,85 +11,31 @@
 //   gone, finds Trimul by name again once the network is back and connects anew. Samples then
 //   flow again.
 #include "FaultProcesses.h"
+#include "LabNameServer.h"
 #include "NetworkLab.h"
 
 #include "Wait.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 
 using namespace std::chrono_literals;
 using faults::LabHost;
 using faults::kStallBound;
 
-namespace
-{
-  // omniNames in the lab's naming host, with its data in a folder of its own.
-  class LabNameServer
-  {
-  public:
-    explicit LabNameServer(const faults::Placement& where) : m_dir(makeDir())
-    {
-      m_process = std::make_unique<testsupport::ChildProcess>(
-          "ip", std::vector<std::string>{"netns", "exec", where.netns, "omniNames", "-start", "2809",
-                                         "-datadir", m_dir, "-ORBendPoint",
-                                         "giop:tcp:" + where.address + ":2809"});
-      m_ready = testsupport::waitUntil(
-          [this] {
-            return (m_process->stdoutText() + m_process->stderrText()).find("Root context is") !=
-                   std::string::npos;
-          },
-          15s);
-    }
-    ~LabNameServer()
-    {
-      m_process.reset();
-      std::error_code ignored;
-      std::filesystem::remove_all(m_dir, ignored);
-    }
-    bool ready() const { return m_ready; }
-    std::string log() const { return m_process->stdoutText() + m_process->stderrText(); }
-
-  private:
-    static std::string makeDir()
-    {
-      std::string pattern = (std::filesystem::temp_directory_path() / "trimul-labnames.XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create " + pattern);
-      return pattern;
-    }
-
-    std::string m_dir;
-    std::unique_ptr<testsupport::ChildProcess> m_process;
-    bool m_ready = false;
-  };
-}
-
 TEST(NetworkCut, StallsTheComponentOnlyBoundedlyAndSamplesFlowAgainOnceRestored)
 {
-  const std::string reason = faults::NetworkLab::unavailableReason();
-  if (!reason.empty())
-    GTEST_SKIP() << reason;
-  std::unique_ptr<faults::NetworkLab> lab;
-  try
-  {
-    lab = std::make_unique<faults::NetworkLab>();
-  }
-  catch (const std::exception& e)
-  {
-    GTEST_SKIP() << "this machine does not allow network namespaces with veth links: " << e.what();
-  }
+  std::string whyNot;
+  const std::unique_ptr<faults::NetworkLab> lab = faults::NetworkLab::make(whyNot);
+  if (!lab)
+    GTEST_SKIP() << whyNot;
   const faults::Placement names{lab->netns(LabHost::Names), lab->address(LabHost::Names)};
   const faults::Placement comp{lab->netns(LabHost::Component), lab->address(LabHost::Component)};
   const faults::Placement remote{lab->netns(LabHost::Peer), lab->address(LabHost::Peer)};
   const std::string corbaloc = "corbaloc::" + names.address + ":2809/NameService";
 
-  LabNameServer ns(names);
+  faults::LabNameServer ns(names);
   ASSERT_TRUE(ns.ready()) << ns.log();
   faults::TrimulCompProcess sut(names.address + ":2809", comp);
   faults::PeerProcess local(corbaloc, {"--rate", "200", "--first", "10000000"}, comp);

@@ -82,6 +82,22 @@ namespace faults
     return "";
   }
 
+  std::unique_ptr<NetworkLab> NetworkLab::make(std::string& whyNot)
+  {
+    whyNot = unavailableReason();
+    if (!whyNot.empty())
+      return nullptr;
+    try
+    {
+      return std::make_unique<NetworkLab>();
+    }
+    catch (const std::exception& e)
+    {
+      whyNot = std::string("this machine does not allow network namespaces with veth links: ") + e.what();
+      return nullptr;
+    }
+  }
+
   NetworkLab::NetworkLab() : m_prefix("trimulf" + std::to_string(::getpid()))
   {
     removeStale();

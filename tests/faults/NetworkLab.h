@@ -4,6 +4,7 @@
 // (deleting a namespace deletes the veth ends and the bridge inside it), even when a test fails.
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace faults
@@ -15,6 +16,9 @@ namespace faults
   public:
     // Why the lab cannot be built on this machine (not root, no `ip`), or "" if it can.
     static std::string unavailableReason();
+
+    // A lab, or null with the reason in `whyNot` (for a test to skip with).
+    static std::unique_ptr<NetworkLab> make(std::string& whyNot);
 
     // Throws std::runtime_error with the failing command and its output; whatever was made by
     // then is removed first.

@@ -103,19 +103,7 @@ namespace rtctl
       {
         if (CORBA::is_nil(slave.ref))
           throw CORBA::INV_OBJREF();
-        RTM::ManagerProfile_var profile = slave.ref->get_profile();
-        const NameValues described(profile->properties);
-        slave.host = described.firstOf(kHostKeys);
-        slave.pid = described.firstOf(kPidKeys);
-        if (slave.host.empty() || slave.pid.empty())
-        {
-          RTM::NVList_var configuration = slave.ref->get_configuration();
-          const NameValues configured(configuration.in());
-          if (slave.host.empty())
-            slave.host = configured.firstOf(kHostKeys);
-          if (slave.pid.empty())
-            slave.pid = configured.firstOf(kPidKeys);
-        }
+        identify(slave.ref.in(), slave.host, slave.pid);
       }
       catch (const CORBA::Exception& e)
       {
@@ -124,6 +112,23 @@ namespace rtctl
       result.push_back(std::move(slave));
     }
     return result;
+  }
+
+  void ManagerRef::identify(RTM::Manager_ptr manager, std::string& host, std::string& pid)
+  {
+    RTM::ManagerProfile_var profile = manager->get_profile();
+    const NameValues described(profile->properties);
+    host = described.firstOf(kHostKeys);
+    pid = described.firstOf(kPidKeys);
+    if (host.empty() || pid.empty())
+    {
+      RTM::NVList_var configuration = manager->get_configuration();
+      const NameValues configured(configuration.in());
+      if (host.empty())
+        host = configured.firstOf(kHostKeys);
+      if (pid.empty())
+        pid = configured.firstOf(kPidKeys);
+    }
   }
 
   ManagerRef ManagerRef::slave(CORBA::ORB_ptr orb, const SlaveChoice& choice) const

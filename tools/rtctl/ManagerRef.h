@@ -38,6 +38,9 @@ namespace rtctl
       std::string problem;
     };
     std::vector<Slave> slaves(CORBA::ORB_ptr orb) const;
+    // The host name and process id a manager reports of itself ("" for what it does not say).
+    // Throws CORBA::Exception when it does not answer.
+    static void identify(RTM::Manager_ptr manager, std::string& host, std::string& pid);
     // The slave a --slave choice names, as a manager of its own. Throws Error: no such slave,
     // several on that host, or the slave does not answer.
     ManagerRef slave(CORBA::ORB_ptr orb, const SlaveChoice& choice) const;

@@ -70,6 +70,76 @@ namespace rtctl
       return name;
     }
 
+    // Writes each component's node once, at the first place that asks for it.
+    class NodeWriter
+    {
+    public:
+      NodeWriter(std::ostream& out, const SystemProfile& profile, const std::map<std::string, std::string>& states)
+        : m_out(out), m_profile(profile), m_states(states)
+      {
+      }
+
+      // False for a component the profile does not hold, or one already drawn.
+      bool write(const SavedComponent& component, const std::string& indent)
+      {
+        if (!m_drawn.insert(component.pathUri).second)
+          return false;
+        const auto found = m_states.find(component.pathUri);
+        const std::string state = found == m_states.end() ? std::string() : found->second;
+        const Sides s = sides(component, m_profile);
+        // The outer braces turn the record so that, left to right, it reads inputs, name, outputs.
+        std::string label = "{";
+        if (!s.inputs.empty())
+          label += portColumn(s.inputs) + "|";
+        label += SystemGraph::recordText(boundName(component));
+        if (!component.instanceName.empty() && component.instanceName != boundName(component))
+          label += "\\n(" + SystemGraph::recordText(component.instanceName) + ")";
+        if (!state.empty())
+          label += "\\n" + SystemGraph::recordText(state);
+        if (!s.outputs.empty())
+          label += "|" + portColumn(s.outputs);
+        label += "}";
+        m_out << indent << SystemGraph::quoted(component.pathUri) << " [label=" << SystemGraph::quotedRecord(label)
+              << ", fillcolor=\"" << SystemGraph::colour(state) << "\", tooltip="
+              << SystemGraph::quoted("/" + component.pathUri) << "];\n";
+        return true;
+      }
+
+      bool write(const std::string& pathUri, const std::string& indent)
+      {
+        const SavedComponent* component = m_profile.component(pathUri);
+        return component != nullptr && write(*component, indent);
+      }
+
+    private:
+      std::ostream& m_out;
+      const SystemProfile& m_profile;
+      const std::map<std::string, std::string>& m_states;
+      std::set<std::string> m_drawn;
+    };
+
+    // A manager's cluster, its components and its slaves' clusters inside. Graphviz leaves an
+    // empty cluster out, so one that holds nothing drawn says so in a note of its own.
+    void writeCluster(std::ostream& out, const ManagerCluster& manager, const std::string& id,
+                      const std::string& indent, NodeWriter& nodes)
+    {
+      std::string label = manager.name + "\n" + manager.whereItRuns();
+      if (manager.unbound != 0)
+        label += "\n+" + std::to_string(manager.unbound) + " not bound under the names read";
+      out << indent << "subgraph " << SystemGraph::quoted("cluster_" + id) << " {\n"
+          << indent << "  label=" << SystemGraph::quoted(label)
+          << "; style=\"rounded,dashed\"; color=\"#607d8b\"; fontsize=10;\n";
+      size_t drawn = 0;
+      for (const std::string& pathUri : manager.components)
+        drawn += nodes.write(pathUri, indent + "  ") ? 1 : 0;
+      for (size_t i = 0; i < manager.slaves.size(); ++i)
+        writeCluster(out, manager.slaves[i], id + "_" + std::to_string(i), indent + "  ", nodes);
+      if (drawn == 0 && manager.slaves.empty())
+        out << indent << "  " << SystemGraph::quoted("cluster_" + id + "_note") << " [shape=plaintext, style=\"\", label="
+            << SystemGraph::quoted(manager.problem.empty() ? "no component" : "does not answer") << "];\n";
+      out << indent << "}\n";
+    }
+
     std::string edgeLabel(const SavedConnector& c)
     {
       std::string label = c.subscriptionType.empty() ? "flush" : c.subscriptionType;
@@ -111,6 +181,11 @@ namespace rtctl
     std::string escaped = "\"";
     for (char c : text)
     {
+      if (c == '\n')
+      {
+        escaped += "\\n";
+        continue;
+      }
       if (c == '"' || c == '\\')
         escaped += '\\';
       escaped += c;
@@ -133,7 +208,7 @@ namespace rtctl
   }
 
   std::string SystemGraph::dot(const SystemProfile& profile, const std::map<std::string, std::string>& states,
-                               const std::string& title)
+                               const std::string& title, const std::vector<ManagerCluster>& managers)
   {
     std::ostringstream out;
     out << "digraph system {\n"
@@ -143,26 +218,11 @@ namespace rtctl
     out << "];\n"
            "  node [shape=record, style=\"rounded,filled\", fontname=\"Helvetica\", fontsize=11];\n"
            "  edge [fontname=\"Helvetica\", fontsize=10];\n";
+    NodeWriter nodes(out, profile, states);
+    for (size_t i = 0; i < managers.size(); ++i)
+      writeCluster(out, managers[i], std::to_string(i), "  ", nodes);
     for (const SavedComponent& component : profile.components)
-    {
-      const auto found = states.find(component.pathUri);
-      const std::string state = found == states.end() ? std::string() : found->second;
-      const Sides s = sides(component, profile);
-      // The outer braces turn the record so that, left to right, it reads inputs, name, outputs.
-      std::string label = "{";
-      if (!s.inputs.empty())
-        label += portColumn(s.inputs) + "|";
-      label += recordText(boundName(component));
-      if (!component.instanceName.empty() && component.instanceName != boundName(component))
-        label += "\\n(" + recordText(component.instanceName) + ")";
-      if (!state.empty())
-        label += "\\n" + recordText(state);
-      if (!s.outputs.empty())
-        label += "|" + portColumn(s.outputs);
-      label += "}";
-      out << "  " << quoted(component.pathUri) << " [label=" << quotedRecord(label) << ", fillcolor=\""
-          << colour(state) << "\", tooltip=" << quoted("/" + component.pathUri) << "];\n";
-    }
+      nodes.write(component, "  ");
     for (const SavedConnector& c : profile.connectors)
       out << "  " << quoted(c.source.pathUri) << ":" << quoted(c.source.shortName()) << ":e -> "
           << quoted(c.target.pathUri) << ":" << quoted(c.target.shortName()) << ":w [label=" << quoted(edgeLabel(c))

@@ -4,6 +4,7 @@
 #include "Error.h"
 #include "GraphRenderer.h"
 #include "LiveSystem.h"
+#include "ManagerReader.h"
 #include "ProfilePrinter.h"
 #include "Session.h"
 #include "SystemActivation.h"
@@ -82,6 +83,27 @@ namespace rtctl
       std::ostringstream m_text;
     };
 
+    // The managers bound among the paths read, each around the components it holds; one that
+    // cannot be read is drawn all the same, with a warning saying why.
+    std::vector<ManagerCluster> readManagers(Session& session, const SystemSnapshot& snapshot, std::ostream& warnings)
+    {
+      ManagerReader reader(session, snapshot.components());
+      std::vector<ManagerCluster> managers;
+      for (const RtPath& path : snapshot.managers())
+      {
+        ManagerCluster manager;
+        if (!reader.read(path, manager))
+          continue;
+        if (!manager.problem.empty())
+          warnings << "warning: manager " << manager.problem << '\n';
+        for (const ManagerCluster& slave : manager.slaves)
+          if (!slave.problem.empty())
+            warnings << "warning: " << slave.name << " of " << path.text() << " " << slave.problem << '\n';
+        managers.push_back(std::move(manager));
+      }
+      return managers;
+    }
+
     // A system file and its components in the running system, for the commands that act on it.
     struct FileAgainstSystem
     {
@@ -135,7 +157,9 @@ namespace rtctl
            "         exit status 0 when nothing differs, 1 when something does, 2 when it cannot tell\n"
            "  graph  print the system as Graphviz DOT (from FILE, else from the running system at\n"
            "         the PATHs): components with input ports left, output ports right, edges\n"
-           "         labelled with the subscription type, coloured by state\n"
+           "         labelled with the subscription type, coloured by state; of a running system,\n"
+           "         each manager bound there is a cluster around the components it holds, its\n"
+           "         slaves clusters inside it, each labelled with its host and pid\n"
            "    -o PICTURE  render it with Graphviz's dot into an .svg or .png file instead\n"
            "    --state     with FILE, ask the running system for each component's state\n"
            "  --name, --vendor, --version  make the file's id RTSystem:VENDOR:NAME:V (default\n"
@@ -311,6 +335,7 @@ namespace rtctl
     Warnings warnings;
     SystemProfile profile;
     std::map<std::string, std::string> states;
+    std::vector<ManagerCluster> managers;
     std::string title;
     if (fromFile)
     {
@@ -334,9 +359,10 @@ namespace rtctl
         snapshot.add(path);
       profile = snapshot.profile();
       states = snapshot.states();
+      managers = readManagers(session, snapshot, warnings.stream());
     }
 
-    const std::string dot = SystemGraph::dot(profile, states, title);
+    const std::string dot = SystemGraph::dot(profile, states, title, managers);
     if (picture.empty())
       std::cout << dot << std::flush;
     else

@@ -14,10 +14,14 @@ namespace rtctl
 {
   namespace
   {
-    bool isComponentName(const std::string& name)
+    bool endsWith(const std::string& name, const char* kind)
     {
-      return name.size() > 4 && name.compare(name.size() - 4, 4, ".rtc") == 0;
+      const std::string tail(kind);
+      return name.size() > tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
     }
+
+    bool isComponentName(const std::string& name) { return endsWith(name, ".rtc"); }
+    bool isManagerName(const std::string& name) { return endsWith(name, ".mgr"); }
 
     std::string text(const char* value)
     {
@@ -69,6 +73,11 @@ namespace rtctl
       throw UsageError("'" + path.text() + "' names a port; give components or naming contexts");
     NameService& names = m_session.names(path);
     CORBA::Object_var obj = names.resolve(path);
+    if (!path.isRoot() && isManagerName(path.names().back()))
+    {
+      m_managers.push_back(path);
+      return;
+    }
     bool context = path.isRoot();
     if (!context)
     {
@@ -98,6 +107,8 @@ namespace rtctl
         addContext(names, child);
         continue;
       }
+      if (isManagerName(entry.name))
+        m_managers.push_back(child);
       if (!isComponentName(entry.name))
         continue;
       try
@@ -269,6 +280,14 @@ namespace rtctl
       saved.target = thisIsSource ? other : self;
       profile.connectors.push_back(saved);
     }
+  }
+
+  std::vector<std::pair<std::string, CORBA::Object_var> > SystemSnapshot::components() const
+  {
+    std::vector<std::pair<std::string, CORBA::Object_var> > list;
+    for (const Found& found : m_found)
+      list.emplace_back(found.saved.pathUri, CORBA::Object::_duplicate(found.ref.ref()));
+    return list;
   }
 
   SystemProfile SystemSnapshot::profile() const

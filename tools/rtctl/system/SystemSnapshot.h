@@ -2,7 +2,8 @@
 // component, or a naming context walked to every depth), its data ports, configuration sets and
 // execution contexts, and every data connection between two of those components. A named object
 // that does not answer is left out with a warning; so is a connection to a port outside the
-// components found, which a file could not restore.
+// components found, which a file could not restore. The managers bound on the way (NAME.mgr, as
+// a master binds itself) are noted, for a picture that shows them.
 #pragma once
 
 #include "ComponentRef.h"
@@ -12,6 +13,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace rtctl
@@ -28,6 +30,10 @@ namespace rtctl
     // Each component's state in its first execution context, by path URI.
     const std::map<std::string, std::string>& states() const { return m_states; }
     bool empty() const { return m_found.empty(); }
+    // Each component found: its path URI and reference.
+    std::vector<std::pair<std::string, CORBA::Object_var> > components() const;
+    // The managers bound under the paths added, in the order found.
+    const std::vector<RtPath>& managers() const { return m_managers; }
 
   private:
     struct Found
@@ -49,5 +55,6 @@ namespace rtctl
     std::ostream& m_warnings;
     std::vector<Found> m_found;
     std::map<std::string, std::string> m_states;
+    std::vector<RtPath> m_managers;
   };
 }

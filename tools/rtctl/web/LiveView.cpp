@@ -146,6 +146,7 @@ namespace rtctl
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       m_view.roots = std::move(fresh.roots);
+      m_view.managers = std::move(fresh.managers);
       // Components whose names went away leave the view; the others are merged one by one.
       for (auto it = m_view.components.begin(); it != m_view.components.end();)
       {

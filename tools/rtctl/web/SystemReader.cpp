@@ -5,6 +5,7 @@
 #include "ComponentRef.h"
 #include "CorbaText.h"
 #include "Error.h"
+#include "ManagerReader.h"
 #include "PathUri.h"
 #include "ProfilePrinter.h"
 
@@ -82,7 +83,35 @@ namespace rtctl
       }
       view.roots.push_back(readNode(root, keyOf(root), isContext, wanted, view, 0));
     }
+    readManagers(view);
     return view;
+  }
+
+  void SystemReader::readManagers(SystemView& view)
+  {
+    if (view.managers.empty())
+      return;
+    ManagerReader::BoundComponents bound;
+    for (const std::string& key : view.componentKeys())
+    {
+      try
+      {
+        const RtPath path = RtPath::parse(key, Session::defaultServer());
+        bound.emplace_back(key.substr(1), m_session.names(path).resolve(path));
+      }
+      catch (const Error&)
+      {
+        // Unbound since the walk: no manager's component can be named by it.
+      }
+    }
+    ManagerReader reader(m_session, std::move(bound));
+    for (auto it = view.managers.begin(); it != view.managers.end();)
+    {
+      if (reader.read(RtPath::parse(it->first, Session::defaultServer()), it->second))
+        ++it;
+      else
+        it = view.managers.erase(it);  // the same manager under another name: shown once
+    }
   }
 
   SystemView::Node SystemReader::readNode(const RtPath& path, const std::string& name, bool isContext,
@@ -109,6 +138,12 @@ namespace rtctl
       {
         node.problem = e.what();
       }
+      return node;
+    }
+    if (endsWith(name, ".mgr"))
+    {
+      node.kind = SystemView::Node::kManager;
+      view.managers[node.key] = ManagerCluster();  // read once the whole tree is known
       return node;
     }
     if (!endsWith(name, ".rtc"))

@@ -1,5 +1,5 @@
-// Reads the system into a SystemView through the naming services and the components' own
-// references. Nothing it meets ends the reading: a naming service that does not answer, a
+// Reads the system into a SystemView through the naming services, the components' own
+// references and the managers bound among them. Nothing it meets ends the reading: a naming service that does not answer, a
 // context that cannot be listed or a component whose process is gone is recorded as such in the
 // view, and the rest is read all the same.
 #pragma once
@@ -36,6 +36,8 @@ namespace rtctl
     static std::string keyOf(const RtPath& path);
 
   private:
+    // The managers the walk found: what each holds, among the components of the tree.
+    void readManagers(SystemView& view);
     SystemView::Node readNode(const RtPath& path, const std::string& name, bool isContext,
                               const Wanted& wanted, SystemView& view, int depth);
     SystemView::Component readComponent(CORBA::Object_ptr obj, const RtPath& path);

@@ -1,8 +1,10 @@
 // The system as the page shows it, in plain C++: the naming tree under the roots `serve` was
-// given, and for each component found there its state, ports and connections. Filled by
-// SystemReader, turned into the JSON the page shows by toJson(), and into the graph by
-// ViewGraph.
+// given, for each component found there its state, ports and connections, and for each manager
+// bound there the components it and its slaves hold. Filled by SystemReader, turned into the
+// JSON the page shows by toJson(), and into the graph by ViewGraph.
 #pragma once
+
+#include "ManagerCluster.h"
 
 #include <nlohmann/json.hpp>
 
@@ -51,7 +53,8 @@ namespace rtctl
       {
         kContext,
         kComponent,
-        kObject,  // anything else bound there (a manager, another service)
+        kManager,  // a manager (NAME.mgr, as a master binds itself)
+        kObject,   // anything else bound there (another service)
       };
       std::string name;
       Kind kind;
@@ -62,13 +65,17 @@ namespace rtctl
 
     std::vector<Node> roots;
     std::map<std::string, Component> components;
+    // Each manager of the tree that could be told from others, by its node's key.
+    std::map<std::string, ManagerCluster> managers;
 
     // Nullptr when the view holds no component under that key.
     const Component* component(const std::string& key) const;
     // The keys of every component the tree names, read or not.
     std::set<std::string> componentKeys() const;
 
-    // { "roots": [...], "components": [...] }, each as the structs above.
+    // { "roots": [...], "components": [...] }, each as the structs above; a manager's node holds
+    // a node for each component it holds (by the component's key) and one for each slave
+    // ("kind": "slave") with those of its own, and says where it runs in "detail".
     nlohmann::json toJson() const;
   };
 }

@@ -115,7 +115,10 @@ namespace rtctl
   std::string ViewGraph::svg(const SystemView& view)
   {
     std::map<std::string, std::string> states;
-    const std::string dot = SystemGraph::dot(profile(view, states), states, "");
+    std::vector<ManagerCluster> managers;
+    for (const auto& entry : view.managers)
+      managers.push_back(entry.second);
+    const std::string dot = SystemGraph::dot(profile(view, states), states, "", managers);
     const ScratchFolder folder;
     GraphRenderer::render(dot, folder.file());
     std::ifstream in(folder.file());

@@ -1,7 +1,8 @@
 // The graph of what the page shows, drawn by the same code as `rtctl system graph`: the view's
 // components and the connections between two of them become a SystemProfile, which SystemGraph
 // turns into DOT (records with inputs left and outputs right, coloured by state, edges labelled
-// with the subscription type) and Graphviz's dot into SVG.
+// with the subscription type, each manager a cluster around what it holds) and Graphviz's dot
+// into SVG.
 #pragma once
 
 #include "SystemView.h"

@@ -90,6 +90,8 @@ function treeList(nodes) {
     const item = element('li', node.kind);
     const label = element('span', 'label', node.name);
     item.append(label);
+    // A manager or slave says where it runs: two managers on one host differ by process.
+    if (node.detail) item.append(' ', element('span', 'detail', node.detail));
     if (node.kind === 'component') {
       const component = componentByKey(node.key);
       const state = component ? component.state : 'Unknown';
@@ -223,6 +225,7 @@ function renderGraph() {
     const title = node.querySelector('title');
     if (!title) continue;
     const key = `/${title.textContent}`;
+    if (!componentByKey(key)) continue;  // a note inside a manager's cluster
     node.dataset.component = key;
     node.classList.toggle('selected', key === selected);
     node.addEventListener('click', () => select(key));

@@ -1,6 +1,7 @@
 // What the page is given of a view: the graph's system profile (only connections between two
-// components of the view, each from its output to its input) and the server's answers that need
-// no running system (which Host names it answers, which files it serves).
+// components of the view, each from its output to its input), the managers in its naming tree,
+// and the server's answers that need no running system (which Host names it answers, which
+// files it serves).
 #include "PageAssets.h"
 #include "ViewGraph.h"
 #include "WebServer.h"
@@ -48,6 +49,42 @@ namespace rtctl
       EXPECT_EQ("h:1/b.rtc", c.target.pathUri);
       EXPECT_EQ("x1", c.target.shortName());
       EXPECT_EQ((std::map<std::string, std::string>{{"h:1/a.rtc", "Active"}, {"h:1/b.rtc", "Zombie"}}), states);
+    }
+
+    TEST(SystemView, AManagersNodeHoldsItsComponentsThenItsSlavesWithTheirs)
+    {
+      SystemView view;
+      const std::string manager = "/h:1/ctx/manager.mgr";
+      const std::string again = "/h:1/ctx/again.mgr";
+      view.roots.push_back({"/h:1", SystemView::Node::kContext, "/h:1", "", {
+        {"manager.mgr", SystemView::Node::kManager, manager, "", {}},
+        {"again.mgr", SystemView::Node::kManager, again, "", {}}}});
+      ManagerCluster cluster{"ctx/manager.mgr", "vm", "100", "", {"h:1/ctx/a.rtc"}, 0, {}};
+      cluster.slaves.push_back({"slave 0", "far", "200", "", {"h:1/ctx/b.rtc"}, 2, {}});
+      cluster.slaves.push_back({"slave 1", "", "", "not reachable (TRANSIENT)", {}, 0, {}});
+      view.managers[manager] = cluster;
+
+      const nlohmann::json sut = view.toJson()["roots"][0]["children"];
+
+      const nlohmann::json& held = sut[0];
+      EXPECT_EQ("manager", held["kind"]);
+      EXPECT_EQ("vm, pid 100", held["detail"]);
+      ASSERT_EQ(3u, held["children"].size()) << held.dump(1);
+      EXPECT_EQ((nlohmann::json{{"name", "a.rtc"}, {"kind", "component"}, {"key", "/h:1/ctx/a.rtc"}, {"problem", ""},
+                                {"detail", ""}, {"children", nlohmann::json::array()}}),
+                held["children"][0]);
+      const nlohmann::json& slave = held["children"][1];
+      EXPECT_EQ("slave", slave["kind"]);
+      EXPECT_EQ("slave 0", slave["name"]);
+      EXPECT_EQ("far, pid 200", slave["detail"]);
+      ASSERT_EQ(2u, slave["children"].size()) << slave.dump(1);
+      EXPECT_EQ("/h:1/ctx/b.rtc", slave["children"][0]["key"]);
+      EXPECT_EQ("2 not bound under the names shown", slave["children"][1]["name"]);
+      EXPECT_EQ("not reachable (TRANSIENT)", held["children"][2]["problem"]);
+      // A manager the reader found to be one already shown stays a bare name.
+      EXPECT_EQ("manager", sut[1]["kind"]);
+      EXPECT_TRUE(sut[1]["children"].empty());
+      EXPECT_EQ("", sut[1]["detail"]);
     }
 
     TEST(WebServer, OnLoopbackOnlyLoopbackHostNamesAreAnswered)
