@@ -52,19 +52,19 @@ namespace
     list[n].value <<= value;
   }
 
-  // The component bound as `instance` once it answers: a host that just ended may leave its name
-  // behind for a moment, bound to an object that is gone. Nil after 20 s.
-  RTC::RTObject_ptr liveComponent(CosNaming::NamingContextExt_ptr root, const std::string& instance)
+  // The object bound at `path` once it answers: a process that just ended may leave its name
+  // behind for a moment, bound to an object that is gone (and a new process may listen on the
+  // port the old one had, so the stale reference answers OBJECT_NOT_EXIST). Nil after 20 s.
+  CORBA::Object_ptr liveObject(CosNaming::NamingContextExt_ptr root, const std::string& path)
   {
     const std::int64_t deadline = nowNs() + 20 * std::int64_t(1000000000);
     while (nowNs() < deadline)
     {
       try
       {
-        CORBA::Object_var obj = bench::tryResolve(root, bench::componentPath(instance));
-        RTC::RTObject_var rtc = CORBA::is_nil(obj) ? RTC::RTObject::_nil() : RTC::RTObject::_narrow(obj);
-        if (!CORBA::is_nil(rtc) && !rtc->_non_existent())
-          return rtc._retn();
+        CORBA::Object_var obj = bench::tryResolve(root, path);
+        if (!CORBA::is_nil(obj) && !obj->_non_existent())
+          return obj._retn();
       }
       catch (const CORBA::Exception&)
       {
@@ -72,7 +72,7 @@ namespace
       }
       sleepNs(50 * 1000 * 1000);
     }
-    return RTC::RTObject::_nil();
+    return CORBA::Object::_nil();
   }
 
   // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
@@ -108,15 +108,19 @@ int main(int argc, char** argv)
   const std::string portName = argv[3];
   const long count = bench::argNumber(argv[4], "COUNT");
   const long seconds = bench::argNumber(argv[5], "SECONDS");
+  // What was being done, for the one line a failure prints.
+  const char* step = "finding the component and the bare server";
   try
   {
     CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
-    RTC::RTObject_var rtc = liveComponent(root, instance);
-    CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
+    CORBA::Object_var rtcObj = liveObject(root, bench::componentPath(instance));
+    RTC::RTObject_var rtc = RTC::RTObject::_narrow(rtcObj);
+    CORBA::Object_var bareObj = liveObject(root, bench::componentPath("Bare0"));
     OpenRTM::InPortCdr_var bare = OpenRTM::InPortCdr::_narrow(bareObj);
     if (CORBA::is_nil(rtc) || CORBA::is_nil(bare))
       throw std::runtime_error(instance + " or Bare0 not found");
+    step = "finding the port";
     RTC::PortService_var port = bench::findPort(rtc, portName);
     if (CORBA::is_nil(port))
       throw std::runtime_error("no port " + portName + " on " + instance);
@@ -130,6 +134,7 @@ int main(int argc, char** argv)
     addString(cp.properties, "dataport.dataflow_type", "push");
     addString(cp.properties, "dataport.subscription_type", "flush");
     addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    step = "connecting";
     if (port->connect(cp) != RTC::RTC_OK)
       throw std::runtime_error("the port refused the connection");
     const char* ior = nullptr;
@@ -146,6 +151,7 @@ int main(int argc, char** argv)
     std::mt19937 random(12345);
     std::uniform_int_distribution<std::int64_t> gap(0, 2 * meanGapNs);
     std::vector<double> ours, baseline;
+    step = "putting";
     long failed = 0;
     for (long i = 0; i < count + kWarmPuts; ++i)
     {
@@ -175,6 +181,7 @@ int main(int argc, char** argv)
         baseline.push_back(bareUs);
       }
     }
+    step = "disconnecting";
     port->disconnect(cp.connector_id.in());
     std::cout << "put_p50_us=" << quantile(ours, 0.5) << " put_p90_us=" << quantile(ours, 0.9)
               << " bare_p50_us=" << quantile(baseline, 0.5) << " bare_p90_us=" << quantile(baseline, 0.9)
@@ -183,7 +190,7 @@ int main(int argc, char** argv)
   }
   catch (const CORBA::Exception& e)
   {
-    std::cerr << "put_probe: " << e._name() << '\n';
+    std::cerr << "put_probe: " << e._name() << " while " << step << '\n';
     return 1;
   }
   catch (const std::exception& e)

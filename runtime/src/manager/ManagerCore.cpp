@@ -702,8 +702,14 @@ namespace rtm
 
   void ManagerCore::runTimers(std::chrono::steady_clock::time_point now)
   {
-    // Read each round: the manager's object may change them. Only these keys are copied, as this
-    // runs ten times a second.
+    // This runs ten times a second; a round with nothing due touches no setting, so that an idle
+    // manager allocates nothing between its timers.
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (now < m_nextNamingUpdate && now < m_nextAutoShutdownCheck && now < m_nextLinkUpdate)
+        return;
+    }
+    // Read when due: the manager's object may change them. Only these keys are copied.
     const coil::Properties cfg = settings({"naming.update.interval", "naming.update.enable", "naming.update.rebind",
                                            "manager.is_master", "corba.master_manager", "manager.name",
                                            "manager.auto_shutdown_duration", "manager.shutdown_auto"});
@@ -719,7 +725,7 @@ namespace rtm
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       linksDue = m_peers && m_activated && now >= m_nextLinkUpdate;
-      if (linksDue)
+      if (linksDue || (!m_peers && now >= m_nextLinkUpdate))
         m_nextLinkUpdate = now + interval;
     }
     // A slave keeps itself registered with its master; a master forgets slaves that are gone.
@@ -729,11 +735,12 @@ namespace rtm
       m_peers->keepRegistered(cfg.getProperty("corba.master_manager"), "corbaloc::" +
                               cfg.getProperty("corba.master_manager") + "/" + cfg.getProperty("manager.name"));
 
-    if (!master && now >= m_nextAutoShutdownCheck)
+    if (now >= m_nextAutoShutdownCheck)
     {
       m_nextAutoShutdownCheck = now + seconds(cfg, "manager.auto_shutdown_duration", 10.0);
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (yes(cfg, "manager.shutdown_auto", true) && m_components.empty() && m_namesBeingCreated.empty())
+      if (!master && yes(cfg, "manager.shutdown_auto", true) && m_components.empty() &&
+          m_namesBeingCreated.empty())
       {
         RTM_LOG_INFO("manager", "no component left: shutting down");
         m_shutdownRequested = true;
