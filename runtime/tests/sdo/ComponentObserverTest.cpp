@@ -66,8 +66,8 @@ namespace
       RTC::Manager* mgr = RTC::Manager::init(11, const_cast<char**>(args));
       mgr->activateManager();
       mgr->runManager(true);
-      const char* spec[] = {"implementation_id", "Watched", "type_name", "Watched", "version", "1.0", ""};
-      coil::Properties profile(spec, 2147483647);
+      const char* profileText[] = {"implementation_id", "Watched", "type_name", "Watched", "version", "1.0", ""};
+      coil::Properties profile(profileText, 2147483647);
       mgr->registerFactory(profile, [](RTC::Manager* mm) -> RTC::RTObject_impl* { return new Watched(mm); },
                            [](RTC::RTObject_impl* rtc) { delete rtc; });
       return mgr;

@@ -38,9 +38,9 @@ namespace
   template <class Component>
   void registerType(RTC::Manager* manager, const char* name)
   {
-    const char* const spec[] = {"implementation_id", name, "type_name", name, "category", "Test",
-                                "vendor", "Tests", "version", "1.0", ""};
-    coil::Properties profile(spec);
+    const char* const profileText[] = {"implementation_id", name, "type_name", name, "category", "Test",
+                                       "vendor", "Tests", "version", "1.0", ""};
+    coil::Properties profile(profileText);
     manager->registerFactory(profile, create<Component>, destroy);
   }
 }
