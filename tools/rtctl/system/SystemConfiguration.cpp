@@ -1,25 +1,12 @@
 #include "SystemConfiguration.h"
 
-#include "CorbaText.h"
 #include "Error.h"
+#include "NameValues.h"
 
 namespace rtctl
 {
   namespace
   {
-    std::string valueOf(const SDOPackage::ConfigurationSet& set, const std::string& name, bool* found)
-    {
-      for (CORBA::ULong i = 0; i < set.configuration_data.length(); ++i)
-      {
-        if (name != static_cast<const char*>(set.configuration_data[i].name))
-          continue;
-        *found = true;
-        return CorbaText::anyValue(set.configuration_data[i].value);
-      }
-      *found = false;
-      return std::string();
-    }
-
     SDOPackage::ConfigurationSet toSet(const SavedConfigurationSet& saved)
     {
       SDOPackage::ConfigurationSet set;
@@ -146,10 +133,11 @@ namespace rtctl
         found.push_back(where + "no set '" + saved.id + "'");
         continue;
       }
+      const NameValues liveData(live->configuration_data);
       for (const auto& nv : saved.data)
       {
-        bool present = false;
-        const std::string value = valueOf(*live, nv.first, &present);
+        const bool present = liveData.has(nv.first);
+        const std::string value = liveData.value(nv.first);
         if (!present)
           found.push_back(where + "set '" + saved.id + "' has no '" + nv.first + "' (the file: '" + nv.second + "')");
         else if (value != nv.second)

@@ -2,6 +2,7 @@
 
 #include "CorbaText.h"
 #include "Error.h"
+#include "NameValues.h"
 #include "PortConnector.h"
 
 #include <functional>
@@ -17,19 +18,6 @@ namespace rtctl
         if (connector.ports[i]->_is_equivalent(port))
           return true;
       return false;
-    }
-
-    std::string liveValue(const RTC::ConnectorProfile& connector, const std::string& key, bool* found)
-    {
-      for (CORBA::ULong i = 0; i < connector.properties.length(); ++i)
-      {
-        if (key != static_cast<const char*>(connector.properties[i].name))
-          continue;
-        *found = true;
-        return CorbaText::anyValue(connector.properties[i].value);
-      }
-      *found = false;
-      return std::string();
     }
 
     RTC::ConnectorProfileList* connectorsOf(const ComponentRef::Port& port)
@@ -208,10 +196,11 @@ namespace rtctl
         found.push_back("connector " + link.saved->connectorId + " joins other ports than " + shown);
         continue;
       }
+      const NameValues liveProperties(connector->properties);
       for (const auto& nv : link.saved->connectionProperties())
       {
-        bool present = false;
-        const std::string value = liveValue(connector.in(), nv.first, &present);
+        const bool present = liveProperties.has(nv.first);
+        const std::string value = liveProperties.value(nv.first);
         if (!present || value != nv.second)
           found.push_back("connection " + shown + " has " + nv.first + "=" + (present ? "'" + value + "'" : "nothing") +
                           " (the file: '" + nv.second + "')");
