@@ -31,17 +31,18 @@ namespace RTC
     virtual void init(coil::Properties& prop);
     coil::Properties& properties();
 
-    // True if a sample is waiting to be read; false without connections. With pull connections
-    // and nothing waiting, it first asks the peers (which, by their buffer's read policy, may
-    // hand out their last sample again).
+    // True if a sample is waiting to be read, also one whose connection has since been
+    // removed. With pull connections and nothing waiting, it first asks the peers (which, by
+    // their buffer's read policy, may hand out their last sample again).
     bool isNew();
-    // True if no sample is waiting (or there are no connections).
+    // True if no sample is waiting.
     bool isEmpty();
 
     virtual void deactivatePort();
 
   protected:
-    // Fills `sample` by the buffer's policies; false without connections or with nothing to read.
+    // Fills `sample` by the buffer's policies; false with nothing to read. Without connections
+    // only waiting samples are read: readback and blocking need a connection.
     bool readSample(void* sample);
 
     virtual ReturnCode_t publishInterfaces(ConnectorProfile& connector_profile);

@@ -67,10 +67,15 @@ namespace RTC
 
   // ---------------------------------------------------------------- component side ---------
 
+  // A sample already answered PORT_OK is the component's, whether or not the connection that
+  // brought it is still there: a peer that writes once and disconnects at once (as the shell
+  // tools inject a value) must not race the next tick. Only readback needs a connection.
   bool InPortBase::isNew()
   {
     try
     {
+      if (m_queue->readable() > 0)
+        return true;
       if (!hasConnections())
         return false;
       if (m_queue->readable() == 0 && m_pulling.load() > 0)
@@ -87,7 +92,7 @@ namespace RTC
   {
     try
     {
-      return !hasConnections() || m_queue->readable() == 0;
+      return m_queue->readable() == 0;
     }
     catch (...)
     {
@@ -100,7 +105,7 @@ namespace RTC
     try
     {
       if (!hasConnections())
-        return false;
+        return m_queue->readable() > 0 && m_queue->readInto(sample);
       if (m_queue->readable() == 0 && m_pulling.load() > 0)
         fetchFromPeers();
       return m_queue->readInto(sample);

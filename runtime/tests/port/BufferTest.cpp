@@ -154,3 +154,25 @@ TEST_F(BufferTest, DataInTheBufferOutlivesTheConnectionThatBroughtIt)
   // The removed connection's object is gone.
   EXPECT_THROW(one->put(leTimedLong(2, 0, 2)), CORBA::OBJECT_NOT_EXIST);
 }
+
+// How the shell tools inject one value: connect, write once, disconnect at once. The sample the
+// port answered PORT_OK for is read at the next tick, however soon the connection went.
+TEST_F(BufferTest, ASampleWrittenJustBeforeItsOnlyConnectionGoesIsStillReadOnceEveryTime)
+{
+  for (CORBA::Long i = 0; i < 1000; ++i)
+  {
+    RTC::ConnectorProfile cp = profileFor({sut.out.getPortRef(), sut.in.getPortRef()});
+    ASSERT_EQ(RTC::RTC_OK, connectVia(sut.out.getPortRef(), cp)) << "round " << i;
+    sut.outSample = timedLong(1, 0, i);
+    ASSERT_TRUE(sut.out.write()) << "round " << i;
+    ASSERT_EQ(RTC::RTC_OK, sut.out.getPortRef()->disconnect(cp.connector_id.in())) << "round " << i;
+
+    ASSERT_TRUE(sut.in.isNew()) << "round " << i;
+    ASSERT_FALSE(sut.in.isEmpty()) << "round " << i;
+    ASSERT_TRUE(sut.in.read()) << "round " << i;
+    ASSERT_EQ(i, sut.inSample.data);
+    // Read once: with the connection gone there is no readback of it.
+    ASSERT_FALSE(sut.in.isNew()) << "round " << i;
+    ASSERT_FALSE(sut.in.read()) << "round " << i;
+  }
+}
