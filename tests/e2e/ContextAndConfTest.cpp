@@ -68,6 +68,38 @@ namespace e2e
                     "rtctl: stop: " + trimul.path() + " has no execution context 1 (it has 1)");
     }
 
+    TEST_F(ContextAndConf, StateRequestsToAStoppedContextAreRefusedAtOnceAndLeaveNothingQueued)
+    {
+      ASSERT_EQ("", out({"stop", trimul.path()}));
+      for (const std::string verb : {"activate", "deactivate", "reset"})
+        expectRefused({verb, trimul.path()}, 1,
+                      "rtctl: " + verb + ": " + trimul.path() + ": execution context 0 is stopped, so it would not " +
+                        verb + " the component; start it first with 'rtctl start " + trimul.path() + "'");
+
+      // Nothing was asked of the context, so starting it changes no state.
+      ASSERT_EQ("", out({"start", trimul.path()}));
+      EXPECT_FALSE(testsupport::waitUntil(
+        [&] { return out({"cat", trimul.path()}).find("running  Inactive") == std::string::npos; }, 500ms))
+        << out({"cat", trimul.path()});
+      ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
+    }
+
+    TEST_F(ContextAndConf, SettingAKeyThatIsNoParameterWarnsOnceAndSetsItAllTheSame)
+    {
+      const RtctlResult unknown = rtctl.run({"conf", trimul.path(), "set", "gain", "3"});
+      EXPECT_EQ(0, unknown.exitCode);
+      EXPECT_EQ("", unknown.out);
+      EXPECT_EQ("rtctl: conf: warning: " + trimul.path() +
+                  " has no parameter 'gain' (it has none); setting it in 'default' all the same\n",
+                unknown.err);
+      EXPECT_EQ("* default\n    gain  3\n", out({"conf", trimul.path()}));
+
+      // Once the set holds it, it is a known key.
+      const RtctlResult known = rtctl.run({"conf", trimul.path(), "set", "gain", "4"});
+      EXPECT_EQ(0, known.exitCode);
+      EXPECT_EQ("", known.err);
+    }
+
     TEST_F(ContextAndConf, RateIsReadAndSetAndUnusableRatesAreRefused)
     {
       EXPECT_EQ("1000\n", out({"rate", trimul.path()}));

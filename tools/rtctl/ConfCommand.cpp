@@ -24,7 +24,8 @@ namespace rtctl
            "Without an action, list every configuration set of the component with its parameters;\n"
            "the active set is marked '*'. Every component has at least the set 'default'.\n"
            "  set       store KEY=VALUE in a set, then activate that set so that the value\n"
-           "            applies; the set must exist\n"
+           "            applies; the set must exist; a KEY that is none of the component's\n"
+           "            parameters is set too, with a warning\n"
            "    -s SET  the set to change (default: the active one)\n"
            "  activate  make SET the active set; its values apply at the component's next\n"
            "            update point\n";
@@ -167,6 +168,7 @@ namespace rtctl
     // A set that does not exist would be made by the call below: refused instead, so that a
     // mistyped name cannot switch the component to a new set holding one value.
     requireSet(component, configuration, target);
+    warnIfNoParameter(component, configuration, target, key);
     const std::string where = "'" + target + "' of " + component.path().text();
     try
     {
@@ -192,6 +194,32 @@ namespace rtctl
     {
       component.fail("setting " + key + " in configuration set '" + target + "'", e);
     }
+  }
+
+  // The middleware stores any key it is given, so a mistyped name would otherwise pass unseen:
+  // the component's parameters are the keys of its 'default' set (and of the set being changed).
+  void ConfCommand::warnIfNoParameter(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
+                                      const std::string& setId, const std::string& key) const
+  {
+    SDOPackage::ConfigurationSetList_var sets = allSets(component, configuration);
+    std::string known;
+    for (CORBA::ULong i = 0; i < sets->length(); ++i)
+    {
+      const std::string id = static_cast<const char*>(sets[i].id);
+      if (id != setId && id != "default")
+        continue;
+      for (CORBA::ULong k = 0; k < sets[i].configuration_data.length(); ++k)
+      {
+        const std::string name = static_cast<const char*>(sets[i].configuration_data[k].name);
+        if (name == key)
+          return;
+        if (name != kDescriptionKey && (", " + known + ", ").find(", " + name + ", ") == std::string::npos)
+          known += (known.empty() ? "" : ", ") + name;
+      }
+    }
+    std::cerr << "rtctl: conf: warning: " << component.path().text() << " has no parameter '" << key << "' ("
+              << (known.empty() ? std::string("it has none") : "its parameters: " + known) << "); setting it in '"
+              << setId << "' all the same" << std::endl;
   }
 
   void ConfCommand::activate(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,

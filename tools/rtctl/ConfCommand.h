@@ -32,6 +32,9 @@ namespace rtctl
     std::string activeSet(const ComponentRef& component, SDOPackage::Configuration_ptr configuration) const;
     SDOPackage::ConfigurationSetList* allSets(const ComponentRef& component,
                                               SDOPackage::Configuration_ptr configuration) const;
+    // One line on standard error when `key` is none of the component's parameters.
+    void warnIfNoParameter(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
+                           const std::string& setId, const std::string& key) const;
     // Error naming the set when the component has none of that id, listing those it has.
     void requireSet(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
                     const std::string& setId) const;

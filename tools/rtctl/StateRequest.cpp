@@ -60,6 +60,12 @@ namespace rtctl
     RTC::LifeCycleState state = RTC::CREATED_STATE;
     try
     {
+      // A stopped context queues the request and applies it whenever it is started again, long
+      // after this command gave up waiting: refuse instead, and say how to start it.
+      if (!ec->is_running())
+        throw Error(component.path().text() + ": execution context " + std::to_string(index) +
+                    " is stopped, so it would not " + verb() + " the component; start it first with 'rtctl start " +
+                    component.path().text() + (index == 0 ? std::string() : " -e " + std::to_string(index)) + "'");
       const RTC::ReturnCode_t ret = send(ec.in(), component.ref());
       if (ret != RTC::RTC_OK)
       {

@@ -24,8 +24,8 @@ namespace rtctl
     StateRequest(Kind kind, double waitSeconds) : m_kind(kind), m_waitSeconds(waitSeconds) {}
 
     // Asks execution context `index` (owned first, then participating) and waits. Throws Error
-    // naming the component and the context when there is no such context, the context refuses,
-    // or the state is not reached in time.
+    // naming the component and the context when there is no such context, the context is
+    // stopped (nothing is asked then), refuses, or the state is not reached in time.
     void apply(const ComponentRef& component, size_t index) const;
 
     // The component's state in execution context `index`; Error when it has no such context.
