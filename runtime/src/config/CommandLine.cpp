@@ -124,7 +124,6 @@ std::string usage(const char* program)
            "  -p PORT         listen for CORBA requests on PORT (corba.endpoints=:PORT)\n"
            "  -d              run as the master manager (manager.is_master=YES)\n"
            "  -a              create no manager CORBA object (manager.corba_servant=NO)\n"
-           "  -l ARG          accepted and ignored\n"
            "  -h, --help      print this help and exit\n"
            "  --version       print the program's version and exit\n";
 }

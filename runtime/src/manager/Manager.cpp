@@ -42,8 +42,9 @@ namespace RTC
       bool help = false;
       if (!rtm::config::loadManagerConfig(argc, argv, config, error, help))
       {
+        // The usage would bury the one line that says what is wrong.
         std::cerr << programName(argc, argv) << ": " << error << "\n"
-                  << rtm::config::usage(programName(argc, argv)) << std::flush;
+                  << "see " << programName(argc, argv) << " --help\n" << std::flush;
         std::exit(2);
       }
       if (help)

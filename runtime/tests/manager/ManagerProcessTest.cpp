@@ -209,6 +209,8 @@ TEST(ManagerCommandLine, BadInputIsOneClearLineAndANonZeroExitBeforeAnythingStar
     EXPECT_NE(sut.exitCode(), 0) << named;
     const std::string err = sut.stderrText();
     EXPECT_NE(err.substr(0, err.find('\n')).find(named), std::string::npos) << err;
+    // The one line, then where the usage is: not the usage itself.
+    EXPECT_EQ(err.substr(err.find('\n') + 1), "see probe_host --help\n") << err;
     EXPECT_EQ(sut.stdoutText(), "") << "started anyway: " << named;
   }
 }
@@ -219,5 +221,7 @@ TEST(ManagerCommandLine, HelpPrintsTheUsageAndExitsZero)
   ASSERT_TRUE(sut.waitExit(10s));
   EXPECT_EQ(sut.exitCode(), 0);
   EXPECT_NE(sut.stdoutText().find("-o"), std::string::npos);
+  // Accepted for the middleware's tools, but nothing a user should be offered.
+  EXPECT_EQ(sut.stdoutText().find("-l"), std::string::npos) << sut.stdoutText();
   EXPECT_EQ(sut.stdoutText().find("created"), std::string::npos);
 }
