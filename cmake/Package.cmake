@@ -25,4 +25,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Components register in a naming service; the usual one is omniNames. rtctl draws systems (system
 # graph -o, serve's page) with Graphviz's dot.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "omniorb-nameserver, graphviz")
+# No maintainer scripts: nothing the package installs needs one (see the script).
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageWithoutLdconfig.cmake)
 include(CPack)

@@ -55,6 +55,28 @@ for program in "${programs[@]}"; do
   page=$(gzip -dc "$root/usr/share/man/man1/$program.1.gz")
   [[ "$page" == *".SH NAME"*"$program"* ]] || fail "the manual page of $program has no NAME naming it"
 done
+# A newcomer's reference: what a manual page of a program that runs components has to say.
+for program in TrimulComp rtcd; do
+  [ -f "$root/usr/share/man/man1/$program.1.gz" ] || continue
+  page=$(gzip -dc "$root/usr/share/man/man1/$program.1.gz")
+  for section in DESCRIPTION FILES ENVIRONMENT EXAMPLES "SEE ALSO"; do
+    grep -qx "\.SH \"\?$section\"\?" <<<"$page" || fail "the manual page of $program has no $section section"
+  done
+done
+
+# The installed daemon example finds the installed module as it stands.
+module=$(grep '/Trimul\.so$' "$scratch/contents" || true)
+example="$root/usr/share/doc/trimul/examples/rtcd.conf.example"
+if [ -n "$module" ] && [ -f "$example" ]; then
+  module_dir=$(dirname "${module#.}")
+  grep -qx "manager.modules.load_path: $module_dir" "$example" ||
+    fail "the installed rtcd.conf.example does not search $module_dir: $(grep load_path: "$example")"
+fi
+
+# Nothing to run on install or removal, so `apt-get remove` removes it completely.
+scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(preinst|postinst|prerm|postrm|conffiles)$' || true)
+[ -z "$scripts" ] || fail "the package has maintainer scripts or conffiles: $scripts"
+
 [ "$("$root/usr/bin/TrimulComp" --version)" = "TrimulComp (Trimul) $version" ] || fail "TrimulComp --version"
 [ "$("$root/usr/bin/rtctl" --version)" = "rtctl (Trimul) $version" ] || fail "rtctl --version"
 

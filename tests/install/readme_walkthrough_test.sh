@@ -19,6 +19,11 @@ cleanup() {
 trap cleanup EXIT
 
 # --- The commands, as the README has them -----------------------------------------------------
+# A reader copies a block from the raw file too: an indented block keeps its indentation there,
+# and an indented heredoc end (`   EOF`) no longer ends the heredoc. So no fence is indented.
+if grep -n '^ \+```' "$source/README.md" >"$scratch/indented"; then
+  fail "README.md has indented code blocks (lines $(cut -d: -f1 "$scratch/indented" | tr '\n' ' '))"
+fi
 # A block is the lines between an opening fence "```sh walkthrough" and the closing fence, less
 # the fence's own indentation (a block inside a list item is indented with it).
 awk '
