@@ -27,8 +27,8 @@ namespace e2e
     std::string port(const std::string& name) const { return m_path + ":" + name; }
 
     // The next value that arrived on an input, waiting up to the bound; false if none came. Its
-    // context runs at 10 Hz, so rtctl inject stays connected a second after sending: take the
-    // value while inject still runs (a port without connections reports no new data).
+    // context runs at 10 Hz, so rtctl inject stays connected a second after sending; a value the
+    // port accepted stays readable after that connection goes.
     bool takeDouble(double& value);
     bool takeString(std::string& value);
     bool takeOctet(int& value);

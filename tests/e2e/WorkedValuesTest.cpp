@@ -6,7 +6,11 @@
 #include "TrimulProcess.h"
 
 #include "NameServer.h"
+#include "NamingClient.h"
 #include "Wait.h"
+
+#include <rtm/idl/DataPort.hh>
+#include <rtm/idl/RTC.hh>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +167,63 @@ namespace e2e
       EXPECT_EQ("70\n70\n70\n", printed[1].out);
       EXPECT_EQ(0, trimul.stop());
       EXPECT_EQ(equations(kRows[0]) + equations(kRows[0]) + equations(kRows[0]), trimul.process().stdoutText());
+    }
+
+    // As the shell tools inject one value: the peer connects, puts once and disconnects at once,
+    // so the connection is gone before the component's next tick. The value the port accepted is
+    // printed all the same, every time; one peer (this process) loops over the rounds.
+    TEST_P(WorkedValues, AValueFromAPeerThatDisconnectsAtOnceIsPrintedEveryTime)
+    {
+      testsupport::NamingClient naming(testsupport::testOrb(), ns->corbaloc());
+      CORBA::Object_var obj = naming.resolve(trimul.path());
+      RTC::RTObject_var component = RTC::RTObject::_narrow(obj.in());
+      ASSERT_FALSE(CORBA::is_nil(component));
+      RTC::PortServiceList_var ports = component->get_ports();
+      RTC::PortService_var x1 = RTC::PortService::_duplicate(ports[0u]);
+      ASSERT_EQ(0, Rtctl(ns->address()).run({"activate", trimul.path()}).exitCode);
+
+      std::string expected;
+      for (CORBA::Long x = 0; x < 1000; ++x)
+      {
+        const std::string id = "inject-" + std::to_string(x);
+        RTC::ConnectorProfile cp;
+        cp.name = CORBA::string_dup("inject");
+        cp.connector_id = CORBA::string_dup(id.c_str());
+        cp.ports.length(1);
+        cp.ports[0] = RTC::PortService::_duplicate(x1.in());
+        const char* const props[][2] = {{"dataport.interface_type", "corba_cdr"},
+                                        {"dataport.dataflow_type", "push"},
+                                        {"dataport.subscription_type", "flush"},
+                                        {"dataport.data_type", "IDL:RTC/TimedLong:1.0"}};
+        cp.properties.length(4);
+        for (CORBA::ULong i = 0; i < 4; ++i)
+        {
+          cp.properties[i].name = CORBA::string_dup(props[i][0]);
+          cp.properties[i].value <<= props[i][1];
+        }
+        ASSERT_EQ(RTC::RTC_OK, x1->notify_connect(cp)) << x;
+        const char* ior = nullptr;
+        for (CORBA::ULong i = 0; i < cp.properties.length() && ior == nullptr; ++i)
+          if (std::string("dataport.corba_cdr.inport_ior") == cp.properties[i].name.in())
+            cp.properties[i].value >>= ior;
+        ASSERT_NE(nullptr, ior) << x;
+        CORBA::Object_var target = testsupport::testOrb()->string_to_object(ior);
+        OpenRTM::InPortCdr_var writer = OpenRTM::InPortCdr::_narrow(target.in());
+        // A TimedLong as the middleware sends it: sec, nsec, data, little-endian.
+        OpenRTM::CdrData sample;
+        sample.length(12);
+        const CORBA::ULong words[3] = {1, 0, static_cast<CORBA::ULong>(x)};
+        for (CORBA::ULong i = 0; i < 12; ++i)
+          sample[i] = static_cast<CORBA::Octet>(words[i / 4] >> (8 * (i % 4)));
+        ASSERT_EQ(OpenRTM::PORT_OK, writer->put(sample)) << x;
+        ASSERT_EQ(RTC::RTC_OK, x1->notify_disconnect(id.c_str())) << x;
+
+        expected += equations({x, 2 * x, 10 * x, 100 * x});
+        ASSERT_TRUE(testsupport::waitUntil(
+          [&] { return trimul.process().stdoutText().size() >= expected.size(); }, 10s, 1ms))
+          << "round " << x << " printed nothing";
+      }
+      EXPECT_EQ(expected, trimul.process().stdoutText());
     }
 
     TEST_P(WorkedValues, VerbosePrintPutsTheTimeStampBeforeTheValue)
