@@ -126,14 +126,16 @@ TEST(CommandLine, HelpIsRecognisedInBothForms)
     EXPECT_FALSE(parse({}).helpRequested);
 }
 
-TEST(CommandLine, UsageListsEveryOption)
+TEST(CommandLine, UsageListsEveryOptionButTheOneOnlyAcceptedForCompatibility)
 {
     const std::string text = rtm::config::usage("TrimulComp");
 
     EXPECT_NE(text.find("TrimulComp"), std::string::npos);
-    for (const char* option : {"-f", "-o", "-p", "-d", "-a", "-l", "-h"}) {
+    for (const char* option : {"-f", "-o", "-p", "-d", "-a", "-h"}) {
         EXPECT_NE(text.find(std::string("  ") + option), std::string::npos) << option;
     }
+    // -l is accepted and ignored: nothing to offer a user.
+    EXPECT_EQ(text.find("  -l"), std::string::npos) << text;
 }
 
 }  // namespace
