@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <memory>
@@ -80,25 +79,6 @@ TEST(TrimulLauncherFailure, AFailedCreationPrintsTheLineAndAborts)
   EXPECT_TRUE(sut.killedBySignal(SIGABRT));
   EXPECT_EQ(sut.stderrText(), "Component create failed.\n");
   EXPECT_EQ(sut.stdoutText(), "");
-}
-
-TEST(TrimulLauncherFailure, AnOptionErrorIsItsLineAndWhereTheHelpIsNotTheUsage)
-{
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
-    {{"-x"}, "TrimulComp: unknown option '-x'\n"},
-    {{"-f", "/nonexistent/rtc.conf"}, "TrimulComp: "},
-  };
-  for (const auto& [args, first] : cases)
-  {
-    ChildProcess sut(trimulComp(), args);
-    ASSERT_TRUE(sut.waitExit(15s)) << args[0];
-    EXPECT_EQ(sut.exitCode(), 2) << args[0];
-    const std::string err = sut.stderrText();
-    EXPECT_EQ(err.rfind(first, 0), 0u) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 2) << err;
-    EXPECT_NE(err.find("\nsee TrimulComp --help\n"), std::string::npos) << err;
-    EXPECT_EQ(sut.stdoutText(), "");
-  }
 }
 
 TEST(TrimulLauncherSymbols, TrimulInitIsExportedUnderItsPlainName)
