@@ -43,19 +43,22 @@ namespace rtctl
              "wait until it is Active.\n"
              "  -e N      the context: 0 is the first owned one; participating ones follow the owned\n"
              "            ones, as 'rtctl cat' numbers them (default 0)\n"
-             "  --wait S  give up waiting after S seconds (default 10; 0: do not wait)\n";
+             "  --wait S  give up waiting after S seconds (default 10; 0: do not wait)\n"
+             "A stopped context is refused at once, asking nothing: 'rtctl start PATH' first.\n";
     case kDeactivate:
       return "usage: rtctl deactivate PATH [-e N] [--wait S]\n"
              "Ask execution context N of the component to deactivate it (Active -> Inactive), then\n"
              "wait until it is Inactive.\n"
              "  -e N      the context, numbered as 'rtctl cat' shows them (default 0)\n"
-             "  --wait S  give up waiting after S seconds (default 10; 0: do not wait)\n";
+             "  --wait S  give up waiting after S seconds (default 10; 0: do not wait)\n"
+             "A stopped context is refused at once, asking nothing: 'rtctl start PATH' first.\n";
     default:
       return "usage: rtctl reset PATH [-e N] [--wait S]\n"
              "Ask execution context N of a component in the Error state to reset it, then wait\n"
              "until it is Inactive.\n"
              "  -e N      the context, numbered as 'rtctl cat' shows them (default 0)\n"
-             "  --wait S  give up waiting after S seconds (default 10; 0: do not wait)\n";
+             "  --wait S  give up waiting after S seconds (default 10; 0: do not wait)\n"
+             "A stopped context is refused at once, asking nothing: 'rtctl start PATH' first.\n";
     }
   }
 
