@@ -203,23 +203,23 @@ namespace rtctl
                    " (the manager's standard error says why)";
         return "it has no factory for " + type + " and no " + type + ".so on its load path";
       }
+      // In the manager's own order: the instance limit, then the name.
       RTC::ComponentProfileList_var components = manager.ref()->get_component_profiles();
       const std::string typeName = factory->value("type_name");
-      const std::string wanted = request.instanceName();
       size_t sameType = 0;
       for (CORBA::ULong i = 0; i < components->length(); ++i)
-      {
-        if (!wanted.empty() && wanted == static_cast<const char*>(components[i].instance_name))
-          return "a component named '" + wanted + "' exists already";
         if (typeName == static_cast<const char*>(components[i].type_name))
           ++sameType;
-      }
       const std::string max = factory->value("max_instance");
       char* end = nullptr;
       const long limit = std::strtol(max.c_str(), &end, 10);
       if (!max.empty() && *end == '\0' && limit > 0 && sameType >= static_cast<size_t>(limit))
         return "max_instance of " + type + " is " + max + " and " + std::to_string(sameType) +
                " exist (delete one first, or raise max_instance)";
+      const std::string wanted = request.instanceName();
+      for (CORBA::ULong i = 0; i < components->length(); ++i)
+        if (!wanted.empty() && wanted == static_cast<const char*>(components[i].instance_name))
+          return "a component named '" + wanted + "' exists already";
     }
     catch (const CORBA::Exception&)
     {

@@ -24,8 +24,9 @@ bool endsWith(const std::string& text, const std::string& tail)
     return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// The middleware's defaults, except: logging is off until asked for, and no IOR file is
-// written to /var/log behind the user's back.
+// The middleware's defaults, except: logging is off until asked for, no IOR file is written to
+// /var/log behind the user's back, and modules come only from the load path, since whoever
+// reaches the manager object names the file whose code it runs.
 const char* const kDefaults[][2] = {
     {"config.version", "1.1.2"},
     {"openrtm.name", "OpenRTM-aist-1.1.2"},
@@ -40,7 +41,7 @@ const char* const kDefaults[][2] = {
     {"manager.auto_shutdown_duration", "10.0"},
     {"manager.refstring_path", ""},
     {"manager.modules.load_path", "./"},
-    {"manager.modules.abs_path_allowed", "YES"},
+    {"manager.modules.abs_path_allowed", "NO"},
     {"corba.master_manager", "localhost:2810"},
     {"corba.nameservers", "localhost"},
     {"corba.endpoint", ""},

@@ -497,9 +497,15 @@ namespace rtm
       return nullptr;
     }
 
-    const coil::Properties props = instanceProperties(*factory, args.instanceProps, slot);
+    // A name the caller gives is refused before any file is read on its behalf.
+    coil::Properties props;
+    error = args.instanceProps.getProperty("instance_name").empty() ? "" : nameProblem(args.instanceProps);
+    if (error.empty())
+    {
+      props = instanceProperties(*factory, args.instanceProps, slot);
+      error = nameProblem(props);
+    }
     const std::string instanceName = props.getProperty("instance_name");
-    error = nameProblem(props);
     if (!error.empty())
     {
       m_types.releaseSlot(*factory, slot);
