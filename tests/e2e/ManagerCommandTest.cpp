@@ -133,7 +133,8 @@ namespace e2e
                     named + " created no component for 'Nope': it has no factory for Nope and no Nope.so on its "
                             "load path");
       expectRefused({"mgr", "load", masterAddress, "NoSuch.so"}, 1,
-                    named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER");
+                    named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER (not a shared object on its "
+                            "load path, or without NoSuchInit in it)");
       expectRefused({"mgr", "ls", masterAddress, "--slave", "0"}, 1, named + " has no slave 0 (it has 0)");
       expectRefused({"mgr", "config", masterAddress, "no.such.key"}, 1, named + " has no configuration key 'no.such.key'");
       expectRefused({"mgr", "create", masterAddress, "Trimul?rate"}, 2,
@@ -158,6 +159,9 @@ namespace e2e
       expectRefused({"mgr", "create", masterAddress, "Trimul?instance_name=other"}, 1,
                     named + " created no component for 'Trimul?instance_name=other': max_instance of Trimul is 1 "
                             "and 1 exist (delete one first, or raise max_instance)");
+      expectRefused({"mgr", "load", masterAddress, "Trimul.so"}, 1,
+                    named + " refused to load Trimul.so with TrimulInit: PRECONDITION_NOT_MET (loaded already, or it "
+                            "needs an ORB or middleware library of its own)");
       EXPECT_EQ(0, master.stop());
     }
   }

@@ -138,9 +138,17 @@ namespace rtctl
   {
     const std::string& file = line.operands()[0];
     const std::string initFunction = line.initFunction();
-    manager.call("loading " + file, "load " + file + " with " + initFunction, [&](RTM::Manager_ptr m) {
-      return m->load_module(file.c_str(), initFunction.c_str());
-    });
+    // load_module answers a code alone; the manager's standard error has the one line of detail.
+    manager.call(
+      "loading " + file, "load " + file + " with " + initFunction,
+      [&](RTM::Manager_ptr m) { return m->load_module(file.c_str(), initFunction.c_str()); },
+      [&](RTC::ReturnCode_t ret) {
+        if (ret == RTC::BAD_PARAMETER)
+          return " (not a shared object on its load path, or without " + initFunction + " in it)";
+        if (ret == RTC::PRECONDITION_NOT_MET)
+          return std::string(" (loaded already, or it needs an ORB or middleware library of its own)");
+        return std::string();
+      });
   }
 
   void MgrCommand::unload(const ManagerRef& manager, const std::string& file) const
