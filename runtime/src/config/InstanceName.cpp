@@ -80,6 +80,14 @@ std::string instanceNameProblem(const std::string& name)
     return textProblem(name);
 }
 
+std::string instanceNameRefusal(const std::string& name)
+{
+    const std::string problem = instanceNameProblem(name);
+    return problem.empty() ? problem
+                           : "instance name '" + printable(name) + "' " + problem +
+                                 ": give 1-255 bytes of UTF-8 without '/', '\\' or control characters";
+}
+
 std::string namingNameProblem(const std::string& path)
 {
     std::size_t start = 0;

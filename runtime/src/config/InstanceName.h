@@ -11,6 +11,10 @@ namespace rtm::config {
 // no '/', no '\', no control character, not "." nor "..".
 std::string instanceNameProblem(const std::string& name);
 
+// The one line that refuses `name` as an instance name, quoting it and saying what to give
+// instead; "" if it is a usable name.
+std::string instanceNameRefusal(const std::string& name);
+
 // Why the naming name `path` ("host.host_cxt/Trimul0.rtc") cannot be bound, or "" if it can:
 // every element between slashes is non-empty and neither "." nor "..", and the whole is UTF-8
 // without control characters.

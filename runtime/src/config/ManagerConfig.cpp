@@ -151,11 +151,9 @@ std::string nameSettingsProblem(const coil::Properties& config)
         if (key != "instance_name" && !endsWith(key, ".instance_name")) {
             continue;
         }
-        const std::string name = config.getProperty(key);
-        const std::string problem = instanceNameProblem(name);
-        if (!problem.empty()) {
-            return key + ": instance name '" + printable(name) + "' " + problem +
-                   ": give 1-255 bytes of UTF-8 without '/', '\\' or control characters";
+        const std::string refusal = instanceNameRefusal(config.getProperty(key));
+        if (!refusal.empty()) {
+            return key + ": " + refusal;
         }
     }
     // Stand-ins for what a component brings, so that only the format itself (its text, the host

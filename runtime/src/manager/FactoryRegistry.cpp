@@ -32,11 +32,11 @@ namespace rtm
     // A type's names make its instances' names and its module's file name: the same rule holds.
     for (const char* key : {"implementation_id", "type_name"})
     {
-      const std::string problem = config::instanceNameProblem(profile.getProperty(key));
-      if (!problem.empty() && !(std::string(key) == "type_name" && profile.getProperty(key).empty()))
+      const std::string name = profile.getProperty(key);
+      const std::string problem = name.empty() ? std::string() : config::instanceNameProblem(name);
+      if (!problem.empty())
       {
-        RTM_LOG_ERROR("manager", "factory refused: " << key << " '" << config::printable(profile.getProperty(key))
-                                                      << "' " << problem);
+        RTM_LOG_ERROR("manager", "factory refused: " << key << " '" << config::printable(name) << "' " << problem);
         return false;
       }
     }

@@ -446,17 +446,15 @@ namespace rtm
   // ends up, and so is every name the instance would be bound under.
   std::string ManagerCore::nameProblem(const coil::Properties& props)
   {
-    const std::string instanceName = props.getProperty("instance_name");
-    std::string problem = config::instanceNameProblem(instanceName);
-    if (!problem.empty())
-      return "instance name '" + config::printable(instanceName) + "' " + problem +
-             ": give 1-255 bytes of UTF-8 without '/', '\\' or control characters";
+    const std::string refusal = config::instanceNameRefusal(props.getProperty("instance_name"));
+    if (!refusal.empty())
+      return refusal;
     coil::Properties namingContext(props);
     namingContext.setProperty("manager.name", setting("manager.name"));
     namingContext.setProperty("manager.pid", setting("manager.pid"));
     for (const std::string& name : config::namingNames(props.getProperty("naming.formats"), namingContext))
     {
-      problem = config::namingNameProblem(name);
+      const std::string problem = config::namingNameProblem(name);
       if (!problem.empty())
         return "naming name '" + config::printable(name) + "' " + problem + ": check naming.formats";
     }

@@ -23,7 +23,8 @@ namespace rtm
 
     // Libraries that carry an ORB or this middleware. A module linked against its own copy would
     // start a second ORB in the manager's process, which omniORB answers with an abort.
-    const char* const kOwnOrbPrefixes[] = {"libomni", "libRTC", "libcoil", "libopenrtm", "librtm.so"};
+    // "libomni" covers every library of omniORB (ORB, Dynamic, thread, codesets, SSL, ...).
+    const char* const kOwnOrbPrefixes[] = {"libomni", "libRTC", "libcoil", "libopenrtm"};
 
     bool endsWith(const std::string& text, const std::string& tail)
     {
