@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <utility>
 
 namespace rtm
 {
@@ -78,7 +79,8 @@ namespace rtm
     {
       if (!m_absPathAllowed)
       {
-        error = "module '" + config::printable(file) + "': absolute paths are not allowed (manager.modules.abs_path_allowed is NO)";
+        error = "module '" + config::printable(file) +
+                "': absolute paths are not allowed (manager.modules.abs_path_allowed is NO)";
         return false;
       }
       path = canonical(existingVariant(file));
