@@ -130,10 +130,11 @@ namespace e2e
       const std::string named = "rtctl: mgr: manager at " + masterAddress;
 
       expectRefused({"mgr", "create", masterAddress, "Nope"}, 1,
-                    named + " created no component for 'Nope' (it has no factory or loadable module for Nope, or "
-                            "the component failed to start)");
+                    named + " created no component for 'Nope': it has no factory for Nope and no Nope.so on its "
+                            "load path");
       expectRefused({"mgr", "load", masterAddress, "NoSuch.so"}, 1,
-                    named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER");
+                    named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER (not a shared object on its "
+                            "load path, or without NoSuchInit in it)");
       expectRefused({"mgr", "ls", masterAddress, "--slave", "0"}, 1, named + " has no slave 0 (it has 0)");
       expectRefused({"mgr", "config", masterAddress, "no.such.key"}, 1, named + " has no configuration key 'no.such.key'");
       expectRefused({"mgr", "create", masterAddress, "Trimul?rate"}, 2,
@@ -149,6 +150,18 @@ namespace e2e
       EXPECT_EQ("DEBUG\n", out({"mgr", "config", masterAddress, "logger.log_level"}));
       EXPECT_EQ("Components\n  (none)\nLoaded modules\n  (none)\nFactories\n  (none)\nSlaves\n  (none)\n",
                 out({"mgr", "ls", masterAddress}));
+
+      // The manager answers a refused creation with nil alone; rtctl names the cause it can see.
+      expectRefused({"mgr", "create", masterAddress, "Trimul?instance_name=a/b"}, 1,
+                    named + " created no component for 'Trimul?instance_name=a/b': it refused the instance name "
+                            "or the component failed to start (the manager's standard error says why)");
+      EXPECT_EQ("Trimul0\n" + host + ".host_cxt/Trimul0.rtc\n", out({"mgr", "create", masterAddress, "Trimul"}));
+      expectRefused({"mgr", "create", masterAddress, "Trimul?instance_name=other"}, 1,
+                    named + " created no component for 'Trimul?instance_name=other': max_instance of Trimul is 1 "
+                            "and 1 exist (delete one first, or raise max_instance)");
+      expectRefused({"mgr", "load", masterAddress, "Trimul.so"}, 1,
+                    named + " refused to load Trimul.so with TrimulInit: PRECONDITION_NOT_MET (loaded already, or it "
+                            "needs an ORB or middleware library of its own)");
       EXPECT_EQ(0, master.stop());
     }
   }

@@ -278,12 +278,16 @@ namespace e2e
     TEST_F(ManagerDaemon, EveryBadRequestIsRefusedWithOneLineAndChangesNothing)
     {
       // A copy of the test module under another name: its default init function does not exist.
+      // Beside it, files that are no modules: a program, a text, a folder, a link out.
       const std::string copies = ns.dataDir() + "/copies";
       std::filesystem::create_directory(copies);
       std::filesystem::copy_file(testModuleFolder() + "/TestModule.so", copies + "/Renamed.so");
+      std::filesystem::copy_file(testsupport::findProgram("tests/e2e/manager_call"), copies + "/Program.so");
+      std::ofstream(copies + "/Notes.so") << "not a module\n";
+      std::filesystem::create_directory(copies + "/Folder.so");
+      std::filesystem::create_symlink(testsupport::findProgram("tests/e2e/manager_call"), copies + "/Escape.so");
       RtcdProcess rtcd(options(true, {"manager.modules.load_path:" + moduleFolder() + "," + testModuleFolder() +
                                           "," + copies,
-                                      "manager.modules.abs_path_allowed:NO",
                                       "manager.modules.preload:Trimul.so,TestModule.so",
                                       "manager.components.precreate:Trimul", "logger.enable:YES",
                                       "logger.file_name:STDERR", "logger.log_level:ERROR"}));
@@ -307,13 +311,27 @@ namespace e2e
          [&] { return codeName(mgr->load_module("Unresolved.so", "")); }, "RTC_ERROR", "functionThatNoProgramDefines"},
         {"an init function that throws", [&] { return codeName(mgr->load_module("Renamed.so", "ThrowingInit")); },
          "RTC_ERROR", "ThrowingInit"},
-        {"an absolute path where none is allowed",
+        {"an absolute path, not allowed by default",
          [&] { return codeName(mgr->load_module((moduleFolder() + "/Trimul.so").c_str(), "")); }, "BAD_PARAMETER",
          "absolute paths are not allowed"},
         {"a path out of the load path", [&] { return codeName(mgr->load_module("../tools/rtcd/rtcd", "")); },
          "BAD_PARAMETER", "outside the load path"},
         {"the same module twice", [&] { return codeName(mgr->load_module("Trimul", "")); },
          "PRECONDITION_NOT_MET", "loaded already"},
+        {"libc's abort as init function", [&] { return codeName(mgr->load_module("Renamed.so", "abort")); },
+         "BAD_PARAMETER", "no init function 'abort' in it"},
+        {"libc's exit as init function", [&] { return codeName(mgr->load_module("Renamed.so", "exit")); },
+         "BAD_PARAMETER", "no init function 'exit' in it"},
+        {"a module carrying its own ORB", [&] { return codeName(mgr->load_module("OwnOrb.so", "")); },
+         "PRECONDITION_NOT_MET", "needs its own ORB or middleware (libomniORB4"},
+        {"a program as a module", [&] { return codeName(mgr->load_module("Program.so", "main")); },
+         "BAD_PARAMETER", "not a shared object"},
+        {"a text file as a module", [&] { return codeName(mgr->load_module("Notes.so", "")); }, "BAD_PARAMETER",
+         "not an ELF file"},
+        {"a folder as a module", [&] { return codeName(mgr->load_module("Folder.so", "")); }, "BAD_PARAMETER",
+         "not a regular file"},
+        {"a link out of the load path", [&] { return codeName(mgr->load_module("Escape.so", "")); },
+         "BAD_PARAMETER", "outside the load path"},
         {"a component argument with two '?'", [&] { return outcome(mgr->create_component("Trimul?a=1?b=2")); },
          "nil", "more than one '?'"},
         {"a component argument of the wrong form", [&] { return outcome(mgr->create_component("RTC:Karvo:Trimul")); },
@@ -324,6 +342,18 @@ namespace e2e
          "max_instance"},
         {"an instance name in use", [&] { return outcome(mgr->create_component("Counter?instance_name=Trimul0")); },
          "nil", "exists already"},
+        {"an instance name up the naming tree",
+         [&] { return outcome(mgr->create_component("Counter?instance_name=../../x")); }, "nil",
+         "instance name '../../x' holds a '/'"},
+        {"an instance name down the naming tree",
+         [&] { return outcome(mgr->create_component("Counter?instance_name=a/b/c")); }, "nil", "'a/b/c'"},
+        {"an instance name that is not UTF-8",
+         [&] { return outcome(mgr->create_component("Counter?instance_name=caf\xe9")); }, "nil", "not valid UTF-8"},
+        {"an instance name with a line break",
+         [&] { return outcome(mgr->create_component("Counter?instance_name=a\nb")); }, "nil", "'a\\x0ab'"},
+        {"naming formats that climb",
+         [&] { return outcome(mgr->create_component("Counter?naming.formats=%h.host_cxt/../%n.rtc")); }, "nil",
+         "has an element that is '..'"},
         {"deleting an unknown component", [&] { return codeName(mgr->delete_component("NoSuch0")); },
          "BAD_PARAMETER", "NoSuch0"},
         {"unloading a module whose component lives", [&] { return codeName(mgr->unload_module("Trimul.so")); },
@@ -357,6 +387,7 @@ namespace e2e
       RTC::RTObject_var trimul = resolveComponent("Trimul0");
       ASSERT_FALSE(CORBA::is_nil(trimul));
       EXPECT_FALSE(trimul->_non_existent());
+      EXPECT_EQ(naming.list(), (std::vector<std::string>{host + ".host_cxt"})) << "no context left behind";
       EXPECT_EQ(lineCount(rtcd.process().stderrText()), cases.size()) << rtcd.process().stderrText();
     }
 
@@ -366,16 +397,16 @@ namespace e2e
     {
       const std::map<std::string, std::string> settings = {
         {"manager.modules.preload", "NoSuch.so, Trimul.so(NoSuchInit, Trimul.so"},
-        {"manager.components.precreate", "Trimul, Nope, Trimul?a=1?b=2"},
+        {"manager.components.precreate", "Trimul?instance_name=a/b, Trimul, Nope, Trimul?a=1?b=2"},
         {"manager.components.preconnect",
          "Trimul0.y1:Trimul0.x1(subscription_type=new), Trimul0.y1-Trimul0.x1, Trimul0.y9:Trimul0.x1, "
          "Ghost0.y1:Trimul0.x1"},
-        {"manager.components.preactivation", "Nobody"},
+        {"manager.components.preactivation", "Nobody, ../Trimul0"},
         {"Category.Trimul0.config_file", "/nonexistent/trimul0.conf"},
       };
-      const std::vector<std::string> named = {"NoSuch.so", "Trimul.so(NoSuchInit", "'Nope'", "more than one '?'",
-                                              "Trimul0.y1-Trimul0.x1", "Trimul0.y9", "Ghost0", "Nobody",
-                                              "/nonexistent/trimul0.conf"};
+      const std::vector<std::string> named = {"NoSuch.so", "Trimul.so(NoSuchInit", "instance name 'a/b'", "'Nope'",
+                                              "more than one '?'", "Trimul0.y1-Trimul0.x1", "Trimul0.y9", "Ghost0",
+                                              "Nobody", "'../Trimul0'", "/nonexistent/trimul0.conf"};
       std::vector<std::string> extra;
       for (const auto& [key, value] : settings)
         extra.push_back(key + ":" + value);

@@ -59,4 +59,12 @@ namespace rtctl
     }
     return argument;
   }
+
+  std::string CreateArgument::instanceName() const
+  {
+    for (const auto& property : m_properties)
+      if (property.first == "instance_name")
+        return property.second;
+    return {};
+  }
 }

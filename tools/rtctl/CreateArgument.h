@@ -24,6 +24,8 @@ namespace rtctl
     // The implementation id asked for ("Trimul").
     const std::string& implementationId() const { return m_implementationId; }
     const std::vector<std::pair<std::string, std::string> >& properties() const { return m_properties; }
+    // The value of ?instance_name=, or "".
+    std::string instanceName() const;
 
   private:
     std::string m_text;

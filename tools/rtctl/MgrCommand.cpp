@@ -8,6 +8,7 @@
 #include "NameValues.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 
@@ -137,9 +138,17 @@ namespace rtctl
   {
     const std::string& file = line.operands()[0];
     const std::string initFunction = line.initFunction();
-    manager.call("loading " + file, "load " + file + " with " + initFunction, [&](RTM::Manager_ptr m) {
-      return m->load_module(file.c_str(), initFunction.c_str());
-    });
+    // load_module answers a code alone; the manager's standard error has the one line of detail.
+    manager.call(
+      "loading " + file, "load " + file + " with " + initFunction,
+      [&](RTM::Manager_ptr m) { return m->load_module(file.c_str(), initFunction.c_str()); },
+      [&](RTC::ReturnCode_t ret) {
+        if (ret == RTC::BAD_PARAMETER)
+          return " (not a shared object on its load path, or without " + initFunction + " in it)";
+        if (ret == RTC::PRECONDITION_NOT_MET)
+          return std::string(" (loaded already, or it needs an ORB or middleware library of its own)");
+        return std::string();
+      });
   }
 
   void MgrCommand::unload(const ManagerRef& manager, const std::string& file) const
@@ -161,8 +170,7 @@ namespace rtctl
       manager.fail("creating '" + argument + "'", e);
     }
     if (CORBA::is_nil(component))
-      throw Error(manager.shown() + " created no component for '" + argument + "' (it has no factory or " +
-                  "loadable module for " + request.implementationId() + ", or the component failed to start)");
+      throw Error(manager.shown() + " created no component for '" + argument + "': " + whyNotCreated(manager, request));
 
     RTC::ComponentProfile_var profile;
     try
@@ -180,6 +188,53 @@ namespace rtctl
       return;
     for (const std::string& name : splitCommas(properties.value("naming.names")))
       std::cout << name << '\n';
+  }
+
+  // create_component answers only nil: the cause is read back from what the manager lists (its
+  // factories, its components, its loadable modules), the likeliest first.
+  std::string MgrCommand::whyNotCreated(const ManagerRef& manager, const CreateArgument& request) const
+  {
+    const std::string& type = request.implementationId();
+    try
+    {
+      RTM::ModuleProfileList_var factories = manager.ref()->get_factory_profiles();
+      std::optional<NameValues> factory;
+      for (CORBA::ULong i = 0; i < factories->length() && !factory; ++i)
+        if (NameValues(factories[i].properties).value("implementation_id") == type)
+          factory.emplace(factories[i].properties);
+      if (!factory)
+      {
+        RTM::ModuleProfileList_var loadable = manager.ref()->get_loadable_modules();
+        for (CORBA::ULong i = 0; i < loadable->length(); ++i)
+          if (NameValues(loadable[i].properties).value("module_file_name") == type + ".so")
+            return "its module " + type + ".so did not load or does not register " + type +
+                   " (the manager's standard error says why)";
+        return "it has no factory for " + type + " and no " + type + ".so on its load path";
+      }
+      // In the manager's own order: the instance limit, then the name.
+      RTC::ComponentProfileList_var components = manager.ref()->get_component_profiles();
+      const std::string typeName = factory->value("type_name");
+      size_t sameType = 0;
+      for (CORBA::ULong i = 0; i < components->length(); ++i)
+        if (typeName == static_cast<const char*>(components[i].type_name))
+          ++sameType;
+      const std::string max = factory->value("max_instance");
+      char* end = nullptr;
+      const long limit = std::strtol(max.c_str(), &end, 10);
+      if (!max.empty() && *end == '\0' && limit > 0 && sameType >= static_cast<size_t>(limit))
+        return "max_instance of " + type + " is " + max + " and " + std::to_string(sameType) +
+               " exist (delete one first, or raise max_instance)";
+      const std::string wanted = request.instanceName();
+      for (CORBA::ULong i = 0; i < components->length(); ++i)
+        if (!wanted.empty() && wanted == static_cast<const char*>(components[i].instance_name))
+          return "a component named '" + wanted + "' exists already";
+    }
+    catch (const CORBA::Exception&)
+    {
+      // The manager stopped answering after the refusal: fall back to the general cause.
+    }
+    return std::string(request.instanceName().empty() ? "" : "it refused the instance name or ") +
+           "the component failed to start (the manager's standard error says why)";
   }
 
   void MgrCommand::remove(const ManagerRef& manager, const std::string& instance) const

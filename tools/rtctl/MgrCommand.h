@@ -23,6 +23,7 @@ namespace rtctl
     void load(const ManagerRef& manager, const ManagerCommandLine& line) const;
     void unload(const ManagerRef& manager, const std::string& file) const;
     void create(const ManagerRef& manager, const CreateArgument& request) const;
+    std::string whyNotCreated(const ManagerRef& manager, const CreateArgument& request) const;
     void remove(const ManagerRef& manager, const std::string& instance) const;
     void shutdown(const ManagerRef& manager) const;
     void config(const ManagerRef& manager, const std::vector<std::string>& operands) const;

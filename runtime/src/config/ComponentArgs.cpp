@@ -1,5 +1,7 @@
 #include "ComponentArgs.h"
 
+#include "InstanceName.h"
+
 #include <coil/stringutil.h>
 
 #include <algorithm>
@@ -26,6 +28,11 @@ std::string parseTypeId(const std::string& id, ComponentArgs& out)
     if (out.implementationId.empty()) {
         return "no implementation id";
     }
+    // The id also names the module loaded on demand (<id>.so) and the type's instances.
+    const std::string problem = instanceNameProblem(out.implementationId);
+    if (!problem.empty()) {
+        return "implementation id '" + printable(out.implementationId) + "' " + problem;
+    }
     return {};
 }
 
@@ -41,7 +48,7 @@ bool parseComponentArgs(const std::string& arg, ComponentArgs& out, std::string&
     const std::string reason = std::count(arg.begin(), arg.end(), '?') > 1 ? "more than one '?'"
                                                                             : parseTypeId(id, out);
     if (!reason.empty()) {
-        error = "malformed component argument '" + arg + "': " + reason;
+        error = "malformed component argument '" + printable(arg) + "': " + reason;
         return false;
     }
     if (question == std::string::npos) {

@@ -1,5 +1,10 @@
 #include "ManagerConfig.h"
 
+#include "InstanceName.h"
+#include "NamingFormat.h"
+
+#include <coil/stringutil.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,8 +19,14 @@ namespace rtm::config {
 
 namespace {
 
-// The middleware's defaults, except: logging is off until asked for, and no IOR file is
-// written to /var/log behind the user's back.
+bool endsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The middleware's defaults, except: logging is off until asked for, no IOR file is written to
+// /var/log behind the user's back, and modules come only from the load path, since whoever
+// reaches the manager object names the file whose code it runs.
 const char* const kDefaults[][2] = {
     {"config.version", "1.1.2"},
     {"openrtm.name", "OpenRTM-aist-1.1.2"},
@@ -30,7 +41,7 @@ const char* const kDefaults[][2] = {
     {"manager.auto_shutdown_duration", "10.0"},
     {"manager.refstring_path", ""},
     {"manager.modules.load_path", "./"},
-    {"manager.modules.abs_path_allowed", "YES"},
+    {"manager.modules.abs_path_allowed", "NO"},
     {"corba.master_manager", "localhost:2810"},
     {"corba.nameservers", "localhost"},
     {"corba.endpoint", ""},
@@ -134,6 +145,44 @@ void addSystemInfo(coil::Properties& config)
     config.setProperty("manager.pid", std::to_string(::getpid()));
 }
 
+std::string nameSettingsProblem(const coil::Properties& config)
+{
+    for (const std::string& key : config.propertyNames()) {
+        if (key != "instance_name" && !endsWith(key, ".instance_name")) {
+            continue;
+        }
+        const std::string refusal = instanceNameRefusal(config.getProperty(key));
+        if (!refusal.empty()) {
+            return key + ": " + refusal;
+        }
+    }
+    // Stand-ins for what a component brings, so that only the format itself (its text, the host
+    // name, the environment) is judged here; a component's own values are checked at creation.
+    coil::Properties sample(config);
+    for (const char* key : {"type_name", "implementation_id", "category", "vendor", "version"}) {
+        sample.setProperty(key, "name");
+    }
+    sample.setProperty("instance_name", "name0");
+    for (const std::string& key : config.propertyNames()) {
+        if (key != "manager.naming_formats" && key != "naming.formats" && !endsWith(key, ".naming.formats")) {
+            continue;
+        }
+        if (key == "manager.naming_formats") {
+            sample.setProperty("instance_name", config.getProperty("manager.instance_name"));
+        }
+        for (const std::string& format : coil::split(config.getProperty(key), ",", true)) {
+            const std::string name = expandNamingFormat(format, sample);
+            const std::string problem = namingNameProblem(name);
+            if (!problem.empty()) {
+                return key + ": '" + printable(format) + "' expands to '" + printable(name) + "', which " + problem +
+                       ": make each part between '/' a name";
+            }
+        }
+        sample.setProperty("instance_name", "name0");
+    }
+    return {};
+}
+
 bool loadManagerConfig(int argc, char** argv, coil::Properties& out, std::string& error, bool& help)
 {
     error.clear();
@@ -170,6 +219,10 @@ bool loadManagerConfig(int argc, char** argv, coil::Properties& out, std::string
         config.setProperty("manager.is_master", "YES");
     }
     config << commandLine.overrides;
+    error = nameSettingsProblem(config);
+    if (!error.empty()) {
+        return false;
+    }
     out = config;
     return true;
 }

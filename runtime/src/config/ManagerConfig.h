@@ -22,8 +22,14 @@ coil::Properties defaultManagerConfig();
 // Sets os.name, os.release, os.version, os.arch, os.hostname (from uname) and manager.pid.
 void addSystemInfo(coil::Properties& config);
 
+// Why a setting that names an instance (instance_name, *.instance_name) or a naming format
+// (naming.formats, *.naming.formats, manager.naming_formats) cannot be used, or "": one line
+// naming the key. A format is judged by what it expands to with stand-in component values.
+std::string nameSettingsProblem(const coil::Properties& config);
+
 // Builds the configuration into `out` (replacing its contents). On -h/--help sets `help` and
-// returns true without loading anything; on a bad option or unreadable -f file returns false
+// returns true without loading anything; on a bad option, an unreadable -f file or a name
+// setting that nameSettingsProblem refuses returns false
 // with a one-line message in `error`.
 bool loadManagerConfig(int argc, char** argv, coil::Properties& out, std::string& error, bool& help);
 

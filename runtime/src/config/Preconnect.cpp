@@ -1,5 +1,7 @@
 #include "Preconnect.h"
 
+#include "InstanceName.h"
+
 #include <coil/stringutil.h>
 
 #include <algorithm>
@@ -79,6 +81,12 @@ std::string parseEntry(const std::string& entry, Preconnection& out)
         !splitPort(sides[1], out.component1, out.port1)) {
         return "expected Comp0.port0:Comp1.port1";
     }
+    for (const std::string* name : {&out.component0, &out.component1}) {
+        const std::string problem = instanceNameProblem(*name);
+        if (!problem.empty()) {
+            return "component name '" + printable(*name) + "' " + problem;
+        }
+    }
     for (const std::string& pair : coil::split(options, "&", true)) {
         const auto equals = pair.find('=');
         std::string key = pair.substr(0, equals);
@@ -114,7 +122,7 @@ PreconnectList parsePreconnect(const std::string& value)
         if (problem.empty()) {
             list.connections.push_back(connection);
         } else {
-            list.errors.push_back("malformed preconnect entry '" + entry + "': " + problem);
+            list.errors.push_back("malformed preconnect entry '" + printable(entry) + "': " + problem);
         }
     }
     return list;

@@ -207,6 +207,23 @@ namespace rtm
     return "INFO";
   }
 
+  bool Logger::writesTo(std::FILE* stream, LogLevel level) const noexcept
+  {
+    if (!enabled(level))
+    {
+      return false;
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (const Sink& sink : sinks_)
+    {
+      if (sink.stream == stream)
+      {
+        return true;
+      }
+    }
+    return false;
+  }
+
   void Logger::addSink(const std::string& name)
   {
     Sink sink{name, nullptr, false};

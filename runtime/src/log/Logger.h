@@ -49,6 +49,10 @@ namespace rtm
 
     void write(LogLevel level, const std::string& who, const std::string& message) noexcept;
 
+    // True if a line of `level` goes to `stream` (stdout, stderr): a caller that prints on that
+    // stream anyway can skip its own copy.
+    bool writesTo(std::FILE* stream, LogLevel level) const noexcept;
+
     // SILENT ... PARANOID, NORMAL meaning INFO, case-insensitive; anything else is INFO.
     static LogLevel levelFromName(const std::string& name);
     static const char* levelName(LogLevel level);

@@ -1,6 +1,7 @@
 #include "manager/FactoryRegistry.h"
 
 #include "config/ComponentArgs.h"
+#include "config/InstanceName.h"
 #include "log/Logger.h"
 
 #include <algorithm>
@@ -28,6 +29,17 @@ namespace rtm
   {
     if (create == nullptr || destroy == nullptr || profile.getProperty("implementation_id").empty())
       return false;
+    // A type's names make its instances' names and its module's file name: the same rule holds.
+    for (const char* key : {"implementation_id", "type_name"})
+    {
+      const std::string name = profile.getProperty(key);
+      const std::string problem = name.empty() ? std::string() : config::instanceNameProblem(name);
+      if (!problem.empty())
+      {
+        RTM_LOG_ERROR("manager", "factory refused: " << key << " '" << config::printable(name) << "' " << problem);
+        return false;
+      }
+    }
     auto factory = std::make_shared<ComponentFactory>(profile, create, destroy);
     std::lock_guard<std::mutex> lock(m_mutex);
     for (const auto& existing : m_factories)
@@ -150,7 +162,7 @@ namespace rtm
     const std::string path = m_modules.findLoaded(file);
     if (path.empty())
     {
-      error = "module '" + file + "' is not loaded";
+      error = "module '" + config::printable(file) + "' is not loaded";
       RTM_LOG_ERROR("manager", error);
       return RTC::BAD_PARAMETER;
     }

@@ -2,6 +2,7 @@
 
 #include "component/ComponentCore.h"
 #include "config/ComponentArgs.h"
+#include "config/InstanceName.h"
 #include "config/NamingFormat.h"
 #include "config/Preconnect.h"
 #include "log/Logger.h"
@@ -209,7 +210,14 @@ namespace rtm
     coil::Properties naming = settings();
     naming.setProperty("instance_name", naming.getProperty("manager.instance_name"));
     for (const std::string& name : config::namingNames(naming.getProperty("manager.naming_formats"), naming))
-      m_naming->bindObject(name, m_selfRef.in());
+    {
+      // The configuration was checked at start-up; set_configuration may have changed it since.
+      const std::string problem = config::namingNameProblem(name);
+      if (problem.empty())
+        m_naming->bindObject(name, m_selfRef.in());
+      else
+        reportStartupProblem("manager.naming_formats: '" + config::printable(name) + "' " + problem + "; not bound");
+    }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_nextLinkUpdate = std::chrono::steady_clock::now() + seconds(naming, "naming.update.interval", 10.0);
   }
@@ -236,6 +244,13 @@ namespace rtm
   {
     RTM_LOG_ERROR("manager", line);
     std::cerr << m_program << ": " << line << std::endl;
+  }
+
+  void ManagerCore::reportRefusal(const std::string& line)
+  {
+    // The log has the line already, from where the request failed; standard error gets it once.
+    if (!logger().writesTo(stderr, LogLevel::Error))
+      std::cerr << m_program << ": " << config::printable(line) << std::endl;
   }
 
   // manager.modules.preload: "file" or "file(initfunc)", comma separated.
@@ -297,6 +312,12 @@ namespace rtm
     for (const std::string& item : coil::split(setting("manager.components.preactivation"), ",", true))
     {
       const std::string name = trimmed(item);
+      const std::string problem = config::instanceNameProblem(name);
+      if (!problem.empty())
+      {
+        reportStartupProblem("preactivation: component name '" + config::printable(name) + "' " + problem);
+        continue;
+      }
       RTC::RTObject_impl* comp = findComponent(name);
       RTC::ExecutionContext_var ec = comp != nullptr ? comp->get_context(0) : RTC::ExecutionContext::_nil();
       const RTC::ReturnCode_t ret = CORBA::is_nil(ec) ? RTC::BAD_PARAMETER : ec->activate_component(comp->getObjRef());
@@ -420,6 +441,26 @@ namespace rtm
     return prop;
   }
 
+  // The instance name becomes a naming-service path and appears in file names: it is checked
+  // here, where every way of naming an instance (?instance_name=, rtc.conf, the generated name)
+  // ends up, and so is every name the instance would be bound under.
+  std::string ManagerCore::nameProblem(const coil::Properties& props)
+  {
+    const std::string refusal = config::instanceNameRefusal(props.getProperty("instance_name"));
+    if (!refusal.empty())
+      return refusal;
+    coil::Properties namingContext(props);
+    namingContext.setProperty("manager.name", setting("manager.name"));
+    namingContext.setProperty("manager.pid", setting("manager.pid"));
+    for (const std::string& name : config::namingNames(props.getProperty("naming.formats"), namingContext))
+    {
+      const std::string problem = config::namingNameProblem(name);
+      if (!problem.empty())
+        return "naming name '" + config::printable(name) + "' " + problem + ": check naming.formats";
+    }
+    return {};
+  }
+
   RTC::RTObject_impl* ManagerCore::createComponent(const std::string& argText, std::string& error)
   {
     error.clear();
@@ -429,7 +470,9 @@ namespace rtm
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
-    std::shared_ptr<ComponentFactory> factory = m_types.find(argText, args, error);
+    // Quoted in every refusal below; the text comes from the caller and may hold line breaks.
+    const std::string shown = config::printable(argText);
+    std::shared_ptr<ComponentFactory> factory = m_types.find(shown, args, error);
     if (!factory)
     {
       RTM_LOG_ERROR("manager", error);
@@ -443,15 +486,31 @@ namespace rtm
     const int slot = shuttingDown ? -1 : m_types.acquireSlot(*factory);
     if (slot < 0)
     {
-      error = shuttingDown ? "'" + argText + "': the manager is shutting down"
-                           : "'" + argText + "': max_instance (" + factory->profile().getProperty("max_instance") +
-                               ") reached";
+      error = shuttingDown ? "'" + shown + "': the manager is shutting down"
+                           : "'" + shown + "': max_instance (" +
+                               factory->profile().getProperty("max_instance") + ") of type '" +
+                               factory->profile().getProperty("type_name") +
+                               "' reached: delete an instance of it first";
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
 
-    const coil::Properties props = instanceProperties(*factory, args.instanceProps, slot);
+    // A name the caller gives is refused before any file is read on its behalf.
+    coil::Properties props;
+    error = args.instanceProps.getProperty("instance_name").empty() ? "" : nameProblem(args.instanceProps);
+    if (error.empty())
+    {
+      props = instanceProperties(*factory, args.instanceProps, slot);
+      error = nameProblem(props);
+    }
     const std::string instanceName = props.getProperty("instance_name");
+    if (!error.empty())
+    {
+      m_types.releaseSlot(*factory, slot);
+      error = "'" + shown + "': " + error;
+      RTM_LOG_ERROR("manager", error);
+      return nullptr;
+    }
     {
       // Two components of one name would share their naming bindings: the second is refused.
       std::lock_guard<std::mutex> lock(m_mutex);
@@ -462,7 +521,7 @@ namespace rtm
       if (taken)
       {
         m_types.releaseSlot(*factory, slot);
-        error = "'" + argText + "': a component named '" + instanceName + "' exists already";
+        error = "'" + shown + "': a component named '" + config::printable(instanceName) + "' exists already";
         RTM_LOG_ERROR("manager", error);
         return nullptr;
       }
@@ -486,7 +545,7 @@ namespace rtm
     {
       m_types.releaseSlot(*factory, slot);
       forgetName();
-      error = "'" + argText + "': the factory made no component";
+      error = "'" + shown + "': the factory made no component";
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
@@ -504,7 +563,7 @@ namespace rtm
     }
     if (ret != RTC::RTC_OK)
     {
-      error = "initialisation of '" + argText + "' failed (" + returnCodeName(ret) + ")";
+      error = "initialisation of '" + shown + "' failed (" + returnCodeName(ret) + ")";
       RTM_LOG_ERROR("manager", error);
       comp->m_core->discard();
       destroyComponent(entry);
@@ -537,7 +596,7 @@ namespace rtm
     }
     comp->exit();
     destroyComponent(entry);
-    error = "'" + argText + "': the manager is shutting down";
+    error = "'" + shown + "': the manager is shutting down";
     RTM_LOG_ERROR("manager", error);
     return nullptr;
   }
@@ -588,7 +647,7 @@ namespace rtm
     }
     if (id == 0)
     {
-      error = "no component named '" + instanceName + "'";
+      error = "no component named '" + config::printable(instanceName) + "'";
       RTM_LOG_ERROR("manager", error);
       return RTC::BAD_PARAMETER;
     }

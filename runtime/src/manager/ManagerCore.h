@@ -62,6 +62,10 @@ namespace rtm
     std::string setting(const std::string& key);
     void changeSetting(const std::string& key, const std::string& value);
     bool isMaster();
+    // A caller's request refused, already logged where it failed: the same line on standard
+    // error too, so that the daemon's operator sees it with logging off; once, if the log goes
+    // there anyway.
+    void reportRefusal(const std::string& line);
 
     coil::Properties config;
     CORBA::ORB_var orb;
@@ -85,6 +89,7 @@ namespace rtm
     void activateManagerServant();
     coil::Properties instanceProperties(const ComponentFactory& factory, const coil::Properties& args,
                                         int slot);
+    std::string nameProblem(const coil::Properties& props);
     void destroyComponent(const Entry& entry);
     std::vector<std::string> instancesOf(const std::string& modulePath);
     void preload();

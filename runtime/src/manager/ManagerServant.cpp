@@ -77,7 +77,10 @@ namespace rtm
   {
     return guarded("load_module", failed, [&] {
       std::string error;
-      return m_core.factories().load(text(pathname), text(initfunc), error);
+      const RTC::ReturnCode_t ret = m_core.factories().load(text(pathname), text(initfunc), error);
+      if (ret != RTC::RTC_OK)
+        m_core.reportRefusal("load_module: " + error);
+      return ret;
     });
   }
 
@@ -85,7 +88,10 @@ namespace rtm
   {
     return guarded("unload_module", failed, [&] {
       std::string error;
-      return m_core.factories().unload(text(pathname), error);
+      const RTC::ReturnCode_t ret = m_core.factories().unload(text(pathname), error);
+      if (ret != RTC::RTC_OK)
+        m_core.reportRefusal("unload_module: " + error);
+      return ret;
     });
   }
 
@@ -109,6 +115,8 @@ namespace rtm
     return guarded("create_component", [] { return RTC::RTObject::_nil(); }, [&] {
       std::string error;
       RTC::RTObject_impl* comp = m_core.createComponent(text(module_name), error);
+      if (comp == nullptr)
+        m_core.reportRefusal("create_component: " + error);
       return comp != nullptr ? RTC::RTObject::_duplicate(comp->getObjRef()) : RTC::RTObject::_nil();
     });
   }
@@ -117,7 +125,10 @@ namespace rtm
   {
     return guarded("delete_component", failed, [&] {
       std::string error;
-      return m_core.deleteComponent(text(instance_name), error);
+      const RTC::ReturnCode_t ret = m_core.deleteComponent(text(instance_name), error);
+      if (ret != RTC::RTC_OK)
+        m_core.reportRefusal("delete_component: " + error);
+      return ret;
     });
   }
 

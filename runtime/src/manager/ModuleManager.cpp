@@ -1,12 +1,16 @@
 #include "manager/ModuleManager.h"
 
+#include "manager/ElfReader.h"
+
 #include <coil/stringutil.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <dirent.h>
 #include <dlfcn.h>
+#include <fstream>
 #include <sys/stat.h>
 
 namespace rtm
@@ -14,6 +18,13 @@ namespace rtm
   namespace
   {
     const char* const kModuleSuffix = ".so";
+    // A module bigger than this is not read for its header; no component module comes near it.
+    const std::streamoff kLargestModule = std::streamoff(1) << 30;
+
+    // Libraries that carry an ORB or this middleware. A module linked against its own copy would
+    // start a second ORB in the manager's process, which omniORB answers with an abort.
+    // "libomni" covers every library of omniORB (ORB, Dynamic, thread, codesets, SSL, ...).
+    const char* const kOwnOrbPrefixes[] = {"libomni", "libRTC", "libcoil", "libopenrtm"};
 
     bool endsWith(const std::string& text, const std::string& tail)
     {
@@ -26,7 +37,7 @@ namespace rtm
       return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     }
 
-    // The absolute path without links, "." or ".."; "" if it does not exist.
+    // The absolute path without links; "" if it does not exist.
     std::string canonical(const std::string& path)
     {
       char buffer[PATH_MAX];
@@ -39,82 +50,66 @@ namespace rtm
       return slash == std::string::npos ? path : path.substr(slash + 1);
     }
 
-    // The first existing regular file of `path` as written and, without the suffix, with it.
-    std::string existingVariant(const std::string& path)
+    std::vector<std::string> folders(const coil::Properties& config)
     {
-      if (isRegularFile(path))
-        return path;
-      if (!endsWith(path, kModuleSuffix) && isRegularFile(path + kModuleSuffix))
-        return path + kModuleSuffix;
-      return {};
-    }
-
-    bool inside(const std::string& path, const std::string& folder)
-    {
-      return folder == "/" || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                               path[folder.size()] == '/');
+      std::vector<std::string> out;
+      for (const std::string& folder : coil::split(config.getProperty("manager.modules.load_path"), ",", true))
+        out.push_back(folder);
+      return out;
     }
   }
 
   ModuleManager::ModuleManager(const coil::Properties& config)
-    : m_absPathAllowed(coil::toBool(config.getProperty("manager.modules.abs_path_allowed"), "YES", "NO", true))
+    : m_path(folders(config),
+             coil::toBool(config.getProperty("manager.modules.abs_path_allowed"), "YES", "NO", false))
   {
-    for (const std::string& folder : coil::split(config.getProperty("manager.modules.load_path"), ",", true))
-      m_loadPath.push_back(folder);
-    if (m_loadPath.empty())
-      m_loadPath.push_back("./");
   }
 
   RTC::ReturnCode_t ModuleManager::resolve(const std::string& file, std::string& path, std::string& error) const
   {
-    path.clear();
-    if (file.empty())
+    return m_path.resolve(file, path, error) ? RTC::RTC_OK : RTC::BAD_PARAMETER;
+  }
+
+  RTC::ReturnCode_t ModuleManager::inspect(const std::string& path, std::string& error)
+  {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    const std::streamoff size = in ? std::streamoff(in.tellg()) : -1;
+    if (size < 0 || size > kLargestModule)
     {
-      error = "no module file named";
+      error = "module '" + path + "': " + (size < 0 ? "cannot be read" : "too large for a module");
       return RTC::BAD_PARAMETER;
     }
-    if (file[0] == '/')
+    std::vector<unsigned char> image(static_cast<std::size_t>(size));
+    in.seekg(0);
+    if (!in.read(reinterpret_cast<char*>(image.data()), size))
     {
-      if (!m_absPathAllowed)
-      {
-        error = "module '" + file + "': absolute paths are not allowed (manager.modules.abs_path_allowed is NO)";
-        return RTC::BAD_PARAMETER;
-      }
-      path = canonical(existingVariant(file));
-      if (path.empty())
-      {
-        error = "module '" + file + "': no such file";
-        return RTC::BAD_PARAMETER;
-      }
-      return RTC::RTC_OK;
+      error = "module '" + path + "': cannot be read";
+      return RTC::BAD_PARAMETER;
     }
-    bool outside = false;
-    for (const std::string& folder : m_loadPath)
+    ElfReader elf;
+    std::string why;
+    if (!elf.read(image.data(), image.size(), why))
     {
-      const std::string found = existingVariant(folder + "/" + file);
-      if (found.empty())
-        continue;
-      const std::string resolved = canonical(found);
-      // With absolute paths refused, the load path is the only place modules may come from.
-      if (!m_absPathAllowed && !inside(resolved, canonical(folder)))
-      {
-        outside = true;
-        continue;
-      }
-      path = resolved;
-      return RTC::RTC_OK;
+      error = "module '" + path + "' is not a shared object for this machine: " + why;
+      return RTC::BAD_PARAMETER;
     }
-    std::string folders;
-    for (const std::string& folder : m_loadPath)
-      folders += (folders.empty() ? "" : ", ") + folder;
-    error = outside ? "module '" + file + "' lies outside the load path (" + folders + ")"
-                    : "module '" + file + "' not found in the load path (" + folders + ")";
-    return RTC::BAD_PARAMETER;
+    for (const std::string& library : elf.needed())
+      for (const char* prefix : kOwnOrbPrefixes)
+        if (library.compare(0, std::strlen(prefix), prefix) == 0)
+        {
+          error = "module '" + path + "' needs its own ORB or middleware (" + library +
+                  "): build it against the manager's, without linking " + library;
+          return RTC::PRECONDITION_NOT_MET;
+        }
+    return RTC::RTC_OK;
   }
 
   RTC::ReturnCode_t ModuleManager::open(const std::string& path, const std::string& initFunc, Module& module,
                                         InitFunc& init, std::string& error) const
   {
+    RTC::ReturnCode_t checked = inspect(path, error);
+    if (checked != RTC::RTC_OK)
+      return checked;
     // RTLD_NOW: every symbol the module needs from this program is looked up here, so that one
     // the program lacks fails the load instead of the first call that reaches it. RTLD_LOCAL:
     // two modules may carry symbols of the same name without meeting.
@@ -128,9 +123,13 @@ namespace rtm
     std::shared_ptr<void> handle(raw, [](void* h) { ::dlclose(h); });
     const std::string name = initFunc.empty() ? defaultInitFunc(path) : initFunc;
     void* symbol = ::dlsym(raw, name.c_str());
-    if (symbol == nullptr)
+    // dlsym also finds what the module's libraries define (libc's abort or exit): only a
+    // function of the module's own file may be run as its init function.
+    Dl_info info{};
+    if (symbol == nullptr || ::dladdr(symbol, &info) == 0 || info.dli_fname == nullptr ||
+        canonical(info.dli_fname) != path)
     {
-      error = "module '" + path + "' has no init function '" + name + "'";
+      error = "module '" + path + "' has no init function '" + name + "' in it";
       return RTC::BAD_PARAMETER;
     }
     module.filePath = path;
@@ -188,7 +187,7 @@ namespace rtm
   std::vector<ModuleManager::Loadable> ModuleManager::loadableFiles() const
   {
     std::vector<Loadable> files;
-    for (const std::string& folder : m_loadPath)
+    for (const std::string& folder : m_path.folders())
     {
       DIR* dir = ::opendir(folder.c_str());
       if (dir == nullptr)
@@ -203,7 +202,7 @@ namespace rtm
         std::string path;
         std::string ignored;
         if (!endsWith(name, kModuleSuffix) || !isRegularFile(folder + "/" + name) ||
-            resolve(name, path, ignored) != RTC::RTC_OK)
+            !m_path.resolve(name, path, ignored))
           continue;
         const bool seen =
             std::any_of(files.begin(), files.end(), [&](const Loadable& l) { return l.filePath == path; });

@@ -3,9 +3,13 @@
 // error with the linker's own words, never a crash at first use), kept open while anything of
 // theirs may still run, and closed when the last holder lets go.
 //
-// Loading here only opens the file and finds its init function; calling it, and knowing which
-// factories it registered, is the manager's part.
+// Loading here checks the file, opens it and finds its init function; calling it, and knowing
+// which factories it registered, is the manager's part. The file is checked before it is opened,
+// because opening a library already runs its constructors: it must be a shared object for this
+// machine that uses the manager's ORB, not one of its own.
 #pragma once
+
+#include "manager/ModulePath.h"
 
 #include <coil/Properties.h>
 #include <rtm/RTC.h>
@@ -37,17 +41,19 @@ namespace rtm
     };
 
     // Reads manager.modules.load_path (comma list of folders, relative ones taken from the
-    // working directory) and manager.modules.abs_path_allowed.
+    // working directory) and manager.modules.abs_path_allowed (NO unless set).
     explicit ModuleManager(const coil::Properties& config);
 
-    // The file `file` names: an absolute path as it stands (if allowed); otherwise the first
-    // folder of the load path that holds it, tried as written and then with ".so" added. When
-    // absolute paths are not allowed, a name that leads out of the load path ("../x.so", or a
-    // link to elsewhere) is refused too. Sets `error` (one line) and returns the code to answer.
+    // The file `file` names (see ModulePath::resolve). Sets `error` (one line) and returns the
+    // code to answer.
     RTC::ReturnCode_t resolve(const std::string& file, std::string& path, std::string& error) const;
 
-    // Opens the resolved `path` and finds `initFunc` (default: the file's base name + "Init").
-    // Nothing is kept on failure.
+    // Reads the file at `path` without opening it as a library: BAD_PARAMETER if it is no shared
+    // object for this machine, PRECONDITION_NOT_MET if it needs its own ORB or middleware.
+    static RTC::ReturnCode_t inspect(const std::string& path, std::string& error);
+
+    // Inspects and opens the resolved `path` and finds `initFunc` (default: the file's base name
+    // + "Init"), which must be defined in that file itself. Nothing is kept on failure.
     RTC::ReturnCode_t open(const std::string& path, const std::string& initFunc, Module& module,
                            InitFunc& init, std::string& error) const;
 
@@ -74,8 +80,7 @@ namespace rtm
     static std::string defaultInitFunc(const std::string& filePath);
 
   private:
-    std::vector<std::string> m_loadPath;
-    bool m_absPathAllowed;
+    ModulePath m_path;
     mutable std::mutex m_mutex;
     std::vector<Module> m_loaded;
   };

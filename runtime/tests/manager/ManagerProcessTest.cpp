@@ -200,6 +200,9 @@ TEST(ManagerCommandLine, BadInputIsOneClearLineAndANonZeroExitBeforeAnythingStar
     {{"-x"}, "unknown option '-x'"},
     {{"-f", "/nonexistent/rtc.conf"}, "/nonexistent/rtc.conf"},
     {{"-o", "novalue"}, "novalue"},
+    {{"-o", "naming.formats:%h.host_cxt/../%n.rtc"}, "naming.formats: '%h.host_cxt/../%n.rtc' expands to"},
+    {{"-o", "manager.naming_formats:/%n.mgr"}, "manager.naming_formats"},
+    {{"-o", "Category.Probe.instance_name:../up"}, "Category.Probe.instance_name: instance name '../up'"},
   };
   for (const auto& [args, named] : cases)
   {
