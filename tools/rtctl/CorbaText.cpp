@@ -45,9 +45,6 @@ namespace rtctl
       const std::string refusal = rtm::OrbTls::lastRefusal();
       if (!refusal.empty())
         return "cannot be reached over TLS: " + refusal;
-      const CORBA::SystemException* system = CORBA::SystemException::_downcast(&e);
-      if (system != nullptr && system->minor() == omni::TRANSIENT_NoUsableProfile && !TlsOptions::current().enabled())
-        return kNoCertificate;
       // A plain connection to a TLS port is dropped at its first bytes.
       if (CORBA::COMM_FAILURE::_downcast(&e) != nullptr && !TlsOptions::current().enabled())
         return "is not reachable (COMM_FAILURE; if it takes TLS only, give rtctl --ssl-ca and --ssl-key)";
