@@ -23,6 +23,9 @@ namespace rtctl
     static TlsOptions take(std::vector<std::string>& words, const Lookup& lookup);
 
     bool enabled() const { return !m_keyFile.empty(); }
+    const std::string& authorityFile() const { return m_authorityFile; }
+    const std::string& keyFile() const { return m_keyFile; }
+    const std::string& keyPassword() const { return m_keyPassword; }
     rtm::OrbTls orbTls() const;
 
     // What the process's ORB uses: set once by main() before any command runs.
