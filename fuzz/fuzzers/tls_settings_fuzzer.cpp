@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -33,14 +34,24 @@ std::vector<std::string> split(const std::string& input)
   return parts;
 }
 
+// Made once a process, and gone with it: the runs would otherwise litter /tmp.
+struct Folder {
+  std::string path;
+  Folder() : path("/tmp/tls-settings-fuzz.XXXXXX")
+  {
+    fuzz::require(::mkdtemp(path.data()) != nullptr, "a folder for the files");
+  }
+  ~Folder()
+  {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
+};
+
 const std::string& folder()
 {
-  static const std::string dir = [] {
-    std::string pattern = "/tmp/tls-settings-fuzz.XXXXXX";
-    fuzz::require(::mkdtemp(pattern.data()) != nullptr, "a folder for the files");
-    return pattern;
-  }();
-  return dir;
+  static const Folder dir;
+  return dir.path;
 }
 
 void write(const std::string& path, const std::string& content)
