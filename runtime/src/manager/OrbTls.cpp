@@ -146,7 +146,8 @@ namespace rtm
       return s.keyName + " " + quoted(s.keyFile) + " holds no certificate: it must hold this process's certificate " +
              "and its private key, both PEM (cat cert.pem key.pem > " + s.keyFile + ")";
     Bio in(BIO_new_file(s.keyFile.c_str(), "r"));
-    Key key(PEM_read_bio_PrivateKey(in.get(), nullptr, givenPassword, const_cast<std::string*>(&s.keyPassword)));
+    Key key(in ? PEM_read_bio_PrivateKey(in.get(), nullptr, givenPassword, const_cast<std::string*>(&s.keyPassword))
+               : nullptr);
     ERR_clear_error();
     if (!key)
     {
