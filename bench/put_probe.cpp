@@ -7,11 +7,16 @@
 // the port for a connection naming only the port itself (the port's handshake hands back its
 // InPortCdr reference), puts 12-octet TimedLong samples straight into that reference and
 // disconnects at the end.
-//   put_probe NSPORT INSTANCE PORT COUNT SECONDS
+//
+// With BASELINE, the baseline is the same port of that component instead of Bare0: two hosts
+// alike but for one setting (TLS against plain TCP). BENCH_SSL_CA_FILE and BENCH_SSL_KEY_FILE
+// give the probe a certificate, so that it reaches a host that takes TLS only.
+//   put_probe NSPORT INSTANCE PORT COUNT SECONDS [BASELINE]
 // Prints: put_p50_us= put_p90_us= bare_p50_us= bare_p90_us= puts= failed=
 #include "BenchNaming.h"
 #include "BenchPorts.h"
 
+#include <rtm/detail/OrbTls.h>
 #include <rtm/idl/DataPort.hh>
 #include <rtm/idl/RTC.hh>
 
@@ -19,6 +24,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <string>
@@ -87,6 +93,29 @@ namespace
     return data;
   }
 
+  // Connects to the input `port` as a peer does and returns its InPortCdr reference.
+  OpenRTM::InPortCdr_ptr connectInput(CORBA::ORB_ptr orb, RTC::PortService_ptr port, RTC::ConnectorProfile& cp)
+  {
+    cp.name = CORBA::string_dup("put_probe");
+    cp.connector_id = CORBA::string_dup("");
+    cp.ports.length(1);
+    cp.ports[0] = RTC::PortService::_duplicate(port);
+    addString(cp.properties, "dataport.interface_type", "corba_cdr");
+    addString(cp.properties, "dataport.dataflow_type", "push");
+    addString(cp.properties, "dataport.subscription_type", "flush");
+    addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+    if (port->connect(cp) != RTC::RTC_OK)
+      throw std::runtime_error("the port refused the connection");
+    const char* ior = nullptr;
+    for (CORBA::ULong i = 0; i < cp.properties.length(); ++i)
+      if (std::string(cp.properties[i].name.in()) == "dataport.corba_cdr.inport_ior")
+        cp.properties[i].value >>= ior;
+    if (ior == nullptr)
+      throw std::runtime_error("the port handed back no InPortCdr reference");
+    CORBA::Object_var inObj = orb->string_to_object(ior);
+    return OpenRTM::InPortCdr::_narrow(inObj);
+  }
+
   double quantile(std::vector<double> v, double q)
   {
     if (v.empty())
@@ -98,11 +127,12 @@ namespace
 
 int main(int argc, char** argv)
 {
-  if (argc != 6)
+  if (argc != 6 && argc != 7)
   {
-    std::cerr << "usage: put_probe NSPORT INSTANCE PORT COUNT SECONDS\n";
+    std::cerr << "usage: put_probe NSPORT INSTANCE PORT COUNT SECONDS [BASELINE]\n";
     return 2;
   }
+  const std::string baselineName = argc == 7 ? argv[6] : "";
   const int nsPort = int(bench::argNumber(argv[1], "NSPORT"));
   const std::string instance = argv[2];
   const std::string portName = argv[3];
@@ -112,39 +142,49 @@ int main(int argc, char** argv)
   const char* step = "finding the component and the bare server";
   try
   {
+    const char* ca = std::getenv("BENCH_SSL_CA_FILE");
+    const char* key = std::getenv("BENCH_SSL_KEY_FILE");
+    if (ca != nullptr && key != nullptr)
+    {
+      rtm::OrbTls::Settings settings;
+      settings.authorityFile = ca;
+      settings.keyFile = key;
+      const rtm::OrbTls tls(settings);
+      if (!tls.problem().empty())
+        throw std::runtime_error(tls.problem());
+      tls.install();
+    }
     CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
     CORBA::Object_var rtcObj = liveObject(root, bench::componentPath(instance));
     RTC::RTObject_var rtc = RTC::RTObject::_narrow(rtcObj);
-    CORBA::Object_var bareObj = liveObject(root, bench::componentPath("Bare0"));
-    OpenRTM::InPortCdr_var bare = OpenRTM::InPortCdr::_narrow(bareObj);
-    if (CORBA::is_nil(rtc) || CORBA::is_nil(bare))
-      throw std::runtime_error(instance + " or Bare0 not found");
+    CORBA::Object_var bareObj = liveObject(root, bench::componentPath(baselineName.empty() ? "Bare0" : baselineName));
+    OpenRTM::InPortCdr_var bare;
+    RTC::RTObject_var baselineRtc;
+    if (baselineName.empty())
+      bare = OpenRTM::InPortCdr::_narrow(bareObj);
+    else
+      baselineRtc = RTC::RTObject::_narrow(bareObj);
+    if (CORBA::is_nil(rtc) || (CORBA::is_nil(bare) && CORBA::is_nil(baselineRtc)))
+      throw std::runtime_error(instance + " or " + (baselineName.empty() ? "Bare0" : baselineName) + " not found");
     step = "finding the port";
     RTC::PortService_var port = bench::findPort(rtc, portName);
     if (CORBA::is_nil(port))
       throw std::runtime_error("no port " + portName + " on " + instance);
 
     RTC::ConnectorProfile cp;
-    cp.name = CORBA::string_dup("put_probe");
-    cp.connector_id = CORBA::string_dup("");
-    cp.ports.length(1);
-    cp.ports[0] = RTC::PortService::_duplicate(port);
-    addString(cp.properties, "dataport.interface_type", "corba_cdr");
-    addString(cp.properties, "dataport.dataflow_type", "push");
-    addString(cp.properties, "dataport.subscription_type", "flush");
-    addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
     step = "connecting";
-    if (port->connect(cp) != RTC::RTC_OK)
-      throw std::runtime_error("the port refused the connection");
-    const char* ior = nullptr;
-    for (CORBA::ULong i = 0; i < cp.properties.length(); ++i)
-      if (std::string(cp.properties[i].name.in()) == "dataport.corba_cdr.inport_ior")
-        cp.properties[i].value >>= ior;
-    if (ior == nullptr)
-      throw std::runtime_error("the port handed back no InPortCdr reference");
-    CORBA::Object_var inObj = orb->string_to_object(ior);
-    OpenRTM::InPortCdr_var in = OpenRTM::InPortCdr::_narrow(inObj);
+    OpenRTM::InPortCdr_var in = connectInput(orb, port, cp);
+    RTC::ConnectorProfile baselineCp;
+    RTC::PortService_var baselinePort;
+    if (!baselineName.empty())
+    {
+      step = "connecting to the baseline";
+      baselinePort = bench::findPort(baselineRtc, portName);
+      if (CORBA::is_nil(baselinePort))
+        throw std::runtime_error("no port " + portName + " on " + baselineName);
+      bare = connectInput(orb, baselinePort, baselineCp);
+    }
 
     // Calls spread over the window at random gaps, so they fall on every phase of the period.
     const std::int64_t meanGapNs = seconds * 1000000000 / (2 * (count + kWarmPuts));
@@ -183,6 +223,8 @@ int main(int argc, char** argv)
     }
     step = "disconnecting";
     port->disconnect(cp.connector_id.in());
+    if (!baselineName.empty())
+      baselinePort->disconnect(baselineCp.connector_id.in());
     std::cout << "put_p50_us=" << quantile(ours, 0.5) << " put_p90_us=" << quantile(ours, 0.9)
               << " bare_p50_us=" << quantile(baseline, 0.5) << " bare_p90_us=" << quantile(baseline, 0.9)
               << " puts=" << ours.size() << " failed=" << failed << std::endl;

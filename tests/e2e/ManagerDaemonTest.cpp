@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 
 using namespace std::chrono_literals;
 
@@ -453,6 +454,36 @@ namespace e2e
       EXPECT_FALSE(CORBA::is_nil(again));
       EXPECT_EQ(rtcd.stop(), 0);
       EXPECT_EQ(rtcd.process().stderrText(), "");
+    }
+
+    // The well-known port is where a master takes orders: with no host in corba.endpoints the
+    // master listens on the host of corba.master_manager (localhost, as by default), and nowhere
+    // else, not on every interface.
+    TEST_F(ManagerDaemon, AMasterWithNoEndpointHostListensOnlyOnTheHostOfItsAddress)
+    {
+      const std::string port = masterAddress.substr(masterAddress.rfind(':') + 1);
+      RtcdOptions o = options(true);
+      o.endpointHost = "";
+      o.masterAddress = "localhost:" + port;
+      RtcdProcess rtcd(o);
+      RTM::Manager_var mgr = managerAt("127.0.0.1:" + port);
+      ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
+
+      testsupport::ChildProcess sockets("ss", {"-ltnpH"});
+      ASSERT_TRUE(sockets.waitExit(10s));
+      std::vector<std::string> listening;
+      std::istringstream lines(sockets.stdoutText());
+      for (std::string line; std::getline(lines, line);)
+      {
+        if (line.find("pid=" + std::to_string(rtcd.process().pid()) + ",") == std::string::npos)
+          continue;
+        std::istringstream fields(line);
+        std::string state, recvQ, sendQ, local;
+        fields >> state >> recvQ >> sendQ >> local;
+        listening.push_back(local);
+      }
+      EXPECT_EQ(std::vector<std::string>{"127.0.0.1:" + port}, listening) << sockets.stdoutText();
+      EXPECT_EQ(rtcd.stop(), 0);
     }
   }
 }

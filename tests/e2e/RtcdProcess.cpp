@@ -34,7 +34,7 @@ namespace e2e
     if (options.master)
       command.push_back("-d");
     std::vector<std::string> settings = {"corba.nameservers:" + options.nameServer,
-                                         "corba.endpoints:" + options.endpointHost + ":",
+                                         "corba.endpoints:" + (options.endpointHost.empty() ? "" : options.endpointHost + ":"),
                                          "corba.master_manager:" + options.masterAddress};
     settings.insert(settings.end(), options.settings.begin(), options.settings.end());
     for (const std::string& setting : settings)

@@ -28,7 +28,10 @@ namespace e2e
 
   std::map<std::string, std::string> Rtctl::environment() const
   {
-    return {{"RTCTL_NAMESERVER", m_address}, {"RTCTL_ENDPOINT", m_endpoint}};
+    std::map<std::string, std::string> env = m_extraEnv;
+    env["RTCTL_NAMESERVER"] = m_address;
+    env["RTCTL_ENDPOINT"] = m_endpoint;
+    return env;
   }
 
   std::unique_ptr<testsupport::ChildProcess> Rtctl::start(const std::vector<std::string>& args) const

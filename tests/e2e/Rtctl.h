@@ -40,8 +40,11 @@ namespace e2e
     static RtctlResult finish(testsupport::ChildProcess& process);
 
     std::map<std::string, std::string> environment() const;
+    // A further variable for every run (RTCTL_SSL_KEY_FILE, ...).
+    void setEnvironment(const std::string& name, const std::string& value) { m_extraEnv[name] = value; }
 
   private:
+    std::map<std::string, std::string> m_extraEnv;
     std::string m_address;
     std::vector<std::string> m_prefix;
     std::string m_endpoint = "127.0.0.1";

@@ -40,7 +40,7 @@ namespace rtctl
     }
     catch (const CORBA::Exception& e)
     {
-      throw UnreachableError(shown + " " + CorbaText::exception(e) + "; its process may be gone");
+      throw UnreachableError(shown + " " + CorbaText::unreachable(e, obj, "its process may be gone"));
     }
   }
 

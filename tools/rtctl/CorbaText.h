@@ -13,6 +13,10 @@ namespace rtctl
     // "not reachable (TRANSIENT)", "timed out (TIMEOUT)", ...: what an exception means for the
     // object it came from.
     static std::string exception(const CORBA::Exception& e);
+    // The same for a call to `target` that failed, followed by `hint` ("its process may be
+    // gone") unless the reason is TLS: a reference that takes TLS only while rtctl has no
+    // certificate, or a handshake either side refused.
+    static std::string unreachable(const CORBA::Exception& e, CORBA::Object_ptr target, const std::string& hint);
     static std::string returnCode(RTC::ReturnCode_t code);
     // "Inactive", "Active", "Error", "Created", as the shell tools print them.
     static std::string state(RTC::LifeCycleState state);

@@ -23,22 +23,37 @@ namespace rtctl
 
   std::string IorAddress::of(CORBA::ORB_ptr orb, CORBA::Object_ptr obj)
   {
-    if (CORBA::is_nil(obj))
+    const Decoded d = decode(orb, obj);
+    if (!d.found)
       return std::string();
+    return d.host + ":" + std::to_string(d.port == 0 && d.tlsPort != 0 ? d.tlsPort : d.port);
+  }
+
+  bool IorAddress::tlsOnly(CORBA::ORB_ptr orb, CORBA::Object_ptr obj)
+  {
+    const Decoded d = decode(orb, obj);
+    return d.found && d.port == 0 && d.tlsPort != 0;
+  }
+
+  IorAddress::Decoded IorAddress::decode(CORBA::ORB_ptr orb, CORBA::Object_ptr obj)
+  {
+    Decoded out;
+    if (CORBA::is_nil(obj))
+      return out;
     try
     {
       CORBA::String_var text = orb->object_to_string(obj);
       const std::string ior = static_cast<const char*>(text);
       const std::string::size_type prefix = 4;  // "IOR:"
       if (ior.compare(0, prefix, "IOR:") != 0 || (ior.size() - prefix) % 2 != 0)
-        return std::string();
+        return out;
       std::vector<CORBA::Octet> octets;
       for (std::string::size_type i = prefix; i < ior.size(); i += 2)
       {
         const int high = hexDigit(ior[i]);
         const int low = hexDigit(ior[i + 1]);
         if (high < 0 || low < 0)
-          return std::string();
+          return out;
         octets.push_back(static_cast<CORBA::Octet>(high * 16 + low));
       }
       // A stringified reference is a CDR encapsulation: byte order first, then the IOR.
@@ -54,13 +69,27 @@ namespace rtctl
           continue;
         IIOP::ProfileBody body;
         IIOP::unmarshalProfile(decoded.profiles[i], body);
-        return std::string(static_cast<const char*>(body.address.host)) + ":" + std::to_string(body.address.port);
+        out.host = static_cast<const char*>(body.address.host);
+        out.port = body.address.port;
+        out.found = true;
+        for (CORBA::ULong c = 0; c < body.components.length(); ++c)
+        {
+          if (body.components[c].tag != IOP::TAG_SSL_SEC_TRANS)
+            continue;
+          // An encapsulation of {supports, requires, port}, each an unsigned short.
+          cdrEncapsulationStream ssl(body.components[c].component_data, true);
+          CORBA::UShort supports, requires;
+          supports <<= ssl;
+          requires <<= ssl;
+          out.tlsPort <<= ssl;
+        }
+        return out;
       }
     }
     catch (const CORBA::SystemException&)
     {
       // A reference the ORB cannot take apart has no address to show.
     }
-    return std::string();
+    return Decoded();
   }
 }

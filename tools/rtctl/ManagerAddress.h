@@ -26,6 +26,8 @@ namespace rtctl
     const RtPath& path() const { return m_path; }
     // "corbaloc::HOST:PORT/manager" (when not isNamed()).
     const std::string& corbaloc() const { return m_corbaloc; }
+    // The same over TLS: "corbaloc:ssliop:HOST:PORT/manager".
+    std::string tlsCorbaloc() const { return "corbaloc:ssliop:" + m_corbaloc.substr(m_corbaloc.find("::") + 2); }
 
   private:
     ManagerAddress(std::string text, RtPath path, bool named, std::string corbaloc);

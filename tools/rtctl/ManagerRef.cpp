@@ -29,7 +29,8 @@ namespace rtctl
     CORBA::Object_var obj;
     try
     {
-      obj = session.orb().orb()->string_to_object(address.corbaloc().c_str());
+      const std::string corbaloc = session.orb().tls() ? address.tlsCorbaloc() : address.corbaloc();
+      obj = session.orb().orb()->string_to_object(corbaloc.c_str());
     }
     catch (const CORBA::Exception& e)
     {
@@ -58,7 +59,7 @@ namespace rtctl
     }
     catch (const CORBA::Exception& e)
     {
-      throw UnreachableError(m_shown + " " + CorbaText::exception(e) + "; " + hint);
+      throw UnreachableError(m_shown + " " + CorbaText::unreachable(e, obj, hint));
     }
   }
 

@@ -1,6 +1,7 @@
 #include "Orb.h"
 
 #include "Error.h"
+#include "TlsOptions.h"
 
 #include <cstdlib>
 #include <string>
@@ -10,12 +11,13 @@ namespace rtctl
 {
   namespace
   {
-    // "127.0.0.1" → "giop:tcp:127.0.0.1:" (any free port); "host:port" kept as given.
-    std::string endpointFor(const std::string& address)
+    // "127.0.0.1" → "giop:tcp:127.0.0.1:" (any free port); "host:port" kept as given. With TLS
+    // the scheme is giop:ssl:.
+    std::string endpointFor(const std::string& address, const std::string& scheme)
     {
       if (address.compare(0, 5, "giop:") == 0)
         return address;
-      std::string endpoint = "giop:tcp:" + address;
+      std::string endpoint = scheme + address;
       const bool ipv6 = address.find(']') != std::string::npos;
       const std::string::size_type colon = address.rfind(':');
       if (colon == std::string::npos || (ipv6 && colon < address.find(']')))
@@ -35,11 +37,27 @@ namespace rtctl
       // Lets a thread that reads many objects bound its own calls tighter (serve's readers).
       "-ORBsupportPerThreadTimeOut", "1",
     };
+    // Checked before ORB_init, which would abort the process on a file it cannot use.
+    const rtm::OrbTls tls = TlsOptions::current().orbTls();
+    if (tls.enabled())
+    {
+      const std::string problem = tls.problem();
+      if (!problem.empty())
+        throw Error(problem);
+      tls.install();
+      m_tls = true;
+    }
     const char* endpoint = std::getenv("RTCTL_ENDPOINT");
     if (mode == kServing && endpoint != nullptr && *endpoint != '\0')
     {
       options.push_back("-ORBendPoint");
-      options.push_back(endpointFor(endpoint));
+      options.push_back(endpointFor(endpoint, tls.endpointScheme()));
+    }
+    else if (mode == kServing && m_tls)
+    {
+      // omniORB's default endpoint is plain TCP; a TLS system's peers may refuse it.
+      options.push_back("-ORBendPoint");
+      options.push_back("giop:ssl::");
     }
     std::vector<char*> argv;
     for (std::string& option : options)

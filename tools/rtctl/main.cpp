@@ -13,10 +13,12 @@
 #include "ServeCommand.h"
 #include "StateCommand.h"
 #include "SystemCommand.h"
+#include "TlsOptions.h"
 #include "watch/WatchCommand.h"
 
 #include <omniORB4/CORBA.h>
 
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <memory>
@@ -53,7 +55,7 @@ namespace
 
   void printUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
   {
-    out << "Usage: rtctl COMMAND [ARGS...]    (rtctl COMMAND --help for each)\n"
+    out << "Usage: rtctl [TLS OPTIONS] COMMAND [ARGS...]    (rtctl COMMAND --help for each)\n"
            "Drive RT-components through their naming service.\n\n";
     for (const auto& command : all)
       out << "  " << command->name() << std::string(12 - std::string(command->name()).size(), ' ')
@@ -64,7 +66,9 @@ namespace
            "A port is PATH:PORT, e.g. /localhost:2809/myhost.host_cxt/Trimul0.rtc:x1.\n"
            "RTCTL_ENDPOINT: the address the component of inject and print listens on, which the\n"
            "target must reach (default: every interface; 127.0.0.1 when all runs on this host).\n"
-           "Exit status: 0 done, 1 refused or failed, 2 wrong command line.\n"
+           "Exit status: 0 done, 1 refused or failed, 2 wrong command line.\n\n"
+        << rtctl::TlsOptions::kHelp
+        << "\n"
            "--help-all prints this and every command's help; --version the version.\n";
   }
 
@@ -102,7 +106,16 @@ namespace
 int main(int argc, char** argv)
 {
   const std::vector<std::unique_ptr<Command> > all = commands();
-  const std::vector<std::string> words(argv + 1, argv + argc);
+  std::vector<std::string> words(argv + 1, argv + argc);
+  try
+  {
+    rtctl::TlsOptions::setCurrent(rtctl::TlsOptions::take(words, [](const char* name) { return std::getenv(name); }));
+  }
+  catch (const rtctl::Error& e)
+  {
+    std::cerr << "rtctl: " << e.what() << std::endl;
+    return e.status();
+  }
   if (words.empty())
   {
     printUsage(std::cerr, all);

@@ -15,6 +15,7 @@
 
 #include <coil/stringutil.h>
 #include <rtm/RTObject.h>
+#include <rtm/detail/OrbTls.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -77,8 +78,9 @@ namespace rtm
     }
 
     // The ORB endpoint a master listens on: the port of corba.master_manager, on the host of the
-    // first configured endpoint when that names one (so that a manager kept on one interface
-    // stays there), else on every interface.
+    // first configured endpoint when that names one, else on the host of corba.master_manager
+    // (localhost by default). The well-known port is where a manager takes orders, so it stays on
+    // loopback unless asked otherwise.
     std::string masterEndpoint(const std::string& masterAddress, const std::vector<std::string>& endpoints)
     {
       const auto colon = masterAddress.rfind(':');
@@ -86,7 +88,23 @@ namespace rtm
       std::string host;
       if (!endpoints.empty())
         host = endpoints.front().substr(0, endpoints.front().rfind(':'));
+      if (host.empty())
+        host = colon == std::string::npos ? masterAddress : masterAddress.substr(0, colon);
+      // omniORB binds the first address a name resolves to, which for localhost may be ::1
+      // while tools that dial 127.0.0.1 find nothing there.
+      if (host.empty() || host == "localhost")
+        host = "127.0.0.1";
       return host + ":" + port;
+    }
+
+    OrbTls tlsOf(const coil::Properties& config)
+    {
+      OrbTls::Settings s;
+      s.authorityFile = trimmed(config.getProperty("corba.ssl.certificate_authority_file"));
+      s.keyFile = trimmed(config.getProperty("corba.ssl.key_file"));
+      s.keyPassword = config.getProperty("corba.ssl.key_file_password");
+      s.verifyPeer = yes(config, "corba.ssl.verify_peer", true);
+      return OrbTls(s);
     }
   }
 
@@ -134,16 +152,32 @@ namespace rtm
         ep += ":";
       endpoints.push_back(ep);
     }
+    // With TLS, every endpoint is TLS only, so that no object reference carries a plain address;
+    // omniORB's own default endpoint would be plain TCP.
+    const OrbTls tls = tlsOf(config);
+    if (tls.enabled())
+    {
+      const std::string problem = tls.problem();
+      if (!problem.empty())
+      {
+        std::cerr << m_program << ": " << problem << std::endl;
+        std::exit(1);
+      }
+      tls.install();
+      m_corbalocScheme = tls.corbalocScheme();
+    }
     // A master is found at the port of corba.master_manager: that endpoint comes first, so that
     // its object references carry it.
     if (yes(config, "manager.is_master", false) && yes(config, "manager.corba_servant", true))
       endpoints.insert(endpoints.begin(), masterEndpoint(config.getProperty("corba.master_manager"), endpoints));
+    if (tls.enabled() && endpoints.empty())
+      endpoints.push_back(":");
 
     std::vector<std::string> args = {"rtm"};
     for (const std::string& ep : endpoints)
     {
       args.push_back("-ORBendPoint");
-      args.push_back("giop:tcp:" + ep);
+      args.push_back(tls.endpointScheme() + ep);
     }
     std::istringstream extra(config.getProperty("corba.args"));
     for (std::string word; extra >> word;)
@@ -153,10 +187,19 @@ namespace rtm
     for (std::string& a : args)
       argv.push_back(&a[0]);
     int argc = static_cast<int>(argv.size());
+    // The SSL transport is in every program; without TLS settings it would warn, at omniORB's
+    // default trace level, that it is off, which is no news. A trace level the user asks for
+    // (corba.args, ORBtraceLevel in the environment) still wins.
+    const CORBA::ULong traceLevel = omniORB::traceLevel;
+    const bool quiet = !tls.enabled() && config.getProperty("corba.args").find("-ORBtraceLevel") == std::string::npos;
+    if (quiet)
+      omniORB::traceLevel = 0;
     try
     {
       // corba.id names the ORB product ("omniORB"); omniORB 4 only answers to its own identifier.
       orb = CORBA::ORB_init(argc, argv.data(), "omniORB4");
+      if (quiet && omniORB::traceLevel == 0)
+        omniORB::traceLevel = traceLevel;
       CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");
       poa = PortableServer::POA::_narrow(obj.in());
       poaManager = poa->the_POAManager();
@@ -198,7 +241,7 @@ namespace rtm
     {
       // The first registration with the master is tried by the worker at once, so that a
       // master that is slow or missing does not hold up the start.
-      RTM::Manager_var master = m_peers->resolveMaster("corbaloc::" + setting("corba.master_manager") + "/" +
+      RTM::Manager_var master = m_peers->resolveMaster(m_corbalocScheme + setting("corba.master_manager") + "/" +
                                                        setting("manager.name"));
       if (CORBA::is_nil(master))
         reportStartupProblem("corba.master_manager '" + setting("corba.master_manager") +
@@ -791,7 +834,7 @@ namespace rtm
     if (linksDue && master)
       m_peers->dropDeadSlaves();
     else if (linksDue)
-      m_peers->keepRegistered(cfg.getProperty("corba.master_manager"), "corbaloc::" +
+      m_peers->keepRegistered(cfg.getProperty("corba.master_manager"), m_corbalocScheme +
                               cfg.getProperty("corba.master_manager") + "/" + cfg.getProperty("manager.name"));
 
     if (now >= m_nextAutoShutdownCheck)

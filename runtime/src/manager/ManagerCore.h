@@ -129,6 +129,8 @@ namespace rtm
     ManagerServant* m_servant = nullptr;  // owned by the POA once activated
     PortableServer::POA_var m_insPoa;
     RTM::Manager_var m_selfRef;
+    // "corbaloc::" or, with TLS on, "corbaloc:ssliop:": how this manager names its master.
+    std::string m_corbalocScheme = "corbaloc::";
 
     int m_wakePipe[2] = {-1, -1};
     std::thread m_worker;
