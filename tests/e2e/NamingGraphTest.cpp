@@ -87,6 +87,10 @@ namespace e2e
          "\n" + host + ".host_cxt:\nTrimul0.rtc\n",
          {"a/b: left out", "..: left out", "\\xff: left out", "fake.rtc: left out", "loop/up: not followed",
           "loop/back: not followed"}},
+        // Without -R only the root's own entries: its bad names, and the dead component shown as such.
+        {{"ls", "-l"},
+         "Zombie    dead.rtc",
+         {"a/b: left out", "..: left out", "\\xff: left out", "fake.rtc: left out"}},
         {{"system", "save", file},
          "saved 1 component(s)",
          {"a/b: left out", "..: left out", "\\xff: left out", "fake.rtc: left out", "loop/up: not followed",
