@@ -1,18 +1,13 @@
-// Readers of a whole naming tree against a real omniNames holding what any client may bind: a
-// context bound inside itself and its root bound inside its child, names no path can spell, a
-// component kind on a plain context and a component whose process is gone. Each reader ends,
-// shows the running component and names each bad entry once.
+// Readers of a whole naming tree against a real omniNames holding what any client may bind (see
+// OddNamingGraph.h). Each reader ends, shows the running component and names each bad entry once.
+#include "OddNamingGraph.h"
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "ClosedPort.h"
 #include "NameServer.h"
-#include "NamingClient.h"
 #include "Paths.h"
 
 #include <gtest/gtest.h>
-
-#include <omniORB4/Naming.hh>
 
 #include <stdlib.h>
 #include <unistd.h>
@@ -21,19 +16,6 @@ namespace e2e
 {
   namespace
   {
-    CosNaming::Name name(std::initializer_list<std::pair<const char*, const char*> > parts)
-    {
-      CosNaming::Name n;
-      n.length(static_cast<CORBA::ULong>(parts.size()));
-      CORBA::ULong i = 0;
-      for (const auto& part : parts)
-      {
-        n[i].id = CORBA::string_dup(part.first);
-        n[i++].kind = CORBA::string_dup(part.second);
-      }
-      return n;
-    }
-
     size_t count(const std::string& text, const std::string& what)
     {
       size_t n = 0;
@@ -45,27 +27,7 @@ namespace e2e
     class OddNamingGraph : public ::testing::Test
     {
     protected:
-      void SetUp() override
-      {
-        CORBA::Object_var obj = testsupport::testOrb()->string_to_object(ns.corbaloc().c_str());
-        CosNaming::NamingContext_var root = CosNaming::NamingContext::_narrow(obj.in());
-        // The root inside its own child, and that child inside itself.
-        CosNaming::NamingContext_var loop = root->bind_new_context(name({{"loop", ""}}));
-        root->bind_context(name({{"loop", ""}, {"up", ""}}), root.in());
-        root->bind_context(name({{"loop", ""}, {"back", ""}}), loop.in());
-        // Contexts under names no path can spell, each hiding a binding of the live component.
-        CORBA::Object_var live = testsupport::NamingClient(testsupport::testOrb(), ns.corbaloc()).resolve(trimul.path());
-        for (const char* id : {"a/b", "..", "\xff"})
-        {
-          root->bind_new_context(name({{id, ""}}));
-          root->bind(name({{id, ""}, {"hidden", "rtc"}}), live.in());
-        }
-        root->bind_new_context(name({{"fake", "rtc"}}));
-        const std::string gone = "corbaloc::127.0.0.1:" + std::to_string(testsupport::closedPort()) + "/Gone";
-        CORBA::Object_var dead = testsupport::testOrb()->string_to_object(gone.c_str());
-        root->bind(name({{"dead", "rtc"}}), dead.in());
-      }
-
+      void SetUp() override { bindOddNamingGraph(ns, trimul.path()); }
       void TearDown() override { std::system(("rm -f '" + file + "'").c_str()); }
 
       testsupport::NameServer ns;
