@@ -1,5 +1,6 @@
 #include "LiveSystem.h"
 
+#include "CorbaText.h"
 #include "Error.h"
 #include "PathUri.h"
 
@@ -37,8 +38,9 @@ namespace rtctl
     class Lookups
     {
     public:
-      Lookups(Session& session, std::vector<LiveSystem::Member>& members, Clock::time_point deadline)
-        : m_session(session), m_members(members), m_deadline(deadline)
+      Lookups(Session& session, std::vector<LiveSystem::Member>& members, unsigned long deadlineMs)
+        : m_session(session), m_members(members), m_deadlineMs(deadlineMs),
+          m_deadline(Clock::now() + std::chrono::milliseconds(deadlineMs))
       {
       }
 
@@ -68,7 +70,9 @@ namespace rtctl
         if (!silence.empty() || left <= 0)
         {
           member.unknown = true;
-          member.problem = silence.empty() ? "no answer before the deadline of every lookup" : silence;
+          member.problem = silence.empty() ? "not looked up: the lookups' deadline (" +
+                                               std::to_string(m_deadlineMs / 1000) + " s) had passed"
+                                           : silence;
           return;
         }
         omniORB::setClientThreadCallTimeout(
@@ -91,6 +95,12 @@ namespace rtctl
           member.ref.reset();
           member.problem = e.what();
         }
+        catch (const CORBA::Exception& e)
+        {
+          // Nothing may leave a lookup thread: it would end the process.
+          member.ref.reset();
+          member.problem = member.shown() + " " + CorbaText::exception(e);
+        }
         omniORB::setClientThreadCallTimeout(static_cast<CORBA::ULong>(Orb::kCallTimeoutMs));
       }
 
@@ -103,6 +113,7 @@ namespace rtctl
 
       Session& m_session;
       std::vector<LiveSystem::Member>& m_members;
+      const unsigned long m_deadlineMs;
       const Clock::time_point m_deadline;
       std::atomic<size_t> m_next{0};
       std::mutex m_mutex;
@@ -114,7 +125,7 @@ namespace rtctl
   {
     for (const SavedComponent& saved : profile.components)
       m_members.push_back(Member{&saved, nullptr, std::string(), false, {}});
-    Lookups lookups(session, m_members, Clock::now() + std::chrono::milliseconds(deadlineMs));
+    Lookups lookups(session, m_members, deadlineMs);
     std::vector<std::thread> threads;
     const size_t count = std::min(kLookupThreads, m_members.size());
     for (size_t i = 1; i < count; ++i)
