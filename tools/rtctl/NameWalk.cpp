@@ -40,14 +40,23 @@ namespace rtctl
     {
       // A reference that cannot be hashed is only not remembered: the depth bound still holds.
     }
+    readEntries(node, context.in(), entries, 0);
+    return node;
+  }
+
+  void NameWalk::readEntries(Node& node, CosNaming::NamingContext_ptr context,
+                             const std::vector<NameService::Entry>& entries, int depth)
+  {
     for (const NameService::Entry& entry : entries)
     {
       if (m_entries >= kMaxEntries)
-        break;
+      {
+        leaveOut(node, "not listed whole: the walk stops after " + std::to_string(kMaxEntries) + " entries");
+        return;
+      }
       ++m_entries;
-      node.children.push_back(entryNode(node, context.in(), entry, 1));
+      node.children.push_back(entryNode(node, context, entry, depth + 1));
     }
-    return node;
   }
 
   void NameWalk::leaveOut(Node& node, const std::string& why)
@@ -146,15 +155,6 @@ namespace rtctl
       leaveOut(node, std::string("not listed: ") + e.what());
       return;
     }
-    for (const NameService::Entry& entry : entries)
-    {
-      if (m_entries >= kMaxEntries)
-      {
-        leaveOut(node, "not listed whole: the walk stops after " + std::to_string(kMaxEntries) + " entries");
-        return;
-      }
-      ++m_entries;
-      node.children.push_back(entryNode(node, context, entry, depth + 1));
-    }
+    readEntries(node, context, entries, depth);
   }
 }

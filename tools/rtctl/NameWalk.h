@@ -53,6 +53,8 @@ namespace rtctl
 
   private:
     void readContext(Node& node, CosNaming::NamingContext_ptr context, int depth);
+    void readEntries(Node& node, CosNaming::NamingContext_ptr context, const std::vector<NameService::Entry>& entries,
+                     int depth);
     Node entryNode(const Node& parent, CosNaming::NamingContext_ptr context, const NameService::Entry& entry,
                    int depth);
     // The path this context was first reached under, or "" when it is new (and now seen).
