@@ -39,7 +39,7 @@ namespace rtctl
     static CosNaming::NameComponent toComponent(const std::string& text);
     static std::string toText(const CosNaming::NameComponent& component);
 
-    static const size_t kMaxListed = 100000;
+    static constexpr size_t kMaxListed = 100000;
 
   private:
     [[noreturn]] void fail(const RtPath& path, const CORBA::Exception& e) const;

@@ -47,9 +47,9 @@ namespace rtctl
     Node read(const RtPath& root);
 
     // Deep enough for any tree a system builds; it only cuts a strange one short.
-    static const int kMaxDepth = 16;
+    static constexpr int kMaxDepth = 16;
     // Bounds what one walk holds of a service that lists without end.
-    static const size_t kMaxEntries = 100000;
+    static constexpr size_t kMaxEntries = 100000;
 
   private:
     void readContext(Node& node, CosNaming::NamingContext_ptr context, int depth);

@@ -76,7 +76,7 @@ namespace rtctl
           return;
         }
         omniORB::setClientThreadCallTimeout(
-          static_cast<CORBA::ULong>(std::min<long long>(left, Orb::kCallTimeoutMs)));
+          static_cast<CORBA::ULong>(std::min<long long>(left, static_cast<long long>(Orb::kCallTimeoutMs))));
         try
         {
           member.ref.reset(new ComponentRef(m_session.names(path), path));

@@ -41,8 +41,8 @@ namespace rtctl
 
     // One call's bound and the time to open its connection: enough for every lookup that is
     // answered at all, since they run side by side.
-    static const unsigned long kDeadlineMs = Orb::kCallTimeoutMs + Orb::kConnectTimeoutMs;
-    static const size_t kLookupThreads = 16;
+    static constexpr unsigned long kDeadlineMs = Orb::kCallTimeoutMs + Orb::kConnectTimeoutMs;
+    static constexpr size_t kLookupThreads = 16;
 
     const std::vector<Member>& members() const { return m_members; }
     const Member& member(const std::string& pathUri) const;
