@@ -13,15 +13,15 @@ namespace e2e
   namespace
   {
     // Built by hand: the names here are the ones a path cannot spell.
-    CosNaming::Name name(std::initializer_list<std::pair<const char*, const char*> > parts)
+    CosNaming::Name name(std::initializer_list<std::pair<const char*, const char*> > elements)
     {
       CosNaming::Name n;
-      n.length(static_cast<CORBA::ULong>(parts.size()));
+      n.length(static_cast<CORBA::ULong>(elements.size()));
       CORBA::ULong i = 0;
-      for (const auto& part : parts)
+      for (const auto& element : elements)
       {
-        n[i].id = CORBA::string_dup(part.first);
-        n[i++].kind = CORBA::string_dup(part.second);
+        n[i].id = CORBA::string_dup(element.first);
+        n[i++].kind = CORBA::string_dup(element.second);
       }
       return n;
     }
