@@ -34,6 +34,14 @@ namespace rtctl
     explicit UnreachableError(const std::string& message) : Error(message) {}
   };
 
+  // A service that did not answer in time or could not be reached: what was asked of it, whether
+  // a name is bound there say, cannot be told either way.
+  class UnansweredError : public Error
+  {
+  public:
+    explicit UnansweredError(const std::string& message) : Error(message) {}
+  };
+
   class UsageError : public Error
   {
   public:

@@ -4,6 +4,7 @@
 #include "ComponentRef.h"
 #include "CorbaText.h"
 #include "Error.h"
+#include "NameText.h"
 #include "ProfilePrinter.h"
 #include "Session.h"
 
@@ -50,37 +51,40 @@ namespace rtctl
     }
     if (!context)
     {
-      printEntry(names, path, {path.names().back(), false}, std::cout);
+      printEntry(path, path.names().back(), false, obj.in(), std::string(), std::cout);
       return kExitOk;
     }
-    listContext(names, path, args.has("-R"), std::cout);
+    // What the walk leaves out goes to standard error, once each; the listing goes on.
+    NameWalk walk(names, [](const std::string& line) { std::cerr << "rtctl: ls: " << line << std::endl; },
+                  args.has("-R"));
+    listContext(walk.read(path), args.has("-R"), std::cout);
     return kExitOk;
   }
 
-  void LsCommand::listContext(NameService& names, const RtPath& path, bool recursive, std::ostream& out)
+  void LsCommand::listContext(const NameWalk::Node& context, bool recursive, std::ostream& out)
   {
-    CosNaming::NamingContext_var context = names.context(path);
-    const std::vector<NameService::Entry> entries = names.list(context.in(), path);
     if (recursive)
-      out << (path.componentText().empty() ? std::string(".") : path.componentText()) << ":\n";
-    for (const NameService::Entry& entry : entries)
-      printEntry(names, path.child(entry.name), entry, out);
+      out << (context.path.componentText().empty() ? std::string(".") : context.path.componentText()) << ":\n";
+    for (const NameWalk::Node& entry : context.children)
+      if (!entry.skipped)
+        printEntry(entry.path, entry.name, entry.isContext, entry.object.in(), entry.problem, out);
     if (!recursive)
       return;
-    for (const NameService::Entry& entry : entries)
+    for (const NameWalk::Node& entry : context.children)
     {
-      if (!entry.isContext)
+      // A context the walk did not follow was reported; it has no listing of its own.
+      if (!entry.isContext || entry.skipped || !entry.problem.empty())
         continue;
       out << '\n';
-      listContext(names, path.child(entry.name), true, out);
+      listContext(entry, true, out);
     }
   }
 
-  void LsCommand::printEntry(NameService& names, const RtPath& path, const NameService::Entry& entry,
-                             std::ostream& out)
+  void LsCommand::printEntry(const RtPath& path, const std::string& name, bool isContext, CORBA::Object_ptr obj,
+                             const std::string& problem, std::ostream& out)
   {
-    const std::string shown = entry.isContext ? entry.name + "/" : entry.name;
-    const bool component = entry.name.size() > 4 && entry.name.compare(entry.name.size() - 4, 4, ".rtc") == 0;
+    const std::string shown = isContext ? name + "/" : name;
+    const bool component = !isContext && NameText::isComponent(name);
     if (!m_long)
     {
       out << shown << '\n';
@@ -95,8 +99,9 @@ namespace rtctl
     std::string detail;
     try
     {
-      CORBA::Object_var obj = names.resolve(path);
-      const ComponentRef ref(obj.in(), path);
+      if (CORBA::is_nil(obj))
+        throw Error(problem.empty() ? std::string("cannot be resolved") : problem);
+      const ComponentRef ref(obj, path);
       state = ProfilePrinter::stateInFirstContext(ref);
       detail = ProfilePrinter::portSummary(ref);
     }

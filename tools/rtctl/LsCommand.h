@@ -2,6 +2,7 @@
 
 #include "Command.h"
 #include "NameService.h"
+#include "NameWalk.h"
 #include "RtPath.h"
 
 #include <ostream>
@@ -17,10 +18,11 @@ namespace rtctl
     int run(const std::vector<std::string>& args) override;
 
   private:
-    void listContext(NameService& names, const RtPath& path, bool recursive, std::ostream& out);
-    // One entry: its name alone, or with -l its state and ports.
-    void printEntry(NameService& names, const RtPath& path, const NameService::Entry& entry,
-                    std::ostream& out);
+    void listContext(const NameWalk::Node& context, bool recursive, std::ostream& out);
+    // One entry: its name alone, or with -l its state and ports. `obj` is nil when it is no
+    // component or could not be resolved (`problem` then says why).
+    void printEntry(const RtPath& path, const std::string& name, bool isContext, CORBA::Object_ptr obj,
+                    const std::string& problem, std::ostream& out);
 
     bool m_long = false;
   };

@@ -1,17 +1,10 @@
 #include "NameIndex.h"
 
 #include "Error.h"
+#include "NameText.h"
 
 namespace rtctl
 {
-  namespace
-  {
-    bool isComponentName(const std::string& name)
-    {
-      return name.size() > 4 && name.compare(name.size() - 4, 4, ".rtc") == 0;
-    }
-  }
-
   NameIndex::NameIndex(NameService& names, RtPath root) : m_names(names), m_root(std::move(root)) {}
 
   std::string NameIndex::pathOf(CORBA::Object_ptr component)
@@ -21,7 +14,14 @@ namespace rtctl
     if (!m_walked)
     {
       m_walked = true;
-      walk(m_root, 0);
+      try
+      {
+        collect(NameWalk(m_names, nullptr).read(m_root));
+      }
+      catch (const Error&)
+      {
+        // The service cannot be listed: no path to show, which the caller already allows for.
+      }
     }
     for (const auto& entry : m_components)
     {
@@ -32,38 +32,14 @@ namespace rtctl
     return {};
   }
 
-  void NameIndex::walk(const RtPath& context, int depth)
+  void NameIndex::collect(const NameWalk::Node& node)
   {
-    if (depth > kMaxDepth || m_components.size() >= kMaxComponents)
-      return;
-    std::vector<NameService::Entry> entries;
-    try
+    for (const NameWalk::Node& child : node.children)
     {
-      CosNaming::NamingContext_var ctx = m_names.context(context);
-      entries = m_names.list(ctx.in(), context);
-    }
-    catch (const Error&)
-    {
-      return;
-    }
-    for (const NameService::Entry& entry : entries)
-    {
-      const RtPath child = context.child(entry.name);
-      if (entry.isContext)
-      {
-        walk(child, depth + 1);
-      }
-      else if (isComponentName(entry.name) && m_components.size() < kMaxComponents)
-      {
-        try
-        {
-          CORBA::Object_var obj = m_names.resolve(child);
-          m_components.emplace_back(child.text(), obj._retn());
-        }
-        catch (const Error&)
-        {
-        }
-      }
+      if (child.isContext)
+        collect(child);
+      else if (!child.skipped && NameText::isComponent(child.name) && !CORBA::is_nil(child.object))
+        m_components.emplace_back(child.path.text(), CORBA::Object::_duplicate(child.object.in()));
     }
   }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "NameService.h"
+#include "NameWalk.h"
 #include "RtPath.h"
 
 #include <omniORB4/CORBA.h>
@@ -22,15 +23,12 @@ namespace rtctl
     NameIndex(NameService& names, RtPath root);
 
     // The path `component` is bound under, or "" when it is bound nowhere in this service.
-    // The service is walked once, on first use; a context that cannot be read is left out.
+    // The service is walked once, on first use; what the walk cannot follow is left out, quietly:
+    // a path shown next to a port is a courtesy, and ls or save say what the tree holds.
     std::string pathOf(CORBA::Object_ptr component);
 
   private:
-    void walk(const RtPath& context, int depth);
-
-    // A naming tree is small; these only bound a strange or looping one.
-    static constexpr int kMaxDepth = 8;
-    static constexpr size_t kMaxComponents = 1000;
+    void collect(const NameWalk::Node& node);
 
     NameService& m_names;
     RtPath m_root;

@@ -72,7 +72,8 @@ namespace rtctl
     if (CosNaming::NamingContext::InvalidName::_downcast(&e) != nullptr)
       throw Error("'" + path.componentText() + "' is not a valid name");
     if (CORBA::SystemException::_downcast(&e) != nullptr)
-      throw Error("the naming service at " + m_server + " " + CorbaText::exception(e) + "; " + unreachableHint(path));
+      throw UnansweredError("the naming service at " + m_server + " " + CorbaText::exception(e) + "; " +
+                            unreachableHint(path));
     throw Error("naming service at " + m_server + ": " + e._name() + " for " + path.componentText());
   }
 
@@ -134,14 +135,15 @@ namespace rtctl
           const CosNaming::Name& name = list[i].binding_name;
           if (name.length() == 0)
             continue;
-          entries.push_back({toText(name[name.length() - 1]), list[i].binding_type == CosNaming::ncontext});
+          entries.push_back({toText(name[name.length() - 1]), list[i].binding_type == CosNaming::ncontext,
+                             name[name.length() - 1]});
         }
       };
       take(bindings.in());
       if (!CORBA::is_nil(rest))
       {
         CosNaming::BindingList_var more;
-        while (rest->next_n(kListChunk, more.out()))
+        while (entries.size() < kMaxListed && rest->next_n(kListChunk, more.out()))
           take(more.in());
         rest->destroy();
       }

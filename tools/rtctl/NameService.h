@@ -19,6 +19,8 @@ namespace rtctl
     {
       std::string name;  // "id.kind", or "id" when the kind is empty
       bool isContext;
+      // The name as bound: the text above may not read back as it (see NameText::oddity).
+      CosNaming::NameComponent component = CosNaming::NameComponent();
     };
 
     NameService(CORBA::ORB_ptr orb, const std::string& server);
@@ -28,7 +30,7 @@ namespace rtctl
     CORBA::Object_ptr resolve(const RtPath& path);
     // The context the path names; throws Error if it names something else.
     CosNaming::NamingContext_ptr context(const RtPath& path);
-    // The entries of a context, sorted by name.
+    // The entries of a context, sorted by name; at most kMaxListed of a context that never ends.
     std::vector<Entry> list(CosNaming::NamingContext_ptr context, const RtPath& path);
     // True if the object is a naming context (asks the object).
     static bool isContext(CORBA::Object_ptr obj);
@@ -36,6 +38,8 @@ namespace rtctl
     // "a.b" → id "a", kind "b": the last '.' separates them, so dotted host names keep their dots.
     static CosNaming::NameComponent toComponent(const std::string& text);
     static std::string toText(const CosNaming::NameComponent& component);
+
+    static constexpr size_t kMaxListed = 100000;
 
   private:
     [[noreturn]] void fail(const RtPath& path, const CORBA::Exception& e) const;

@@ -1,7 +1,18 @@
 #include "LiveSystem.h"
 
+#include "CorbaText.h"
 #include "Error.h"
 #include "PathUri.h"
+
+#include <omniORB4/CORBA.h>
+#include <omnithread.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
 
 namespace rtctl
 {
@@ -18,24 +29,118 @@ namespace rtctl
     return nullptr;
   }
 
-  LiveSystem::LiveSystem(Session& session, const SystemProfile& profile)
+  namespace
+  {
+    typedef std::chrono::steady_clock Clock;
+
+    // The lookups of one file: which member is next, and the naming services found silent, so
+    // that the members behind one are told at once instead of each waiting out its own bound.
+    class Lookups
+    {
+    public:
+      Lookups(Session& session, std::vector<LiveSystem::Member>& members, unsigned long deadlineMs)
+        : m_session(session), m_members(members), m_deadlineMs(deadlineMs),
+          m_deadline(Clock::now() + std::chrono::milliseconds(deadlineMs))
+      {
+      }
+
+      void work()
+      {
+        // The ORB keeps per-thread call bounds only for threads it knows.
+        omni_thread::ensure_self self;
+        for (size_t i = m_next++; i < m_members.size(); i = m_next++)
+          lookUp(m_members[i]);
+      }
+
+    private:
+      void lookUp(LiveSystem::Member& member)
+      {
+        RtPath path;
+        try
+        {
+          path = PathUri::toPath(member.saved->pathUri);
+        }
+        catch (const Error& e)
+        {
+          member.problem = e.what();
+          return;
+        }
+        const std::string silence = silent(path.server());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()).count();
+        if (!silence.empty() || left <= 0)
+        {
+          member.unknown = true;
+          member.problem = silence.empty() ? "not looked up: the lookups' deadline (" +
+                                               std::to_string(m_deadlineMs / 1000) + " s) had passed"
+                                           : silence;
+          return;
+        }
+        omniORB::setClientThreadCallTimeout(
+          static_cast<CORBA::ULong>(std::min<long long>(left, static_cast<long long>(Orb::kCallTimeoutMs))));
+        try
+        {
+          member.ref.reset(new ComponentRef(m_session.names(path), path));
+          member.ports = member.ref->ports();
+        }
+        catch (const UnansweredError& e)
+        {
+          member.ref.reset();
+          member.unknown = true;
+          member.problem = e.what();
+          std::lock_guard<std::mutex> lock(m_mutex);
+          m_silent.emplace(path.server(), e.what());
+        }
+        catch (const Error& e)
+        {
+          member.ref.reset();
+          member.problem = e.what();
+        }
+        catch (const CORBA::Exception& e)
+        {
+          // Nothing may leave a lookup thread: it would end the process.
+          member.ref.reset();
+          member.problem = member.shown() + " " + CorbaText::exception(e);
+        }
+        omniORB::setClientThreadCallTimeout(static_cast<CORBA::ULong>(Orb::kCallTimeoutMs));
+      }
+
+      std::string silent(const std::string& server)
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const auto found = m_silent.find(server);
+        return found == m_silent.end() ? std::string() : found->second;
+      }
+
+      Session& m_session;
+      std::vector<LiveSystem::Member>& m_members;
+      const unsigned long m_deadlineMs;
+      const Clock::time_point m_deadline;
+      std::atomic<size_t> m_next{0};
+      std::mutex m_mutex;
+      std::map<std::string, std::string> m_silent;
+    };
+  }
+
+  LiveSystem::LiveSystem(Session& session, const SystemProfile& profile, unsigned long deadlineMs)
   {
     for (const SavedComponent& saved : profile.components)
-    {
-      Member member{&saved, nullptr, std::string(), {}};
-      try
-      {
-        const RtPath path = PathUri::toPath(saved.pathUri);
-        member.ref.reset(new ComponentRef(session.names(path), path));
-        member.ports = member.ref->ports();
-      }
-      catch (const Error& e)
-      {
-        member.ref.reset();
-        member.problem = e.what();
-      }
-      m_members.push_back(std::move(member));
-    }
+      m_members.push_back(Member{&saved, nullptr, std::string(), false, {}});
+    Lookups lookups(session, m_members, deadlineMs);
+    std::vector<std::thread> threads;
+    const size_t count = std::min(kLookupThreads, m_members.size());
+    for (size_t i = 1; i < count; ++i)
+      threads.emplace_back([&lookups] { lookups.work(); });
+    lookups.work();
+    for (std::thread& thread : threads)
+      thread.join();
+  }
+
+  size_t LiveSystem::unknownCount() const
+  {
+    size_t count = 0;
+    for (const Member& m : m_members)
+      count += m.unknown ? 1 : 0;
+    return count;
   }
 
   const LiveSystem::Member& LiveSystem::member(const std::string& pathUri) const
@@ -73,7 +178,8 @@ namespace rtctl
         continue;
       }
       if (missing++ == 0)
-        first = "required component " + m.shown() + " is not running: " + m.problem;
+        first = m.unknown ? "cannot tell whether required component " + m.shown() + " runs: " + m.problem
+                          : "required component " + m.shown() + " is not running: " + m.problem;
     }
     if (missing > 1)
       first += " (and " + std::to_string(missing - 1) + " more required components)";

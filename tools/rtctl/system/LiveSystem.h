@@ -1,9 +1,12 @@
 // A system file's components found in the running system: each one's reference and ports, or
 // why it cannot be had. Every command that acts on a file resolves it here first, so that the
 // checks (a required component missing, a port that does not exist) come before any change.
+// The lookups run side by side under one deadline: a file of many components on a naming service
+// that takes connections but never answers costs about one call's bound, not one per component.
 #pragma once
 
 #include "ComponentRef.h"
+#include "Orb.h"
 #include "Session.h"
 #include "SystemProfile.h"
 
@@ -22,6 +25,7 @@ namespace rtctl
       const SavedComponent* saved;
       std::unique_ptr<ComponentRef> ref;  // null when it is not running
       std::string problem;                // why not, when it is not
+      bool unknown = false;               // no answer: whether it runs cannot be told
       std::vector<ComponentRef::Port> ports;
 
       // "/127.0.0.1:2809/host.host_cxt/Trimul0.rtc"
@@ -31,8 +35,14 @@ namespace rtctl
     };
 
     // Asks the naming services of the file's components; never throws for a component that
-    // cannot be had (that is recorded in its Member).
-    LiveSystem(Session& session, const SystemProfile& profile);
+    // cannot be had (that is recorded in its Member). Every lookup ends by `deadlineMs` after
+    // the start; one not made by then is recorded as unknown.
+    LiveSystem(Session& session, const SystemProfile& profile, unsigned long deadlineMs = kDeadlineMs);
+
+    // One call's bound and the time to open its connection: enough for every lookup that is
+    // answered at all, since they run side by side.
+    static constexpr unsigned long kDeadlineMs = Orb::kCallTimeoutMs + Orb::kConnectTimeoutMs;
+    static constexpr size_t kLookupThreads = 16;
 
     const std::vector<Member>& members() const { return m_members; }
     const Member& member(const std::string& pathUri) const;
@@ -48,6 +58,9 @@ namespace rtctl
 
     // "/A.rtc:y1 -> /B.rtc:x1 (ID)" for messages.
     static std::string shown(const SavedConnector& connector);
+
+    // The members whose state cannot be told.
+    size_t unknownCount() const;
 
   private:
     std::vector<Member> m_members;

@@ -293,6 +293,8 @@ namespace rtctl
       std::vector<std::string> differences;
       for (const LiveSystem::Member& member : file.system.members())
       {
+        if (!member.ref && member.unknown)
+          continue;
         if (!member.ref)
         {
           differences.push_back(std::string("missing ") + (member.saved->isRequired ? "required" : "optional") +
@@ -310,6 +312,18 @@ namespace rtctl
       for (const std::string& line : differences)
         std::cout << line << '\n';
       std::cout.flush();
+      const size_t unknown = file.system.unknownCount();
+      if (unknown > 0)
+      {
+        // A component nobody answered for is neither "same" nor "differs": say so, once.
+        const LiveSystem::Member* first = nullptr;
+        for (const LiveSystem::Member& member : file.system.members())
+          if (member.unknown && first == nullptr)
+            first = &member;
+        throw Error("cannot tell whether " + std::to_string(unknown) + " of " +
+                    std::to_string(file.system.members().size()) + " components run (" + first->shown() + ": " +
+                    first->problem + ")");
+      }
       return differences.empty() ? kExitOk : kExitFailure;
     }
     catch (const Error& e)

@@ -133,8 +133,15 @@ namespace rtctl
         {
           // Without the path, the component id and instance name must pick one component.
           for (const SavedComponent& c : profile.components)
-            if (c.id == end.componentId && c.instanceName == end.instanceName)
-              end.pathUri = c.pathUri;
+          {
+            if (c.id != end.componentId || c.instanceName != end.instanceName)
+              continue;
+            if (!end.pathUri.empty())
+              fail(shown + ": rts:" + std::string(local) + " " + end.portName + " may belong to " + end.pathUri +
+                   " or " + c.pathUri + ", which have the same rts:componentId and rts:instanceName; give it a " +
+                   "COMPONENT_PATH_ID property naming one");
+            end.pathUri = c.pathUri;
+          }
         }
         if (profile.component(end.pathUri) == nullptr)
           fail(shown + ": rts:" + std::string(local) + " " + end.portName + " belongs to " +

@@ -2,6 +2,7 @@
 
 #include "CorbaText.h"
 #include "Error.h"
+#include "NameText.h"
 #include "PathUri.h"
 #include "ProfilePrinter.h"
 
@@ -14,15 +15,6 @@ namespace rtctl
 {
   namespace
   {
-    bool endsWith(const std::string& name, const char* kind)
-    {
-      const std::string tail(kind);
-      return name.size() > tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0;
-    }
-
-    bool isComponentName(const std::string& name) { return endsWith(name, ".rtc"); }
-    bool isManagerName(const std::string& name) { return endsWith(name, ".mgr"); }
-
     std::string text(const char* value)
     {
       return value == nullptr ? std::string() : std::string(value);
@@ -73,7 +65,7 @@ namespace rtctl
       throw UsageError("'" + path.text() + "' names a port; give components or naming contexts");
     NameService& names = m_session.names(path);
     CORBA::Object_var obj = names.resolve(path);
-    if (!path.isRoot() && isManagerName(path.names().back()))
+    if (!path.isRoot() && NameText::isManager(path.names().back()))
     {
       m_managers.push_back(path);
       return;
@@ -98,27 +90,35 @@ namespace rtctl
 
   void SystemSnapshot::addContext(NameService& names, const RtPath& path)
   {
-    CosNaming::NamingContext_var context = names.context(path);
-    for (const NameService::Entry& entry : names.list(context.in(), path))
+    std::ostream& warnings = m_warnings;
+    NameWalk walk(names, [&warnings](const std::string& line) { warnings << "warning: " << line << '\n'; });
+    addTree(walk.read(path));
+  }
+
+  void SystemSnapshot::addTree(const NameWalk::Node& node)
+  {
+    for (const NameWalk::Node& child : node.children)
     {
-      const RtPath child = path.child(entry.name);
-      if (entry.isContext)
+      if (child.skipped)
+        continue;
+      if (child.isContext)
       {
-        addContext(names, child);
+        addTree(child);
         continue;
       }
-      if (isManagerName(entry.name))
-        m_managers.push_back(child);
-      if (!isComponentName(entry.name))
+      if (NameText::isManager(child.name))
+        m_managers.push_back(child.path);
+      if (!NameText::isComponent(child.name))
         continue;
       try
       {
-        CORBA::Object_var obj = names.resolve(child);
-        addComponent(ComponentRef(obj.in(), child));
+        if (CORBA::is_nil(child.object))
+          throw Error(child.problem);
+        addComponent(ComponentRef(child.object.in(), child.path));
       }
       catch (const Error& e)
       {
-        m_warnings << "warning: left out " << child.text() << ": " << e.what() << '\n';
+        m_warnings << "warning: left out " << child.path.text() << ": " << e.what() << '\n';
       }
     }
   }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include "ComponentRef.h"
+#include "NameWalk.h"
 #include "Session.h"
 #include "SystemProfile.h"
 
@@ -44,6 +45,7 @@ namespace rtctl
     };
 
     void addContext(NameService& names, const RtPath& path);
+    void addTree(const NameWalk::Node& node);
     void addComponent(const ComponentRef& ref);
     void readConfiguration(const ComponentRef& ref, SavedComponent& saved) const;
     void readContexts(const ComponentRef& ref, SavedComponent& saved) const;

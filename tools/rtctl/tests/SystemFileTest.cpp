@@ -185,6 +185,14 @@ namespace rtctl
            R"(<rts:targetDataPort rts:portName="B.x1" rts:instanceName="B"/></rts:DataPortConnectors>)" + close,
          "sys.xml: rts:DataPortConnectors 'c' (connector 1): rts:targetDataPort B.x1 belongs to 'B', which is not "
          "among the file's rts:Components"},
+        // Two components alike but for their paths: an end without a path could be either.
+        {open + a + R"(<rts:Components rts:pathUri="h:2809/A2.rtc" rts:instanceName="A" rts:id="RTC:V:C:A:1"/>)" +
+           R"(<rts:DataPortConnectors rts:connectorId="1" rts:name="c">)" + end +
+           R"(<rts:targetDataPort rts:portName="A.x1" rts:instanceName="A" rts:componentId="RTC:V:C:A:1"/>)" +
+           "</rts:DataPortConnectors>" + close,
+         "sys.xml: rts:DataPortConnectors 'c' (connector 1): rts:targetDataPort A.x1 may belong to h:2809/A.rtc or "
+         "h:2809/A2.rtc, which have the same rts:componentId and rts:instanceName; give it a COMPONENT_PATH_ID "
+         "property naming one"},
       };
       for (const auto& c : cases)
         EXPECT_EQ(c.message, refusal(c.text)) << c.text;

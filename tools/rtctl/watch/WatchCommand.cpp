@@ -4,6 +4,8 @@
 #include "ComponentRef.h"
 #include "CorbaText.h"
 #include "Error.h"
+#include "NameText.h"
+#include "NameWalk.h"
 #include "Session.h"
 #include "StopSignal.h"
 #include "watch/ComponentWatcher.h"
@@ -48,24 +50,24 @@ namespace rtctl
       return text;
     }
 
-    bool isComponentName(const std::string& name)
+    void note(const std::string& text)
     {
-      return name.size() > 4 && name.compare(name.size() - 4, 4, ".rtc") == 0;
+      std::cerr << "rtctl: watch: " << text << std::endl;
     }
 
     // Every component bound under a context, depth first, in the context's order.
-    void collect(NameService& names, const RtPath& path, std::vector<Target>& out)
+    void collect(const NameWalk::Node& node, std::vector<Target>& out)
     {
-      CosNaming::NamingContext_var context = names.context(path);
-      for (const NameService::Entry& entry : names.list(context.in(), path))
+      for (const NameWalk::Node& child : node.children)
       {
-        const RtPath child = path.child(entry.name);
-        if (entry.isContext)
-          collect(names, child, out);
-        else if (isComponentName(entry.name))
+        if (child.isContext)
+          collect(child, out);
+        else if (!child.skipped && NameText::isComponent(child.name))
         {
-          CORBA::Object_var obj = names.resolve(child);
-          out.push_back({child.componentText(), RTC::RTObject::_unchecked_narrow(obj.in())});
+          if (CORBA::is_nil(child.object))
+            note(child.path.componentText() + " " + child.problem + "; not watched");
+          else
+            out.push_back({child.path.componentText(), RTC::RTObject::_unchecked_narrow(child.object.in())});
         }
       }
     }
@@ -89,7 +91,7 @@ namespace rtctl
       }
       if (context)
       {
-        collect(names, path, out);
+        collect(NameWalk(names, note).read(path), out);
         if (out.empty())
           throw Error("no component is bound under " + (path.componentText().empty() ? path.server() : path.componentText()));
         return out;
@@ -129,11 +131,6 @@ namespace rtctl
       const bool m_heartbeats;
       std::set<std::string> m_finalized;
     };
-
-    void note(const std::string& text)
-    {
-      std::cerr << "rtctl: watch: " << text << std::endl;
-    }
 
     // True if the component still exists; `why` says what the probe met otherwise.
     bool stillThere(RTC::RTObject_ptr ref, std::string& why)

@@ -5,6 +5,8 @@
 #include "ComponentRef.h"
 #include "CorbaText.h"
 #include "Error.h"
+#include "NameText.h"
+#include "NameWalk.h"
 #include "ManagerReader.h"
 #include "PathUri.h"
 #include "ProfilePrinter.h"
@@ -13,15 +15,8 @@ namespace rtctl
 {
   namespace
   {
-    // Naming graphs may loop (a context bound inside itself): no walk goes deeper than this.
-    const int kMaxDepth = 16;
     // Each call of a read: a component that takes longer is not answering.
     const unsigned long kReadCallMs = 2000;
-
-    bool endsWith(const std::string& text, const std::string& tail)
-    {
-      return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-    }
 
     std::vector<SystemView::Connection> readConnections(const ComponentRef::Port& port)
     {
@@ -81,7 +76,26 @@ namespace rtctl
       {
         // Not a context, and not answering: read as a component below, which says why.
       }
-      view.roots.push_back(readNode(root, keyOf(root), isContext, wanted, view, 0));
+      if (!isContext)
+      {
+        NameWalk::Node node;
+        node.name = keyOf(root);
+        node.path = root;
+        node.object = obj._retn();
+        view.roots.push_back(readNode(node, wanted, view));
+        continue;
+      }
+      try
+      {
+        // What the walk does not follow stays in the tree, each with the reason the page shows.
+        NameWalk::Node tree = NameWalk(m_session.names(root), nullptr).read(root);
+        tree.name = keyOf(root);
+        view.roots.push_back(readNode(tree, wanted, view));
+      }
+      catch (const Error& e)
+      {
+        view.roots.push_back({keyOf(root), SystemView::Node::kContext, keyOf(root), e.what(), {}});
+      }
     }
     readManagers(view);
     return view;
@@ -114,56 +128,41 @@ namespace rtctl
     }
   }
 
-  SystemView::Node SystemReader::readNode(const RtPath& path, const std::string& name, bool isContext,
-                                          const Wanted& wanted, SystemView& view, int depth)
+  SystemView::Node SystemReader::readNode(const NameWalk::Node& walked, const Wanted& wanted, SystemView& view)
   {
-    SystemView::Node node{name, SystemView::Node::kObject, keyOf(path), "", {}};
-    if (isContext)
+    SystemView::Node node{walked.name, SystemView::Node::kObject, keyOf(walked.path), walked.problem, {}};
+    if (walked.skipped)
+      return node;
+    if (walked.isContext)
     {
       node.kind = SystemView::Node::kContext;
-      if (depth >= kMaxDepth)
-      {
-        node.problem = "not listed: deeper than " + std::to_string(kMaxDepth) + " contexts";
-        return node;
-      }
-      try
-      {
-        NameService& names = m_session.names(path);
-        CosNaming::NamingContext_var context = names.context(path);
-        for (const NameService::Entry& entry : names.list(context.in(), path))
-          node.children.push_back(
-            readNode(path.child(entry.name), entry.name, entry.isContext, wanted, view, depth + 1));
-      }
-      catch (const Error& e)
-      {
-        node.problem = e.what();
-      }
+      for (const NameWalk::Node& child : walked.children)
+        node.children.push_back(readNode(child, wanted, view));
       return node;
     }
-    if (endsWith(name, ".mgr"))
+    if (NameText::isManager(walked.name))
     {
       node.kind = SystemView::Node::kManager;
+      node.problem.clear();
       view.managers[node.key] = ManagerCluster();  // read once the whole tree is known
       return node;
     }
-    if (!endsWith(name, ".rtc"))
+    if (!NameText::isComponent(walked.name))
       return node;
     node.kind = SystemView::Node::kComponent;
+    node.problem.clear();
     if (wanted && !wanted(node.key))
       return node;
     SystemView::Component component;
-    try
-    {
-      CORBA::Object_var obj = m_session.names(path).resolve(path);
-      component = readComponent(obj.in(), path);
-    }
-    catch (const Error& e)
+    if (CORBA::is_nil(walked.object))
     {
       component.key = node.key;
-      component.name = name;
+      component.name = walked.name;
       component.state = "Unknown";
-      component.problem = e.what();
+      component.problem = walked.path.componentText() + " " + walked.problem;
     }
+    else
+      component = readComponent(walked.object.in(), walked.path);
     view.components[node.key] = std::move(component);
     return node;
   }

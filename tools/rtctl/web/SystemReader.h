@@ -6,6 +6,7 @@
 
 #include "SystemView.h"
 
+#include "NameWalk.h"
 #include "RtPath.h"
 #include "Session.h"
 
@@ -38,8 +39,7 @@ namespace rtctl
   private:
     // The managers the walk found: what each holds, among the components of the tree.
     void readManagers(SystemView& view);
-    SystemView::Node readNode(const RtPath& path, const std::string& name, bool isContext,
-                              const Wanted& wanted, SystemView& view, int depth);
+    SystemView::Node readNode(const NameWalk::Node& walked, const Wanted& wanted, SystemView& view);
     SystemView::Component readComponent(CORBA::Object_ptr obj, const RtPath& path);
 
     Session& m_session;
