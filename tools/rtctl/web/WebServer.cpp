@@ -164,6 +164,14 @@ namespace rtctl
       refuse(response, route);
       return httplib::Server::HandlerResponse::Handled;
     });
+    // A client that waits to be told to send its body is told no at once when it would be refused.
+    m_server.set_expect_100_continue_handler([this](const httplib::Request& request, httplib::Response& response) {
+      const RequestRouter::Route route = m_router->admit(routerRequest(request));
+      if (route.action != RequestRouter::Action::kRefuse)
+        return 100;
+      refuse(response, route);
+      return route.status;
+    });
     m_server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& request,
                                                                        httplib::Response& response) {
       switch (GuardedServer::currentOverrun())
