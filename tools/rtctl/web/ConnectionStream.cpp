@@ -57,32 +57,15 @@ namespace rtctl
     }
   }
 
-  ConnectionStream::ConnectionStream(int socket, const Limits& limits) : m_socket(socket), m_limits(limits)
+  ConnectionStream::ConnectionStream(int socket, const Limits& limits, std::function<bool()> running)
+    : m_socket(socket), m_limits(limits), m_running(std::move(running))
   {
     startRequest();
   }
 
-  bool ConnectionStream::awaitRequest(std::chrono::milliseconds idle, const std::function<bool()>& running)
+  bool ConnectionStream::awaitRequest(std::chrono::milliseconds idle)
   {
-    // In slices, so that a stopping server is not kept waiting by an idle connection.
-    const auto slice = std::chrono::milliseconds(100);
-    const auto until = std::chrono::steady_clock::now() + idle;
-    while (m_begin == m_end)
-    {
-      if (!running())
-        return false;
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
-      if (left.count() <= 0)
-        return false;
-      if (!await(m_socket, POLLIN, std::min(left, slice)))
-        continue;
-      const ssize_t n = ::recv(m_socket, m_buffer, sizeof m_buffer, 0);
-      if (n <= 0)
-        return false;
-      m_begin = 0;
-      m_end = static_cast<size_t>(n);
-    }
-    return true;
+    return fill(std::chrono::steady_clock::now() + idle);
   }
 
   void ConnectionStream::startRequest()
@@ -96,16 +79,22 @@ namespace rtctl
     m_answered = false;
   }
 
-  bool ConnectionStream::fill()
+  bool ConnectionStream::fill(std::chrono::steady_clock::time_point until)
   {
+    // In slices, to look at whether the server stops.
+    const auto slice = std::chrono::milliseconds(100);
+    while (m_begin == m_end)
+    {
+      if (!m_running())
+        return false;
+      const auto now = std::chrono::steady_clock::now();
+      if (now >= until)
+        return false;
+      if (await(m_socket, POLLIN, std::min(std::chrono::ceil<std::chrono::milliseconds>(until - now), slice)))
+        break;
+    }
     if (m_begin != m_end)
       return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || !await(m_socket, POLLIN, left))
-    {
-      m_overrun = Overrun::kTimedOut;
-      return false;
-    }
     ssize_t n;
     do
       n = ::recv(m_socket, m_buffer, sizeof m_buffer, 0);
@@ -140,8 +129,14 @@ namespace rtctl
 
   ssize_t ConnectionStream::read(char* ptr, size_t size)
   {
-    if (m_overrun != Overrun::kNone || !fill())
+    if (m_overrun != Overrun::kNone)
       return -1;
+    if (!fill(m_deadline))
+    {
+      if (std::chrono::steady_clock::now() >= m_deadline)
+        m_overrun = Overrun::kTimedOut;
+      return -1;
+    }
     size_t n = std::min(size, m_end - m_begin);
     if (m_inHead)
     {

@@ -33,11 +33,13 @@ namespace rtctl
       kTimedOut,
     };
 
-    ConnectionStream(int socket, const Limits& limits);
+    // Every wait for the client looks at `running` now and then, so that a stopping server is
+    // not kept waiting by a slow or idle connection.
+    ConnectionStream(int socket, const Limits& limits, std::function<bool()> running);
 
-    // Waits at most `idle` for the first octet of the next request, looking at `running` now
-    // and then; false when none came, the client closed, or the server stops.
-    bool awaitRequest(std::chrono::milliseconds idle, const std::function<bool()>& running);
+    // Waits at most `idle` for the first octet of the next request; false when none came, the
+    // client closed, or the server stops.
+    bool awaitRequest(std::chrono::milliseconds idle);
     // What follows is a new request: its head first, and a new deadline.
     void startRequest();
     Overrun overrun() const { return m_overrun; }
@@ -56,13 +58,14 @@ namespace rtctl
     int socket() const override { return m_socket; }
 
   private:
-    // Fills the buffer from the socket, waiting until the request's deadline at most.
-    bool fill();
+    // Fills the buffer from the socket, waiting until `until` at most.
+    bool fill(std::chrono::steady_clock::time_point until);
     // Accounts one octet of the head; false when it goes over a bound.
     bool takeHeadOctet(char octet);
 
     const int m_socket;
     const Limits m_limits;
+    const std::function<bool()> m_running;
     char m_buffer[4096];
     size_t m_begin = 0;
     size_t m_end = 0;

@@ -51,7 +51,8 @@ namespace rtctl
 
   bool GuardedServer::process_and_close_socket(int socket)
   {
-    ConnectionStream stream(socket, m_limits.connection);
+    // The library says it runs until its workers have ended; its listening socket is gone at once.
+    ConnectionStream stream(socket, m_limits.connection, [this] { return svr_sock_ != INVALID_SOCKET; });
     std::string address;
     int port = 0;
     stream.get_remote_ip_and_port(address, port);
@@ -68,7 +69,7 @@ namespace rtctl
     bool linger = false;
     for (size_t served = 0; served < m_limits.requestsPerConnection; ++served)
     {
-      if (!stream.awaitRequest(m_limits.idle, [this] { return is_running(); }))
+      if (!stream.awaitRequest(m_limits.idle))
         break;
       stream.startRequest();
       bool clientCloses = false;
