@@ -49,6 +49,31 @@ namespace rtctl
     return tCurrent == nullptr ? ConnectionStream::Overrun::kNone : tCurrent->overrun();
   }
 
+  bool GuardedServer::overrunAnswer(ConnectionStream::Overrun overrun, int& status, std::string& line) const
+  {
+    const ConnectionStream::Limits& bound = m_limits.connection;
+    switch (overrun)
+    {
+    case ConnectionStream::Overrun::kHeadTooLarge:
+      status = 431;
+      line = "the request's head is too large: send at most " + std::to_string(bound.headLines) +
+             " header lines and " + std::to_string(bound.headBytes) + " octets";
+      return true;
+    case ConnectionStream::Overrun::kBodyTooLarge:
+      status = 413;
+      line = "a request body may hold at most " + std::to_string(bound.bodyBytes) + " octets";
+      return true;
+    case ConnectionStream::Overrun::kTimedOut:
+      status = 408;
+      line = "the request did not arrive within " +
+             std::to_string(std::chrono::duration_cast<std::chrono::seconds>(bound.request).count()) + " s";
+      return true;
+    case ConnectionStream::Overrun::kNone:
+      break;
+    }
+    return false;
+  }
+
   bool GuardedServer::process_and_close_socket(int socket)
   {
     // The library says it runs until its workers have ended; its listening socket is gone at once.
@@ -75,16 +100,10 @@ namespace rtctl
       bool clientCloses = false;
       const bool ok = process_request(stream, served + 1 == m_limits.requestsPerConnection, clientCloses, nullptr);
       // The library leaves a request whose line went over a bound unanswered.
-      if (!stream.answered())
-      {
-        if (stream.overrun() == ConnectionStream::Overrun::kHeadTooLarge)
-          stream.refuse(431, "the request's head is too large: send at most " +
-                               std::to_string(m_limits.connection.headLines) + " header lines and " +
-                               std::to_string(m_limits.connection.headBytes) + " octets");
-        else if (stream.overrun() == ConnectionStream::Overrun::kTimedOut)
-          stream.refuse(408, "the request did not arrive within " +
-                               std::to_string(m_limits.connection.request.count() / 1000) + " s");
-      }
+      int status;
+      std::string line;
+      if (!stream.answered() && overrunAnswer(stream.overrun(), status, line))
+        stream.refuse(status, line);
       linger = tCloseAfterAnswer || stream.overrun() != ConnectionStream::Overrun::kNone;
       if (!ok || clientCloses || linger)
         break;

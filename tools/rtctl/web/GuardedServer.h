@@ -31,6 +31,8 @@ namespace rtctl
     static void closeAfterAnswer();
     // The bound the current request broke (kNone for none, or outside a connection's worker).
     static ConnectionStream::Overrun currentOverrun();
+    // The status and the one line that answer a request that broke `overrun`; false for kNone.
+    bool overrunAnswer(ConnectionStream::Overrun overrun, int& status, std::string& line) const;
 
   private:
     bool process_and_close_socket(int socket) override;

@@ -172,23 +172,15 @@ namespace rtctl
       refuse(response, route);
       return route.status;
     });
-    m_server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& request,
-                                                                       httplib::Response& response) {
-      switch (GuardedServer::currentOverrun())
+    m_server.set_error_handler(httplib::Server::HandlerWithResponse([this](const httplib::Request& request,
+                                                                           httplib::Response& response) {
+      // The library answers 400 to a request whose reading its stream cut short; say which bound.
+      int status;
+      std::string line;
+      if (m_server.overrunAnswer(GuardedServer::currentOverrun(), status, line))
       {
-      case ConnectionStream::Overrun::kHeadTooLarge:
-        answer(response, 431, "the request's head is too large: send at most " + std::to_string(kLimits.connection.headLines) +
-                                " header lines and " + std::to_string(kLimits.connection.headBytes) + " octets");
+        answer(response, status, line);
         return httplib::Server::HandlerResponse::Handled;
-      case ConnectionStream::Overrun::kBodyTooLarge:
-        answer(response, 413, "a request body may hold at most " + std::to_string(RequestRouter::kMaxBodyBytes) + " octets");
-        return httplib::Server::HandlerResponse::Handled;
-      case ConnectionStream::Overrun::kTimedOut:
-        answer(response, 408, "the request did not arrive within " +
-                                std::to_string(kLimits.connection.request.count() / 1000) + " s");
-        return httplib::Server::HandlerResponse::Handled;
-      case ConnectionStream::Overrun::kNone:
-        break;
       }
       if (!response.body.empty())
         return httplib::Server::HandlerResponse::Unhandled;
