@@ -114,5 +114,21 @@ namespace web
       std::ofstream(testsupport::binaryDir() + "/serve-page.png", std::ios::binary)
         .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
     }
+
+    TEST_F(Browser, AServerThatAsksForItsTokenServesThePageOpenedFromItsAddressAndItsButtons)
+    {
+      ServeProcess guarded(ns, {"--token"});
+      ASSERT_FALSE(guarded.token().empty());
+      browser.open("http://127.0.0.1:" + std::to_string(guarded.port()) + "/");
+      EXPECT_NE(std::string::npos, text("body").find("this server asks for its token")) << text("body");
+
+      // The address serve printed; from then on the page's requests carry the token's cookie.
+      browser.open(guarded.url());
+      ASSERT_TRUE(waitForText(card + " .state", "Inactive", 15s)) << "page shows: " << text("body");
+      click(card + " button[data-action='activate']");
+      EXPECT_TRUE(waitForText(card + " .state", "Active", 5s)) << text("#message");
+      click(card + " button[data-action='deactivate']");
+      EXPECT_TRUE(waitForText(card + " .state", "Inactive", 5s)) << text("#message");
+    }
   }
 }

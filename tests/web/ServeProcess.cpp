@@ -18,11 +18,14 @@ namespace web
     m_process = e2e::Rtctl(ns.address()).start(words);
     m_process->closeStdin();
     const std::string announced = "http://127.0.0.1:";
-    const bool listening = m_process->waitForStdout("/\n", 30s);
+    const bool listening = m_process->waitForStdout("\n", 30s);
     const std::string out = m_process->stdoutText();
     const std::string::size_type at = out.find(announced);
     if (listening && at != std::string::npos)
       m_port = std::atoi(out.c_str() + at + announced.size());
+    const std::string::size_type token = out.find("?token=");
+    if (token != std::string::npos)
+      m_token = out.substr(token + 7, out.find('\n', token) - token - 7);
     EXPECT_NE(0, m_port) << "serve said: " << out << m_process->stderrText();
   }
 
@@ -36,7 +39,7 @@ namespace web
 
   std::string ServeProcess::url(const std::string& path) const
   {
-    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+    return "http://127.0.0.1:" + std::to_string(m_port) + path + (m_token.empty() ? "" : "?token=" + m_token);
   }
 
   std::unique_ptr<httplib::Client> ServeProcess::client() const

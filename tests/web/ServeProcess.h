@@ -20,6 +20,9 @@ namespace web
     ~ServeProcess();
 
     int port() const { return m_port; }
+    // The token the server asks for ("" when it asks for none), as it printed it.
+    const std::string& token() const { return m_token; }
+    // With the token, when there is one, on the page itself.
     std::string url(const std::string& path = "/") const;
     // A client of this server; its calls are bounded.
     std::unique_ptr<httplib::Client> client() const;
@@ -28,6 +31,7 @@ namespace web
   private:
     std::unique_ptr<testsupport::ChildProcess> m_process;
     int m_port = 0;
+    std::string m_token;
   };
 
   // The address users type for a component of the test's naming service.

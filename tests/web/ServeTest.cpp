@@ -2,6 +2,7 @@
 // buttons' requests, the plot streams (connected while read, disconnected once dropped), and
 // its answers to bad input: unknown components and ports, a taken port, a browser that drops
 // its stream, a component whose process died.
+#include "RawClient.h"
 #include "ServeProcess.h"
 
 #include "Rtctl.h"
@@ -16,13 +17,6 @@
 #include <nlohmann/json.hpp>
 #include <rtm/idl/RTC.hh>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cctype>
-#include <cstdio>
 #include <csignal>
 
 using namespace std::chrono_literals;
@@ -32,62 +26,6 @@ namespace web
 {
   namespace
   {
-    // A raw TCP client: a browser as the server sees it, that can vanish mid-stream.
-    class RawClient
-    {
-    public:
-      explicit RawClient(int port)
-      {
-        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = htons(static_cast<uint16_t>(port));
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        timeval bound{5, 0};
-        ::setsockopt(m_fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-        EXPECT_EQ(0, ::connect(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address));
-      }
-      ~RawClient() { drop(); }
-
-      void send(const std::string& text) { EXPECT_EQ(static_cast<ssize_t>(text.size()), ::write(m_fd, text.data(), text.size())); }
-      // Reads until `needle` arrives after the end of the last one found (true), or the bound
-      // passed: each call waits for something new.
-      bool readUntil(const std::string& needle, std::chrono::milliseconds bound)
-      {
-        const auto deadline = std::chrono::steady_clock::now() + bound;
-        char buffer[4096];
-        std::string::size_type found;
-        while ((found = m_received.find(needle, m_cursor)) == std::string::npos &&
-               std::chrono::steady_clock::now() < deadline)
-        {
-          const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
-          if (n <= 0)
-            break;
-          m_received.append(buffer, static_cast<size_t>(n));
-        }
-        if (found == std::string::npos)
-          return false;
-        m_cursor = found + needle.size();
-        return true;
-      }
-      const std::string& received() const { return m_received; }
-      // Gone at once, as a closed tab or a killed browser: a reset, no orderly close.
-      void drop()
-      {
-        if (m_fd < 0)
-          return;
-        linger abort{1, 0};
-        ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &abort, sizeof abort);
-        ::close(m_fd);
-        m_fd = -1;
-      }
-
-    private:
-      int m_fd = -1;
-      std::string m_received;
-      std::string::size_type m_cursor = 0;
-    };
-
     class Serve : public ::testing::Test
     {
     protected:
@@ -132,20 +70,12 @@ namespace web
             return p["connections"].size();
         return 99;
       }
-      static std::string plotPath(const std::string& port)
-      {
-        std::string encoded;
-        for (unsigned char c : port)
-        {
-          char escape[4];
-          std::snprintf(escape, sizeof escape, "%%%02X", c);
-          encoded += std::isalnum(c) || c == '.' || c == '_' || c == '-' ? std::string(1, static_cast<char>(c)) : escape;
-        }
-        return "/api/plot?port=" + encoded;
-      }
+      static std::string plotBody(const std::string& port) { return json{{"port", port}}.dump(); }
       std::string plotRequest(const std::string& port)
       {
-        return "GET " + plotPath(trimul->port(port)) + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+        const std::string body = plotBody(trimul->port(port));
+        return "POST /api/plot HTTP/1.1\r\nHost: 127.0.0.1\r\nContent-Type: application/json\r\nContent-Length: " +
+               std::to_string(body.size()) + "\r\n\r\n" + body;
       }
 
       static testsupport::NameServer* ns;
@@ -242,12 +172,13 @@ namespace web
          "send {\"component\": PATH} as application/json to /api/activate\n"},
         {"a JSON body without a component", "/api/deactivate", "[1]", json, 400,
          "the body must be {\"component\": PATH}, not: [1]\n"},
-        {"plot an unknown component", plotPath(other + ":y1"), "", "", 404, "no component '" + other + "' in this view\n"},
-        {"plot an unknown port", plotPath(trimul->port("y9")), "", "", 404,
+        {"plot an unknown component", "/api/plot", plotBody(other + ":y1"), json, 404,
+         "no component '" + other + "' in this view\n"},
+        {"plot an unknown port", "/api/plot", plotBody(trimul->port("y9")), json, 404,
          "no port 'y9' on " + trimul->path() + " (its ports: x1, y1, y2, y3)\n"},
-        {"plot an input port", plotPath(trimul->port("x1")), "", "", 400,
+        {"plot an input port", "/api/plot", plotBody(trimul->port("x1")), json, 400,
          trimul->port("x1") + " is not an output port; only what an output port sends can be plotted\n"},
-        {"plot without a port", "/api/plot", "", "", 400, "name the port to plot: /api/plot?port=PATH:PORT\n"},
+        {"plot without a port", "/api/plot", plotBody(""), json, 400, "name the port to plot: {\"port\": PATH:PORT}\n"},
         {"an unknown page", "/nothing.html", "", "", 404, "no such page: /nothing.html\n"},
       };
       for (const Case& c : cases)

@@ -1,5 +1,6 @@
 #include "ServeCommand.h"
 
+#include "AccessToken.h"
 #include "LiveView.h"
 #include "PlotFeeds.h"
 #include "WebServer.h"
@@ -8,6 +9,8 @@
 #include "Error.h"
 #include "Session.h"
 #include "StopSignal.h"
+
+#include <unistd.h>
 
 #include <chrono>
 #include <iostream>
@@ -24,13 +27,20 @@ namespace rtctl
 
     std::string urlHost(const std::string& address)
     {
+      // Listening on every address, the page is reached by this host's name.
+      if (address == "0.0.0.0" || address == "::")
+      {
+        char name[256] = "";
+        ::gethostname(name, sizeof name - 1);
+        return name;
+      }
       return address.find(':') != std::string::npos ? "[" + address + "]" : address;
     }
   }
 
   const char* ServeCommand::usage() const
   {
-    return "usage: rtctl serve [--port P] [--bind ADDR] [--interval S] [PATH...]\n"
+    return "usage: rtctl serve [--port P] [--bind ADDR] [--token] [--interval S] [PATH...]\n"
            "Serve a web page that shows the system live: the naming tree under each PATH (default:\n"
            "the root of the default naming service), each component's state, ports and\n"
            "connections as a graph, buttons to activate, deactivate and reset each component, and\n"
@@ -39,7 +49,13 @@ namespace rtctl
            "(SIGINT, SIGTERM); prints the page's address once it listens.\n"
            "  --port P      the HTTP port (default 8080; 0: any free port)\n"
            "  --bind ADDR   the address to listen on (default 127.0.0.1, this host only); a\n"
-           "                server on a loopback address answers only to loopback names\n"
+           "                server on a loopback address answers only to loopback names. Any\n"
+           "                other address (0.0.0.0: all of them) lets other hosts press the\n"
+           "                page's buttons, so every request must then carry a random token:\n"
+           "                open the address serve prints, which holds it (no TLS: prefer an\n"
+           "                SSH tunnel to a server on 127.0.0.1)\n"
+           "  --token       ask for the token on a loopback address too (other users of this\n"
+           "                host can reach it)\n"
            "  --interval S  list the naming contexts again every S seconds, and read the\n"
            "                components that take no observer (default 1); the others tell of\n"
            "                their changes through an observer rtctl attaches to each\n"
@@ -49,7 +65,7 @@ namespace rtctl
 
   int ServeCommand::run(const std::vector<std::string>& words)
   {
-    const Arguments args(words, {}, {"--port", "--bind", "--interval"});
+    const Arguments args(words, {"--token"}, {"--port", "--bind", "--interval"});
     const int port = static_cast<int>(args.integer("--port", kDefaultPort, 0, 65535));
     const std::string address = args.value("--bind", kDefaultAddress);
     const double interval = args.real("--interval", kDefaultIntervalSeconds, 0.05);
@@ -70,11 +86,14 @@ namespace rtctl
                       std::chrono::milliseconds(static_cast<long>(interval * 1000.0)));
     PlotFeeds plots(session);
     WebServer server(session, view, plots);
-    const int bound = server.bind(address, port);
+    const std::string token =
+      args.has("--token") || !RequestRouter::isLoopback(address) ? AccessToken::generate() : std::string();
+    const int bound = server.bind(address, port, token);
     view.start();
     std::thread serving([&server] { server.run(); });
     stop.listenHere();
-    std::cout << "rtctl: serve: http://" << urlHost(address) << ":" << bound << "/" << std::endl;
+    std::cout << "rtctl: serve: http://" << urlHost(address) << ":" << bound << "/"
+              << (token.empty() ? "" : "?token=" + token) << std::endl;
 
     while (!StopSignal::raised())
       std::this_thread::sleep_for(std::chrono::milliseconds(50));

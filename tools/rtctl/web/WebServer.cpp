@@ -19,6 +19,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 
@@ -26,15 +28,27 @@ namespace rtctl
 {
   namespace
   {
-    // Each open event stream holds a worker for its whole life: enough for a few pages with a
-    // few plots each, besides the short requests.
-    const size_t kWorkers = 32;
+    // Each connection holds a worker for its whole life, an event stream too: enough for a few
+    // pages with a few plots each, besides the short requests.
+    const size_t kWorkers = 64;
+    // Half the workers: what one client address holds at most, so that a client that opens
+    // connections and sends slowly leaves the other half to everyone else. A browser opens six
+    // at most to one server; the rest is for several users behind one address (an SSH tunnel).
+    const size_t kConnectionsPerClient = 32;
     // Streams beyond this wait for nobody: the remaining workers are kept for short requests.
     const int kMaxStreams = 24;
     // How long a state button waits for the state it asked for.
     const double kStateWaitSeconds = 5.0;
 
-    const char* const kActions[] = {"activate", "deactivate", "reset"};
+    const GuardedServer::Limits kLimits = {
+      // A browser's head is well under 2 KiB in some 15 lines. Whole requests arrive within
+      // 10 s; one that takes longer holds a worker for nothing.
+      {16 * 1024, 100, RequestRouter::kMaxBodyBytes, std::chrono::seconds(10), std::chrono::seconds(10)},
+      std::chrono::seconds(5),
+      100,
+      kConnectionsPerClient,
+    };
+
     const StateRequest::Kind kRequests[] = {StateRequest::kActivate, StateRequest::kDeactivate,
                                             StateRequest::kReset};
 
@@ -44,22 +58,32 @@ namespace rtctl
       response.set_content(line + "\n", "text/plain; charset=utf-8");
     }
 
-    std::string hostPart(const std::string& host)
+    RequestRouter::Request routerRequest(const httplib::Request& request)
     {
-      if (!host.empty() && host[0] == '[')
-      {
-        const std::string::size_type close = host.find(']');
-        return close == std::string::npos ? host : host.substr(1, close - 1);
-      }
-      const std::string::size_type colon = host.find(':');
-      if (colon != std::string::npos && host.find(':', colon + 1) == std::string::npos)
-        return host.substr(0, colon);
-      return host;
+      RequestRouter::Request plain;
+      plain.method = request.method;
+      plain.path = request.path;
+      plain.query.assign(request.params.begin(), request.params.end());
+      for (const auto& header : request.headers)
+        // The library adds these from the socket; the client did not send them.
+        if (header.first != "REMOTE_ADDR" && header.first != "REMOTE_PORT" && header.first != "LOCAL_ADDR" &&
+            header.first != "LOCAL_PORT")
+          plain.headers.push_back(header);
+      plain.body = request.body;
+      return plain;
+    }
+
+    std::string thisHostName()
+    {
+      char name[256] = "";
+      ::gethostname(name, sizeof name - 1);
+      return name;
     }
   }
 
   WebServer::WebServer(Session& session, LiveView& view, PlotFeeds& plots)
-    : m_session(session), m_view(view), m_plots(plots), m_openStreams(std::make_shared<std::atomic<int> >(0))
+    : m_session(session), m_view(view), m_plots(plots), m_openStreams(std::make_shared<std::atomic<int> >(0)),
+      m_server(kLimits)
   {
     m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     // The library's default also sets SO_REUSEPORT, with which a second server on a taken port
@@ -74,25 +98,16 @@ namespace rtctl
 
   bool WebServer::isLoopback(const std::string& address)
   {
-    // Addresses only as literals: a name such as 127.0.0.1.example.com is any site's to point here.
-    const std::string host = hostPart(address);
-    in_addr v4{};
-    in6_addr v6{};
-    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1)
-      return (ntohl(v4.s_addr) >> 24) == 127;
-    if (::inet_pton(AF_INET6, host.c_str(), &v6) == 1)
-      return IN6_IS_ADDR_LOOPBACK(&v6);
-    return host == "localhost";
+    return RequestRouter::isLoopback(address);
   }
 
   bool WebServer::hostAllowed(const std::string& host, bool loopbackOnly)
   {
-    return !loopbackOnly || host.empty() || isLoopback(host);
+    return !loopbackOnly || RequestRouter(RequestRouter::Settings{"", "127.0.0.1", 0, {}, ""}).hostAllowed(host);
   }
 
-  int WebServer::bind(const std::string& address, int port)
+  int WebServer::bind(const std::string& address, int port, const std::string& token)
   {
-    m_loopbackOnly = isLoopback(address);
     errno = 0;
     int bound = port;
     bool ok;
@@ -106,7 +121,10 @@ namespace rtctl
       ok = m_server.bind_to_port(address, port);
     }
     if (ok)
+    {
+      m_router.reset(new RequestRouter({Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token}));
       return bound;
+    }
     const int error = errno;
     const std::string where = "cannot listen on " + address + ":" + std::to_string(port) + ": ";
     if (error == EADDRINUSE)
@@ -126,16 +144,44 @@ namespace rtctl
     m_server.stop();
   }
 
+  void WebServer::refuse(httplib::Response& response, const RequestRouter::Route& route)
+  {
+    answer(response, route.status, route.line);
+    if (!route.allow.empty())
+      response.set_header("Allow", route.allow);
+    // What the client still sends of this request is not read: it cannot be told from the next.
+    response.set_header("Connection", "close");
+    GuardedServer::closeAfterAnswer();
+  }
+
   void WebServer::routes()
   {
+    // Before the body is read, so that a refused body is never read.
     m_server.set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
-      if (hostAllowed(request.get_header_value("Host"), m_loopbackOnly))
+      const RequestRouter::Route route = m_router->admit(routerRequest(request));
+      if (route.action != RequestRouter::Action::kRefuse)
         return httplib::Server::HandlerResponse::Unhandled;
-      answer(response, 403, "this server answers only to a loopback name (localhost, 127.0.0.1)");
+      refuse(response, route);
       return httplib::Server::HandlerResponse::Handled;
     });
-    m_server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request& request,
-                                                                       httplib::Response& response) {
+    // A client that waits to be told to send its body is told no at once when it would be refused.
+    m_server.set_expect_100_continue_handler([this](const httplib::Request& request, httplib::Response& response) {
+      const RequestRouter::Route route = m_router->admit(routerRequest(request));
+      if (route.action != RequestRouter::Action::kRefuse)
+        return 100;
+      refuse(response, route);
+      return route.status;
+    });
+    m_server.set_error_handler(httplib::Server::HandlerWithResponse([this](const httplib::Request& request,
+                                                                           httplib::Response& response) {
+      // The library answers 400 to a request whose reading its stream cut short; say which bound.
+      int status;
+      std::string line;
+      if (m_server.overrunAnswer(GuardedServer::currentOverrun(), status, line))
+      {
+        answer(response, status, line);
+        return httplib::Server::HandlerResponse::Handled;
+      }
       if (!response.body.empty())
         return httplib::Server::HandlerResponse::Unhandled;
       answer(response, response.status,
@@ -156,55 +202,62 @@ namespace rtctl
         answer(response, 500, "unexpected failure");
       }
     });
+    const auto all = [this](const httplib::Request& request, httplib::Response& response) {
+      dispatch(request, response);
+    };
+    m_server.Get(".*", all);
+    m_server.Post(".*", all);
+  }
 
-    m_server.Get("/api/system", [this](const httplib::Request&, httplib::Response& response) {
-      response.set_header("Cache-Control", "no-cache");
-      response.set_content(m_view.snapshot(), "application/json");
-    });
-    m_server.Get("/api/events", [this](const httplib::Request&, httplib::Response& response) {
-      stream(response, m_view.subscribe(), nullptr);
-    });
-    m_server.Get("/api/plot", [this](const httplib::Request& request, httplib::Response& response) {
-      plot(request, response);
-    });
-    for (int action = 0; action < 3; ++action)
-      m_server.Post(std::string("/api/") + kActions[action],
-                    [this, action](const httplib::Request& request, httplib::Response& response) {
-                      changeState(request, response, action);
-                    });
-    m_server.Get("/[^/]*", [](const httplib::Request& request, httplib::Response& response) {
+  void WebServer::dispatch(const httplib::Request& request, httplib::Response& response)
+  {
+    const RequestRouter::Route route = m_router->route(routerRequest(request));
+    switch (route.action)
+    {
+    case RequestRouter::Action::kRefuse:
+      return refuse(response, route);
+    case RequestRouter::Action::kPage:
+    {
       const PageAssets::Asset* asset = PageAssets::find(request.path);
       if (asset == nullptr)
         return answer(response, 404, "no such page: " + request.path);
-      response.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
-    });
+      if (!m_router->settings().token.empty())
+        response.set_header("Set-Cookie", m_router->cookieName() + "=" + m_router->settings().token +
+                                            "; Path=/; HttpOnly; SameSite=Strict");
+      // The page has buttons: no other site may show it inside a frame of its own and have the
+      // user click them there.
+      response.set_header("X-Frame-Options", "DENY");
+      response.set_header("Content-Security-Policy", "frame-ancestors 'none'");
+      // The first address carries the token; nothing the page loads should pass it on.
+      response.set_header("Referrer-Policy", "no-referrer");
+      response.set_header("X-Content-Type-Options", "nosniff");
+      return response.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
+    }
+    case RequestRouter::Action::kSystem:
+      response.set_header("Cache-Control", "no-cache");
+      return response.set_content(m_view.snapshot(), "application/json");
+    case RequestRouter::Action::kEvents:
+      return stream(response, m_view.subscribe(), nullptr);
+    case RequestRouter::Action::kPlot:
+      return plot(route, response);
+    case RequestRouter::Action::kActivate:
+    case RequestRouter::Action::kDeactivate:
+    case RequestRouter::Action::kReset:
+      return changeState(route, response);
+    }
   }
 
-  void WebServer::changeState(const httplib::Request& request, httplib::Response& response, int action)
+  void WebServer::changeState(const RequestRouter::Route& route, httplib::Response& response)
   {
-    // Only a page of this server can send JSON here: a form on another site cannot, and a
-    // script there would need a permission this server never gives.
-    if (request.get_header_value("Content-Type").compare(0, 16, "application/json") != 0)
-      return answer(response, 415, std::string("send {\"component\": PATH} as application/json to ") + request.path);
-    const nlohmann::json body = nlohmann::json::parse(request.body, nullptr, false);
-    if (!body.is_object() || !body.contains("component") || !body["component"].is_string())
-      return answer(response, 400, std::string("the body must be {\"component\": PATH}, not: ") + request.body.substr(0, 200));
-    const std::string text = body["component"].get<std::string>();
-    std::string key;
-    RtPath path;
-    try
-    {
-      path = RtPath::parse(text, Session::defaultServer());
-      key = SystemReader::keyOf(path);
-    }
-    catch (const Error& e)
-    {
-      return answer(response, 400, e.what());
-    }
+    const RtPath& path = route.target;
+    const std::string key = SystemReader::keyOf(path);
     SystemView::Component known;
     if (path.hasPort() || !m_view.component(key, known))
-      return answer(response, 404, "no component '" + text + "' in this view");
+      return answer(response, 404, "no component '" + route.targetText + "' in this view");
 
+    const int action = route.action == RequestRouter::Action::kActivate     ? 0
+                       : route.action == RequestRouter::Action::kDeactivate ? 1
+                                                                             : 2;
     try
     {
       const ComponentRef component(m_session.names(path), path);
@@ -226,23 +279,11 @@ namespace rtctl
     }
   }
 
-  void WebServer::plot(const httplib::Request& request, httplib::Response& response)
+  void WebServer::plot(const RequestRouter::Route& route, httplib::Response& response)
   {
-    const std::string text = request.get_param_value("port");
-    if (text.empty())
-      return answer(response, 400, "name the port to plot: /api/plot?port=PATH:PORT");
-    RtPath path;
-    std::string key;
-    try
-    {
-      path = RtPath::parse(text, Session::defaultServer());
-      path.requirePort();
-      key = SystemReader::keyOf(path);
-    }
-    catch (const Error& e)
-    {
-      return answer(response, 400, e.what());
-    }
+    const RtPath& path = route.target;
+    const std::string key = SystemReader::keyOf(path);
+    const std::string& text = route.targetText;
     SystemView::Component known;
     if (!m_view.component(key, known))
       return answer(response, 404, "no component '" + path.componentText() + "' in this view");

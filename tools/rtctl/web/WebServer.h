@@ -1,15 +1,24 @@
 // The HTTP side of `rtctl serve`: the page's files, the system as JSON and as an event stream,
-// the state buttons, and the plot streams. Every request that names something the view does not
-// hold is answered 404 with one line saying what; everything else keeps serving.
+// the state buttons, and the plot streams (the routes are RequestRouter's). Every request that
+// names something the view does not hold is answered 404 with one line saying what; everything
+// else keeps serving.
 //
 //   GET  /                          the page (and its /app.js, /app.css)
 //   GET  /api/system                the current snapshot (SystemView::toJson)
 //   GET  /api/events                server-sent events: "system", a new snapshot on each change
 //   POST /api/activate|deactivate|reset   body {"component": KEY}: the state it reached
-//   GET  /api/plot?port=KEY:PORT    server-sent events of the port's samples (PlotFeed)
+//   POST /api/plot                  body {"port": KEY:PORT}: server-sent events of the port's
+//                                   samples (PlotFeed)
+//
+// Bounds, so that nobody who can reach the server can stop it serving others: a request's head
+// at most 100 lines and 16 KiB, its body 4 KiB (said in its head, else refused unread), the whole
+// request within 10 s; 64 workers, of which one client address holds 32 at most and the event
+// streams 24.
 #pragma once
 
 #include "EventQueue.h"
+#include "GuardedServer.h"
+#include "RequestRouter.h"
 
 #include <httplib.h>
 
@@ -31,32 +40,33 @@ namespace rtctl
     WebServer(Session& session, LiveView& view, PlotFeeds& plots);
 
     // Takes the address and port (0: any free one) and returns the port. Throws Error with one
-    // line naming the address when it cannot: taken, not an address of this host.
-    int bind(const std::string& address, int port);
+    // line naming the address when it cannot: taken, not an address of this host. Unless `token`
+    // is empty, every request must carry it (RequestRouter).
+    int bind(const std::string& address, int port, const std::string& token = "");
     // Serves until stop().
     void run();
     void stop();
 
-    // Whether a request's Host header may be answered. A server that listens on the loopback
-    // interface answers only names of that interface, so that a web site cannot reach it
-    // through a name of its own that resolves to 127.0.0.1 (DNS rebinding). Listening anywhere
-    // else, the user has chosen to be reached by whatever name.
+    // Whether a request's Host header may be answered by a server on a loopback address (see
+    // RequestRouter::hostAllowed); with `loopbackOnly` false, any.
     static bool hostAllowed(const std::string& host, bool loopbackOnly);
     static bool isLoopback(const std::string& address);
 
   private:
     void routes();
+    void dispatch(const httplib::Request& request, httplib::Response& response);
+    void refuse(httplib::Response& response, const RequestRouter::Route& route);
     // Streams the queue, or answers 503 when so many streams are open that short requests
     // would find no worker left.
     void stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd);
-    void changeState(const httplib::Request& request, httplib::Response& response, int action);
-    void plot(const httplib::Request& request, httplib::Response& response);
+    void changeState(const RequestRouter::Route& route, httplib::Response& response);
+    void plot(const RequestRouter::Route& route, httplib::Response& response);
 
     Session& m_session;
     LiveView& m_view;
     PlotFeeds& m_plots;
-    bool m_loopbackOnly = true;
+    std::unique_ptr<RequestRouter> m_router;  // once bound: it needs the port
     std::shared_ptr<std::atomic<int> > m_openStreams;
-    httplib::Server m_server;
+    GuardedServer m_server;
   };
 }

@@ -255,37 +255,82 @@ function openPlot(componentKey, portName) {
   box.append(title, canvas, note);
   document.getElementById('plots').append(box);
 
-  const plot = { key, box, canvas, note, samples: [], count: 0, source: null };
+  const plot = { key, box, canvas, note, samples: [], count: 0, stop: new AbortController() };
   plots.set(key, plot);
-  const url = `/api/plot?port=${encodeURIComponent(key)}`;
-  plot.source = new EventSource(url);
-  plot.source.addEventListener('samples', (event) => {
-    for (const [time, value] of JSON.parse(event.data).samples) {
-      plot.samples.push({ time, value, numbers: numbers(value) });
-      plot.count += 1;
-    }
-  });
-  plot.source.addEventListener('end', (event) => {
-    plot.source.close();
-    plot.note.textContent = `ended: ${JSON.parse(event.data).reason}`;
-  });
-  plot.source.onerror = async () => {
-    if (plot.source.readyState !== EventSource.CLOSED) return;
-    // Refused before it started: ask once more to read the server's reason.
-    try {
-      const response = await fetch(url);
-      if (!response.ok) plot.note.textContent = `cannot plot: ${(await response.text()).trim()}`;
-      else response.body.cancel();
-    } catch (error) {
-      plot.note.textContent = 'cannot plot: the server does not answer';
-    }
-  };
+  readPlot(plot);
   close.addEventListener('click', () => {
-    plot.source.close();  // the server disconnects from the port once no page plots it
+    plot.stop.abort();  // the server disconnects from the port once no page plots it
     plots.delete(key);
     box.remove();
     document.getElementById('no-plots').hidden = plots.size > 0;
   });
+}
+
+// Asking for a plot makes the server connect a port of its own to the component's, so it is a
+// POST (which another site's page cannot send with JSON), read as a stream of server-sent
+// events. A stream lost without its "end" is asked for again, as EventSource would.
+async function readPlot(plot) {
+  const { signal } = plot.stop;
+  while (!signal.aborted) {
+    try {
+      const response = await fetch('/api/plot', {
+        method: 'POST',
+        headers: { 'Content-Type': 'application/json' },
+        body: JSON.stringify({ port: plot.key }),
+        signal,
+      });
+      if (!response.ok) {
+        plot.note.textContent = `cannot plot: ${(await response.text()).trim()}`;
+        return;
+      }
+      if (await readEvents(response.body, (name, data) => plotEvent(plot, name, data))) return;
+    } catch (error) {
+      if (signal.aborted) return;
+      plot.note.textContent = 'cannot plot: the server does not answer; trying again…';
+    }
+    await new Promise((resolve) => setTimeout(resolve, 1000));
+  }
+}
+
+// True when the plot has ended for good.
+function plotEvent(plot, name, data) {
+  if (name === 'samples') {
+    for (const [time, value] of JSON.parse(data).samples) {
+      plot.samples.push({ time, value, numbers: numbers(value) });
+      plot.count += 1;
+    }
+  } else if (name === 'end') {
+    plot.note.textContent = `ended: ${JSON.parse(data).reason}`;
+    return true;
+  }
+  return false;
+}
+
+// Hands each event of a server-sent event stream to `onEvent(name, data)` until the stream ends
+// (false) or `onEvent` says it is over (true, and the stream is let go).
+async function readEvents(body, onEvent) {
+  const reader = body.pipeThrough(new TextDecoderStream()).getReader();
+  let pending = '';
+  for (;;) {
+    const { value, done } = await reader.read();
+    if (done) return false;
+    pending += value.replace(/\r\n?/g, '\n');
+    let end;
+    while ((end = pending.indexOf('\n\n')) >= 0) {
+      const frame = pending.slice(0, end);
+      pending = pending.slice(end + 2);
+      let name = 'message';
+      const data = [];
+      for (const line of frame.split('\n')) {
+        if (line.startsWith('event:')) name = line.slice(6).trim();
+        else if (line.startsWith('data:')) data.push(line.slice(5).replace(/^ /, ''));
+      }
+      if (data.length && onEvent(name, data.join('\n'))) {
+        reader.cancel();
+        return true;
+      }
+    }
+  }
 }
 
 // The numbers a sample's text holds: one for a scalar, several for a sequence, 1/0 for a boolean;
