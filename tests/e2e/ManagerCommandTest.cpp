@@ -130,8 +130,8 @@ namespace e2e
       const std::string named = "rtctl: mgr: manager at " + masterAddress;
 
       expectRefused({"mgr", "create", masterAddress, "Nope"}, 1,
-                    named + " created no component for 'Nope': it has no factory for Nope and no Nope.so on its "
-                            "load path");
+                    named + " created no component for 'Nope': it has no factory for Nope and no module on its "
+                            "load path that registers it");
       expectRefused({"mgr", "load", masterAddress, "NoSuch.so"}, 1,
                     named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER (not a shared object on its "
                             "load path, or without NoSuchInit in it)");
