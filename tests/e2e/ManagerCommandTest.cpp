@@ -99,6 +99,12 @@ namespace e2e
       EXPECT_EQ(0u, out({"mgr", "ls", masterAddress, "--slave", "0"}).find("Components\n  Trimul0  Trimul  Active\nLoaded"));
       EXPECT_TRUE(std::regex_match(out({"mgr", "slaves", masterPath}), std::regex(slaveLine.substr(2))));
       EXPECT_EQ(0u, out({"mgr", "modules", masterAddress}).find(module + "\n    file_path  "));
+      // A loadable module shows under its path with the profile of the type it registers.
+      const std::string loadable = out({"mgr", "modules", masterAddress, "--loadable"});
+      EXPECT_EQ(0u, loadable.find(module + "\n")) << loadable;
+      for (const std::string& row : std::vector<std::string>{"implementation_id +Trimul", "module_file_name +Trimul.so",
+                                     "module_file_path +" + regexLiteral(module)})
+        EXPECT_TRUE(std::regex_search(loadable, std::regex("\n    " + row + "\n"))) << row << " in\n" << loadable;
 
       EXPECT_EQ("", out({"mgr", "delete", masterAddress, "fast"}));
       EXPECT_FALSE(naming.isBound(host + ".host_cxt/fast.rtc"));
