@@ -10,19 +10,20 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
+// Every entry of every type, inner nodes carrying a value included.
 std::vector<std::string> entriesOf(const std::vector<coil::Properties>& types)
 {
   std::vector<std::string> entries;
   for (const coil::Properties& type : types) {
-    entries.push_back("--");
-    for (const std::string& key : type.propertyNames()) {
-      entries.push_back(key + "=" + type.getProperty(key));
-    }
+    std::ostringstream listing;
+    type.list(listing);
+    entries.push_back(listing.str());
   }
   return entries;
 }

@@ -36,7 +36,8 @@ namespace e2e
       bool waitFor(const std::string& line)
       {
         std::unique_lock<std::mutex> lock(m_mutex);
-        return m_changed.wait_for(lock, 10s, [&] { return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end(); });
+        return m_changed.wait_for(lock, 10s,
+                                  [&] { return std::find(m_lines.begin(), m_lines.end(), line) != m_lines.end(); });
       }
 
       std::vector<std::string> lines()

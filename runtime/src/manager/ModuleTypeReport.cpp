@@ -1,5 +1,6 @@
 #include "manager/ModuleTypeReport.h"
 
+#include "config/InstanceName.h"
 #include "config/KeyValueFormat.h"
 
 #include <algorithm>
@@ -12,8 +13,14 @@ namespace rtm
   {
     std::string out;
     for (std::size_t i = 0; i < types.size() && i < kMostTypes; ++i)
-      for (const std::string& key : types[i].propertyNames())
-        out += config::formatKeyValue(std::to_string(i) + "." + key, types[i].getProperty(key)) + "\n";
+    {
+      // Through store(): it writes every entry, "a" too when "a.b" is set (propertyNames lists
+      // only "a.b").
+      std::stringstream stored;
+      types[i].store(stored, "");
+      for (const config::KeyValue& entry : config::parseKeyValues(stored))
+        out += config::formatKeyValue(std::to_string(i) + "." + entry.first, entry.second) + "\n";
+    }
     return out;
   }
 
@@ -30,13 +37,13 @@ namespace rtm
       const std::size_t index = numbered ? std::stoul(key.substr(0, dot)) : kMostTypes;
       if (index >= kMostTypes)
       {
-        error = "'" + key.substr(0, 40) + "' is not a numbered profile entry";
+        error = "'" + config::printable(key.substr(0, 40)) + "' is not a numbered profile entry";
         return false;
       }
       // Each dot is a level of the tree the key is stored in: no profile key is this deep.
       if (std::count(key.begin(), key.end(), '.') > kDeepestKey)
       {
-        error = "'" + key.substr(0, 40) + "...' nests too deep for a profile key";
+        error = "'" + config::printable(key.substr(0, 40)) + "...' nests too deep for a profile key";
         return false;
       }
       byIndex[index].setProperty(key.substr(dot + 1), entry.second);

@@ -135,15 +135,18 @@ namespace
     trimul.setProperty("implementation_id", "Trimul");
     trimul.setProperty("description", "x: y\nwith a line break\\");
     trimul.setProperty("conf.default.gain", " 2 ");
+    trimul.setProperty("conf", "a value on a key that has keys below it");
     std::vector<coil::Properties> types;
     std::string error;
     ASSERT_TRUE(rtm::ModuleTypeReport::read(rtm::ModuleTypeReport::write({trimul, trimul}), types, error)) << error;
     ASSERT_EQ(2u, types.size());
-    for (const char* key : {"implementation_id", "description", "conf.default.gain"})
+    for (const char* key : {"implementation_id", "description", "conf.default.gain", "conf"})
       EXPECT_EQ(trimul.getProperty(key), types[1].getProperty(key)) << key;
 
-    for (const std::string& refused : std::vector<std::string>{"implementation_id: A", "64.implementation_id: A", "x.implementation_id: A",
-                                       ".implementation_id: A", "0.: A", "1" + std::string(40, '.') + "a: b"})
+    const std::vector<std::string> refusals = {"implementation_id: A", "64.implementation_id: A",
+                                               "x.implementation_id: A", ".implementation_id: A", "0.: A",
+                                               "1" + std::string(40, '.') + "a: b"};
+    for (const std::string& refused : refusals)
       EXPECT_FALSE(rtm::ModuleTypeReport::read(refused, types, error)) << refused;
   }
 }
