@@ -5,11 +5,14 @@
 
 #include <rtm/Manager.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <iostream>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace rtm
@@ -43,6 +46,9 @@ namespace rtm
       std::cerr << "usage: rtcd " << ModuleTypeProbe::kOption << " /ABSOLUTE/PATH/MODULE.so" << std::endl;
       std::_Exit(2);
     }
+    // A manager that dies while it waits must not leave a module's init function running on
+    // (the signal comes when the manager's waiting thread ends, which outlives this process).
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     // The report goes out where standard output went; whatever the module itself prints there
     // goes nowhere, so that it cannot be taken for a profile.
     std::fflush(stdout);
