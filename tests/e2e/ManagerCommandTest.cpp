@@ -99,6 +99,12 @@ namespace e2e
       EXPECT_EQ(0u, out({"mgr", "ls", masterAddress, "--slave", "0"}).find("Components\n  Trimul0  Trimul  Active\nLoaded"));
       EXPECT_TRUE(std::regex_match(out({"mgr", "slaves", masterPath}), std::regex(slaveLine.substr(2))));
       EXPECT_EQ(0u, out({"mgr", "modules", masterAddress}).find(module + "\n    file_path  "));
+      // A loadable module shows under its path with the profile of the type it registers.
+      const std::string loadable = out({"mgr", "modules", masterAddress, "--loadable"});
+      EXPECT_EQ(0u, loadable.find(module + "\n")) << loadable;
+      for (const std::string& row : std::vector<std::string>{"implementation_id +Trimul", "module_file_name +Trimul.so",
+                                     "module_file_path +" + regexLiteral(module)})
+        EXPECT_TRUE(std::regex_search(loadable, std::regex("\n    " + row + "\n"))) << row << " in\n" << loadable;
 
       EXPECT_EQ("", out({"mgr", "delete", masterAddress, "fast"}));
       EXPECT_FALSE(naming.isBound(host + ".host_cxt/fast.rtc"));
@@ -130,8 +136,8 @@ namespace e2e
       const std::string named = "rtctl: mgr: manager at " + masterAddress;
 
       expectRefused({"mgr", "create", masterAddress, "Nope"}, 1,
-                    named + " created no component for 'Nope': it has no factory for Nope and no Nope.so on its "
-                            "load path");
+                    named + " created no component for 'Nope': it has no factory for Nope and no module on its "
+                            "load path that registers it");
       expectRefused({"mgr", "load", masterAddress, "NoSuch.so"}, 1,
                     named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER (not a shared object on its "
                             "load path, or without NoSuchInit in it)");

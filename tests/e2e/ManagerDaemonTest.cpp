@@ -134,6 +134,7 @@ namespace e2e
 
       RTM::ModuleProfileList_var loadable = sut->get_loadable_modules();
       EXPECT_EQ(column(loadable, "module_file_name"), std::vector<std::string>{"Trimul.so"});
+      EXPECT_EQ(column(loadable, "implementation_id"), std::vector<std::string>{"Trimul"});
       ASSERT_EQ(sut->load_module("Trimul.so", ""), RTC::RTC_OK);
       RTM::ModuleProfileList_var loaded = sut->get_loaded_modules();
       EXPECT_EQ(column(loaded, "module_file_name"), std::vector<std::string>{"Trimul.so"});
@@ -210,12 +211,20 @@ namespace e2e
       RtcdProcess rtcd(options(true));
       RTM::Manager_var mgr = managerAt(masterAddress);
       ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
+      // The manager node's settings, named relative to it as the shell tools' manager view reads
+      // them; nothing from elsewhere in the configuration.
       RTM::ManagerProfile_var profile = mgr->get_profile();
-      EXPECT_EQ(valueOf(profile->properties, "manager.name"), "manager");
-      EXPECT_EQ(valueOf(profile->properties, "manager.is_master"), "YES");
-      EXPECT_EQ(valueOf(profile->properties, "manager.pid"), std::to_string(rtcd.process().pid()));
-      EXPECT_EQ(valueOf(profile->properties, "os.hostname"), host);
-      EXPECT_EQ(valueOf(profile->properties, "corba.nameservers"), "<absent>") << "only manager.* settings";
+      const std::map<std::string, std::string> expected = {
+        {"name", "manager"},
+        {"is_master", "YES"},
+        {"pid", std::to_string(rtcd.process().pid())},
+        {"modules.load_path", moduleFolder()},
+        {"manager.pid", "<absent>"},
+        {"os.hostname", "<absent>"},
+        {"corba.nameservers", "<absent>"},
+      };
+      for (const auto& [key, value] : expected)
+        EXPECT_EQ(valueOf(profile->properties, key), value) << key;
 
       EXPECT_EQ(mgr->set_configuration("exec_cxt.periodic.rate", "125"), RTC::RTC_OK);
       RTM::NVList_var configuration = mgr->get_configuration();
@@ -390,6 +399,50 @@ namespace e2e
       EXPECT_FALSE(trimul->_non_existent());
       EXPECT_EQ(naming.list(), (std::vector<std::string>{host + ".host_cxt"})) << "no context left behind";
       EXPECT_EQ(lineCount(rtcd.process().stderrText()), cases.size()) << rtcd.process().stderrText();
+
+      // Of the files on the load path only the modules whose types can be learned are loadable:
+      // the two loaded ones; not the renamed copy (no init function of its name), nor those that
+      // do not load, nor what is no module. Learning that costs no error line.
+      RTM::ModuleProfileList_var loadable = mgr->get_loadable_modules();
+      EXPECT_EQ(column(loadable, "implementation_id"), (std::vector<std::string>{"Trimul", "Counter", "Slow"}));
+      EXPECT_EQ(lineCount(rtcd.process().stderrText()), cases.size()) << rtcd.process().stderrText();
+      EXPECT_TRUE(rtcd.process().running());
+    }
+
+    // What a tool's manager view reads of each loadable module: the profile of a type it
+    // registers and where the module is, learned without loading it into the daemon.
+    TEST_F(ManagerDaemon, LoadableModulesAreListedByTheTypesTheyRegisterWithoutBeingLoaded)
+    {
+      RtcdProcess rtcd(options(true, {"manager.modules.load_path:" + moduleFolder() + "," + testModuleFolder()}));
+      RTM::Manager_var mgr = managerAt(masterAddress);
+      ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
+      const std::string src = std::filesystem::canonical(moduleFolder()).string();
+      const std::string tests = std::filesystem::canonical(testModuleFolder()).string();
+      const std::vector<std::vector<std::string>> expected = {
+        {"Trimul", "Karvo", "Trimul.so", src + "/Trimul.so"},
+        {"Counter", "Tests", "TestModule.so", tests + "/TestModule.so"},
+        {"Slow", "Tests", "TestModule.so", tests + "/TestModule.so"},
+      };
+      auto rows = [&] {
+        RTM::ModuleProfileList_var loadable = mgr->get_loadable_modules();
+        std::vector<std::vector<std::string>> out;
+        for (CORBA::ULong i = 0; i < loadable->length(); ++i)
+        {
+          out.emplace_back();
+          for (const char* key : {"implementation_id", "vendor", "module_file_name", "module_file_path"})
+            out.back().push_back(valueOf(loadable[i].properties, key));
+        }
+        return out;
+      };
+      EXPECT_EQ(rows(), expected);
+      RTM::ModuleProfileList_var loaded = mgr->get_loaded_modules();
+      EXPECT_EQ(loaded->length(), 0u) << "listing loads nothing into the daemon";
+      EXPECT_EQ(rows(), expected) << "asked again";
+
+      // Once loaded, a module's types are its factories', and the listing stays the same.
+      ASSERT_EQ(mgr->load_module("TestModule.so", ""), RTC::RTC_OK);
+      EXPECT_EQ(rows(), expected);
+      EXPECT_EQ(rtcd.process().stderrText(), "");
     }
 
     // The same kinds of mistake in the configuration a daemon starts with: one line each on

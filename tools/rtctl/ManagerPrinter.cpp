@@ -9,8 +9,9 @@ namespace rtctl
 {
   namespace
   {
-    // The keys that name a module's file and a factory's type in their profiles.
-    const std::vector<std::string> kModuleTitleKeys = {"file_path", "module_file_name"};
+    // The keys that name a module's file and a factory's type in their profiles: a loaded module
+    // has file_path; a loadable one, module_file_path (and the profile of a type it registers).
+    const std::vector<std::string> kModuleTitleKeys = {"file_path", "module_file_path", "module_file_name"};
     const std::vector<std::string> kFactoryTitleKeys = {"implementation_id", "type_name"};
 
     std::string titleOf(const NameValues& profile, const std::vector<std::string>& keys, const char* what,

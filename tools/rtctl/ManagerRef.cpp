@@ -10,10 +10,12 @@ namespace rtctl
   namespace
   {
     // Where a manager says which host it runs on and its process id. The profile holds its
-    // manager.* keys (the pid among them); the host name is among the os.* keys of its whole
-    // configuration, which is asked only when the profile lacks one of the two.
+    // manager.* keys, named relative to that node ("pid") by the middleware and by our managers
+    // now, with the "manager." prefix by our older ones; the host name is among the os.* keys of
+    // its whole configuration, which is asked only when the profile lacks one of the two.
     const std::vector<std::string> kHostKeys = {"os.hostname"};
-    const std::vector<std::string> kPidKeys = {"manager.pid"};
+    const std::vector<std::string> kPidKeys = {"pid", "manager.pid"};
+    const std::vector<std::string> kConfiguredPidKeys = {"manager.pid"};
   }
 
   ManagerRef::ManagerRef(Session& session, const ManagerAddress& address)
@@ -128,7 +130,7 @@ namespace rtctl
       if (host.empty())
         host = configured.firstOf(kHostKeys);
       if (pid.empty())
-        pid = configured.firstOf(kPidKeys);
+        pid = configured.firstOf(kConfiguredPidKeys);
     }
   }
 

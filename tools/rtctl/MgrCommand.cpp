@@ -53,7 +53,8 @@ namespace rtctl
            "  ls MANAGER                     its components (instance, type, state; a master's\n"
            "                                 include its slaves'), loaded modules, factories, slaves\n"
            "  modules MANAGER [--loadable]   its loaded modules with their properties; with\n"
-           "                                 --loadable, the modules it could load\n"
+           "                                 --loadable, each type a module it could load\n"
+           "                                 registers: the module's path, the type's profile\n"
            "  factories MANAGER              the component types it can create, with their profiles\n"
            "  load MANAGER FILE [INITFUNC]   load a module and run INITFUNC in it (default: FILE's\n"
            "                                 name up to its first '.', then Init: Trimul.so ->\n"
@@ -204,12 +205,19 @@ namespace rtctl
           factory.emplace(factories[i].properties);
       if (!factory)
       {
+        // The loadable list names only modules whose types the manager could learn, with those
+        // types (older managers of ours listed every file, without types).
         RTM::ModuleProfileList_var loadable = manager.ref()->get_loadable_modules();
         for (CORBA::ULong i = 0; i < loadable->length(); ++i)
-          if (NameValues(loadable[i].properties).value("module_file_name") == type + ".so")
+        {
+          const NameValues module(loadable[i].properties);
+          if (module.value("module_file_name") == type + ".so")
             return "its module " + type + ".so did not load or does not register " + type +
                    " (the manager's standard error says why)";
-        return "it has no factory for " + type + " and no " + type + ".so on its load path";
+          if (module.value("implementation_id") == type)
+            return "the module that registers " + type + " is " + module.value("module_file_name") + ": load it first";
+        }
+        return "it has no factory for " + type + " and no module on its load path that registers it";
       }
       // In the manager's own order: the instance limit, then the name.
       RTC::ComponentProfileList_var components = manager.ref()->get_component_profiles();

@@ -47,7 +47,9 @@ namespace RTC
     void unloadAll();
     // One entry per module: file_path, module_file_name, init_func, implementation_ids.
     std::vector<coil::Properties> getLoadedModules();
-    // One entry per *.so file on the load path: file_path, module_file_name, loaded (YES/NO).
+    // One entry per component type a module on the load path registers: the type's profile,
+    // module_file_name and module_file_path. A module not loaded is asked for its types in a
+    // helper process (rtcd beside this program), never loaded into this one to find out.
     std::vector<coil::Properties> getLoadableModules();
 
     bool registerFactory(coil::Properties& profile, RtcNewFunc new_func, RtcDeleteFunc delete_func);

@@ -20,7 +20,8 @@ namespace rtm
   }
 
   FactoryRegistry::FactoryRegistry(RTC::Manager& manager, const coil::Properties& config, InstancesOf instancesOf)
-    : m_manager(manager), m_modules(config), m_instancesOf(std::move(instancesOf))
+    : m_manager(manager), m_modules(config), m_instancesOf(std::move(instancesOf)),
+      m_moduleTypes(ModuleTypeProbe(ModuleTypeProbe::helperBesideThisProgram()))
   {
   }
 
@@ -221,16 +222,35 @@ namespace rtm
     return out;
   }
 
+  // One entry per type a module on the load path registers: the type's profile, and where the
+  // module is. A module loaded here already tells its types itself; one not loaded is checked as a
+  // load would check it and then asked in a helper process, never opened here.
   std::vector<coil::Properties> FactoryRegistry::loadableModules()
   {
     std::vector<coil::Properties> out;
     for (const ModuleManager::Loadable& loadable : m_modules.loadableFiles())
     {
-      coil::Properties p;
-      p.setProperty("file_path", loadable.filePath);
-      p.setProperty("module_file_name", loadable.fileName);
-      p.setProperty("loaded", m_modules.isLoaded(loadable.filePath) ? "YES" : "NO");
-      out.push_back(p);
+      std::vector<coil::Properties> types;
+      if (m_modules.isLoaded(loadable.filePath))
+      {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (const auto& f : m_factories)
+          if (f->modulePath == loadable.filePath)
+            types.push_back(f->profile());
+      }
+      else
+      {
+        std::string refused;
+        if (ModuleManager::inspect(loadable.filePath, refused) != RTC::RTC_OK)
+          continue;
+        types = m_moduleTypes.typesOf(loadable.filePath);
+      }
+      for (coil::Properties& type : types)
+      {
+        type.setProperty("module_file_name", loadable.fileName);
+        type.setProperty("module_file_path", loadable.filePath);
+        out.push_back(type);
+      }
     }
     return out;
   }

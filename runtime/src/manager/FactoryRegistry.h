@@ -6,6 +6,7 @@
 
 #include "manager/ComponentFactory.h"
 #include "manager/ModuleManager.h"
+#include "manager/ModuleTypeCache.h"
 
 #include <functional>
 #include <memory>
@@ -43,7 +44,9 @@ namespace rtm
     void unloadAll();
     // file_path, module_file_name, init_func, implementation_ids (the types it registered).
     std::vector<coil::Properties> loadedModules();
-    // file_path, module_file_name, loaded (YES/NO).
+    // One entry per component type that a module on the load path registers: the type's profile
+    // plus module_file_name (as the file stands in its folder) and module_file_path (the file it
+    // resolves to). Modules whose types cannot be learned are left out.
     std::vector<coil::Properties> loadableModules();
 
   private:
@@ -59,6 +62,7 @@ namespace rtm
     RTC::Manager& m_manager;
     ModuleManager m_modules;
     const InstancesOf m_instancesOf;
+    ModuleTypeCache m_moduleTypes;
     // One module load or unload at a time; recursive, since an init function may create a
     // component whose module is loaded on demand.
     std::recursive_mutex m_loadMutex;

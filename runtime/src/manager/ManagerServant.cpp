@@ -179,16 +179,15 @@ namespace rtm
     });
   }
 
-  // Every manager.* setting, and the host name, by which tools tell managers apart.
+  // The manager.* settings named relative to that node (pid, name, is_master, ...), as the
+  // shell tools read them; the host name is among get_configuration's os.* keys.
   RTM::ManagerProfile* ManagerServant::get_profile()
   {
     return guarded("get_profile", [] { return new RTM::ManagerProfile; }, [&] {
       const coil::Properties cfg = m_core.settings();
       RTM::ManagerProfile_var profile = new RTM::ManagerProfile;
       if (const coil::Properties* manager = cfg.findNode("manager"))
-        for (const std::string& key : manager->propertyNames())
-          appendString(profile->properties, "manager." + key, manager->getProperty(key));
-      appendString(profile->properties, "os.hostname", cfg.getProperty("os.hostname"));
+        appendProperties(profile->properties, *manager);
       return profile._retn();
     });
   }

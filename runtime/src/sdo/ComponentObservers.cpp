@@ -11,6 +11,7 @@
 namespace rtm
 {
   const char* const ComponentObservers::kInterfaceType = "IDL:OpenRTM/ComponentObserver:1.0";
+  const char* const ComponentObservers::kRtcInterfaceType = "IDL:omg.org/RTC/ComponentObserver:1.0";
 
   namespace
   {
@@ -34,7 +35,7 @@ namespace rtm
       std::string upper = word;
       std::transform(upper.begin(), upper.end(), upper.begin(),
                      [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-      if (upper == "ALL" || word == kInterfaceType || word == "ComponentObserver")
+      if (upper == "ALL" || word == kInterfaceType || word == kRtcInterfaceType || word == "ComponentObserver")
         return true;
     }
     return false;
@@ -54,16 +55,25 @@ namespace rtm
   bool ComponentObservers::attach(const SDOPackage::ServiceProfile& profile)
   {
     const std::string id = profile.id.in();
-    if (std::string(profile.interface_type.in()) != kInterfaceType || id.empty() ||
-        CORBA::is_nil(profile.service.in()))
+    const std::string type = profile.interface_type.in();
+    if ((type != kInterfaceType && type != kRtcInterfaceType) || id.empty() || CORBA::is_nil(profile.service.in()))
       return false;
     auto observer = std::make_shared<Observer>();
     observer->profile = profile;
     // No remote _is_a: the tool that attaches is waiting for this answer, and the interface type
-    // already says what the object is.
-    observer->ref = OpenRTM::ComponentObserver::_unchecked_narrow(profile.service.in());
-    // A one-way call still connects first, and connecting to a host that vanished can hang.
-    limitCallTime(observer->ref.in(), static_cast<unsigned long>(m_callTimeout.count()));
+    // already says what the object is. A one-way call still connects first, and connecting to a
+    // host that vanished can hang: each reference gets the call timeout.
+    const auto timeout = static_cast<unsigned long>(m_callTimeout.count());
+    if (type == kRtcInterfaceType)
+    {
+      observer->rtcRef = RTC::ComponentObserver::_unchecked_narrow(profile.service.in());
+      limitCallTime(observer->rtcRef.in(), timeout);
+    }
+    else
+    {
+      observer->ref = OpenRTM::ComponentObserver::_unchecked_narrow(profile.service.in());
+      limitCallTime(observer->ref.in(), timeout);
+    }
     observer->settings = ObserverSettings::parse(profile.properties);
     observer->nextHeartbeat = Clock::now() + observer->settings.heartbeatInterval;
 
@@ -199,7 +209,10 @@ namespace rtm
   {
     try
     {
-      observer.ref->update_status(update.kind, update.hint.c_str());
+      if (!CORBA::is_nil(observer.rtcRef.in()))
+        observer.rtcRef->update_status(update.rtcKind(), update.hint.c_str());
+      else
+        observer.ref->update_status(update.kind, update.hint.c_str());
       return true;
     }
     catch (...)

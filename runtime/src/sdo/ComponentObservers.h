@@ -1,5 +1,6 @@
 // The observers attached to one component (SDO service profiles of interface type
-// IDL:OpenRTM/ComponentObserver:1.0), and the thread that notifies them.
+// IDL:OpenRTM/ComponentObserver:1.0, or IDL:omg.org/RTC/ComponentObserver:1.0 as the newer tools
+// announce the same observer), and the thread that notifies them.
 //
 // Whoever reports a change (the execution context's thread in a handler, an ORB thread in a
 // connection) only queues it: the calls out to observers are made by this class's own thread, one
@@ -29,7 +30,8 @@ namespace rtm
   class ComponentObservers : public ComponentEventListener
   {
   public:
-    static const char* const kInterfaceType;  // "IDL:OpenRTM/ComponentObserver:1.0"
+    static const char* const kInterfaceType;     // "IDL:OpenRTM/ComponentObserver:1.0"
+    static const char* const kRtcInterfaceType;  // "IDL:omg.org/RTC/ComponentObserver:1.0"
     static constexpr std::size_t kQueueLimit = 1024;
 
     // `who` names the component in log lines.
@@ -45,7 +47,7 @@ namespace rtm
     // types or names, ALL by default) lets observers attach at all.
     static bool enabledBy(const std::string& enabledServices);
 
-    // False for another interface type, an empty id or a nil service. A profile with an id
+    // False for an interface type other than the two, an empty id or a nil service. A profile with an id
     // already attached replaces it (a tool attaching again after losing track).
     bool attach(const SDOPackage::ServiceProfile& profile);
     // False when no observer has that id.
@@ -66,7 +68,9 @@ namespace rtm
     struct Observer
     {
       SDOPackage::ServiceProfile profile;
+      // One of the two is set: each observer is called through the interface it attached under.
       OpenRTM::ComponentObserver_var ref;
+      RTC::ComponentObserver_var rtcRef;
       ObserverSettings settings;
       std::chrono::steady_clock::time_point nextHeartbeat;
     };

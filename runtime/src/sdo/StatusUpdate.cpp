@@ -45,6 +45,21 @@ namespace rtm
     return {OpenRTM::COMPONENT_PROFILE, e.name};
   }
 
+  RTC::StatusKind StatusUpdate::rtcKind() const
+  {
+    switch (kind)
+    {
+    case OpenRTM::COMPONENT_PROFILE: return RTC::COMPONENT_PROFILE;
+    case OpenRTM::RTC_STATUS: return RTC::RTC_STATUS;
+    case OpenRTM::EC_STATUS: return RTC::EC_STATUS;
+    case OpenRTM::PORT_PROFILE: return RTC::PORT_PROFILE;
+    case OpenRTM::CONFIGURATION: return RTC::CONFIGURATION;
+    case OpenRTM::HEARTBEAT: return RTC::HEARTBEAT;
+    case OpenRTM::STATUS_KIND_NUM: break;
+    }
+    return RTC::COMPONENT_PROFILE;
+  }
+
   StatusUpdate StatusUpdate::heartbeat()
   {
     return {OpenRTM::HEARTBEAT, ""};

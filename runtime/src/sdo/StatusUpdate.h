@@ -6,6 +6,7 @@
 #include "component/ComponentEventListener.h"
 
 #include <rtm/idl/ComponentObserver.hh>
+#include <rtm/idl/RTCComponentObserver.hh>
 
 #include <string>
 
@@ -15,6 +16,9 @@ namespace rtm
   {
     OpenRTM::StatusKind kind;
     std::string hint;
+
+    // The same kind for an observer attached as IDL:omg.org/RTC/ComponentObserver:1.0.
+    RTC::StatusKind rtcKind() const;
 
     static StatusUpdate from(const ComponentEvent& event);
     static StatusUpdate heartbeat();

@@ -7,6 +7,7 @@
 #include <rtm/idl/Manager.hh>
 #include <rtm/idl/OpenRTM.hh>
 #include <rtm/idl/RTC.hh>
+#include <rtm/idl/RTCComponentObserver.hh>
 #include <rtm/idl/SDOPackage.hh>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,11 @@ TEST(RepositoryIds, InterfacesAdvertisedInIors) {
   EXPECT_STREQ(OpenRTM::ComponentObserver::_PD_repoId, "IDL:OpenRTM/ComponentObserver:1.0");
   EXPECT_STREQ(OpenRTM::_tc_StatusKind->id(), "IDL:OpenRTM/StatusKind:1.0");
   EXPECT_EQ(OpenRTM::HEARTBEAT, 5);
+  // The same observer as the newer tools announce it; its kinds travel as the same ordinals.
+  EXPECT_STREQ(RTC::ComponentObserver::_PD_repoId, "IDL:omg.org/RTC/ComponentObserver:1.0");
+  EXPECT_STREQ(RTC::_tc_StatusKind->id(), "IDL:omg.org/RTC/StatusKind:1.0");
+  EXPECT_EQ(static_cast<int>(RTC::RTC_STATUS), static_cast<int>(OpenRTM::RTC_STATUS));
+  EXPECT_EQ(static_cast<int>(RTC::HEARTBEAT), static_cast<int>(OpenRTM::HEARTBEAT));
 }
 
 TEST(RepositoryIds, TypeCodes) {

@@ -471,6 +471,7 @@ namespace
       {" all ", true},
       {"IDL:OpenRTM/Logger:1.0, IDL:OpenRTM/ComponentObserver:1.0", true},
       {"ComponentObserver", true},
+      {"IDL:omg.org/RTC/ComponentObserver:1.0", true},
       {"NONE", false},
       {"IDL:OpenRTM/Logger:1.0", false},
       {"componentobserver", false},

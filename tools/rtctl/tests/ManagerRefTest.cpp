@@ -14,14 +14,15 @@ namespace rtctl
   namespace
   {
     // A manager servant that answers only what slave listing asks: its slaves, profile and
-    // configuration, the host and pid placed in one or the other as given.
+    // configuration, the host placed in one or the other as given, the pid in its profile under
+    // `pidKey` ("pid" as managers answer now, "manager.pid" as our older ones did).
     class FakeManager : public POA_RTM::Manager
     {
     public:
-      FakeManager(const std::string& host, const std::string& pid, bool hostInProfile)
+      FakeManager(const std::string& host, const std::string& pid, bool hostInProfile, const char* pidKey = "pid")
       {
         add(hostInProfile ? m_profile : m_configuration, "os.hostname", host);
-        add(m_profile, "manager.pid", pid);
+        add(m_profile, pidKey, pid);
         PortableServer::POA_var poa = _default_POA();
         m_id = poa->activate_object(this);
         CORBA::Object_var obj = poa->id_to_reference(m_id.in());
@@ -93,14 +94,14 @@ namespace rtctl
       RTM::ManagerList m_slaves;
     };
 
-    // A master with slaves 0 (alpha), 1 (beta), 2 (beta, its host only in its configuration)
-    // and 3 (gamma, gone).
+    // A master with slaves 0 (alpha, an older manager of ours), 1 (beta), 2 (beta, its host only
+    // in its configuration, as the middleware's and ours answer now) and 3 (gamma, gone).
     class ManagerSlaves : public ::testing::Test
     {
     protected:
       ManagerSlaves()
       {
-        slaves.emplace_back(new FakeManager("alpha", "101", true));
+        slaves.emplace_back(new FakeManager("alpha", "101", true, "manager.pid"));
         slaves.emplace_back(new FakeManager("beta", "102", true));
         slaves.emplace_back(new FakeManager("beta", "103", false));
         slaves.emplace_back(new FakeManager("gamma", "104", true));
