@@ -20,14 +20,20 @@ install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET Trimul)
   install(TARGETS Trimul LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
 endif()
+# OpenSSL, which the programs load from there when TLS is configured (runtime/CMakeLists.txt).
+if(TARGET rtm_tls)
+  install(TARGETS rtm_tls LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
+endif()
 
 # What the install rules need built, and no more: `scripts/package` builds this target and then
 # runs CPack, which would otherwise build every test and benchmark first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 add_custom_target(installables DEPENDS ${trimul_programs})
-if(TARGET Trimul)
-  add_dependencies(installables Trimul)
-endif()
+foreach(library Trimul rtm_tls)
+  if(TARGET ${library})
+    add_dependencies(installables ${library})
+  endif()
+endforeach()
 
 if(EXISTS ${PROJECT_SOURCE_DIR}/rtc.conf.example)
   install(FILES ${PROJECT_SOURCE_DIR}/rtc.conf.example DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)

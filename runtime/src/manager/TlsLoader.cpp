@@ -1,0 +1,129 @@
+#include "TlsLoader.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+// RTM_TLS_FORWARDED: OpenSSL is in librtm_tls.so and the program reaches it through
+// OpenSslForwarders.S. Otherwise (a build that links OpenSSL in, the fuzz targets) the library's
+// code is part of the program and there is nothing to load.
+#ifdef RTM_TLS_FORWARDED
+namespace
+{
+  constexpr std::size_t kImportCount = 0
+#define RTM_TLS_IMPORT(name) +1
+#include "../tls/OpenSslImports.h"
+#undef RTM_TLS_IMPORT
+    ;
+}
+
+// Where OpenSslForwarders.S jumps to.
+extern "C" __attribute__((visibility("hidden"))) void* rtm_tls_slots[kImportCount];
+
+// An OpenSSL call before the library is loaded would be a fault of ours; better one line than a
+// jump to nowhere.
+extern "C" __attribute__((visibility("hidden"), noreturn)) void rtm_tls_unloaded()
+{
+  std::fputs("rtm: an OpenSSL function was called before the TLS library was loaded\n", stderr);
+  std::abort();
+}
+#endif
+
+namespace rtm
+{
+  namespace
+  {
+    std::atomic<const TlsLibraryApi*> g_api{nullptr};
+    std::string g_why;
+    std::once_flag g_once;
+
+#ifndef RTM_TLS_FORWARDED
+    void loadOnce() { g_api = rtm_tls_library(); }
+#else
+    std::string programFolder()
+    {
+      std::vector<char> path(4096);
+      const ssize_t size = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+      if (size <= 0)
+        return "";
+      const std::string program(path.data(), static_cast<std::size_t>(size));
+      return program.substr(0, program.rfind('/') + 1);
+    }
+
+    std::vector<std::string> candidates()
+    {
+      const char* named = std::getenv("TRIMUL_TLS_LIBRARY");
+      if (named != nullptr && *named != '\0')
+        return {named};
+      std::vector<std::string> paths;
+#ifdef RTM_TLS_LIBRARY_FROM_PROGRAM
+      // Installed: beside the component module, wherever the package was installed.
+      paths.push_back(programFolder() + RTM_TLS_LIBRARY_FROM_PROGRAM);
+#endif
+#ifdef RTM_TLS_LIBRARY_BUILT
+      paths.push_back(RTM_TLS_LIBRARY_BUILT);
+#endif
+      return paths;
+    }
+
+    void loadOnce()
+    {
+      const std::vector<std::string> paths = candidates();
+      std::string tried;
+      for (const std::string& path : paths)
+      {
+        if (::access(path.c_str(), F_OK) != 0)
+        {
+          tried += (tried.empty() ? ", not found at '" : "' nor at '") + path;
+          continue;
+        }
+        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr)
+        {
+          const char* error = ::dlerror();
+          g_why = "cannot load the TLS library '" + path + "': " + (error ? error : "unknown error");
+          return;
+        }
+        using Entry = const TlsLibraryApi* (*)();
+        const auto entry = reinterpret_cast<Entry>(::dlsym(handle, "rtm_tls_library"));
+        const TlsLibraryApi* api = entry ? entry() : nullptr;
+        if (api == nullptr || api->version != TlsLibraryApi::kVersion || api->importCount != kImportCount)
+        {
+          g_why = "the TLS library '" + path + "' is not of this build: reinstall the package, or name the right " +
+                  "one in TRIMUL_TLS_LIBRARY";
+          return;
+        }
+        for (std::size_t i = 0; i < kImportCount; ++i)
+          rtm_tls_slots[i] = const_cast<void*>(api->imports[i]);
+        g_api = api;
+        return;
+      }
+      g_why = "TLS needs the library librtm_tls.so" + tried + (tried.empty() ? "" : "'") +
+              ": reinstall the package, or name it in TRIMUL_TLS_LIBRARY";
+    }
+#endif
+  }
+
+  const TlsLibraryApi* TlsLoader::load()
+  {
+    std::call_once(g_once, loadOnce);
+    return g_api;
+  }
+
+  std::string TlsLoader::why()
+  {
+    load();
+    return g_why;
+  }
+
+  const TlsLibraryApi* TlsLoader::loaded()
+  {
+    // Only once loading has run, so that asking never loads.
+    return g_api;
+  }
+}
