@@ -20,9 +20,13 @@ install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET Trimul)
   install(TARGETS Trimul LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
 endif()
-# OpenSSL, which the programs load from there when TLS is configured (runtime/CMakeLists.txt).
+# OpenSSL, which the programs load from there when TLS is configured (runtime/CMakeLists.txt):
+# found relative to the program, so that the installed tree may move.
 if(TARGET rtm_tls)
   install(TARGETS rtm_tls LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
+  file(RELATIVE_PATH tls_from_program ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/trimul/librtm_tls.so)
+  set_property(SOURCE ${PROJECT_SOURCE_DIR}/runtime/src/manager/TlsLoader.cpp DIRECTORY ${PROJECT_SOURCE_DIR}/runtime
+               APPEND PROPERTY COMPILE_DEFINITIONS RTM_TLS_LIBRARY_FROM_PROGRAM="${tls_from_program}")
 endif()
 
 # What the install rules need built, and no more: `scripts/package` builds this target and then

@@ -60,13 +60,15 @@ namespace rtm
       const char* named = std::getenv("TRIMUL_TLS_LIBRARY");
       if (named != nullptr && *named != '\0')
         return {named};
+      const std::string folder = programFolder();
+      // A program of the build tree takes the library built beside it; an installed one never
+      // reaches into a build tree, which may be gone or of another build.
+      if (folder.compare(0, std::string(RTM_TLS_BUILD_TREE).size(), RTM_TLS_BUILD_TREE) == 0)
+        return {RTM_TLS_LIBRARY_BUILT};
       std::vector<std::string> paths;
 #ifdef RTM_TLS_LIBRARY_FROM_PROGRAM
       // Installed: beside the component module, wherever the package was installed.
-      paths.push_back(programFolder() + RTM_TLS_LIBRARY_FROM_PROGRAM);
-#endif
-#ifdef RTM_TLS_LIBRARY_BUILT
-      paths.push_back(RTM_TLS_LIBRARY_BUILT);
+      paths.push_back(folder + RTM_TLS_LIBRARY_FROM_PROGRAM);
 #endif
       return paths;
     }
