@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <string>
 #include <vector>
 
 // RTM_TLS_FORWARDED: OpenSSL is in librtm_tls.so and the program reaches it through
@@ -55,58 +56,55 @@ namespace rtm
       return program.substr(0, program.rfind('/') + 1);
     }
 
-    std::vector<std::string> candidates()
+    // "" when this build says nowhere.
+    std::string libraryPath()
     {
       const char* named = std::getenv("TRIMUL_TLS_LIBRARY");
       if (named != nullptr && *named != '\0')
-        return {named};
+        return named;
       const std::string folder = programFolder();
       // A program of the build tree takes the library built beside it; an installed one never
       // reaches into a build tree, which may be gone or of another build.
       if (folder.compare(0, std::string(RTM_TLS_BUILD_TREE).size(), RTM_TLS_BUILD_TREE) == 0)
-        return {RTM_TLS_LIBRARY_BUILT};
-      std::vector<std::string> paths;
+        return RTM_TLS_LIBRARY_BUILT;
 #ifdef RTM_TLS_LIBRARY_FROM_PROGRAM
       // Installed: beside the component module, wherever the package was installed.
-      paths.push_back(folder + RTM_TLS_LIBRARY_FROM_PROGRAM);
+      return folder + RTM_TLS_LIBRARY_FROM_PROGRAM;
+#else
+      return "";
 #endif
-      return paths;
     }
 
     void loadOnce()
     {
-      const std::vector<std::string> paths = candidates();
-      std::string tried;
-      for (const std::string& path : paths)
+      const std::string path = libraryPath();
+      if (path.empty() || ::access(path.c_str(), F_OK) != 0)
       {
-        if (::access(path.c_str(), F_OK) != 0)
-        {
-          tried += (tried.empty() ? ", not found at '" : "' nor at '") + path;
-          continue;
-        }
-        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr)
-        {
-          const char* error = ::dlerror();
-          g_why = "cannot load the TLS library '" + path + "': " + (error ? error : "unknown error");
-          return;
-        }
-        using Entry = const TlsLibraryApi* (*)();
-        const auto entry = reinterpret_cast<Entry>(::dlsym(handle, "rtm_tls_library"));
-        const TlsLibraryApi* api = entry ? entry() : nullptr;
-        if (api == nullptr || api->version != TlsLibraryApi::kVersion || api->importCount != kImportCount)
-        {
-          g_why = "the TLS library '" + path + "' is not of this build: reinstall the package, or name the right " +
-                  "one in TRIMUL_TLS_LIBRARY";
-          return;
-        }
-        for (std::size_t i = 0; i < kImportCount; ++i)
-          rtm_tls_slots[i] = const_cast<void*>(api->imports[i]);
-        g_api = api;
+        g_why = "TLS needs the library librtm_tls.so" + (path.empty() ? "" : ", not found at '" + path + "'") +
+                ": reinstall the package, or name it in TRIMUL_TLS_LIBRARY";
         return;
       }
-      g_why = "TLS needs the library librtm_tls.so" + tried + (tried.empty() ? "" : "'") +
-              ": reinstall the package, or name it in TRIMUL_TLS_LIBRARY";
+      void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (handle == nullptr)
+      {
+        const char* error = ::dlerror();
+        g_why = "cannot load the TLS library '" + path + "': " + (error ? error : "unknown error");
+        return;
+      }
+      using Entry = const TlsLibraryApi* (*)();
+      const auto entry = reinterpret_cast<Entry>(::dlsym(handle, "rtm_tls_library"));
+      const TlsLibraryApi* api = entry ? entry() : nullptr;
+      if (api == nullptr || api->version != TlsLibraryApi::kVersion || api->importCount != kImportCount)
+      {
+        ::dlclose(handle);
+        g_why = "the TLS library '" + path + "' is not of this build: reinstall the package, or name the right one " +
+                "in TRIMUL_TLS_LIBRARY";
+        return;
+      }
+      // Kept loaded for the life of the process: the ORB calls into it until the end.
+      for (std::size_t i = 0; i < kImportCount; ++i)
+        rtm_tls_slots[i] = const_cast<void*>(api->imports[i]);
+      g_api = api;
     }
 #endif
   }
