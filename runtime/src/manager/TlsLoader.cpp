@@ -12,7 +12,7 @@
 
 // RTM_TLS_FORWARDED: OpenSSL is in librtm_tls.so and the program reaches it through
 // OpenSslForwarders.S. Otherwise (a build that links OpenSSL in, the fuzz targets) the library's
-// code is part of the program and there is nothing to load.
+// code is in the program itself and there is nothing to load.
 #ifdef RTM_TLS_FORWARDED
 namespace
 {
