@@ -20,14 +20,24 @@ install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET Trimul)
   install(TARGETS Trimul LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
 endif()
+# OpenSSL, which the programs load from there when TLS is configured (runtime/CMakeLists.txt):
+# found relative to the program, so that the installed tree may move.
+if(TARGET rtm_tls)
+  install(TARGETS rtm_tls LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
+  file(RELATIVE_PATH tls_from_program ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/trimul/librtm_tls.so)
+  set_property(SOURCE ${PROJECT_SOURCE_DIR}/runtime/src/manager/TlsLoader.cpp DIRECTORY ${PROJECT_SOURCE_DIR}/runtime
+               APPEND PROPERTY COMPILE_DEFINITIONS RTM_TLS_LIBRARY_FROM_PROGRAM="${tls_from_program}")
+endif()
 
 # What the install rules need built, and no more: `scripts/package` builds this target and then
 # runs CPack, which would otherwise build every test and benchmark first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 add_custom_target(installables DEPENDS ${trimul_programs})
-if(TARGET Trimul)
-  add_dependencies(installables Trimul)
-endif()
+foreach(library Trimul rtm_tls)
+  if(TARGET ${library})
+    add_dependencies(installables ${library})
+  endif()
+endforeach()
 
 if(EXISTS ${PROJECT_SOURCE_DIR}/rtc.conf.example)
   install(FILES ${PROJECT_SOURCE_DIR}/rtc.conf.example DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)

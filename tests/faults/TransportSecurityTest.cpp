@@ -10,8 +10,10 @@
 
 #include "RtcdProcess.h"
 #include "Rtctl.h"
+#include "TrimulProcess.h"
 
 #include "ChildProcess.h"
+#include "NameServer.h"
 #include "Paths.h"
 #include "TestCertificates.h"
 #include "Wait.h"
@@ -19,7 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <regex>
+#include <sstream>
 
 using namespace std::chrono_literals;
 using faults::LabHost;
@@ -39,6 +43,7 @@ namespace
     const char* password;
     const char* named;  // the file the one line must name
     const char* says;
+    const char* library = "";  // TRIMUL_TLS_LIBRARY, a file of TestCertificates' folder; "" for the built one
   };
 
   const BadFiles kBadFiles[] = {
@@ -50,7 +55,20 @@ namespace
     {"a certificate of another authority", "ca", "stranger", "", "stranger.pem", "is not signed by the authority"},
     {"a locked key and no password", "ca", "locked", "", "locked.pem", "is protected by a password"},
     {"a locked key and a wrong password", "ca", "locked", "guess", "locked.pem", "wrong"},
+    // Good files, but OpenSSL (the TLS library) cannot be had: a process must not start without it.
+    {"no TLS library", "ca", "server", "", "no-such-library.pem", "TLS needs the library librtm_tls.so",
+     "no-such-library"},
+    {"a TLS library that is no library", "ca", "server", "", "ca.pem", "cannot load the TLS library", "ca"},
   };
+
+  // What a process has mapped, one line a mapping.
+  std::string mappingsOf(pid_t pid)
+  {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
 
   // rtcd and rtctl read the same files through the same check; both must refuse before their ORB
   // starts, naming the file, and never hang or abort.
@@ -62,6 +80,7 @@ namespace
       SCOPED_TRACE(c.what);
       const std::string authority = certs.file(c.authority);
       const std::string key = certs.file(c.key);
+      const std::string library = *c.library ? certs.file(c.library) : "";
       const std::vector<std::string> rtcdArgs = {
         "-o", "corba.nameservers:127.0.0.1:1", "-o", "corba.master_manager:" + e2e::freeMasterAddress(),
         "-o", "corba.ssl.certificate_authority_file:" + authority, "-o", "corba.ssl.key_file:" + key,
@@ -72,7 +91,8 @@ namespace
         {testsupport::findProgram("tools/rtcd/rtcd"), rtcdArgs}, {e2e::rtctlProgram(), rtctlArgs}};
       for (const auto& program : programs)
       {
-        testsupport::ChildProcess sut(program.first, program.second, {{"RTCTL_NAMESERVER", "127.0.0.1:1"}});
+        testsupport::ChildProcess sut(program.first, program.second,
+                                      {{"RTCTL_NAMESERVER", "127.0.0.1:1"}, {"TRIMUL_TLS_LIBRARY", library}});
         ASSERT_TRUE(sut.waitExit(20s)) << program.first << " did not stop: " << sut.stderrText();
         EXPECT_EQ(1, sut.exitCode()) << program.first;
         const std::string err = sut.stderrText();
@@ -81,6 +101,20 @@ namespace
         EXPECT_NE(std::string::npos, err.find(c.says)) << err;
       }
     }
+  }
+
+  // OpenSSL costs a process about a megabyte at idle: one without TLS must not have it mapped.
+  TEST(TransportSecurityFiles, AProcessWithoutTlsNeverLoadsOpenSsl)
+  {
+    testsupport::NameServer ns;
+    e2e::TrimulProcess sut(ns);
+    ASSERT_TRUE(sut.bound());
+
+    const std::string mappings = mappingsOf(sut.process().pid());
+
+    EXPECT_EQ(std::string::npos, mappings.find("librtm_tls")) << mappings;
+    EXPECT_EQ(std::string::npos, mappings.find("libssl")) << mappings;
+    EXPECT_EQ(0, sut.stop());
   }
 
   class TransportSecurity : public ::testing::Test
@@ -180,6 +214,7 @@ namespace
     ASSERT_TRUE(testsupport::waitUntil([&] { return trusted->run({"mgr", "ls", masterAddress}).exitCode == 0; }, 20s,
                                        200ms))
       << master.process().stderrText();
+    EXPECT_NE(std::string::npos, mappingsOf(master.process().pid()).find("/librtm_tls.so"));
 
     // Without a certificate of the authority: one line, and no module loaded.
     const std::string masterPath = host + ".host_cxt/manager.mgr";

@@ -46,6 +46,9 @@ done
 if [ -f "$build/src/Trimul.so" ]; then
   grep -q '^\./usr/lib/.*/Trimul\.so$' "$scratch/contents" || fail "the package lacks the module Trimul.so"
 fi
+if [ -f "$build/runtime/librtm_tls.so" ]; then
+  grep -q '^\./usr/lib/.*/librtm_tls\.so$' "$scratch/contents" || fail "the package lacks the TLS library librtm_tls.so"
+fi
 root="$scratch/root"
 dpkg -x "$deb" "$root"
 for file in "${expected[@]}"; do
@@ -78,6 +81,13 @@ scripts=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E '(preinst|postinst|p
 [ -z "$scripts" ] || fail "the package has maintainer scripts or conffiles: $scripts"
 
 [ "$("$root/usr/bin/TrimulComp" --version)" = "TrimulComp (Trimul) $version" ] || fail "TrimulComp --version"
+# The unpacked programs load the packaged TLS library, found from where they stand; the files are
+# checked after it is loaded, so a refused file says it was found.
+if [ -f "$build/runtime/librtm_tls.so" ]; then
+  tls_err=$(TRIMUL_TLS_LIBRARY='' "$root/usr/bin/rtctl" --ssl-ca "$scratch/none.pem" --ssl-key "$scratch/none.pem" \
+              ls 2>&1 >/dev/null || true)
+  [[ "$tls_err" == *"cannot read --ssl-ca"* ]] || fail "the unpacked rtctl did not load its TLS library: $tls_err"
+fi
 [ "$("$root/usr/bin/rtctl" --version)" = "rtctl (Trimul) $version" ] || fail "rtctl --version"
 
 # --- The worked values, through the unpacked programs -----------------------------------------

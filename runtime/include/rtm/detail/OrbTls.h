@@ -35,7 +35,8 @@ namespace rtm
     bool enabled() const { return !m_settings.keyFile.empty(); }
 
     // "" when the files make a working context; else one line that names the file at fault and
-    // what to do.
+    // what to do, or the TLS library that could not be loaded. Loads that library (OpenSSL), which
+    // a process without TLS never does.
     std::string problem() const;
 
     // Hands the settings to omniORB's SSL transport. Before ORB_init, once per process, and only
