@@ -11,7 +11,8 @@ namespace rtctl
     using nlohmann::json;
 
     // The ports of the view by the connectors they list: both ends of a connection between two
-    // components of the view list the same connector id.
+    // components of the view list the same connector id. A component that gives no id cannot
+    // be paired by it.
     typedef std::multimap<std::string, std::pair<const SystemView::Component*, const SystemView::Port*> > ConnectorIndex;
 
     ConnectorIndex indexConnectors(const std::map<std::string, SystemView::Component>& components)
@@ -20,7 +21,8 @@ namespace rtctl
       for (const auto& entry : components)
         for (const SystemView::Port& port : entry.second.ports)
           for (const SystemView::Connection& connection : port.connections)
-            index.emplace(connection.id, std::make_pair(&entry.second, &port));
+            if (!connection.id.empty())
+              index.emplace(connection.id, std::make_pair(&entry.second, &port));
       return index;
     }
 

@@ -68,6 +68,9 @@ namespace rtctl
       // Its own output into its own input: only the port itself is left out.
       a.ports[0].connections.push_back({"c6", "new", "push", "", {"Trimul0.y1"}});
       a.ports[1].connections.push_back({"c6", "new", "push", "", {"Trimul0.x1"}});
+      // Without ids, connections cannot be told apart: each end keeps its port's own name.
+      a.ports[1].connections.push_back({"", "new", "push", "", {"Trimul0.x1"}});
+      b.ports[0].connections.push_back({"", "new", "push", "", {"Trimul0.y1"}});
       view.components[a.key] = a;
       view.components[b.key] = b;
 
@@ -89,6 +92,8 @@ namespace rtctl
         {1, "y1", "c5", "rtctl_x.port", "", "", "rtctl_x.port"},
         {0, "x1", "c6", "Trimul0.y1", "/h:1/ctx/Trimul0.rtc:y1", "", "Trimul0.y1"},
         {0, "y1", "c6", "Trimul0.x1", "/h:1/ctx/Trimul0.rtc:x1", "", "Trimul0.x1"},
+        {0, "y1", "", "Trimul0.x1", "", "", "Trimul0.x1"},
+        {1, "x1", "", "Trimul0.y1", "", "", "Trimul0.y1"},
       };
       const nlohmann::json sut = view.toJson()["components"];
       for (const auto& c : cases)
