@@ -93,13 +93,43 @@ namespace web
       ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
       ASSERT_EQ(0, rtctl.run({"activate", second.path()}).exitCode);
       EXPECT_TRUE(testsupport::waitUntil([&] { return !browser.find("#graph svg g.edge").empty(); }, 5s));
+      // Both carry the instance name Trimul0 in their ports' own names; each end is named by
+      // where its component is bound, with the whole path on hover.
+      const std::string secondCard = ".card[data-component='" + keyOf(ns, second.path()) + "']";
+      const struct
+      {
+        std::string links;
+        std::string name;
+        std::string path;
+      } ends[] = {
+        {card + " li[data-port='y1'] .links .end", "Trimul1.x1", keyOf(ns, second.path()) + ":x1"},
+        {secondCard + " li[data-port='x1'] .links .end", "Trimul0.y1", keyOf(ns, trimul.path()) + ":y1"},
+      };
+      for (const auto& end : ends)
+      {
+        EXPECT_TRUE(waitForText(end.links, end.name, 5s)) << end.links << " reads " << text(end.links);
+        EXPECT_EQ(end.path, attribute(end.links, "title")) << end.links;
+      }
+      // The graph's panel is as wide as its drawing, and a drawing wider than the panel is
+      // shrunk to fit it.
+      const char* const widths =
+        "const box = document.getElementById('graph'), picture = box.querySelector('svg');"
+        "return [box.getBoundingClientRect().width, picture.getBoundingClientRect().width];";
+      const nlohmann::json drawn = browser.script(widths);
+      EXPECT_LE(drawn[0].get<double>(), drawn[1].get<double>() + 3) << "the panel is wider than its drawing";
+      browser.script("document.getElementById('graph-section').style.width = '120px';");
+      const nlohmann::json narrow = browser.script(widths);
+      EXPECT_LE(narrow[1].get<double>(), 120.0) << "the drawing overflows a narrow panel";
+      browser.script("document.getElementById('graph-section').style.width = '';");
 
       click(card + " li[data-port='y1'] button[data-plot]");
       const std::string canvas = ".plot[data-plot='" + keyOf(ns, trimul.path()) + ":y1'] canvas";
       ASSERT_FALSE(browser.find(canvas).empty());
-      // The plot's stream is open once the server shows y1 connected to its own component too.
-      ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return text(card + " li[data-port='y1'] .links").find("rtctl_plot_") != std::string::npos; }, 10s));
+      // The plot's stream is open once the server shows y1 connected to its own component too,
+      // named as rtctl's rather than by the made-up instance name of its port.
+      const std::string toolEnd = card + " li[data-port='y1'] .links .end.tool";
+      ASSERT_TRUE(waitForText(toolEnd, "rtctl plot", 10s)) << text(card + " li[data-port='y1'] .links");
+      EXPECT_NE(std::string::npos, attribute(toolEnd, "title").find("rtctl_plot_")) << attribute(toolEnd, "title");
       const std::vector<std::string> values = {"inject", trimul.port("x1"), "-r", "5", "3", "9", "14", "16", "12",
                                                "5", "-4", "-11", "-15", "-13", "-6", "2"};
       const e2e::RtctlResult injected = rtctl.run(values);

@@ -1,5 +1,6 @@
 #include "LiveView.h"
 
+#include "JsonText.h"
 #include "ViewGraph.h"
 
 #include "ComponentRef.h"
@@ -244,7 +245,7 @@ namespace rtctl
   void LiveView::publishLocked()
   {
     nlohmann::json json = m_view.toJson();
-    std::string viewJson = json.dump();
+    std::string viewJson = JsonText::dump(json);
     if (viewJson == m_viewJson)
       return;
     m_viewJson = std::move(viewJson);
@@ -257,7 +258,7 @@ namespace rtctl
     {
       json["graph"] = {{"svg", ""}, {"problem", e.what()}};
     }
-    m_snapshot = json.dump();
+    m_snapshot = JsonText::dump(json);
     m_streams.publish({"system", m_snapshot});
   }
 

@@ -1,5 +1,7 @@
 #include "PlotFeed.h"
 
+#include "JsonText.h"
+
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -68,7 +70,7 @@ namespace rtctl
       {
         if (!batch.empty())
         {
-          m_streams.publish({"samples", nlohmann::json{{"samples", batch}}.dump()});
+          m_streams.publish({"samples", JsonText::dump(nlohmann::json{{"samples", batch}})});
           batch = nlohmann::json::array();
         }
         nextFlush = now + kBatchPeriod;
@@ -84,8 +86,8 @@ namespace rtctl
     if (ended.empty())
       return;
     if (!batch.empty())
-      m_streams.publish({"samples", nlohmann::json{{"samples", batch}}.dump()});
-    m_streams.publish({"end", nlohmann::json{{"reason", ended}}.dump()});
+      m_streams.publish({"samples", JsonText::dump(nlohmann::json{{"samples", batch}})});
+    m_streams.publish({"end", JsonText::dump(nlohmann::json{{"reason", ended}})});
     m_streams.close();
     m_ended = true;
   }

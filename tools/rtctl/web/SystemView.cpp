@@ -1,10 +1,86 @@
 #include "SystemView.h"
 
+#include "NameText.h"
+
+#include <cctype>
+
 namespace rtctl
 {
   namespace
   {
     using nlohmann::json;
+
+    // The ports of the view by the connectors they list: both ends of a connection between two
+    // components of the view list the same connector id. A component that gives no id cannot
+    // be paired by it.
+    typedef std::multimap<std::string, std::pair<const SystemView::Component*, const SystemView::Port*> > ConnectorIndex;
+
+    ConnectorIndex indexConnectors(const std::map<std::string, SystemView::Component>& components)
+    {
+      ConnectorIndex index;
+      for (const auto& entry : components)
+        for (const SystemView::Port& port : entry.second.ports)
+          for (const SystemView::Connection& connection : port.connections)
+            if (!connection.id.empty())
+              index.emplace(connection.id, std::make_pair(&entry.second, &port));
+      return index;
+    }
+
+    // "Trimul1" from "/h:1/host.host_cxt/Trimul1.rtc": the name the component is bound under.
+    std::string boundInstance(const std::string& key)
+    {
+      std::string last = key.substr(key.rfind('/') + 1);
+      if (NameText::isComponent(last))
+        last.resize(last.size() - 4);
+      return last;
+    }
+
+    // "plot" from "rtctl_plot_12728.port", the name rtctl gives the port of a component it makes
+    // for itself; "" for any other port.
+    std::string toolRole(const std::string& portName)
+    {
+      const std::string prefix = "rtctl_";
+      if (portName.compare(0, prefix.size(), prefix) != 0)
+        return {};
+      const std::string::size_type roleEnd = portName.find('_', prefix.size());
+      const std::string::size_type dot = portName.find('.', prefix.size());
+      if (roleEnd == std::string::npos || dot == std::string::npos || roleEnd >= dot || roleEnd == prefix.size() ||
+          roleEnd + 1 == dot)
+        return {};
+      for (std::string::size_type i = prefix.size(); i < roleEnd; ++i)
+        if (!std::islower(static_cast<unsigned char>(portName[i])))
+          return {};
+      for (std::string::size_type i = roleEnd + 1; i < dot; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(portName[i])))
+          return {};
+      return portName.substr(prefix.size(), roleEnd - prefix.size());
+    }
+
+    std::vector<SystemView::PeerEnd> peerEnds(const ConnectorIndex& index, const SystemView::Component& component,
+                                              const SystemView::Port& port, const SystemView::Connection& connection)
+    {
+      std::vector<SystemView::PeerEnd> ends;
+      const auto range = index.equal_range(connection.id);
+      for (auto it = range.first; it != range.second; ++it)
+      {
+        const SystemView::Component& other = *it->second.first;
+        const SystemView::Port& otherPort = *it->second.second;
+        if (other.key == component.key && otherPort.name == port.name)
+          continue;
+        ends.push_back({boundInstance(other.key) + "." + otherPort.name, other.key + ":" + otherPort.name, "",
+                        otherPort.fullName});
+      }
+      if (!ends.empty())
+        return ends;
+      // Outside the view (rtctl's own components are bound nowhere): the port's own name is all
+      // there is.
+      for (const std::string& peer : connection.peers)
+      {
+        const std::string tool = toolRole(peer);
+        ends.push_back({tool.empty() ? peer : "rtctl " + tool, "", tool, peer});
+      }
+      return ends;
+    }
 
     const char* kindText(SystemView::Node::Kind kind)
     {
@@ -63,16 +139,25 @@ namespace rtctl
         collectKeys(child, keys);
     }
 
-    json componentJson(const SystemView::Component& component)
+    json componentJson(const SystemView::Component& component, const ConnectorIndex& index)
     {
       json ports = json::array();
       for (const SystemView::Port& port : component.ports)
       {
         json connections = json::array();
         for (const SystemView::Connection& connection : port.connections)
+        {
+          json names = json::array();
+          json ends = json::array();
+          for (const SystemView::PeerEnd& end : peerEnds(index, component, port, connection))
+          {
+            names.push_back(end.name);
+            ends.push_back({{"name", end.name}, {"path", end.path}, {"tool", end.tool}, {"port", end.port}});
+          }
           connections.push_back({{"id", connection.id}, {"subscription", connection.subscription},
                                  {"dataflow", connection.dataflow}, {"pushRate", connection.pushRate},
-                                 {"peers", connection.peers}});
+                                 {"peers", names}, {"ends", ends}});
+        }
         ports.push_back({{"name", port.name}, {"direction", port.direction}, {"dataType", port.dataType},
                          {"connections", connections}});
       }
@@ -109,9 +194,10 @@ namespace rtctl
     for (const Node& root : roots)
       rootList.push_back(nodeJson(root, *this));
 
+    const ConnectorIndex index = indexConnectors(components);
     json componentList = json::array();
     for (const auto& entry : components)
-      componentList.push_back(componentJson(entry.second));
+      componentList.push_back(componentJson(entry.second, index));
     return {{"roots", rootList}, {"components", componentList}};
   }
 }

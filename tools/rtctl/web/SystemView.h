@@ -27,6 +27,17 @@ namespace rtctl
       std::vector<std::string> peers; // the other ports' own names ("Trimul0.x1")
     };
 
+    // The far end of a connection as the page names it. A port's own name carries its
+    // component's instance name, which two components of one type in two processes may share,
+    // so an end found in the view is named by where its component is bound instead.
+    struct PeerEnd
+    {
+      std::string name;  // "Trimul1.x1", "rtctl plot", or the port's own name when neither is known
+      std::string path;  // "/127.0.0.1:2809/host.host_cxt/Trimul1.rtc:x1"; "" when not in the view
+      std::string tool;  // "plot", "print", "inject" for the ports rtctl makes for itself; else ""
+      std::string port;  // the port's own name, "Trimul0.x1", "rtctl_plot_12728.port"
+    };
+
     struct Port
     {
       std::string name;       // "x1"
@@ -75,7 +86,9 @@ namespace rtctl
 
     // { "roots": [...], "components": [...] }, each as the structs above; a manager's node holds
     // a node for each component it holds (by the component's key) and one for each slave
-    // ("kind": "slave") with those of its own, and says where it runs in "detail".
+    // ("kind": "slave") with those of its own, and says where it runs in "detail". A
+    // connection's "peers" are its far ends' names and "ends" the same as PeerEnd objects: the
+    // other ports of the view that list the same connector, else what the port's own name tells.
     nlohmann::json toJson() const;
   };
 }

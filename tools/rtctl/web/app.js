@@ -171,8 +171,7 @@ function card(component) {
     item.dataset.port = port.name;
     item.append(element('span', 'name', port.name), element('span', 'dir', port.direction),
                 element('span', 'type', shortType(port.dataType)));
-    const peers = port.connections.map((c) => c.peers.join(', ') + (c.subscription ? ` (${c.subscription})` : ''));
-    item.append(element('span', 'links', peers.length ? `${port.direction === 'out' ? '→' : '←'} ${peers.join('; ')}` : ''));
+    item.append(links(port));
     if (port.direction === 'out') {
       const button = element('button', '', 'plot');
       button.dataset.plot = port.name;
@@ -183,6 +182,25 @@ function card(component) {
     ports.append(item);
   }
   box.append(ports);
+  return box;
+}
+
+// Each far end as the component's bound name and the port ("Trimul1.x1"), its whole path on
+// hover; rtctl's own short-lived components (plots, print, inject) are named as rtctl's.
+function links(port) {
+  const box = element('span', 'links');
+  port.connections.forEach((connection, index) => {
+    box.append(index === 0 ? `${port.direction === 'out' ? '→' : '←'} ` : '; ');
+    const ends = connection.ends || [];
+    ends.forEach((end, at) => {
+      if (at > 0) box.append(', ');
+      const name = element('span', end.tool ? 'end tool' : 'end', end.name);
+      name.title = end.path || (end.tool ? `${end.port}: a component rtctl made for a ${end.tool}`
+                                         : `${end.port}: not bound under the naming contexts shown`);
+      box.append(name);
+    });
+    if (connection.subscription) box.append(` (${connection.subscription})`);
+  });
   return box;
 }
 

@@ -2,6 +2,7 @@
 // components of the view, each from its output to its input), the managers in its naming tree,
 // and the server's answers that need no running system (which Host names it answers, which
 // files it serves).
+#include "JsonText.h"
 #include "PageAssets.h"
 #include "ViewGraph.h"
 #include "WebServer.h"
@@ -49,6 +50,93 @@ namespace rtctl
       EXPECT_EQ("h:1/b.rtc", c.target.pathUri);
       EXPECT_EQ("x1", c.target.shortName());
       EXPECT_EQ((std::map<std::string, std::string>{{"h:1/a.rtc", "Active"}, {"h:1/b.rtc", "Zombie"}}), states);
+    }
+
+    // Both components are of one type and so carry one instance name in their ports' own names;
+    // only where they are bound tells them apart.
+    TEST(SystemView, AConnectionsFarEndIsNamedByWhereItsComponentIsBound)
+    {
+      SystemView view;
+      SystemView::Component a = trimul("/h:1/ctx/Trimul0.rtc", "Active");
+      SystemView::Component b = trimul("/h:1/ctx/Trimul1.rtc", "Active");
+      a.ports[1].connections.push_back({"c1", "new", "push", "", {"Trimul0.x1"}});
+      b.ports[0].connections.push_back({"c1", "new", "push", "", {"Trimul0.y1"}});
+      a.ports[1].connections.push_back({"c2", "flush", "push", "", {"rtctl_plot_12728.port"}});
+      a.ports[0].connections.push_back({"c3", "flush", "push", "", {"rtctl_inject_7.port"}});
+      b.ports[1].connections.push_back({"c4", "flush", "push", "", {"Other0.in"}});
+      b.ports[1].connections.push_back({"c5", "flush", "push", "", {"rtctl_x.port"}});
+      // Its own output into its own input: only the port itself is left out.
+      a.ports[0].connections.push_back({"c6", "new", "push", "", {"Trimul0.y1"}});
+      a.ports[1].connections.push_back({"c6", "new", "push", "", {"Trimul0.x1"}});
+      // Without ids, connections cannot be told apart: each end keeps its port's own name.
+      a.ports[1].connections.push_back({"", "new", "push", "", {"Trimul0.x1"}});
+      b.ports[0].connections.push_back({"", "new", "push", "", {"Trimul0.y1"}});
+      view.components[a.key] = a;
+      view.components[b.key] = b;
+
+      const struct
+      {
+        std::size_t component;  // in key order: 0 Trimul0, 1 Trimul1
+        const char* port;
+        const char* connection;
+        const char* name;
+        const char* path;
+        const char* tool;
+        const char* ownName;
+      } cases[] = {
+        {0, "y1", "c1", "Trimul1.x1", "/h:1/ctx/Trimul1.rtc:x1", "", "Trimul0.x1"},
+        {1, "x1", "c1", "Trimul0.y1", "/h:1/ctx/Trimul0.rtc:y1", "", "Trimul0.y1"},
+        {0, "y1", "c2", "rtctl plot", "", "plot", "rtctl_plot_12728.port"},
+        {0, "x1", "c3", "rtctl inject", "", "inject", "rtctl_inject_7.port"},
+        {1, "y1", "c4", "Other0.in", "", "", "Other0.in"},
+        {1, "y1", "c5", "rtctl_x.port", "", "", "rtctl_x.port"},
+        {0, "x1", "c6", "Trimul0.y1", "/h:1/ctx/Trimul0.rtc:y1", "", "Trimul0.y1"},
+        {0, "y1", "c6", "Trimul0.x1", "/h:1/ctx/Trimul0.rtc:x1", "", "Trimul0.x1"},
+        {0, "y1", "", "Trimul0.x1", "", "", "Trimul0.x1"},
+        {1, "x1", "", "Trimul0.y1", "", "", "Trimul0.y1"},
+      };
+      const nlohmann::json sut = view.toJson()["components"];
+      for (const auto& c : cases)
+      {
+        nlohmann::json found;
+        for (const nlohmann::json& port : sut[c.component]["ports"])
+          for (const nlohmann::json& connection : port["connections"])
+            if (port["name"] == c.port && connection["id"] == c.connection)
+              found = connection;
+        ASSERT_TRUE(found.is_object()) << c.port << " " << c.connection << " in " << sut.dump(1);
+        EXPECT_EQ(nlohmann::json::array({c.name}), found["peers"]) << c.connection;
+        EXPECT_EQ(nlohmann::json::array({nlohmann::json{{"name", c.name}, {"path", c.path}, {"tool", c.tool}, {"port", c.ownName}}}), found["ends"])
+          << c.connection;
+      }
+    }
+
+    // A component may name its port in Latin-1 and a plotted port may send any bytes: the
+    // stream goes on, with what cannot be UTF-8 shown as U+FFFD.
+    TEST(JsonText, BytesThatAreNotUtf8DoNotStopTheView)
+    {
+      const struct
+      {
+        std::string sent;
+        std::string shown;
+      } cases[] = {
+        {"d\xe9""bit", "d\xef\xbf\xbd""bit"},
+        {"d\xc3\xa9""bit", "d\xc3\xa9""bit"},
+        {"\xff", "\xef\xbf\xbd"},
+      };
+      for (const auto& c : cases)
+      {
+        SystemView view;
+        SystemView::Component a = trimul("/h:1/a.rtc", "Active");
+        a.ports[1].name = c.sent;
+        a.ports[1].connections.push_back({"c1", "new", "push", "", {c.sent + ".in"}});
+        view.components[a.key] = a;
+        std::string text;
+        ASSERT_NO_THROW(text = JsonText::dump(view.toJson())) << c.shown;
+        EXPECT_EQ(c.shown, nlohmann::json::parse(text)["components"][0]["ports"][1]["name"]);
+        EXPECT_EQ(c.shown + ".in", nlohmann::json::parse(text)["components"][0]["ports"][1]["connections"][0]["peers"][0]);
+        ASSERT_NO_THROW(text = JsonText::dump(nlohmann::json{{"samples", {{1, c.sent}}}}));
+        EXPECT_EQ(c.shown, nlohmann::json::parse(text)["samples"][0][1]);
+      }
     }
 
     TEST(SystemView, AManagersNodeHoldsItsComponentsThenItsSlavesWithTheirs)
