@@ -252,6 +252,23 @@ namespace
     EXPECT_EQ("700\n", e2e::Rtctl::finish(*y3).out);
     EXPECT_TRUE(master.process().waitForStdout("14=7*2\n70=7*10\n700=7*100\n", 10s)) << master.process().stdoutText();
 
+    // A TrimulComp over TLS on the naming host feeding the daemon's component: the connection
+    // between two TLS processes on two hosts carries the products on.
+    faults::TrimulCompProcess feeder(names.address + ":2809", names,
+                                     {"corba.ssl.certificate_authority_file:" + certs.authority(),
+                                      "corba.ssl.key_file:" + certs.file("server")});
+    const std::string feederPath = faults::TrimulCompProcess::path();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return trusted->run({"ls", feederPath}).exitCode == 0; }, 20s, 200ms))
+      << feeder.process().stderrText();
+    expectRefused(*anonymous, {"connect", feederPath + ":y1", component + ":x1"}, "takes TLS only");
+    EXPECT_EQ(0, trusted->run({"connect", feederPath + ":y1", component + ":x1"}).exitCode);
+    EXPECT_EQ(0, trusted->run({"activate", feederPath}).exitCode);
+    EXPECT_EQ(0, trusted->run({"inject", feederPath + ":x1", "7"}).exitCode);
+    EXPECT_TRUE(feeder.process().waitForStdout("14=7*2\n70=7*10\n700=7*100\n", 10s)) << feeder.process().stdoutText();
+    EXPECT_TRUE(master.process().waitForStdout("28=14*2\n140=14*10\n1400=14*100\n", 10s))
+      << master.process().stdoutText();
+
+    EXPECT_EQ(0, feeder.stop()) << feeder.process().stderrText();
     EXPECT_EQ(0, master.stop()) << master.process().stderrText();
   }
 }
