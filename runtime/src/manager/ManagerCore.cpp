@@ -40,6 +40,10 @@ namespace rtm
     // deleteComponent waits this long for the component to leave; its exit is bounded by the
     // call timeouts of its ports, so this is only reached when something is badly stuck.
     constexpr auto kDeleteWaitLimit = std::chrono::seconds(15);
+    // An exit() from another thread waits this long for the stop: that thread may be one the
+    // sequence itself waits for (a component's execution context, a call it serves), and a
+    // process that was told to exit must not hang.
+    constexpr auto kExitWaitLimit = std::chrono::seconds(10);
 
     // Manager settings that every component carries in its own properties.
     const char* const kInheritedKeys[] = {
@@ -128,7 +132,9 @@ namespace rtm
     const auto now = std::chrono::steady_clock::now();
     m_nextNamingUpdate = now + seconds(config, "naming.update.interval", 10.0);
     m_nextAutoShutdownCheck = now + seconds(config, "manager.auto_shutdown_duration", 10.0);
+    m_pid = ::getpid();
     m_worker = std::thread([this] { workerLoop(); });
+    m_workerId = m_worker.get_id();
   }
 
   ManagerCore::~ManagerCore()
@@ -381,9 +387,7 @@ namespace rtm
       m_doneCv.wait(lock, [this] { return m_shutdownDone; });
       m_running = false;
     }
-    if (m_worker.joinable())
-      m_worker.join();
-    orb->destroy();
+    finish();
   }
 
   void ManagerCore::requestShutdown()
@@ -397,10 +401,68 @@ namespace rtm
     {
       m_doneCv.wait(lock, [this] { return m_shutdownDone; });
       lock.unlock();
-      if (m_worker.joinable())
-        m_worker.join();
+      finish();
+    }
+  }
+
+  void ManagerCore::stopAtExit()
+  {
+    // The worker cannot wait for itself; once it has called exit nothing runs behind it there.
+    // A forked child has no worker to wait for.
+    const std::thread::id caller = std::this_thread::get_id();
+    if (caller == m_workerId || ::getpid() != m_pid)
+      return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_finished)
+      return;
+    const bool owner = caller == m_ownerThread;
+    m_shutdownRequested = true;
+    m_exitElsewhere = !owner;
+    lock.unlock();
+    wake(kWakeShutdown);
+    lock.lock();
+    const auto done = [this] { return m_shutdownDone; };
+    if (owner)
+    {
+      m_doneCv.wait(lock, done);
+    }
+    else if (!m_doneCv.wait_for(lock, kExitWaitLimit, done))
+    {
+      RTM_LOG_ERROR("manager", "the process exits before its components finished exiting");
+      return;
+    }
+    lock.unlock();
+    finish();
+    // runManager may be the one finishing: the static objects go once it is through.
+    lock.lock();
+    m_doneCv.wait_for(lock, kExitWaitLimit, [this] { return m_finished; });
+  }
+
+  // Whoever gets here first after the shutdown sequence joins the worker and destroys the ORB:
+  // runManager, a shutdown() that waits, or the exit handler.
+  void ManagerCore::finish()
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_finishing)
+        return;
+      m_finishing = true;
+    }
+    if (m_worker.joinable())
+      m_worker.join();
+    try
+    {
       orb->destroy();
     }
+    catch (const CORBA::Exception&)
+    {
+      // Called from within a call the ORB serves (an exit() there): the ORB is shut down already.
+    }
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_finished = true;
+    }
+    m_doneCv.notify_all();
   }
 
   coil::Properties ManagerCore::settings()
@@ -921,9 +983,15 @@ namespace rtm
     }
     m_destroyedCv.notify_all();
     m_naming->unbindAll();
+    bool waitForCalls = true;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      waitForCalls = !m_exitElsewhere;
+    }
     try
     {
-      orb->shutdown(true);
+      // A call that is itself exiting the process would never complete.
+      orb->shutdown(waitForCalls);
     }
     catch (...)
     {

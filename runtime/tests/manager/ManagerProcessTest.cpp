@@ -194,6 +194,52 @@ TEST_F(ManagerProcess, UnreachableNamingServiceCostsOneWarningAndIsJoinedWhenItC
   EXPECT_TRUE(testsupport::waitUntil([&] { return naming.isBound(probePath()); }, 10s));
 }
 
+// A program that leaves without shutting its manager down still gets the orderly stop: every
+// component finalized, deleted and unbound before the process's static objects go, whichever
+// thread ends the process, and never a hang. Repeated, as the fault was a race with the worker.
+TEST(ManagerExit, LeavingWithoutAShutdownStopsTheManagerFirstFromAnyThread)
+{
+  NameServer ns;
+  NamingClient naming{testsupport::testOrb(), ns.corbaloc()};
+  const std::string host = testsupport::hostName() + ".host_cxt/";
+  struct Case
+  {
+    std::string mode;
+    std::vector<std::string> lines;  // on standard output before the end
+  };
+  const std::vector<Case> cases = {
+    {"return", {"finalize ExitProbe0", "deleted ExitProbe0", "finalize ExitProbe1", "deleted ExitProbe1"}},
+    {"thread", {"finalize ExitProbe0", "deleted ExitProbe0", "finalize ExitProbe1", "deleted ExitProbe1"}},
+    // The worker cannot stop itself: what it was doing ends there, and the exit goes through.
+    {"worker", {"finalize ExitProbe1", "deleted ExitProbe1"}},
+  };
+  for (const Case& c : cases)
+  {
+    for (int run = 0; run < 5; ++run)
+    {
+      ChildProcess sut(testsupport::findProgram("testprograms/exit_host"),
+                       hostArgs(ns.address()), {{"EXIT_HOST_MODE", c.mode}});
+      ASSERT_TRUE(sut.waitForStdout("ready\n", 15s)) << c.mode << ": " << sut.stderrText();
+      ASSERT_TRUE(naming.isBound(host + "ExitProbe0.rtc")) << c.mode;
+      sut.writeStdin("go\n");
+      ASSERT_TRUE(sut.waitExit(20s)) << c.mode << " run " << run << " hangs";
+      EXPECT_TRUE(sut.exitedNormally()) << c.mode << " run " << run << " status " << sut.exitStatus();
+      EXPECT_EQ(sut.exitCode(), 0) << c.mode << " run " << run;
+      EXPECT_EQ(sut.stderrText(), "") << c.mode;
+      const std::string out = sut.stdoutText();
+      for (const std::string& line : c.lines)
+        EXPECT_EQ(count(out, line), 1u) << c.mode << " run " << run << ": " << line << " in\n" << out;
+      if (c.mode != "worker")
+      {
+        EXPECT_FALSE(naming.isBound(host + "ExitProbe0.rtc")) << c.mode;
+        EXPECT_FALSE(naming.isBound(host + "ExitProbe1.rtc")) << c.mode;
+      }
+      if (HasFailure())
+        return;
+    }
+  }
+}
+
 TEST(ManagerCommandLine, BadInputIsOneClearLineAndANonZeroExitBeforeAnythingStarts)
 {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
