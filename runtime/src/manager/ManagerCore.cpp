@@ -35,14 +35,15 @@ namespace rtm
   {
     constexpr char kWakeFinalized = 'F';
     constexpr char kWakeShutdown = 'Q';
+    constexpr char kWakeStop = 'S';
     constexpr auto kWorkerTick = std::chrono::milliseconds(100);
     constexpr auto kServantDrainLimit = std::chrono::seconds(5);
     // deleteComponent waits this long for the component to leave; its exit is bounded by the
     // call timeouts of its ports, so this is only reached when something is badly stuck.
     constexpr auto kDeleteWaitLimit = std::chrono::seconds(15);
-    // An exit() from another thread waits this long for the stop: that thread may be one the
-    // sequence itself waits for (a component's execution context, a call it serves), and a
-    // process that was told to exit must not hang.
+    // An exit() from a thread other than the owner's waits this long for the worker to stop:
+    // the worker may be busy in a shutdown that waits for that very thread, and a process told
+    // to exit must not hang.
     constexpr auto kExitWaitLimit = std::chrono::seconds(10);
 
     // Manager settings that every component carries in its own properties.
@@ -415,27 +416,30 @@ namespace rtm
     std::unique_lock<std::mutex> lock(m_mutex);
     if (m_finished)
       return;
-    const bool owner = caller == m_ownerThread;
-    m_shutdownRequested = true;
-    m_exitElsewhere = !owner;
-    lock.unlock();
-    wake(kWakeShutdown);
-    lock.lock();
-    const auto done = [this] { return m_shutdownDone; };
-    if (owner)
+    if (caller == m_ownerThread)
     {
-      m_doneCv.wait(lock, done);
-    }
-    else if (!m_doneCv.wait_for(lock, kExitWaitLimit, done))
-    {
-      RTM_LOG_ERROR("manager", "the process exits before its components finished exiting");
+      // As shutdown() there: nothing the sequence waits for runs on this thread.
+      m_shutdownRequested = true;
+      lock.unlock();
+      wake(kWakeShutdown);
+      lock.lock();
+      m_doneCv.wait(lock, [this] { return m_shutdownDone; });
+      lock.unlock();
+      finish();
       return;
     }
+    // Any other thread may be one the sequence would wait for: a component's execution context
+    // (its tick is this exit), a call the ORB serves. The worker only finishes what it has (the
+    // components already finalized) and stops; the components still running stay as they are.
+    m_stopWorker = true;
     lock.unlock();
-    finish();
-    // runManager may be the one finishing: the static objects go once it is through.
+    wake(kWakeStop);
     lock.lock();
-    m_doneCv.wait_for(lock, kExitWaitLimit, [this] { return m_finished; });
+    if (!m_doneCv.wait_for(lock, kExitWaitLimit, [this] { return m_workerGone; }) || m_finishing)
+      return;
+    m_finishing = true;
+    lock.unlock();
+    m_worker.join();
   }
 
   // Whoever gets here first after the shutdown sequence joins the worker and destroys the ORB:
@@ -450,19 +454,9 @@ namespace rtm
     }
     if (m_worker.joinable())
       m_worker.join();
-    try
-    {
-      orb->destroy();
-    }
-    catch (const CORBA::Exception&)
-    {
-      // Called from within a call the ORB serves (an exit() there): the ORB is shut down already.
-    }
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      m_finished = true;
-    }
-    m_doneCv.notify_all();
+    orb->destroy();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_finished = true;
   }
 
   coil::Properties ManagerCore::settings()
@@ -848,20 +842,38 @@ namespace rtm
           signalled = signalled || buffer[i] == ShutdownSignals::kSignalByte || buffer[i] == kWakeShutdown;
 
       bool shutdown = false;
+      bool stop = false;
       {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_shutdownRequested = m_shutdownRequested || signalled;
         shutdown = m_shutdownRequested;
+        stop = m_stopWorker;
+      }
+      if (stop)
+      {
+        cleanupFinalized();
+        workerGone();
+        return;
       }
       if (shutdown)
       {
         shutdownSequence();
+        workerGone();
         return;
       }
       cleanupFinalized();
       if (coil::toBool(setting("timer.enable"), "YES", "NO", true))
         runTimers(std::chrono::steady_clock::now());
     }
+  }
+
+  void ManagerCore::workerGone()
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_workerGone = true;
+    }
+    m_doneCv.notify_all();
   }
 
   void ManagerCore::runTimers(std::chrono::steady_clock::time_point now)
@@ -983,15 +995,9 @@ namespace rtm
     }
     m_destroyedCv.notify_all();
     m_naming->unbindAll();
-    bool waitForCalls = true;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      waitForCalls = !m_exitElsewhere;
-    }
     try
     {
-      // A call that is itself exiting the process would never complete.
-      orb->shutdown(waitForCalls);
+      orb->shutdown(true);
     }
     catch (...)
     {

@@ -41,9 +41,10 @@ namespace rtm
     // Asks for a shutdown; waits for it when called from the thread that owns the manager
     // (the main thread) and runManager is not blocking there.
     void requestShutdown();
-    // Run when the process exits (exit, or main returning) without a shutdown: the same orderly
-    // stop, so that no worker or component outlives the static objects omniORB's calls rely on.
-    // Does nothing where waiting could not end: on the worker itself, in a forked child.
+    // Run when the process exits (exit, or main returning) without a shutdown, so that the
+    // worker no longer runs, nor deletes components, once the static objects omniORB's calls
+    // rely on are gone: from the owner's thread the orderly stop of shutdown(); from any other
+    // the worker's stop alone. Nothing on the worker itself, nor in a forked child.
     void stopAtExit();
 
     // The component types and the modules that registered them.
@@ -109,6 +110,7 @@ namespace rtm
     void cleanupFinalized();
     void shutdownSequence();
     void finish();
+    void workerGone();
 
     RTC::Manager& m_self;
     const std::string m_program;
@@ -129,9 +131,10 @@ namespace rtm
     bool m_shutdownDone = false;
     bool m_running = false;  // runManager is blocking
     bool m_activated = false;
-    bool m_finishing = false;      // someone joins the worker and destroys the ORB
-    bool m_finished = false;       // and is through
-    bool m_exitElsewhere = false;  // exit() was called on a thread the sequence must not wait for
+    bool m_finishing = false;   // someone joins the worker (and destroys the ORB)
+    bool m_finished = false;    // the ORB is destroyed
+    bool m_stopWorker = false;  // the process exits: the worker stops without the shutdown sequence
+    bool m_workerGone = false;
 
     // The manager's CORBA object, unless manager.corba_servant is NO.
     std::unique_ptr<ManagerPeers> m_peers;

@@ -3,6 +3,7 @@
 // destroy at that moment) and leaves the process without a shutdown, as EXIT_HOST_MODE says:
 //   return   main returns
 //   thread   another thread calls exit(0) while main blocks in runManager
+//   execute  the other component's onExecute calls exit(0), on its execution context's thread
 //   worker   the exited component's destructor, which the worker runs, calls exit(0)
 // Each component prints "finalize NAME" and "deleted NAME", so that a test sees what the exit
 // left undone.
@@ -46,6 +47,12 @@ namespace
       m_name = getInstanceName();
       return RTC::RTC_OK;
     }
+    RTC::ReturnCode_t onExecute(RTC::UniqueId) override
+    {
+      if (exitOnExecute)
+        std::exit(0);
+      return RTC::RTC_OK;
+    }
     RTC::ReturnCode_t onFinalize() override
     {
       std::cout << "finalize " << m_name << std::endl;
@@ -53,6 +60,7 @@ namespace
     }
 
     bool exitOnDelete = false;
+    bool exitOnExecute = false;
 
   private:
     std::string m_name;
@@ -68,7 +76,7 @@ int main(int argc, char** argv)
   manager->activateManager();
   coil::Properties profile(exit_probe_spec, 2147483647);
   manager->registerFactory(profile, createExitProbe, deleteExitProbe);
-  RTC::RTObject_impl* kept = manager->createComponent("ExitProbe");
+  auto* kept = dynamic_cast<ExitProbe*>(manager->createComponent("ExitProbe"));
   auto* exited = dynamic_cast<ExitProbe*>(manager->createComponent("ExitProbe"));
   if (kept == nullptr || exited == nullptr)
   {
@@ -90,6 +98,13 @@ int main(int argc, char** argv)
     manager->runManager(false);
     for (;;)
       ::pause();
+  }
+  if (mode() == "execute")
+  {
+    kept->exitOnExecute = true;
+    RTC::ExecutionContext_var context = kept->get_context(0);
+    context->activate_component(kept->getObjRef());
+    manager->runManager(false);
   }
   if (mode() == "worker")
     manager->runManager(false);
