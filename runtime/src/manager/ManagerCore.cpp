@@ -418,14 +418,19 @@ namespace rtm
       return;
     if (caller == m_ownerThread)
     {
-      // As shutdown() there: nothing the sequence waits for runs on this thread.
+      // As shutdown() there: nothing the sequence waits for runs on this thread. The ORB is
+      // left shut down, not destroyed: static objects of the program may still hold references
+      // and type codes, which omniORB's own clean-up after them releases.
       m_shutdownRequested = true;
       lock.unlock();
       wake(kWakeShutdown);
       lock.lock();
       m_doneCv.wait(lock, [this] { return m_shutdownDone; });
+      if (m_finishing)
+        return;
+      m_finishing = true;
       lock.unlock();
-      finish();
+      m_worker.join();
       return;
     }
     // Any other thread may be one the sequence would wait for: a component's execution context
@@ -443,7 +448,7 @@ namespace rtm
   }
 
   // Whoever gets here first after the shutdown sequence joins the worker and destroys the ORB:
-  // runManager, a shutdown() that waits, or the exit handler.
+  // runManager or a shutdown() that waits; the exit handler only joins, under the same claim.
   void ManagerCore::finish()
   {
     {

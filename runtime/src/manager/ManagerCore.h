@@ -132,7 +132,7 @@ namespace rtm
     bool m_running = false;  // runManager is blocking
     bool m_activated = false;
     bool m_finishing = false;   // someone joins the worker (and destroys the ORB)
-    bool m_finished = false;    // the ORB is destroyed
+    bool m_finished = false;    // runManager or shutdown() destroyed the ORB
     bool m_stopWorker = false;  // the process exits: the worker stops without the shutdown sequence
     bool m_workerGone = false;
 
