@@ -92,8 +92,8 @@ int main(int argc, char** argv)
   exited->exit();
   if (mode() == "thread")
   {
-    // runManager returns once the manager stopped, while the exit is still under way there:
-    // main must not end the process a second time.
+    // Main blocks in runManager meanwhile, as a daemon's does; should it return, it must not
+    // end the process a second time.
     std::thread([] { std::exit(0); }).detach();
     manager->runManager(false);
     for (;;)
