@@ -69,6 +69,9 @@ namespace RTC
       // until the very end.
       g_instance = new Manager();
       g_instance->m_core = new rtm::ManagerCore(*g_instance, config, programName(argc, argv));
+      // Registered after the ORB started, so that it runs before the static objects omniORB
+      // made until then are destroyed.
+      std::atexit([] { g_instance->m_core->stopAtExit(); });
     }
     return g_instance;
   }

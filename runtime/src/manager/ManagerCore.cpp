@@ -35,11 +35,16 @@ namespace rtm
   {
     constexpr char kWakeFinalized = 'F';
     constexpr char kWakeShutdown = 'Q';
+    constexpr char kWakeStop = 'S';
     constexpr auto kWorkerTick = std::chrono::milliseconds(100);
     constexpr auto kServantDrainLimit = std::chrono::seconds(5);
     // deleteComponent waits this long for the component to leave; its exit is bounded by the
     // call timeouts of its ports, so this is only reached when something is badly stuck.
     constexpr auto kDeleteWaitLimit = std::chrono::seconds(15);
+    // An exit() from a thread other than the owner's waits this long for the worker to stop:
+    // the worker may be busy in a shutdown that waits for that very thread, and a process told
+    // to exit must not hang.
+    constexpr auto kExitWaitLimit = std::chrono::seconds(10);
 
     // Manager settings that every component carries in its own properties.
     const char* const kInheritedKeys[] = {
@@ -128,7 +133,9 @@ namespace rtm
     const auto now = std::chrono::steady_clock::now();
     m_nextNamingUpdate = now + seconds(config, "naming.update.interval", 10.0);
     m_nextAutoShutdownCheck = now + seconds(config, "manager.auto_shutdown_duration", 10.0);
+    m_pid = ::getpid();
     m_worker = std::thread([this] { workerLoop(); });
+    m_workerId = m_worker.get_id();
   }
 
   ManagerCore::~ManagerCore()
@@ -381,9 +388,7 @@ namespace rtm
       m_doneCv.wait(lock, [this] { return m_shutdownDone; });
       m_running = false;
     }
-    if (m_worker.joinable())
-      m_worker.join();
-    orb->destroy();
+    finish();
   }
 
   void ManagerCore::requestShutdown()
@@ -397,10 +402,66 @@ namespace rtm
     {
       m_doneCv.wait(lock, [this] { return m_shutdownDone; });
       lock.unlock();
-      if (m_worker.joinable())
-        m_worker.join();
-      orb->destroy();
+      finish();
     }
+  }
+
+  void ManagerCore::stopAtExit()
+  {
+    // The worker cannot wait for itself; once it has called exit nothing runs behind it there.
+    // A forked child has no worker to wait for.
+    const std::thread::id caller = std::this_thread::get_id();
+    if (caller == m_workerId || ::getpid() != m_pid)
+      return;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_finished)
+      return;
+    if (caller == m_ownerThread)
+    {
+      // As shutdown() there: nothing the sequence waits for runs on this thread. The ORB is
+      // left shut down, not destroyed: static objects of the program may still hold references
+      // and type codes, which omniORB's own clean-up after them releases.
+      m_shutdownRequested = true;
+      lock.unlock();
+      wake(kWakeShutdown);
+      lock.lock();
+      m_doneCv.wait(lock, [this] { return m_shutdownDone; });
+      if (m_finishing)
+        return;
+      m_finishing = true;
+      lock.unlock();
+      m_worker.join();
+      return;
+    }
+    // Any other thread may be one the sequence would wait for: a component's execution context
+    // (its tick is this exit), a call the ORB serves. The worker only finishes what it has (the
+    // components already finalized) and stops; the components still running stay as they are.
+    m_stopWorker = true;
+    lock.unlock();
+    wake(kWakeStop);
+    lock.lock();
+    if (!m_doneCv.wait_for(lock, kExitWaitLimit, [this] { return m_workerGone; }) || m_finishing)
+      return;
+    m_finishing = true;
+    lock.unlock();
+    m_worker.join();
+  }
+
+  // Whoever gets here first after the shutdown sequence joins the worker and destroys the ORB:
+  // runManager or a shutdown() that waits; the exit handler only joins, under the same claim.
+  void ManagerCore::finish()
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_finishing)
+        return;
+      m_finishing = true;
+    }
+    if (m_worker.joinable())
+      m_worker.join();
+    orb->destroy();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_finished = true;
   }
 
   coil::Properties ManagerCore::settings()
@@ -786,20 +847,38 @@ namespace rtm
           signalled = signalled || buffer[i] == ShutdownSignals::kSignalByte || buffer[i] == kWakeShutdown;
 
       bool shutdown = false;
+      bool stop = false;
       {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_shutdownRequested = m_shutdownRequested || signalled;
         shutdown = m_shutdownRequested;
+        stop = m_stopWorker;
+      }
+      if (stop)
+      {
+        cleanupFinalized();
+        workerGone();
+        return;
       }
       if (shutdown)
       {
         shutdownSequence();
+        workerGone();
         return;
       }
       cleanupFinalized();
       if (coil::toBool(setting("timer.enable"), "YES", "NO", true))
         runTimers(std::chrono::steady_clock::now());
     }
+  }
+
+  void ManagerCore::workerGone()
+  {
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      m_workerGone = true;
+    }
+    m_doneCv.notify_all();
   }
 
   void ManagerCore::runTimers(std::chrono::steady_clock::time_point now)

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <set>
 #include <string>
+#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -40,6 +41,11 @@ namespace rtm
     // Asks for a shutdown; waits for it when called from the thread that owns the manager
     // (the main thread) and runManager is not blocking there.
     void requestShutdown();
+    // Run when the process exits (exit, or main returning) without a shutdown, so that the
+    // worker no longer runs, nor deletes components, once the static objects omniORB's calls
+    // rely on are gone: from the owner's thread the orderly stop of shutdown(); from any other
+    // the worker's stop alone. Nothing on the worker itself, nor in a forked child.
+    void stopAtExit();
 
     // The component types and the modules that registered them.
     FactoryRegistry& factories() { return m_types; }
@@ -103,6 +109,8 @@ namespace rtm
     void runTimers(std::chrono::steady_clock::time_point now);
     void cleanupFinalized();
     void shutdownSequence();
+    void finish();
+    void workerGone();
 
     RTC::Manager& m_self;
     const std::string m_program;
@@ -123,6 +131,10 @@ namespace rtm
     bool m_shutdownDone = false;
     bool m_running = false;  // runManager is blocking
     bool m_activated = false;
+    bool m_finishing = false;   // someone joins the worker (and destroys the ORB)
+    bool m_finished = false;    // runManager or shutdown() destroyed the ORB
+    bool m_stopWorker = false;  // the process exits: the worker stops without the shutdown sequence
+    bool m_workerGone = false;
 
     // The manager's CORBA object, unless manager.corba_servant is NO.
     std::unique_ptr<ManagerPeers> m_peers;
@@ -134,6 +146,8 @@ namespace rtm
 
     int m_wakePipe[2] = {-1, -1};
     std::thread m_worker;
+    std::thread::id m_workerId;
+    pid_t m_pid = -1;
     std::chrono::steady_clock::time_point m_nextNamingUpdate;
     std::chrono::steady_clock::time_point m_nextLinkUpdate;
     std::chrono::steady_clock::time_point m_nextAutoShutdownCheck;

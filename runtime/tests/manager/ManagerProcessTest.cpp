@@ -194,6 +194,55 @@ TEST_F(ManagerProcess, UnreachableNamingServiceCostsOneWarningAndIsJoinedWhenItC
   EXPECT_TRUE(testsupport::waitUntil([&] { return naming.isBound(probePath()); }, 10s));
 }
 
+// A program that leaves without shutting its manager down: the worker finishes deleting the
+// component exited just before, and stops, before the process's static objects go; from main
+// every component is finalized, deleted and unbound as in a shutdown. From any thread the
+// process ends with its own status and never hangs. Repeated, as the fault was a race.
+TEST(ManagerExit, LeavingWithoutAShutdownStopsTheWorkerFirstFromAnyThread)
+{
+  NameServer ns;
+  NamingClient naming{testsupport::testOrb(), ns.corbaloc()};
+  const std::string host = testsupport::hostName() + ".host_cxt/";
+  const std::vector<std::string> exitedOnly = {"finalize ExitProbe1", "deleted ExitProbe1"};
+  struct Case
+  {
+    std::string mode;
+    std::vector<std::string> lines;  // each once on standard output
+    std::vector<std::string> unbound;
+  };
+  const std::vector<Case> cases = {
+    {"return", {"finalize ExitProbe0", "deleted ExitProbe0", "finalize ExitProbe1", "deleted ExitProbe1"},
+     {"ExitProbe0", "ExitProbe1"}},
+    // The other threads may be ones a shutdown waits for: the running component stays as it is.
+    {"thread", exitedOnly, {"ExitProbe1"}},
+    {"execute", exitedOnly, {"ExitProbe1"}},
+    // The worker cannot stop itself: what it was doing ends there, and the exit goes through.
+    {"worker", exitedOnly, {"ExitProbe1"}},
+  };
+  for (const Case& c : cases)
+  {
+    for (int run = 0; run < 4; ++run)
+    {
+      ChildProcess sut(testsupport::findProgram("testprograms/exit_host"), hostArgs(ns.address()),
+                       {{"EXIT_HOST_MODE", c.mode}});
+      ASSERT_TRUE(sut.waitForStdout("ready\n", 15s)) << c.mode << ": " << sut.stderrText();
+      ASSERT_TRUE(naming.isBound(host + "ExitProbe1.rtc")) << c.mode;
+      sut.writeStdin("go\n");
+      ASSERT_TRUE(sut.waitExit(20s)) << c.mode << " run " << run << " hangs";
+      EXPECT_TRUE(sut.exitedNormally()) << c.mode << " run " << run << " status " << sut.exitStatus();
+      EXPECT_EQ(sut.exitCode(), 0) << c.mode << " run " << run;
+      EXPECT_EQ(sut.stderrText(), "") << c.mode;
+      const std::string out = sut.stdoutText();
+      for (const std::string& line : c.lines)
+        EXPECT_EQ(count(out, line), 1u) << c.mode << " run " << run << ": " << line << " in\n" << out;
+      for (const std::string& name : c.unbound)
+        EXPECT_FALSE(naming.isBound(host + name + ".rtc")) << c.mode << ": " << name;
+      if (HasFailure())
+        return;
+    }
+  }
+}
+
 TEST(ManagerCommandLine, BadInputIsOneClearLineAndANonZeroExitBeforeAnythingStarts)
 {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
