@@ -1,6 +1,7 @@
 #include "PlotFeed.h"
 
 #include "JsonText.h"
+#include "PlotBatch.h"
 
 #include <nlohmann/json.hpp>
 
@@ -56,7 +57,7 @@ namespace rtctl
 
   void PlotFeed::run()
   {
-    nlohmann::json batch = nlohmann::json::array();
+    PlotBatch batch;
     auto nextFlush = std::chrono::steady_clock::now() + kBatchPeriod;
     std::string value;
     RTC::Time stamp;
@@ -64,15 +65,12 @@ namespace rtctl
     while (!m_stopping)
     {
       while (m_reader->take(value, stamp))
-        batch.push_back({millisecondsNow(), value});
+        batch.add(millisecondsNow(), value);
       const auto now = std::chrono::steady_clock::now();
       if (now >= nextFlush)
       {
         if (!batch.empty())
-        {
-          m_streams.publish({"samples", JsonText::dump(nlohmann::json{{"samples", batch}})});
-          batch = nlohmann::json::array();
-        }
+          m_streams.publish({"samples", batch.take()});
         nextFlush = now + kBatchPeriod;
       }
       if (m_reader->port().connectionCount() == 0)
@@ -86,7 +84,7 @@ namespace rtctl
     if (ended.empty())
       return;
     if (!batch.empty())
-      m_streams.publish({"samples", JsonText::dump(nlohmann::json{{"samples", batch}})});
+      m_streams.publish({"samples", batch.take()});
     m_streams.publish({"end", JsonText::dump(nlohmann::json{{"reason", ended}})});
     m_streams.close();
     m_ended = true;

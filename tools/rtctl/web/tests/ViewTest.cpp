@@ -4,6 +4,7 @@
 // files it serves).
 #include "JsonText.h"
 #include "PageAssets.h"
+#include "PlotBatch.h"
 #include "ViewGraph.h"
 #include "WebServer.h"
 
@@ -134,7 +135,9 @@ namespace rtctl
         ASSERT_NO_THROW(text = JsonText::dump(view.toJson())) << c.shown;
         EXPECT_EQ(c.shown, nlohmann::json::parse(text)["components"][0]["ports"][1]["name"]);
         EXPECT_EQ(c.shown + ".in", nlohmann::json::parse(text)["components"][0]["ports"][1]["connections"][0]["peers"][0]);
-        ASSERT_NO_THROW(text = JsonText::dump(nlohmann::json{{"samples", {{1, c.sent}}}}));
+        PlotBatch batch;
+        batch.add(1, c.sent);
+        ASSERT_NO_THROW(text = batch.take());
         EXPECT_EQ(c.shown, nlohmann::json::parse(text)["samples"][0][1]);
       }
     }
