@@ -9,7 +9,7 @@
 //   a manager: name, host, pid, problem, a slave's name;
 //   each component: key ("/" is put in front, as every key of the view starts with it), state,
 //   problem; each of its ports: name, own name, direction, data type; each of their connections:
-//   id, subscription, dataflow, push rate, peers;
+//   id, three connector properties (name, value), peers;
 //   then every field left is a sample's value.
 #include "Require.h"
 
@@ -21,8 +21,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -94,6 +96,28 @@ json parsed(const std::string& text)
   return value;
 }
 
+// Three connector properties, as the reader of a port's connections takes them in.
+void takeProperties(Fields& fields, SystemView::Connection& connection)
+{
+  std::string subscription, dataflow, publisherRate;
+  std::vector<std::string> rates{""};
+  bool onlyPublisherRates = true;
+  for (int i = 0; i < 3; ++i) {
+    const std::string name = fields.next();
+    const std::string value = fields.next();
+    if (std::string* field = connection.field(name)) *field = value;
+    if (name == "dataport.subscription_type") subscription = value;
+    if (name == "dataport.dataflow_type") dataflow = value;
+    if (name == "dataport.publisher.push_rate") publisherRate = value;
+    if (name == "dataport.push_rate") onlyPublisherRates = false;
+    if (name == "dataport.publisher.push_rate" || name == "dataport.push_rate") rates.push_back(value);
+  }
+  fuzz::require(connection.subscription == subscription, "the last subscription type given is shown");
+  fuzz::require(connection.dataflow == dataflow, "the last dataflow type given is shown");
+  fuzz::require(!onlyPublisherRates || connection.pushRate == publisherRate, "the last push rate given is shown");
+  fuzz::require(std::find(rates.begin(), rates.end(), connection.pushRate) != rates.end(), "a push rate shown is one given");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -122,7 +146,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (unsigned p = 0; p < ((shape >> 2) & 3); ++p) {
       SystemView::Port port{fields.next(), fields.next(), fields.next(), fields.next(), {}};
       for (unsigned k = 0; k < ((shape >> 4) & 3); ++k) {
-        SystemView::Connection connection{fields.next(), fields.next(), fields.next(), fields.next(), {fields.next()}};
+        SystemView::Connection connection;
+        connection.id = fields.next();
+        takeProperties(fields, connection);
+        connection.peers.push_back(fields.next());
         if (shape & 0x40) connection.peers.push_back(fields.next());
         port.connections.push_back(std::move(connection));
       }

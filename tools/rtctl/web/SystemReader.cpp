@@ -28,15 +28,8 @@ namespace rtctl
         SystemView::Connection connection;
         connection.id = static_cast<const char*>(profile.connector_id);
         for (CORBA::ULong k = 0; k < profile.properties.length(); ++k)
-        {
-          const std::string name = static_cast<const char*>(profile.properties[k].name);
-          if (name == "dataport.subscription_type")
-            connection.subscription = CorbaText::anyValue(profile.properties[k].value);
-          else if (name == "dataport.dataflow_type")
-            connection.dataflow = CorbaText::anyValue(profile.properties[k].value);
-          else if (name == "dataport.publisher.push_rate" || (name == "dataport.push_rate" && connection.pushRate.empty()))
-            connection.pushRate = CorbaText::anyValue(profile.properties[k].value);
-        }
+          if (std::string* field = connection.field(static_cast<const char*>(profile.properties[k].name)))
+            *field = CorbaText::anyValue(profile.properties[k].value);
         for (CORBA::ULong j = 0; j < profile.ports.length(); ++j)
           if (!profile.ports[j]->_is_equivalent(port.ref.in()))
             connection.peers.push_back(ProfilePrinter::portName(profile.ports[j].in()));

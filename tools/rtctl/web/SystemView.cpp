@@ -166,6 +166,17 @@ namespace rtctl
     }
   }
 
+  std::string* SystemView::Connection::field(const std::string& propertyName)
+  {
+    if (propertyName == "dataport.subscription_type")
+      return &subscription;
+    if (propertyName == "dataport.dataflow_type")
+      return &dataflow;
+    if (propertyName == "dataport.publisher.push_rate" || (propertyName == "dataport.push_rate" && pushRate.empty()))
+      return &pushRate;
+    return nullptr;
+  }
+
   const SystemView::Port* SystemView::Component::port(const std::string& name) const
   {
     for (const Port& p : ports)

@@ -25,6 +25,10 @@ namespace rtctl
       std::string dataflow;           // dataport.dataflow_type
       std::string pushRate;           // dataport.publisher.push_rate (periodic)
       std::vector<std::string> peers; // the other ports' own names ("Trimul0.x1")
+
+      // The field a connector property of that name fills, or nullptr when the page does not
+      // show it. An older peer gives the push rate as "dataport.push_rate"; the newer name wins.
+      std::string* field(const std::string& propertyName);
     };
 
     // The far end of a connection as the page names it. A port's own name carries its

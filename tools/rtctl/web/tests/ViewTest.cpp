@@ -142,6 +142,33 @@ namespace rtctl
       }
     }
 
+    // A peer of the older middleware names the push rate "dataport.push_rate"; some send both.
+    TEST(SystemView, AConnectionShowsItsTypesAndTheNewerPushRateInWhateverOrderTheyCome)
+    {
+      const struct
+      {
+        std::vector<std::pair<std::string, std::string> > properties;
+        SystemView::Connection shown;
+      } cases[] = {
+        {{{"dataport.subscription_type", "periodic"}, {"dataport.dataflow_type", "push"}, {"dataport.push_rate", "10"}},
+         {"", "periodic", "push", "10", {}}},
+        {{{"dataport.push_rate", "10"}, {"dataport.publisher.push_rate", "20"}}, {"", "", "", "20", {}}},
+        {{{"dataport.publisher.push_rate", "20"}, {"dataport.push_rate", "10"}}, {"", "", "", "20", {}}},
+        {{{"dataport.push_rate", "10"}, {"dataport.push_rate", "30"}}, {"", "", "", "10", {}}},
+        {{{"dataport.interface_type", "corba_cdr"}, {"dataport.subscription_type.x", "new"}}, {"", "", "", "", {}}},
+      };
+      for (const auto& c : cases)
+      {
+        SystemView::Connection sut;
+        for (const auto& property : c.properties)
+          if (std::string* field = sut.field(property.first))
+            *field = property.second;
+        EXPECT_EQ(c.shown.subscription, sut.subscription) << c.properties.front().first;
+        EXPECT_EQ(c.shown.dataflow, sut.dataflow) << c.properties.front().first;
+        EXPECT_EQ(c.shown.pushRate, sut.pushRate) << c.properties.front().first << " " << c.properties.back().first;
+      }
+    }
+
     TEST(SystemView, AManagersNodeHoldsItsComponentsThenItsSlavesWithTheirs)
     {
       SystemView view;
