@@ -1,6 +1,7 @@
 #include "ManagerAddress.h"
 
 #include "Error.h"
+#include "NameText.h"
 
 namespace rtctl
 {
@@ -8,7 +9,6 @@ namespace rtctl
   {
     // The object key a manager is published under on its INS port (its manager.name).
     const char* const kManagerKey = "manager";
-    const char* const kManagerKind = ".mgr";
 
     bool isPortNumber(const std::string& text)
     {
@@ -16,11 +16,6 @@ namespace rtctl
         return false;
       const unsigned long port = std::stoul(text);
       return port > 0 && port <= 65535;
-    }
-
-    bool endsWith(const std::string& text, const std::string& tail)
-    {
-      return text.size() > tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
     }
 
     std::string neither(const std::string& text)
@@ -50,7 +45,7 @@ namespace rtctl
     }
 
     const RtPath path = RtPath::parse(text, defaultNamingServer);
-    if (path.hasPort() || path.isRoot() || !endsWith(path.names().back(), kManagerKind))
+    if (path.hasPort() || path.isRoot() || !NameText::isManager(path.names().back()))
       throw UsageError(neither(text));
     return ManagerAddress(text, path, true, std::string());
   }
