@@ -51,7 +51,6 @@ namespace bench
   bool ArrivalServant::waitCount(std::uint64_t n, int timeoutMs)
   {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return m_count.load() >= n; });
+    return m_arrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_count.load() >= n; });
   }
 }

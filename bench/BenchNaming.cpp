@@ -45,11 +45,9 @@ namespace bench
     }
   }
 
-  CORBA::Object_ptr waitFor(CosNaming::NamingContextExt_ptr root, const std::string& path,
-                            double timeoutSeconds)
+  CORBA::Object_ptr waitFor(CosNaming::NamingContextExt_ptr root, const std::string& path, double timeoutSeconds)
   {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration<double>(timeoutSeconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     for (;;)
     {
       CORBA::Object_var obj = tryResolve(root, path);
@@ -69,8 +67,7 @@ namespace bench
       root->unbind(name.in());
     }
     catch (const CosNaming::NamingContext::NotFound&)
-    {
-    }
+    {}
   }
 
   long argNumber(const char* text, const char* what)

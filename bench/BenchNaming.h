@@ -17,8 +17,7 @@ namespace bench
   // The object bound at path, or nil if nothing is bound there yet.
   CORBA::Object_ptr tryResolve(CosNaming::NamingContextExt_ptr root, const std::string& path);
   // Polls until path is bound, for at most timeoutSeconds; nil on timeout.
-  CORBA::Object_ptr waitFor(CosNaming::NamingContextExt_ptr root, const std::string& path,
-                            double timeoutSeconds);
+  CORBA::Object_ptr waitFor(CosNaming::NamingContextExt_ptr root, const std::string& path, double timeoutSeconds);
   // Removes the binding at path if there is one.
   void unbindIfBound(CosNaming::NamingContextExt_ptr root, const std::string& path);
   // Integer from a command-line argument, or exits with a message naming it.

@@ -10,8 +10,7 @@ namespace bench
     {
       RTC::PortProfile_var profile = ports[i]->get_port_profile();
       const std::string full = profile->name.in();
-      if (full.size() > suffix.size() &&
-          full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
+      if (full.size() > suffix.size() && full.compare(full.size() - suffix.size(), suffix.size(), suffix) == 0)
         return RTC::PortService::_duplicate(ports[i]);
     }
     return RTC::PortService::_nil();

@@ -5,10 +5,7 @@
 
 namespace bench
 {
-  std::int64_t resyncThresholdNs(std::int64_t periodNs)
-  {
-    return std::max<std::int64_t>(10 * periodNs, 5000000);
-  }
+  std::int64_t resyncThresholdNs(std::int64_t periodNs) { return std::max<std::int64_t>(10 * periodNs, 5000000); }
 
   double percentile(std::vector<double> v, double p)
   {
@@ -19,8 +16,8 @@ namespace bench
     return v[i];
   }
 
-  TickFigures analyseTicks(const std::vector<std::int64_t>& stamps, std::size_t count,
-                           std::int64_t periodNs, long seconds)
+  TickFigures analyseTicks(const std::vector<std::int64_t>& stamps, std::size_t count, std::int64_t periodNs,
+                           long seconds)
   {
     TickFigures f;
     count = std::min(count, stamps.size());

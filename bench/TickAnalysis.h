@@ -15,18 +15,18 @@ namespace bench
 
   struct TickFigures
   {
-    std::size_t calls = 0;      // calls within `seconds` of the first one
-    double lateP50Us = 0;       // lateness of each call against its deadline
+    std::size_t calls = 0;  // calls within `seconds` of the first one
+    double lateP50Us = 0;  // lateness of each call against its deadline
     double lateP99Us = 0;
     double lateMaxUs = 0;
-    std::size_t resyncs = 0;    // times the loop gave up catching up
+    std::size_t resyncs = 0;  // times the loop gave up catching up
     std::vector<double> lateUs;  // one per call in the window, for the plot
   };
 
   // stamps: monotonic-clock times of the calls, in order. The deadlines are rebuilt by the catch-up
   // rule, each run of whole periods anchored so that its earliest call counts as on time.
-  TickFigures analyseTicks(const std::vector<std::int64_t>& stamps, std::size_t count,
-                           std::int64_t periodNs, long seconds);
+  TickFigures analyseTicks(const std::vector<std::int64_t>& stamps, std::size_t count, std::int64_t periodNs,
+                           long seconds);
 
   // p in percent (0..100]; 0 for no values.
   double percentile(std::vector<double> values, double p);

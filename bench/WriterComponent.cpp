@@ -10,8 +10,7 @@ namespace bench
 
   WriterComponent::WriterComponent(RTC::Manager* manager)
     : RTC::DataFlowComponentBase(manager), m_sample(), m_outPort("out", m_sample)
-  {
-  }
+  {}
 
   RTC::ReturnCode_t WriterComponent::onInitialize()
   {
@@ -27,10 +26,13 @@ namespace bench
 
   WriterComponent* createWriter(RTC::Manager* manager, const char* typeName)
   {
+    // A profile table keeps its hand layout.
+    // clang-format off
     const char* const table[] = {
       "implementation_id", typeName, "type_name", typeName, "description", "Benchmark writer",
       "version", "1.0.0", "vendor", "bench", "category", "bench", "activity_type", "PERIODIC",
       "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile", ""};
+    // clang-format on
     coil::Properties profile(table, 2147483647);
     manager->registerFactory(profile, create, destroy);
     return dynamic_cast<WriterComponent*>(manager->createComponent(typeName));

@@ -53,8 +53,7 @@ namespace
   };
 
   // Binds obj at "<context>/<leaf>", making the context if it is not there yet.
-  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path,
-                     CORBA::Object_ptr obj)
+  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path, CORBA::Object_ptr obj)
   {
     CosNaming::Name_var name = root->to_name(path.c_str());
     CosNaming::Name context;
@@ -65,8 +64,7 @@ namespace
       CosNaming::NamingContext_var created = root->bind_new_context(context);
     }
     catch (const CosNaming::NamingContext::AlreadyBound&)
-    {
-    }
+    {}
     root->rebind(name.in(), obj);
   }
 
@@ -113,8 +111,8 @@ int main(int argc, char** argv)
     // Start-up phases beside TrimulComp's (see startup_phases): BENCH_SPAWN_NS is the spawn time.
     if (const char* spawn = std::getenv("BENCH_SPAWN_NS"))
       std::cout << "phase_main_us=" << (atMain - std::atoll(spawn)) / 1000
-                << " phase_init_us=" << (afterInit - atMain) / 1000
-                << " phase_bind_us=" << (nowNs() - afterInit) / 1000 << std::endl;
+                << " phase_init_us=" << (afterInit - atMain) / 1000 << " phase_bind_us=" << (nowNs() - afterInit) / 1000
+                << std::endl;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
@@ -125,8 +123,7 @@ int main(int argc, char** argv)
   }
   catch (const CORBA::Exception& e)
   {
-    std::cerr << "bare_server: " << e._name() << " (is the naming service on 127.0.0.1:" << nsPort
-              << " running?)\n";
+    std::cerr << "bare_server: " << e._name() << " (is the naming service on 127.0.0.1:" << nsPort << " running?)\n";
     return 1;
   }
   return 0;

@@ -54,8 +54,7 @@ int main(int argc, char** argv)
     ts.tv_sec = time_t(deadline / 1000000000);
     ts.tv_nsec = long(deadline % 1000000000);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0)
-    {
-    }
+    {}
     stamps[k] = nowNs();
     trueLateUs[k] = double(stamps[k] - deadline) / 1000.0;
     deadline += periodNs;
@@ -65,11 +64,10 @@ int main(int argc, char** argv)
   }
 
   const bench::TickFigures fig = bench::analyseTicks(stamps, count, periodNs, seconds);
-  std::cout << "rate=" << rate << " seconds=" << seconds << " calls=" << fig.calls
-            << " late_p50_us=" << fig.lateP50Us << " late_p99_us=" << fig.lateP99Us
-            << " late_max_us=" << fig.lateMaxUs << " resyncs=" << fig.resyncs << " true_late_p50_us=" << bench::percentile(trueLateUs, 50)
-            << " true_late_p99_us=" << bench::percentile(trueLateUs, 99)
-            << " realtime=" << realtime << std::endl;
+  std::cout << "rate=" << rate << " seconds=" << seconds << " calls=" << fig.calls << " late_p50_us=" << fig.lateP50Us
+            << " late_p99_us=" << fig.lateP99Us << " late_max_us=" << fig.lateMaxUs << " resyncs=" << fig.resyncs
+            << " true_late_p50_us=" << bench::percentile(trueLateUs, 50)
+            << " true_late_p99_us=" << bench::percentile(trueLateUs, 99) << " realtime=" << realtime << std::endl;
   bench::dumpLateness(fig.lateUs, dump);
   return 0;
 }

@@ -48,15 +48,12 @@
 namespace
 {
   constexpr std::size_t kCapacity = 1 << 21;  // sequence numbers with an arrival time kept
-  constexpr int kWarmSamples = 200;           // latency samples left out (first connections)
-  constexpr int kWaitMs = 200;                // a sample not through by then counts as lost
+  constexpr int kWarmSamples = 200;  // latency samples left out (first connections)
+  constexpr int kWaitMs = 200;  // a sample not through by then counts as lost
 
   bench::WriterComponent* g_peer = nullptr;
 
-  void moduleInit(RTC::Manager* manager)
-  {
-    g_peer = bench::createWriter(manager, "ChainPeer");
-  }
+  void moduleInit(RTC::Manager* manager) { g_peer = bench::createWriter(manager, "ChainPeer"); }
 
   using bench::addStringProperty;
 
@@ -103,8 +100,7 @@ namespace
   {
     timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR)
-    {
-    }
+    {}
   }
 
   double quantile(const std::vector<double>& sorted, double q)
@@ -185,9 +181,8 @@ namespace
       std::sort(v->begin(), v->end());
     std::cout << "lat_samples=" << y3.size() << " lat_lost=" << lost << " lat_write_failed=" << failed;
     auto print = [](const char* key, const std::vector<double>& v) {
-      std::cout << ' ' << key << "_p50_us=" << quantile(v, 0.5) << ' ' << key
-                << "_p99_us=" << quantile(v, 0.99) << ' ' << key
-                << "_max_us=" << (v.empty() ? 0 : v.back());
+      std::cout << ' ' << key << "_p50_us=" << quantile(v, 0.5) << ' ' << key << "_p99_us=" << quantile(v, 0.99) << ' '
+                << key << "_max_us=" << (v.empty() ? 0 : v.back());
     };
     print("y1", y1);
     print("y3", y3);
@@ -285,9 +280,9 @@ namespace
         cpu += t.second.ns - (b == threadsBefore.end() ? 0 : b->second.ns);
       }
       const std::string p = "loss_" + std::to_string(pct);
-      std::cout << ' ' << p << "_sent=" << sent << ' ' << p << "_lost=" << std::int64_t(sent - got)
-                << ' ' << p << "_lost_y3=" << std::int64_t(sent - got3) << ' ' << p
-                << "_write_failed=" << failed << ' ' << p << "_write_late_max_us=" << lateMax;
+      std::cout << ' ' << p << "_sent=" << sent << ' ' << p << "_lost=" << std::int64_t(sent - got) << ' ' << p
+                << "_lost_y3=" << std::int64_t(sent - got3) << ' ' << p << "_write_failed=" << failed << ' ' << p
+                << "_write_late_max_us=" << lateMax;
       if (sent == got && allLossless)
         losslessMax = pct;
       else
@@ -303,8 +298,7 @@ namespace
         const std::uint64_t idle0 = bench::processCpuNs(s.trimulPid);
         const std::int64_t i0 = bench::monotonicNs();
         sleepUntil(i0 + std::int64_t(seconds * 1e9));
-        const double idleNsPerNs = double(bench::processCpuNs(s.trimulPid) - idle0) /
-                                   double(bench::monotonicNs() - i0);
+        const double idleNsPerNs = double(bench::processCpuNs(s.trimulPid) - idle0) / double(bench::monotonicNs() - i0);
         std::cout << " cpu_idle_pct=" << 100.0 * idleNsPerNs << " cpu_marginal_us_per_sample="
                   << (double(cpu) - idleNsPerNs * double(t1 - t0)) / 1e3 / double(got);
         // The baseline: the same paced stream of bare puts to the bare server.
@@ -360,9 +354,9 @@ int main(int argc, char** argv)
     CORBA::ORB_ptr orb = manager->getORB();
     CORBA::Object_var rootPoaObj = orb->resolve_initial_references("RootPOA");
     PortableServer::POA_var poa = PortableServer::POA::_narrow(rootPoaObj);
-    PortableServer::Servant_var<bench::ArrivalServant> servants[3] = {
-      new bench::ArrivalServant(kCapacity, 2), new bench::ArrivalServant(kCapacity, 10),
-      new bench::ArrivalServant(kCapacity, 100)};
+    PortableServer::Servant_var<bench::ArrivalServant> servants[3] = {new bench::ArrivalServant(kCapacity, 2),
+                                                                      new bench::ArrivalServant(kCapacity, 10),
+                                                                      new bench::ArrivalServant(kCapacity, 100)};
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
     CORBA::Object_var trimulObj = bench::waitFor(root, bench::componentPath("Trimul0"), 20.0);
     CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
@@ -392,8 +386,7 @@ int main(int argc, char** argv)
     // Activation takes effect at the context's next tick.
     sleepUntil(bench::monotonicNs() + 200000000);
 
-    const Setup setup{orb, bare.in(), {servants[0].in(), servants[1].in(), servants[2].in()},
-                      trimulPid, barePid, rate};
+    const Setup setup{orb, bare.in(), {servants[0].in(), servants[1].in(), servants[2].in()}, trimulPid, barePid, rate};
     CORBA::Long seq = 0;
     std::cout << "rate=" << rate;
     if (latSeconds > 0)

@@ -38,8 +38,7 @@ namespace
           return true;
       }
       catch (const CORBA::Exception&)
-      {
-      }
+      {}
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return false;

@@ -28,8 +28,7 @@ int main(int argc, char** argv)
   }
   catch (const CORBA::Exception& e)
   {
-    std::cerr << "name_wait: " << e._name() << " talking to the naming service on 127.0.0.1:"
-              << nsPort << "\n";
+    std::cerr << "name_wait: " << e._name() << " talking to the naming service on 127.0.0.1:" << nsPort << "\n";
     return 1;
   }
 }

@@ -47,10 +47,7 @@ namespace
   class Reader : public RTC::DataFlowComponentBase
   {
   public:
-    explicit Reader(RTC::Manager* manager)
-      : RTC::DataFlowComponentBase(manager), m_inPort("in", m_sample)
-    {
-    }
+    explicit Reader(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager), m_inPort("in", m_sample) {}
 
     RTC::ReturnCode_t onInitialize() override
     {
@@ -93,10 +90,13 @@ namespace
     RTC::InPort<RTC::TimedLong> m_inPort;
   };
 
+  // A profile table keeps its hand layout.
+  // clang-format off
   const char* const kSpec[] = {
     "implementation_id", "Reader", "type_name", "Reader", "description", "Benchmark reader",
     "version", "1.0.0", "vendor", "bench", "category", "bench", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile", ""};
+  // clang-format on
 
   RTC::RTObject_impl* create(RTC::Manager* manager) { return new Reader(manager); }
   void destroy(RTC::RTObject_impl* rtc) { delete rtc; }
@@ -129,8 +129,7 @@ int main(int argc, char** argv)
   std::cout << "reader_received=" << s.received << " reader_gaps=" << s.gaps;
   if (steady > 0)
     std::cout << " reader_allocs_per_read=" << double(s.readAllocs) / double(steady)
-              << " reader_allocs_per_sample="
-              << double(s.processAllocsLast - s.processAllocsAtWarm) / double(steady);
+              << " reader_allocs_per_sample=" << double(s.processAllocsLast - s.processAllocsAtWarm) / double(steady);
   std::cout << " reader_ticks=" << s.ticks << " reader_isnew_allocs=" << s.isNewAllocs
             << " reader_tick_allocs=" << s.tickAllocs << std::endl;
   std::cout << "reader_threads: ";

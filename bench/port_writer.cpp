@@ -32,14 +32,11 @@ namespace
 
   constexpr std::size_t kWarmCalls = 2000;
   constexpr std::size_t kBlock = 500;  // calls of one kind before switching to the other
-  constexpr int kSlices = 4;           // sustained slices, alternating, half of them ours
+  constexpr int kSlices = 4;  // sustained slices, alternating, half of them ours
 
   bench::WriterComponent* g_writer = nullptr;
 
-  void moduleInit(RTC::Manager* manager)
-  {
-    g_writer = bench::createWriter(manager, "Writer");
-  }
+  void moduleInit(RTC::Manager* manager) { g_writer = bench::createWriter(manager, "Writer"); }
 
   using bench::addStringProperty;
 
@@ -215,16 +212,13 @@ int main(int argc, char** argv)
 
   std::sort(ours.latencyUs.begin(), ours.latencyUs.end());
   std::sort(bare.latencyUs.begin(), bare.latencyUs.end());
-  std::cout << "write_p50_us=" << quantile(ours.latencyUs, 0.5)
-            << " put_p50_us=" << quantile(bare.latencyUs, 0.5)
-            << " write_p99_us=" << quantile(ours.latencyUs, 0.99)
-            << " put_p99_us=" << quantile(bare.latencyUs, 0.99)
+  std::cout << "write_p50_us=" << quantile(ours.latencyUs, 0.5) << " put_p50_us=" << quantile(bare.latencyUs, 0.5)
+            << " write_p99_us=" << quantile(ours.latencyUs, 0.99) << " put_p99_us=" << quantile(bare.latencyUs, 0.99)
             << " allocs_per_write=" << double(ours.allocs) / double(ours.calls)
             << " allocs_per_put=" << double(bare.allocs) / double(bare.calls)
             << " push_per_s=" << double(ours.pushed) / ours.pushSeconds
-            << " put_per_s=" << double(bare.pushed) / bare.pushSeconds
-            << " writes_sent=" << seq << " writes_failed=" << ours.failed
-            << " puts_failed=" << bare.failed << std::endl;
+            << " put_per_s=" << double(bare.pushed) / bare.pushSeconds << " writes_sent=" << seq
+            << " writes_failed=" << ours.failed << " puts_failed=" << bare.failed << std::endl;
   if (dump != "-")
   {
     std::ofstream out(dump);

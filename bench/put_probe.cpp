@@ -46,8 +46,7 @@ namespace
     const std::int64_t until = nowNs() + ns;
     timespec ts{time_t(until / 1000000000), long(until % 1000000000)};
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0)
-    {
-    }
+    {}
   }
 
   void addString(SDOPackage::NVList& list, const char* name, const char* value)

@@ -75,15 +75,13 @@ int main(int argc, char** argv)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile,
-                                     O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile, O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
 
     const auto t0 = Clock::now();
     // steady_clock is CLOCK_MONOTONIC: a child that reads it can tell its own phases from the spawn.
     setenv("BENCH_SPAWN_NS",
-           std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(t0.time_since_epoch()).count())
-             .c_str(),
+           std::to_string(std::chrono::duration_cast<std::chrono::nanoseconds>(t0.time_since_epoch()).count()).c_str(),
            1);
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, command[0], &actions, nullptr, command, environ);
@@ -101,8 +99,8 @@ int main(int argc, char** argv)
         break;
       if (exited(pid))
       {
-        std::cerr << "startup_probe: " << command[0] << " exited before binding " << path
-                  << " (see " << logFile << ")\n";
+        std::cerr << "startup_probe: " << command[0] << " exited before binding " << path << " (see " << logFile
+                  << ")\n";
         return 1;
       }
       if (Clock::now() - t0 > std::chrono::duration<double>(kStartTimeoutS))
@@ -121,8 +119,7 @@ int main(int argc, char** argv)
   }
   catch (const CORBA::Exception& e)
   {
-    std::cerr << "startup_probe: " << e._name() << " talking to the naming service on 127.0.0.1:"
-              << nsPort << "\n";
+    std::cerr << "startup_probe: " << e._name() << " talking to the naming service on 127.0.0.1:" << nsPort << "\n";
     return 1;
   }
   return 0;

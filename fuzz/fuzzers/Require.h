@@ -4,14 +4,16 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace fuzz {
-
-inline void require(bool holds, const char* invariant)
+namespace fuzz
 {
-  if (!holds) {
-    std::fprintf(stderr, "fuzz invariant broken: %s\n", invariant);
-    std::abort();
+
+  inline void require(bool holds, const char* invariant)
+  {
+    if (!holds)
+    {
+      std::fprintf(stderr, "fuzz invariant broken: %s\n", invariant);
+      std::abort();
+    }
   }
-}
 
 }  // namespace fuzz

@@ -8,7 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-  if (size >= 5 && std::memcmp(data, "crash", 5) == 0) {
+  if (size >= 5 && std::memcmp(data, "crash", 5) == 0)
+  {
     std::abort();
   }
   return 0;

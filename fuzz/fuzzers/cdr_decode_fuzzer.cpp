@@ -16,36 +16,37 @@
 #include <cstdint>
 #include <iterator>
 
-namespace {
-
-template <class T>
-void decodeAndRoundTrip(const CORBA::Octet* data, std::size_t length, rtm::ByteOrder order)
+namespace
 {
-  T received;
-  if (!rtm::cdrDecode(data, length, order, received)) {
-    return;  // refused: exactly what malformed input should get
+
+  template <class T>
+  void decodeAndRoundTrip(const CORBA::Octet* data, std::size_t length, rtm::ByteOrder order)
+  {
+    T received;
+    if (!rtm::cdrDecode(data, length, order, received))
+    {
+      return;  // refused: exactly what malformed input should get
+    }
+    rtm::CdrEncoder<T> encoder;
+    fuzz::require(encoder.encode(received, order), "a decoded sample encodes again");
+    T again;
+    fuzz::require(rtm::cdrDecode(encoder.data(), encoder.size(), order, again), "a re-encoded sample decodes");
+    fuzz::require(fuzz::sameSample(received, again), "decode(encode(sample)) == sample");
   }
-  rtm::CdrEncoder<T> encoder;
-  fuzz::require(encoder.encode(received, order), "a decoded sample encodes again");
-  T again;
-  fuzz::require(rtm::cdrDecode(encoder.data(), encoder.size(), order, again),
-                "a re-encoded sample decodes");
-  fuzz::require(fuzz::sameSample(received, again), "decode(encode(sample)) == sample");
-}
 
-using Check = void (*)(const CORBA::Octet*, std::size_t, rtm::ByteOrder);
+  using Check = void (*)(const CORBA::Octet*, std::size_t, rtm::ByteOrder);
 
-// TimedLong first, so selector octets 0x00 and 0x01 are the common case in both byte orders.
-constexpr Check checks[] = {
-    &decodeAndRoundTrip<RTC::TimedLong>,      &decodeAndRoundTrip<RTC::TimedDouble>,
-    &decodeAndRoundTrip<RTC::TimedString>,    &decodeAndRoundTrip<RTC::TimedLongSeq>,
-    &decodeAndRoundTrip<RTC::TimedStringSeq>, &decodeAndRoundTrip<RTC::TimedWString>,
-    &decodeAndRoundTrip<RTC::TimedOctetSeq>,  &decodeAndRoundTrip<RTC::TimedDoubleSeq>,
+  // TimedLong first, so selector octets 0x00 and 0x01 are the common case in both byte orders.
+  constexpr Check checks[] = {
+    &decodeAndRoundTrip<RTC::TimedLong>,       &decodeAndRoundTrip<RTC::TimedDouble>,
+    &decodeAndRoundTrip<RTC::TimedString>,     &decodeAndRoundTrip<RTC::TimedLongSeq>,
+    &decodeAndRoundTrip<RTC::TimedStringSeq>,  &decodeAndRoundTrip<RTC::TimedWString>,
+    &decodeAndRoundTrip<RTC::TimedOctetSeq>,   &decodeAndRoundTrip<RTC::TimedDoubleSeq>,
     &decodeAndRoundTrip<RTC::TimedWStringSeq>, &decodeAndRoundTrip<RTC::TimedBoolean>,
     &decodeAndRoundTrip<RTC::TimedBooleanSeq>, &decodeAndRoundTrip<RTC::TimedChar>,
-    &decodeAndRoundTrip<RTC::TimedWChar>,     &decodeAndRoundTrip<RTC::TimedShort>,
+    &decodeAndRoundTrip<RTC::TimedWChar>,      &decodeAndRoundTrip<RTC::TimedShort>,
     &decodeAndRoundTrip<RTC::TimedFloatSeq>,
-};
+  };
 
 }  // namespace
 
@@ -58,7 +59,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-  if (size == 0) {
+  if (size == 0)
+  {
     return 0;
   }
   const std::uint8_t selector = data[0];

@@ -14,19 +14,21 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// Every entry of every type, inner nodes carrying a value included.
-std::vector<std::string> entriesOf(const std::vector<coil::Properties>& types)
+namespace
 {
-  std::vector<std::string> entries;
-  for (const coil::Properties& type : types) {
-    std::ostringstream listing;
-    type.list(listing);
-    entries.push_back(listing.str());
+
+  // Every entry of every type, inner nodes carrying a value included.
+  std::vector<std::string> entriesOf(const std::vector<coil::Properties>& types)
+  {
+    std::vector<std::string> entries;
+    for (const coil::Properties& type : types)
+    {
+      std::ostringstream listing;
+      type.list(listing);
+      entries.push_back(listing.str());
+    }
+    return entries;
   }
-  return entries;
-}
 
 }  // namespace
 
@@ -35,12 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::vector<coil::Properties> types;
   std::string error;
-  if (!rtm::ModuleTypeReport::read(text, types, error)) {
+  if (!rtm::ModuleTypeReport::read(text, types, error))
+  {
     fuzz::require(!error.empty() && error.find('\n') == std::string::npos, "a refusal is one line");
     return 0;
   }
   fuzz::require(types.size() <= rtm::ModuleTypeReport::kMostTypes, "no more types than the bound");
-  for (const coil::Properties& type : types) {
+  for (const coil::Properties& type : types)
+  {
     fuzz::require(!type.getProperty("implementation_id").empty(), "every type has an implementation_id");
   }
   std::vector<coil::Properties> again;

@@ -13,23 +13,24 @@
 #include <sstream>
 #include <string>
 
-namespace {
-
-// Every entry, inner nodes carrying a value included, one "key: value" line each, in tree order.
-std::string entriesOf(const coil::Properties& props)
+namespace
 {
-  std::ostringstream listing;
-  props.list(listing);
-  return listing.str();
-}
 
-coil::Properties loaded(const std::string& text)
-{
-  std::istringstream in(text);
-  coil::Properties props;
-  props.load(in);
-  return props;
-}
+  // Every entry, inner nodes carrying a value included, one "key: value" line each, in tree order.
+  std::string entriesOf(const coil::Properties& props)
+  {
+    std::ostringstream listing;
+    props.list(listing);
+    return listing.str();
+  }
+
+  coil::Properties loaded(const std::string& text)
+  {
+    std::istringstream in(text);
+    coil::Properties props;
+    props.load(in);
+    return props;
+  }
 
 }  // namespace
 
@@ -39,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const coil::Properties sut = loaded(text);
 
   // The lookups the manager makes over a configuration it has just read.
-  for (const std::string& name : sut.propertyNames()) {
+  for (const std::string& name : sut.propertyNames())
+  {
     fuzz::require(sut.findNode(name) != nullptr, "every listed name can be found");
     (void)sut.getProperty(name);
     (void)sut.getProperty(name, "default");
@@ -47,12 +49,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::ostringstream stored;
   sut.store(stored, "written by the fuzzer");
-  fuzz::require(entriesOf(loaded(stored.str())) == entriesOf(sut),
-                "load(store(properties)) has the same entries");
+  fuzz::require(entriesOf(loaded(stored.str())) == entriesOf(sut), "load(store(properties)) has the same entries");
 
   std::ostringstream headerOnly;
   coil::Properties().store(headerOnly, text);
-  fuzz::require(loaded(headerOnly.str()).propertyNames().empty(),
-                "a stored header reads back as no entries");
+  fuzz::require(loaded(headerOnly.str()).propertyNames().empty(), "a stored header reads back as no entries");
   return 0;
 }

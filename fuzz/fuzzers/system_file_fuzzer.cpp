@@ -16,17 +16,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
   const std::string input(reinterpret_cast<const char*>(data), size);
   rtctl::SystemProfile profile;
-  try {
+  try
+  {
     profile = rtctl::SystemFileReader::parse(input, "fuzz.xml");
-  } catch (const rtctl::Error& e) {
+  }
+  catch (const rtctl::Error& e)
+  {
     fuzz::require(std::string(e.what()).rfind("fuzz.xml: ", 0) == 0, "a refusal names the file");
     return 0;
   }
   const std::string written = rtctl::SystemFileWriter::text(profile);
   rtctl::SystemProfile again;
-  try {
+  try
+  {
     again = rtctl::SystemFileReader::parse(written, "written.xml");
-  } catch (const rtctl::Error&) {
+  }
+  catch (const rtctl::Error&)
+  {
     fuzz::require(false, "what the writer writes of an accepted file is read back");
   }
   fuzz::require(fuzz::same(profile, again), "an accepted file reads back the same after parse -> write -> parse");

@@ -28,101 +28,128 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-using rtctl::SystemView;
-using nlohmann::json;
+  using nlohmann::json;
+  using rtctl::SystemView;
 
-class Fields {
-public:
-  Fields(const std::uint8_t* data, std::size_t size)
+  class Fields
   {
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= size; ++i) {
-      if (i == size || data[i] == 0) {
-        m_fields.emplace_back(reinterpret_cast<const char*>(data) + start, i - start);
-        start = i + 1;
+  public:
+    Fields(const std::uint8_t* data, std::size_t size)
+    {
+      std::size_t start = 0;
+      for (std::size_t i = 0; i <= size; ++i)
+      {
+        if (i == size || data[i] == 0)
+        {
+          m_fields.emplace_back(reinterpret_cast<const char*>(data) + start, i - start);
+          start = i + 1;
+        }
       }
     }
-  }
-  std::string next() { return m_at < m_fields.size() ? m_fields[m_at++] : std::string(); }
-  bool left() const { return m_at < m_fields.size(); }
+    std::string next() { return m_at < m_fields.size() ? m_fields[m_at++] : std::string(); }
+    bool left() const { return m_at < m_fields.size(); }
 
-private:
-  std::vector<std::string> m_fields;
-  std::size_t m_at = 0;
-};
+  private:
+    std::vector<std::string> m_fields;
+    std::size_t m_at = 0;
+  };
 
-// Well-formed UTF-8 (RFC 3629: no overlong forms, no surrogates, nothing past U+10FFFF), by a
-// decoder of this target's own rather than the library's that is under test.
-bool isUtf8(const std::string& text)
-{
-  for (std::size_t i = 0; i < text.size();) {
-    const unsigned char lead = static_cast<unsigned char>(text[i]);
-    std::size_t length;
-    unsigned long code;
-    if (lead < 0x80) { ++i; continue; }
-    if ((lead & 0xe0) == 0xc0) length = 2, code = lead & 0x1f;
-    else if ((lead & 0xf0) == 0xe0) length = 3, code = lead & 0x0f;
-    else if ((lead & 0xf8) == 0xf0) length = 4, code = lead & 0x07;
-    else return false;
-    if (i + length > text.size()) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xc0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3f);
+  // Well-formed UTF-8 (RFC 3629: no overlong forms, no surrogates, nothing past U+10FFFF), by a
+  // decoder of this target's own rather than the library's that is under test.
+  bool isUtf8(const std::string& text)
+  {
+    for (std::size_t i = 0; i < text.size();)
+    {
+      const unsigned char lead = static_cast<unsigned char>(text[i]);
+      std::size_t length;
+      unsigned long code;
+      if (lead < 0x80)
+      {
+        ++i;
+        continue;
+      }
+      if ((lead & 0xe0) == 0xc0)
+        length = 2, code = lead & 0x1f;
+      else if ((lead & 0xf0) == 0xe0)
+        length = 3, code = lead & 0x0f;
+      else if ((lead & 0xf8) == 0xf0)
+        length = 4, code = lead & 0x07;
+      else
+        return false;
+      if (i + length > text.size())
+        return false;
+      for (std::size_t k = 1; k < length; ++k)
+      {
+        const unsigned char next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xc0) != 0x80)
+          return false;
+        code = (code << 6) | (next & 0x3f);
+      }
+      static const unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+      if (code < kLeast[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+        return false;
+      i += length;
     }
-    static const unsigned long kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kLeast[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) return false;
-    i += length;
+    return true;
   }
-  return true;
-}
 
-// A field as the JSON shows it: unchanged when it was UTF-8; anything else only has to be a
-// string (its bytes that are not UTF-8 are replaced).
-void requireShown(const json& shown, const std::string& sent, const char* invariant)
-{
-  fuzz::require(shown.is_string(), invariant);
-  if (isUtf8(sent)) fuzz::require(shown.get<std::string>() == sent, invariant);
-}
-
-// Text that is valid UTF-8 and parses back as JSON.
-json parsed(const std::string& text)
-{
-  fuzz::require(isUtf8(text), "the JSON text is valid UTF-8");
-  json value = json::parse(text, nullptr, false);
-  fuzz::require(!value.is_discarded(), "the JSON text parses back");
-  return value;
-}
-
-// Three connector properties, as the reader of a port's connections takes them in.
-void takeProperties(Fields& fields, SystemView::Connection& connection)
-{
-  std::string subscription, dataflow, publisherRate;
-  std::vector<std::string> rates{""};
-  bool onlyPublisherRates = true;
-  for (int i = 0; i < 3; ++i) {
-    const std::string name = fields.next();
-    const std::string value = fields.next();
-    if (std::string* field = connection.field(name)) *field = value;
-    if (name == "dataport.subscription_type") subscription = value;
-    if (name == "dataport.dataflow_type") dataflow = value;
-    if (name == "dataport.publisher.push_rate") publisherRate = value;
-    if (name == "dataport.push_rate") onlyPublisherRates = false;
-    if (name == "dataport.publisher.push_rate" || name == "dataport.push_rate") rates.push_back(value);
+  // A field as the JSON shows it: unchanged when it was UTF-8; anything else only has to be a
+  // string (its bytes that are not UTF-8 are replaced).
+  void requireShown(const json& shown, const std::string& sent, const char* invariant)
+  {
+    fuzz::require(shown.is_string(), invariant);
+    if (isUtf8(sent))
+      fuzz::require(shown.get<std::string>() == sent, invariant);
   }
-  fuzz::require(connection.subscription == subscription, "the last subscription type given is shown");
-  fuzz::require(connection.dataflow == dataflow, "the last dataflow type given is shown");
-  fuzz::require(!onlyPublisherRates || connection.pushRate == publisherRate, "the last push rate given is shown");
-  fuzz::require(std::find(rates.begin(), rates.end(), connection.pushRate) != rates.end(), "a push rate shown is one given");
-}
+
+  // Text that is valid UTF-8 and parses back as JSON.
+  json parsed(const std::string& text)
+  {
+    fuzz::require(isUtf8(text), "the JSON text is valid UTF-8");
+    json value = json::parse(text, nullptr, false);
+    fuzz::require(!value.is_discarded(), "the JSON text parses back");
+    return value;
+  }
+
+  // Three connector properties, as the reader of a port's connections takes them in.
+  void takeProperties(Fields& fields, SystemView::Connection& connection)
+  {
+    std::string subscription, dataflow, publisherRate;
+    std::vector<std::string> rates{""};
+    bool onlyPublisherRates = true;
+    for (int i = 0; i < 3; ++i)
+    {
+      const std::string name = fields.next();
+      const std::string value = fields.next();
+      if (std::string* field = connection.field(name))
+        *field = value;
+      if (name == "dataport.subscription_type")
+        subscription = value;
+      if (name == "dataport.dataflow_type")
+        dataflow = value;
+      if (name == "dataport.publisher.push_rate")
+        publisherRate = value;
+      if (name == "dataport.push_rate")
+        onlyPublisherRates = false;
+      if (name == "dataport.publisher.push_rate" || name == "dataport.push_rate")
+        rates.push_back(value);
+    }
+    fuzz::require(connection.subscription == subscription, "the last subscription type given is shown");
+    fuzz::require(connection.dataflow == dataflow, "the last dataflow type given is shown");
+    fuzz::require(!onlyPublisherRates || connection.pushRate == publisherRate, "the last push rate given is shown");
+    fuzz::require(std::find(rates.begin(), rates.end(), connection.pushRate) != rates.end(),
+                  "a push rate shown is one given");
+  }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-  if (size == 0) return 0;
+  if (size == 0)
+    return 0;
   const unsigned shape = data[0];
   Fields fields(data + 1, size - 1);
 
@@ -137,20 +164,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   SystemView view;
   SystemView::Node root{"/h:1", SystemView::Node::kContext, "/h:1", "", {}};
   const std::size_t componentCount = 1 + (shape & 3);
-  for (std::size_t c = 0; c < componentCount; ++c) {
+  for (std::size_t c = 0; c < componentCount; ++c)
+  {
     SystemView::Component component;
     component.key = "/" + fields.next();
     component.name = component.key.substr(component.key.rfind('/') + 1);
     component.state = fields.next();
     component.problem = fields.next();
-    for (unsigned p = 0; p < ((shape >> 2) & 3); ++p) {
+    for (unsigned p = 0; p < ((shape >> 2) & 3); ++p)
+    {
       SystemView::Port port{fields.next(), fields.next(), fields.next(), fields.next(), {}};
-      for (unsigned k = 0; k < ((shape >> 4) & 3); ++k) {
+      for (unsigned k = 0; k < ((shape >> 4) & 3); ++k)
+      {
         SystemView::Connection connection;
         connection.id = fields.next();
         takeProperties(fields, connection);
         connection.peers.push_back(fields.next());
-        if (shape & 0x40) connection.peers.push_back(fields.next());
+        if (shape & 0x40)
+          connection.peers.push_back(fields.next());
         port.connections.push_back(std::move(connection));
       }
       component.ports.push_back(std::move(port));
@@ -169,7 +200,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const json& shownComponents = snapshot.at("components");
   fuzz::require(shownComponents.size() == view.components.size(), "every component is shown");
   std::size_t at = 0;
-  for (const auto& entry : view.components) {
+  for (const auto& entry : view.components)
+  {
     const SystemView::Component& component = entry.second;
     const json& shown = shownComponents.at(at++);
     requireShown(shown.at("key"), component.key, "a component's key round-trips");
@@ -177,14 +209,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     requireShown(shown.at("state"), component.state, "a component's state round-trips");
     requireShown(shown.at("problem"), component.problem, "a component's problem round-trips");
     fuzz::require(shown.at("ports").size() == component.ports.size(), "every port is shown");
-    for (std::size_t p = 0; p < component.ports.size(); ++p) {
+    for (std::size_t p = 0; p < component.ports.size(); ++p)
+    {
       const SystemView::Port& port = component.ports[p];
       const json& shownPort = shown.at("ports").at(p);
       requireShown(shownPort.at("name"), port.name, "a port's name round-trips");
       requireShown(shownPort.at("direction"), port.direction, "a port's direction round-trips");
       requireShown(shownPort.at("dataType"), port.dataType, "a port's data type round-trips");
       fuzz::require(shownPort.at("connections").size() == port.connections.size(), "every connection is shown");
-      for (std::size_t k = 0; k < port.connections.size(); ++k) {
+      for (std::size_t k = 0; k < port.connections.size(); ++k)
+      {
         const SystemView::Connection& connection = port.connections[k];
         const json& shownConnection = shownPort.at("connections").at(k);
         requireShown(shownConnection.at("id"), connection.id, "a connector id round-trips");
@@ -215,7 +249,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // A plot's batch of samples.
   std::vector<std::string> samples;
   rtctl::PlotBatch batch;
-  while (fields.left()) {
+  while (fields.left())
+  {
     samples.push_back(fields.next());
     batch.add(static_cast<double>(samples.size()), samples.back());
   }
@@ -223,7 +258,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const json shownSamples = parsed(batch.take()).at("samples");
   fuzz::require(batch.empty(), "a taken batch is empty");
   fuzz::require(shownSamples.size() == samples.size(), "every sample is sent");
-  for (std::size_t i = 0; i < samples.size(); ++i) {
+  for (std::size_t i = 0; i < samples.size(); ++i)
+  {
     fuzz::require(shownSamples.at(i).at(0) == static_cast<double>(i + 1), "a sample keeps its time");
     requireShown(shownSamples.at(i).at(1), samples[i], "a sample's value round-trips");
   }

@@ -1,8 +1,8 @@
 #include "PeerComponent.h"
 
 PeerComponent::PeerComponent(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
-  : RTC::DataFlowComponentBase(orb, poa), out("out", outSample), in1("in1", in1Sample),
-    in2("in2", in2Sample), in3("in3", in3Sample)
+  : RTC::DataFlowComponentBase(orb, poa), out("out", outSample), in1("in1", in1Sample), in2("in2", in2Sample),
+    in3("in3", in3Sample)
 {
   getProperties().setProperty("instance_name", "Peer0");
 }

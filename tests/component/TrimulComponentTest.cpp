@@ -17,7 +17,7 @@ namespace
   RTC::Manager& manager()
   {
     static RTC::Manager* m = [] {
-      const char* args[] = {"trimul_component_tests", "-o", "naming.enable:NO", "-o",
+      const char* args[] = {"trimul_component_tests",   "-o", "naming.enable:NO",          "-o",
                             "manager.shutdown_auto:NO", "-o", "corba.endpoints:127.0.0.1:"};
       RTC::Manager* mgr = RTC::Manager::init(7, const_cast<char**>(args));
       mgr->activateManager();
@@ -104,11 +104,14 @@ TEST_F(TrimulInProcess, HasExactlyOneInputAndThreeOutputPortsOfTimedLong)
 
 TEST_F(TrimulInProcess, RegisteredProfileHasExactlyTheElevenProperties)
 {
+  // A profile table keeps its hand layout.
+  // clang-format off
   const std::map<std::string, std::string> expected = {
     {"implementation_id", "Trimul"}, {"type_name", "Trimul"}, {"description", "ModuleDescription"},
     {"version", "1.0.0"}, {"vendor", "Karvo"}, {"category", "Category"},
     {"activity_type", "PERIODIC"}, {"kind", "DataFlowComponent"}, {"max_instance", "1"},
     {"language", "C++"}, {"lang_type", "compile"}};
+  // clang-format on
   for (const coil::Properties& profile : manager().getFactoryProfiles())
   {
     if (profile.getProperty("implementation_id") != "Trimul")
@@ -122,10 +125,7 @@ TEST_F(TrimulInProcess, RegisteredProfileHasExactlyTheElevenProperties)
   FAIL() << "no Trimul factory registered";
 }
 
-TEST_F(TrimulInProcess, OnlyOneInstanceMayBeCreated)
-{
-  EXPECT_EQ(manager().createComponent("Trimul"), nullptr);
-}
+TEST_F(TrimulInProcess, OnlyOneInstanceMayBeCreated) { EXPECT_EQ(manager().createComponent("Trimul"), nullptr); }
 
 TEST_F(TrimulInProcess, ActivationAndDeactivationSucceedEveryTime)
 {
@@ -152,7 +152,11 @@ TEST_F(TrimulInProcess, OnErrorReturnsOkAndPrintsNothing)
 
 TEST_F(TrimulInProcess, EachWorkedValueIsPublishedAndPrintedExactly)
 {
-  struct Row { CORBA::Long x, y1, y2, y3; const char* lines; };
+  struct Row
+  {
+    CORBA::Long x, y1, y2, y3;
+    const char* lines;
+  };
   const Row rows[] = {
     {7, 14, 70, 700, "14=7*2\n70=7*10\n700=7*100\n"},
     {0, 0, 0, 0, "0=0*2\n0=0*10\n0=0*100\n"},
@@ -203,6 +207,8 @@ TEST_F(TrimulInProcess, TwoSamplesWithinOnePeriodAreHandledOnePerStep)
     EXPECT_EQ(peer->in1Sample.data, expected);
   }
   EXPECT_FALSE(peer->in1.isNew());
-  while (peer->in2.isNew()) peer->in2.read();
-  while (peer->in3.isNew()) peer->in3.read();
+  while (peer->in2.isNew())
+    peer->in2.read();
+  while (peer->in3.isNew())
+    peer->in3.read();
 }

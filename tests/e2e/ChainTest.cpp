@@ -41,7 +41,8 @@ namespace e2e
       EXPECT_EQ("28\n", Rtctl::finish(*y1).out);
       EXPECT_EQ("140\n", Rtctl::finish(*y2).out);
       EXPECT_EQ("1400\n", Rtctl::finish(*y3).out);
-      EXPECT_TRUE(testsupport::waitUntil([&] { return second.process().stdoutText() == "28=14*2\n140=14*10\n1400=14*100\n"; }, 10s))
+      EXPECT_TRUE(testsupport::waitUntil(
+        [&] { return second.process().stdoutText() == "28=14*2\n140=14*10\n1400=14*100\n"; }, 10s))
         << second.process().stdoutText();
       EXPECT_EQ("14=7*2\n70=7*10\n700=7*100\n", first.process().stdoutText());
     }
@@ -59,8 +60,8 @@ namespace e2e
         << a.out;
       const RtctlResult b = rtctl.run({"cat", second.path()});
       EXPECT_NE(std::string::npos, b.out.find("    x1  in   IDL:RTC/TimedLong:1.0\n"
-                                              "      connected to Trimul0.y1 at " + first.port("y1") +
-                                              "  (connector " + id + ")\n"))
+                                              "      connected to Trimul0.y1 at " +
+                                              first.port("y1") + "  (connector " + id + ")\n"))
         << b.out;
       const std::string service = "/" + ns.address() + "/";
       const RtctlResult c = rtctl.run({"cat", service + first.port("y1")});
@@ -70,14 +71,15 @@ namespace e2e
       // A peer bound in no naming service is shown by its own name alone.
       auto print = rtctl.startPrint(first.port("y2"), 1);
       const RtctlResult d = rtctl.run({"cat", first.port("y2")});
-      EXPECT_TRUE(std::regex_search(d.out, std::regex("\n  connected to rtctl_print_[0-9]+\\.[a-z0-9]+  \\(connector ")))
+      EXPECT_TRUE(
+        std::regex_search(d.out, std::regex("\n  connected to rtctl_print_[0-9]+\\.[a-z0-9]+  \\(connector ")))
         << d.out;
     }
 
     TEST_F(Chain, DisconnectRemovesTheConnectorFromBothPortsOnce)
     {
-      const RtctlResult connected = rtctl.run({"connect", second.port("x1"), first.port("y1"), "-p",
-                                               "subscription_type=new"});
+      const RtctlResult connected =
+        rtctl.run({"connect", second.port("x1"), first.port("y1"), "-p", "subscription_type=new"});
       ASSERT_EQ(0, connected.exitCode) << connected.err;
       const RtctlResult removed = rtctl.run({"disconnect", first.port("y1"), second.port("x1")});
       EXPECT_EQ(0, removed.exitCode) << removed.err;
@@ -93,8 +95,8 @@ namespace e2e
 
     TEST_F(Chain, AValueNeitherPortOffersIsRefusedBeforeConnecting)
     {
-      const RtctlResult r = rtctl.run({"connect", first.port("y1"), second.port("x1"), "-p",
-                                       "dataport.interface_type=shared_memory"});
+      const RtctlResult r =
+        rtctl.run({"connect", first.port("y1"), second.port("x1"), "-p", "dataport.interface_type=shared_memory"});
       EXPECT_EQ(1, r.exitCode);
       EXPECT_EQ("rtctl: connect: " + first.port("y1") +
                   " does not offer dataport.interface_type 'shared_memory' (it offers: corba_cdr)\n",

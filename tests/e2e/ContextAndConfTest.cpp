@@ -35,8 +35,8 @@ namespace e2e
 
       bool printed(const std::string& text)
       {
-        return testsupport::waitUntil(
-          [&] { return trimul.process().stdoutText().find(text) != std::string::npos; }, 10s);
+        return testsupport::waitUntil([&] { return trimul.process().stdoutText().find(text) != std::string::npos; },
+                                      10s);
       }
 
       testsupport::NameServer ns;
@@ -79,7 +79,10 @@ namespace e2e
       // Nothing was asked of the context, so starting it changes no state.
       ASSERT_EQ("", out({"start", trimul.path()}));
       EXPECT_FALSE(testsupport::waitUntil(
-        [&] { return out({"cat", trimul.path()}).find("running  Inactive") == std::string::npos; }, 500ms))
+        [&] {
+          return out({"cat", trimul.path()}).find("running  Inactive") == std::string::npos;
+        },
+        500ms))
         << out({"cat", trimul.path()});
       ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
     }
@@ -107,13 +110,14 @@ namespace e2e
       EXPECT_EQ("250.5\n", out({"rate", trimul.path(), "-e", "0"}));
       EXPECT_NE(std::string::npos, out({"cat", trimul.path()}).find("PERIODIC  250.5 Hz  running")) << "cat";
 
-      const std::string refused = "rtctl: rate: refused by execution context 0 of " + trimul.path() +
-                                  ": BAD_PARAMETER (it runs at 250.5 Hz)";
+      const std::string refused =
+        "rtctl: rate: refused by execution context 0 of " + trimul.path() + ": BAD_PARAMETER (it runs at 250.5 Hz)";
       expectRefused({"rate", trimul.path(), "0"}, 1, refused);
       expectRefused({"rate", trimul.path(), "-5"}, 1, refused);
       expectRefused({"rate", trimul.path(), "fast"}, 2,
                     "rtctl: rate: 'fast' is not a rate in Hz (a number such as 100 or 0.5)");
-      expectRefused({"rate", trimul.path(), "1", "2"}, 2, "rtctl: rate: takes one PATH and at most one HZ (see --help)");
+      expectRefused({"rate", trimul.path(), "1", "2"}, 2,
+                    "rtctl: rate: takes one PATH and at most one HZ (see --help)");
       EXPECT_EQ("250.5\n", out({"rate", trimul.path()}));
     }
 
@@ -135,7 +139,8 @@ namespace e2e
       expectRefused({"conf", trimul.path(), "activate", "fast"}, 1, none);
       expectRefused({"conf", trimul.path(), "set", "gain"}, 2,
                     "rtctl: conf: set takes KEY VALUE: conf PATH set [-s SET] KEY VALUE");
-      expectRefused({"conf", trimul.path(), "show"}, 2, "rtctl: conf: unknown action 'show' (set or activate; see --help)");
+      expectRefused({"conf", trimul.path(), "show"}, 2,
+                    "rtctl: conf: unknown action 'show' (set or activate; see --help)");
       expectRefused({"conf", trimul.port("x1")}, 2,
                     "rtctl: conf: '" + trimul.port("x1") + "' names a port; conf takes a component");
       EXPECT_EQ("* default\n", out({"conf", trimul.path()}));

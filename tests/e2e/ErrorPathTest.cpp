@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace e2e
 {
   namespace
@@ -30,7 +29,6 @@ namespace e2e
         EXPECT_EQ(message + "\n", r.err) << args[0];
         EXPECT_EQ("", r.out) << args[0];
       }
-
     };
 
     TEST_F(ErrorPaths, NoNamingServiceIsNamedWithItsAddress)
@@ -57,16 +55,24 @@ namespace e2e
       };
       const Row rows[] = {
         // A Unix-style path: the leading '/' made the context a naming service address.
-        {ns->address(), {"ls", "/" + context}, 1,
+        {ns->address(),
+         {"ls", "/" + context},
+         1,
          "rtctl: ls: the naming service at " + context + ":2809 is not reachable (TRANSIENT); a leading '/' makes '" +
            context + "' a naming service address; without the '/' the path lives in the default naming service (" +
            ns->address() + ")\n"},
-        {closed, {"ls"}, 1,
+        {closed,
+         {"ls"},
+         1,
          "rtctl: ls: the naming service at " + closed +
            " is not reachable (TRANSIENT); start one there or set RTCTL_NAMESERVER to one that runs\n"},
-        {"127.0.0.1:x", {"cat", trimul->path()}, 2,
+        {"127.0.0.1:x",
+         {"cat", trimul->path()},
+         2,
          "rtctl: cat: RTCTL_NAMESERVER='127.0.0.1:x' is not a naming service address (HOST or HOST:PORT)\n"},
-        {":2809", {"ls"}, 2,
+        {":2809",
+         {"ls"},
+         2,
          "rtctl: ls: RTCTL_NAMESERVER=':2809' is not a naming service address (HOST or HOST:PORT)\n"},
         // A path with its own naming service does not use the variable, so its value is no fault.
         {"127.0.0.1:x", {"ls", "/" + ns->address() + "/" + context}, 0, ""},
@@ -90,8 +96,10 @@ namespace e2e
 
     TEST_F(ErrorPaths, AContextIsNotAComponent)
     {
-      expectRefused({"cat", host + ".host_cxt"}, 1, "rtctl: cat: " + host + ".host_cxt is a naming context, not a component");
-      expectRefused({"exit", host + ".host_cxt"}, 1, "rtctl: exit: " + host + ".host_cxt is a naming context, not a component");
+      expectRefused({"cat", host + ".host_cxt"}, 1,
+                    "rtctl: cat: " + host + ".host_cxt is a naming context, not a component");
+      expectRefused({"exit", host + ".host_cxt"}, 1,
+                    "rtctl: exit: " + host + ".host_cxt is a naming context, not a component");
     }
 
     TEST_F(ErrorPaths, AnObjectThatIsNoComponentIsNamed)
@@ -160,8 +168,8 @@ namespace e2e
 
     TEST_F(ErrorPaths, EveryCommandHasHelp)
     {
-      for (const char* command : {"ls", "cat", "activate", "deactivate", "reset", "exit", "connect",
-                                  "disconnect", "inject", "print", "start", "stop", "rate", "conf", "mgr"})
+      for (const char* command : {"ls", "cat", "activate", "deactivate", "reset", "exit", "connect", "disconnect",
+                                  "inject", "print", "start", "stop", "rate", "conf", "mgr"})
       {
         const RtctlResult r = rtctl.run({command, "--help"});
         EXPECT_EQ(0, r.exitCode) << command;

@@ -20,10 +20,7 @@ namespace e2e
     class Lifecycle : public ::testing::Test
     {
     protected:
-      std::string stateLine()
-      {
-        return rtctl.run({"ls", "-l", testsupport::hostName() + ".host_cxt"}).out;
-      }
+      std::string stateLine() { return rtctl.run({"ls", "-l", testsupport::hostName() + ".host_cxt"}).out; }
 
       testsupport::NameServer ns;
       TrimulProcess trimul{ns};
@@ -96,8 +93,7 @@ namespace e2e
       EXPECT_EQ(0u, ls.out.find("Zombie    Trimul0.rtc  (")) << ls.out;
       const RtctlResult cat = rtctl.run({"cat", trimul.path()});
       EXPECT_EQ(1, cat.exitCode);
-      EXPECT_EQ("rtctl: cat: " + trimul.path() + " is not reachable (TRANSIENT); its process may be gone\n",
-                cat.err);
+      EXPECT_EQ("rtctl: cat: " + trimul.path() + " is not reachable (TRANSIENT); its process may be gone\n", cat.err);
       const RtctlResult activate = rtctl.run({"activate", trimul.path()});
       EXPECT_EQ(1, activate.exitCode);
       EXPECT_EQ("rtctl: activate: " + trimul.path() + " is not reachable (TRANSIENT); its process may be gone\n",
@@ -110,8 +106,8 @@ namespace e2e
       EXPECT_EQ(0, trimul.stop());
       const RtctlResult r = Rtctl::finish(*print);
       EXPECT_EQ(1, r.exitCode);
-      EXPECT_NE(std::string::npos, r.err.find("rtctl: print: " + trimul.port("y1") +
-                                              " closed the connection with 0 of 5 samples\n"))
+      EXPECT_NE(std::string::npos,
+                r.err.find("rtctl: print: " + trimul.port("y1") + " closed the connection with 0 of 5 samples\n"))
         << r.err;
     }
 

@@ -61,10 +61,13 @@ namespace e2e
     {
       const RtctlResult r = rtctl.run({"cat", trimul->path()});
       ASSERT_EQ(0, r.exitCode) << r.err;
+      // A profile table keeps its hand layout.
+      // clang-format off
       const char* const profile[][2] = {
         {"implementation_id", "Trimul"}, {"type_name", "Trimul"}, {"description", "ModuleDescription"},
         {"version", "1.0.0"}, {"vendor", "Karvo"}, {"category", "Category"}, {"activity_type", "PERIODIC"},
         {"kind", "DataFlowComponent"}, {"max_instance", "1"}, {"language", "C\\+\\+"}, {"lang_type", "compile"}};
+      // clang-format on
       for (const auto& kv : profile)
         EXPECT_TRUE(hasLine(r.out, std::string(" +") + kv[0] + " +" + kv[1])) << kv[0] << "\n" << r.out;
       EXPECT_TRUE(hasLine(r.out, "  Instance name +Trimul0")) << r.out;

@@ -77,33 +77,37 @@ namespace e2e
       RTM::Manager_var raw = managerAt(masterAddress);
       ASSERT_TRUE(answers(raw)) << master.process().stderrText();
       ASSERT_TRUE(masterHasSlaves(1)) << slave.process().stderrText();
-      const std::string slaveLine = "  0  " + regexLiteral(host) + "  " + std::to_string(slave.process().pid()) + "  127.0.0.1:[0-9]+\n";
+      const std::string slaveLine =
+        "  0  " + regexLiteral(host) + "  " + std::to_string(slave.process().pid()) + "  127.0.0.1:[0-9]+\n";
       EXPECT_TRUE(std::regex_match(out({"mgr", "ls", masterAddress}),
                                    std::regex("Components\n  \\(none\\)\nLoaded modules\n  \\(none\\)\n"
-                                              "Factories\n  \\(none\\)\nSlaves\n" + slaveLine)));
+                                              "Factories\n  \\(none\\)\nSlaves\n" +
+                                              slaveLine)));
 
       EXPECT_EQ("", out({"mgr", "load", masterAddress, "Trimul.so"}));
       EXPECT_EQ("fast\n" + host + ".host_cxt/fast.rtc\n",
                 out({"mgr", "create", masterAddress, "Trimul?instance_name=fast&exec_cxt.periodic.rate=200"}));
       EXPECT_EQ("200\n", out({"rate", host + ".host_cxt/fast.rtc"}));
       EXPECT_EQ("", out({"mgr", "load", masterAddress, "--slave", "0", "Trimul.so", "TrimulInit"}));
-      EXPECT_EQ("Trimul0\n" + host + ".host_cxt/Trimul0.rtc\n", out({"mgr", "create", masterAddress, "Trimul", "--slave", host}));
+      EXPECT_EQ("Trimul0\n" + host + ".host_cxt/Trimul0.rtc\n",
+                out({"mgr", "create", masterAddress, "Trimul", "--slave", host}));
       ASSERT_EQ(0, rtctl.run({"activate", host + ".host_cxt/Trimul0.rtc"}).exitCode);
 
       // The master's list holds its slave's component too; the slave's only its own.
       const std::string module = moduleFolder() + "/Trimul.so";
       EXPECT_TRUE(std::regex_match(out({"mgr", "ls", masterPath}),
                                    std::regex("Components\n  fast     Trimul  Inactive\n  Trimul0  Trimul  Active\n"
-                                              "Loaded modules\n  " + regexLiteral(module) + "\nFactories\n  Trimul\nSlaves\n" +
-                                              slaveLine)));
-      EXPECT_EQ(0u, out({"mgr", "ls", masterAddress, "--slave", "0"}).find("Components\n  Trimul0  Trimul  Active\nLoaded"));
+                                              "Loaded modules\n  " +
+                                              regexLiteral(module) + "\nFactories\n  Trimul\nSlaves\n" + slaveLine)));
+      EXPECT_EQ(
+        0u, out({"mgr", "ls", masterAddress, "--slave", "0"}).find("Components\n  Trimul0  Trimul  Active\nLoaded"));
       EXPECT_TRUE(std::regex_match(out({"mgr", "slaves", masterPath}), std::regex(slaveLine.substr(2))));
       EXPECT_EQ(0u, out({"mgr", "modules", masterAddress}).find(module + "\n    file_path  "));
       // A loadable module shows under its path with the profile of the type it registers.
       const std::string loadable = out({"mgr", "modules", masterAddress, "--loadable"});
       EXPECT_EQ(0u, loadable.find(module + "\n")) << loadable;
       for (const std::string& row : std::vector<std::string>{"implementation_id +Trimul", "module_file_name +Trimul.so",
-                                     "module_file_path +" + regexLiteral(module)})
+                                                             "module_file_path +" + regexLiteral(module)})
         EXPECT_TRUE(std::regex_search(loadable, std::regex("\n    " + row + "\n"))) << row << " in\n" << loadable;
 
       EXPECT_EQ("", out({"mgr", "delete", masterAddress, "fast"}));
@@ -142,12 +146,14 @@ namespace e2e
                     named + " refused to load NoSuch.so with NoSuchInit: BAD_PARAMETER (not a shared object on its "
                             "load path, or without NoSuchInit in it)");
       expectRefused({"mgr", "ls", masterAddress, "--slave", "0"}, 1, named + " has no slave 0 (it has 0)");
-      expectRefused({"mgr", "config", masterAddress, "no.such.key"}, 1, named + " has no configuration key 'no.such.key'");
+      expectRefused({"mgr", "config", masterAddress, "no.such.key"}, 1,
+                    named + " has no configuration key 'no.such.key'");
       expectRefused({"mgr", "create", masterAddress, "Trimul?rate"}, 2,
                     "rtctl: mgr: 'rate' in 'Trimul?rate' is not KEY=VALUE (a value cannot hold '=')");
       expectRefused({"mgr", "ls", host + ".host_cxt"}, 2,
-                    "rtctl: mgr: '" + host + ".host_cxt' names no manager: give a naming path ending in .mgr "
-                    "(e.g. myhost.host_cxt/manager.mgr) or HOST:PORT (e.g. localhost:2810)");
+                    "rtctl: mgr: '" + host +
+                      ".host_cxt' names no manager: give a naming path ending in .mgr "
+                      "(e.g. myhost.host_cxt/manager.mgr) or HOST:PORT (e.g. localhost:2810)");
       expectRefused({"mgr", "ls", host + ".host_cxt/nobody.mgr"}, 1,
                     "rtctl: mgr: no such object: " + host + ".host_cxt/nobody.mgr");
 

@@ -45,8 +45,8 @@ namespace e2e
 
     std::string codeName(RTC::ReturnCode_t code)
     {
-      const char* const names[] = {"RTC_OK", "RTC_ERROR", "BAD_PARAMETER", "UNSUPPORTED",
-                                   "OUT_OF_RESOURCES", "PRECONDITION_NOT_MET"};
+      const char* const names[] = {"RTC_OK",      "RTC_ERROR",        "BAD_PARAMETER",
+                                   "UNSUPPORTED", "OUT_OF_RESOURCES", "PRECONDITION_NOT_MET"};
       return code <= RTC::PRECONDITION_NOT_MET ? names[code] : "?";
     }
 
@@ -68,10 +68,7 @@ namespace e2e
       return ecs->length() == 1 ? ecs[0u]->get_rate() : -1.0;
     }
 
-    std::string testModuleFolder()
-    {
-      return testsupport::binaryDir() + "/tests/e2e/modules";
-    }
+    std::string testModuleFolder() { return testsupport::binaryDir() + "/tests/e2e/modules"; }
 
     class ManagerDaemon : public ::testing::Test
     {
@@ -269,7 +266,7 @@ namespace e2e
       settings.push_back("Category.Trimul.exec_cxt.periodic.rate:50");  // the type's; the instance's wins
       RtcdProcess sut(options(true, settings));
       ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(host + ".host_cxt/Trimul0.rtc"); }, 20s))
-          << sut.process().stderrText();
+        << sut.process().stderrText();
       RTC::RTObject_var comp = resolveComponent("Trimul0");
       ASSERT_FALSE(CORBA::is_nil(comp));
       EXPECT_DOUBLE_EQ(ownRate(comp), 200.0);
@@ -296,11 +293,10 @@ namespace e2e
       std::ofstream(copies + "/Notes.so") << "not a module\n";
       std::filesystem::create_directory(copies + "/Folder.so");
       std::filesystem::create_symlink(testsupport::findProgram("tests/e2e/manager_call"), copies + "/Escape.so");
-      RtcdProcess rtcd(options(true, {"manager.modules.load_path:" + moduleFolder() + "," + testModuleFolder() +
-                                          "," + copies,
-                                      "manager.modules.preload:Trimul.so,TestModule.so",
-                                      "manager.components.precreate:Trimul", "logger.enable:YES",
-                                      "logger.file_name:STDERR", "logger.log_level:ERROR"}));
+      RtcdProcess rtcd(
+        options(true, {"manager.modules.load_path:" + moduleFolder() + "," + testModuleFolder() + "," + copies,
+                       "manager.modules.preload:Trimul.so,TestModule.so", "manager.components.precreate:Trimul",
+                       "logger.enable:YES", "logger.file_name:STDERR", "logger.log_level:ERROR"}));
       RTM::Manager_var mgr = managerAt(masterAddress);
       ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
       ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(host + ".host_cxt/Trimul0.rtc"); }, 20s));
@@ -313,12 +309,12 @@ namespace e2e
         std::string named;  // in the one line it costs
       };
       const std::vector<Case> cases = {
-        {"a module that does not exist", [&] { return codeName(mgr->load_module("NoSuch.so", "")); },
-         "BAD_PARAMETER", "NoSuch.so"},
+        {"a module that does not exist", [&] { return codeName(mgr->load_module("NoSuch.so", "")); }, "BAD_PARAMETER",
+         "NoSuch.so"},
         {"a module without its init function", [&] { return codeName(mgr->load_module("Renamed", "")); },
          "BAD_PARAMETER", "RenamedInit"},
-        {"a module needing a symbol no program has",
-         [&] { return codeName(mgr->load_module("Unresolved.so", "")); }, "RTC_ERROR", "functionThatNoProgramDefines"},
+        {"a module needing a symbol no program has", [&] { return codeName(mgr->load_module("Unresolved.so", "")); },
+         "RTC_ERROR", "functionThatNoProgramDefines"},
         {"an init function that throws", [&] { return codeName(mgr->load_module("Renamed.so", "ThrowingInit")); },
          "RTC_ERROR", "ThrowingInit"},
         {"an absolute path, not allowed by default",
@@ -326,24 +322,24 @@ namespace e2e
          "absolute paths are not allowed"},
         {"a path out of the load path", [&] { return codeName(mgr->load_module("../tools/rtcd/rtcd", "")); },
          "BAD_PARAMETER", "outside the load path"},
-        {"the same module twice", [&] { return codeName(mgr->load_module("Trimul", "")); },
-         "PRECONDITION_NOT_MET", "loaded already"},
+        {"the same module twice", [&] { return codeName(mgr->load_module("Trimul", "")); }, "PRECONDITION_NOT_MET",
+         "loaded already"},
         {"libc's abort as init function", [&] { return codeName(mgr->load_module("Renamed.so", "abort")); },
          "BAD_PARAMETER", "no init function 'abort' in it"},
         {"libc's exit as init function", [&] { return codeName(mgr->load_module("Renamed.so", "exit")); },
          "BAD_PARAMETER", "no init function 'exit' in it"},
         {"a module carrying its own ORB", [&] { return codeName(mgr->load_module("OwnOrb.so", "")); },
          "PRECONDITION_NOT_MET", "needs its own ORB or middleware (libomniORB4"},
-        {"a program as a module", [&] { return codeName(mgr->load_module("Program.so", "main")); },
-         "BAD_PARAMETER", "not a shared object"},
+        {"a program as a module", [&] { return codeName(mgr->load_module("Program.so", "main")); }, "BAD_PARAMETER",
+         "not a shared object"},
         {"a text file as a module", [&] { return codeName(mgr->load_module("Notes.so", "")); }, "BAD_PARAMETER",
          "not an ELF file"},
         {"a folder as a module", [&] { return codeName(mgr->load_module("Folder.so", "")); }, "BAD_PARAMETER",
          "not a regular file"},
-        {"a link out of the load path", [&] { return codeName(mgr->load_module("Escape.so", "")); },
-         "BAD_PARAMETER", "outside the load path"},
-        {"a component argument with two '?'", [&] { return outcome(mgr->create_component("Trimul?a=1?b=2")); },
-         "nil", "more than one '?'"},
+        {"a link out of the load path", [&] { return codeName(mgr->load_module("Escape.so", "")); }, "BAD_PARAMETER",
+         "outside the load path"},
+        {"a component argument with two '?'", [&] { return outcome(mgr->create_component("Trimul?a=1?b=2")); }, "nil",
+         "more than one '?'"},
         {"a component argument of the wrong form", [&] { return outcome(mgr->create_component("RTC:Karvo:Trimul")); },
          "nil", "RTC:Karvo:Trimul"},
         {"an unknown component type", [&] { return outcome(mgr->create_component("NoSuchType")); }, "nil",
@@ -364,16 +360,16 @@ namespace e2e
         {"naming formats that climb",
          [&] { return outcome(mgr->create_component("Counter?naming.formats=%h.host_cxt/../%n.rtc")); }, "nil",
          "has an element that is '..'"},
-        {"deleting an unknown component", [&] { return codeName(mgr->delete_component("NoSuch0")); },
-         "BAD_PARAMETER", "NoSuch0"},
+        {"deleting an unknown component", [&] { return codeName(mgr->delete_component("NoSuch0")); }, "BAD_PARAMETER",
+         "NoSuch0"},
         {"unloading a module whose component lives", [&] { return codeName(mgr->unload_module("Trimul.so")); },
          "PRECONDITION_NOT_MET", "Trimul0"},
         {"unloading a module never loaded", [&] { return codeName(mgr->unload_module("NeverLoaded.so")); },
          "BAD_PARAMETER", "NeverLoaded.so"},
         {"a setting without a name", [&] { return codeName(mgr->set_configuration("", "x")); }, "BAD_PARAMETER",
          "set_configuration"},
-        {"a manager as its own slave", [&] { return codeName(mgr->add_slave_manager(mgr.in())); },
-         "BAD_PARAMETER", "add_slave_manager"},
+        {"a manager as its own slave", [&] { return codeName(mgr->add_slave_manager(mgr.in())); }, "BAD_PARAMETER",
+         "add_slave_manager"},
         {"removing a slave it does not have", [&] { return codeName(mgr->remove_slave_manager(mgr.in())); },
          "BAD_PARAMETER", "remove_slave_manager"},
       };
@@ -458,15 +454,23 @@ namespace e2e
         {"manager.components.preactivation", "Nobody, ../Trimul0"},
         {"Category.Trimul0.config_file", "/nonexistent/trimul0.conf"},
       };
-      const std::vector<std::string> named = {"NoSuch.so", "Trimul.so(NoSuchInit", "instance name 'a/b'", "'Nope'",
-                                              "more than one '?'", "Trimul0.y1-Trimul0.x1", "Trimul0.y9", "Ghost0",
-                                              "Nobody", "'../Trimul0'", "/nonexistent/trimul0.conf"};
+      const std::vector<std::string> named = {"NoSuch.so",
+                                              "Trimul.so(NoSuchInit",
+                                              "instance name 'a/b'",
+                                              "'Nope'",
+                                              "more than one '?'",
+                                              "Trimul0.y1-Trimul0.x1",
+                                              "Trimul0.y9",
+                                              "Ghost0",
+                                              "Nobody",
+                                              "'../Trimul0'",
+                                              "/nonexistent/trimul0.conf"};
       std::vector<std::string> extra;
       for (const auto& [key, value] : settings)
         extra.push_back(key + ":" + value);
       RtcdProcess sut(options(true, extra));
       ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(host + ".host_cxt/Trimul0.rtc"); }, 20s))
-          << sut.process().stderrText();
+        << sut.process().stderrText();
       ASSERT_TRUE(testsupport::waitUntil([&] { return lineCount(sut.process().stderrText()) >= named.size(); }, 5s));
       const std::string err = sut.process().stderrText();
       EXPECT_EQ(lineCount(err), named.size()) << err;
@@ -486,8 +490,8 @@ namespace e2e
     // goes on answering, deleting and creating.
     TEST_F(ManagerDaemon, AToolThatVanishesMidCallLeavesTheManagerWhole)
     {
-      RtcdProcess rtcd(options(true, {"manager.modules.load_path:" + testModuleFolder(),
-                                      "manager.modules.preload:TestModule.so"}));
+      RtcdProcess rtcd(
+        options(true, {"manager.modules.load_path:" + testModuleFolder(), "manager.modules.preload:TestModule.so"}));
       RTM::Manager_var mgr = managerAt(masterAddress);
       ASSERT_TRUE(answers(mgr)) << rtcd.process().stderrText();
 

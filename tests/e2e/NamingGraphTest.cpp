@@ -42,7 +42,7 @@ namespace e2e
       const struct
       {
         std::vector<std::string> args;
-        std::string shown;             // the running component, as this reader shows it
+        std::string shown;  // the running component, as this reader shows it
         std::vector<std::string> bad;  // each expected once on standard error
       } readers[] = {
         {{"ls", "-R"},

@@ -105,9 +105,9 @@ namespace e2e
       };
       for (const auto& o : observers)
         EXPECT_TRUE(configuration->add_service_profile(profileOf(o.id, o.interfaceType, o.ref))) << o.id;
-      EXPECT_FALSE(configuration->add_service_profile(
-          profileOf("other", "IDL:omg.org/RTC/NoSuchObserver:1.0", olderRef.in())))
-          << "an interface type other than the two is still refused";
+      EXPECT_FALSE(
+        configuration->add_service_profile(profileOf("other", "IDL:omg.org/RTC/NoSuchObserver:1.0", olderRef.in())))
+        << "an interface type other than the two is still refused";
       SDOPackage::ServiceProfileList_var listed = rtc->get_service_profiles();
       EXPECT_EQ(2u, listed->length());
 

@@ -13,7 +13,7 @@ namespace e2e
   namespace
   {
     // Built by hand: the names here are the ones a path cannot spell.
-    CosNaming::Name name(std::initializer_list<std::pair<const char*, const char*> > elements)
+    CosNaming::Name name(std::initializer_list<std::pair<const char*, const char*>> elements)
     {
       CosNaming::Name n;
       n.length(static_cast<CORBA::ULong>(elements.size()));

@@ -11,15 +11,9 @@ using namespace std::chrono_literals;
 
 namespace e2e
 {
-  std::string freeMasterAddress()
-  {
-    return "127.0.0.1:" + std::to_string(testsupport::freeLoopbackPort());
-  }
+  std::string freeMasterAddress() { return "127.0.0.1:" + std::to_string(testsupport::freeLoopbackPort()); }
 
-  std::string moduleFolder()
-  {
-    return testsupport::binaryDir() + "/src";
-  }
+  std::string moduleFolder() { return testsupport::binaryDir() + "/src"; }
 
   std::vector<std::string> trimulModuleSettings()
   {
@@ -34,7 +28,8 @@ namespace e2e
     if (options.master)
       command.push_back("-d");
     std::vector<std::string> settings = {"corba.nameservers:" + options.nameServer,
-                                         "corba.endpoints:" + (options.endpointHost.empty() ? "" : options.endpointHost + ":"),
+                                         "corba.endpoints:" +
+                                           (options.endpointHost.empty() ? "" : options.endpointHost + ":"),
                                          "corba.master_manager:" + options.masterAddress};
     settings.insert(settings.end(), options.settings.begin(), options.settings.end());
     for (const std::string& setting : settings)
@@ -69,16 +64,16 @@ namespace e2e
   bool answers(RTM::Manager_ptr manager)
   {
     return testsupport::waitUntil(
-        [&] {
-          try
-          {
-            return !manager->_non_existent();
-          }
-          catch (const CORBA::Exception&)
-          {
-            return false;
-          }
-        },
-        20s, 50ms);
+      [&] {
+        try
+        {
+          return !manager->_non_existent();
+        }
+        catch (const CORBA::Exception&)
+        {
+          return false;
+        }
+      },
+      20s, 50ms);
   }
 }

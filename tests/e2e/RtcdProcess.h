@@ -22,12 +22,12 @@ namespace e2e
 
   struct RtcdOptions
   {
-    std::string nameServer;     // corba.nameservers
+    std::string nameServer;  // corba.nameservers
     std::string masterAddress;  // corba.master_manager
-    bool master = false;        // -d
+    bool master = false;  // -d
     std::string endpointHost = "127.0.0.1";  // corba.endpoints, on a free port; "" for none
     std::vector<std::string> settings;  // further -o values, "key:value"
-    std::vector<std::string> prefix;    // a command to run it under (e.g. ip netns exec NS)
+    std::vector<std::string> prefix;  // a command to run it under (e.g. ip netns exec NS)
   };
 
   class RtcdProcess

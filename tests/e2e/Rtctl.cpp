@@ -16,10 +16,7 @@ namespace e2e
     const auto kRunBound = 60s;
   }
 
-  std::string rtctlProgram()
-  {
-    return testsupport::findProgram("tools/rtctl/rtctl");
-  }
+  std::string rtctlProgram() { return testsupport::findProgram("tools/rtctl/rtctl"); }
 
   std::string regexLiteral(const std::string& text)
   {

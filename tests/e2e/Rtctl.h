@@ -27,8 +27,7 @@ namespace e2e
     // Run under `prefix` (e.g. ip netns exec NS), its component listening on `endpoint`.
     Rtctl(std::string nameServerAddress, std::vector<std::string> prefix, std::string endpoint)
       : m_address(std::move(nameServerAddress)), m_prefix(std::move(prefix)), m_endpoint(std::move(endpoint))
-    {
-    }
+    {}
 
     // Runs to the end (bounded) and returns what it printed.
     RtctlResult run(const std::vector<std::string>& args, const std::string& input = "") const;

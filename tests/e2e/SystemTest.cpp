@@ -73,7 +73,8 @@ namespace e2e
         return "<r:Components r:id=\"RTC:Karvo:Category:Trimul:1.0.0\" r:pathUri=\"" + pathUri +
                "\" r:instanceName=\"Trimul0\" r:isRequired=\"" + (required ? "true" : "false") +
                "\" r:activeConfigurationSet=\"default\"><r:DataPorts r:name=\"x1\"/><r:DataPorts r:name=\"y1\"/>"
-               "<e:Location e:x=\"1\" e:y=\"2\"/><vendor:Color value=\"blue\"/>" + more + "</r:Components>";
+               "<e:Location e:x=\"1\" e:y=\"2\"/><vendor:Color value=\"blue\"/>" +
+               more + "</r:Components>";
       }
       std::string connector(const std::string& id, const std::string& from, const std::string& to,
                             const std::string& fromPort = "y1", const std::string& toPort = "x1") const
@@ -83,7 +84,8 @@ namespace e2e
                  "\" r:instanceName=\"Trimul0\"><e:Properties e:name=\"COMPONENT_PATH_ID\" e:value=\"" + pathUri +
                  "\"/></r:" + tag + ">";
         };
-        return "<r:DataPortConnectors r:connectorId=\"" + id + "\" r:name=\"link\" r:dataType=\"IDL:RTC/TimedLong:1.0\" "
+        return "<r:DataPortConnectors r:connectorId=\"" + id +
+               "\" r:name=\"link\" r:dataType=\"IDL:RTC/TimedLong:1.0\" "
                "r:interfaceType=\"corba_cdr\" r:dataflowType=\"push\" r:subscriptionType=\"flush\">" +
                end("targetDataPort", to, toPort) + end("sourceDataPort", from, fromPort) +
                "<e:Properties e:name=\"dataport.buffer.length\" e:value=\"4\"/></r:DataPortConnectors>";
@@ -93,7 +95,8 @@ namespace e2e
       {
         return "<?xml version=\"1.0\"?>\n<r:RtsProfile xmlns:e=\"http://www.openrtp.org/namespaces/rts_ext\" "
                "xmlns:vendor=\"urn:vendor\" xmlns:r=\"http://www.openrtp.org/namespaces/rts\" r:version=\"0.2\" "
-               "r:id=\"RTSystem:hand:made:1\"><vendor:Layout/>" + body + "<r:StartUp/></r:RtsProfile>\n";
+               "r:id=\"RTSystem:hand:made:1\"><vendor:Layout/>" +
+               body + "<r:StartUp/></r:RtsProfile>\n";
       }
 
       bool isConnected(const TrimulProcess& p, const std::string& port)
@@ -104,7 +107,8 @@ namespace e2e
 
     TEST_F(SystemFiles, ASavedChainComesBackWithItsConnectorIdsAndCarriesDataAgain)
     {
-      const RtctlResult connected = rtctl.run({"connect", first.port("y1"), second.port("x1"), "-p", "subscription_type=new"});
+      const RtctlResult connected =
+        rtctl.run({"connect", first.port("y1"), second.port("x1"), "-p", "subscription_type=new"});
       ASSERT_EQ(0, connected.exitCode) << connected.err;
       const std::string id = connected.out.substr(0, connected.out.size() - 1);
       const std::string file = folder.file("chain.xml");
@@ -128,13 +132,21 @@ namespace e2e
 
       const RtctlResult up = rtctl.run({"system", "up", file});
       ASSERT_EQ(0, up.exitCode) << up.err;
-      EXPECT_EQ("connected " + link + "\n"
-                "configured /" + uri(first) + ": 1 set(s), 0 value(s), set 'default' active\n"
-                "configured /" + uri(second) + ": 1 set(s), 0 value(s), set 'default' active\n"
-                "activated /" + uri(first) + "\nactivated /" + uri(second) + "\n",
+      EXPECT_EQ("connected " + link +
+                  "\n"
+                  "configured /" +
+                  uri(first) +
+                  ": 1 set(s), 0 value(s), set 'default' active\n"
+                  "configured /" +
+                  uri(second) +
+                  ": 1 set(s), 0 value(s), set 'default' active\n"
+                  "activated /" +
+                  uri(first) + "\nactivated /" + uri(second) + "\n",
                 up.out);
       const std::string port = rtctl.run({"cat", "-l", second.port("x1")}).out;
-      EXPECT_NE(std::string::npos, port.find("connected to Trimul0.y1 at " + first.port("y1") + "  (connector " + id + ")")) << port;
+      EXPECT_NE(std::string::npos,
+                port.find("connected to Trimul0.y1 at " + first.port("y1") + "  (connector " + id + ")"))
+        << port;
       EXPECT_TRUE(std::regex_search(port, std::regex("dataport.subscription_type +new\n"))) << port;
       EXPECT_EQ(0, rtctl.run({"system", "check", file}).exitCode);
 
@@ -170,7 +182,8 @@ namespace e2e
 
       const RtctlResult graph = rtctl.run({"system", "graph"});
       EXPECT_EQ(0, graph.exitCode) << graph.err;
-      EXPECT_NE(std::string::npos, graph.out.find("\"" + uri(first) + "\" [label=\"{{<x1> x1}|first\\n(Trimul0)\\nActive|"
+      EXPECT_NE(std::string::npos, graph.out.find("\"" + uri(first) +
+                                                  "\" [label=\"{{<x1> x1}|first\\n(Trimul0)\\nActive|"
                                                   "{<y1> y1|<y2> y2|<y3> y3}}\", fillcolor=\"#9be39b\""))
         << graph.out;
       EXPECT_NE(std::string::npos, graph.out.find("\"" + uri(first) + "\":\"y1\":e -> \"" + uri(second) +
@@ -192,7 +205,8 @@ namespace e2e
       } cases[] = {
         {"not XML", "<r:RtsProfile", 1, file + ": not XML: Error parsing start element tag at line 1"},
         {"not a system file", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>", 1,
-         file + ": not a system profile: its root element is <svg>, not rts:RtsProfile of http://www.openrtp.org/namespaces/rts"},
+         file + ": not a system profile: its root element is <svg>, not rts:RtsProfile of "
+                "http://www.openrtp.org/namespaces/rts"},
         {"a required component is not running",
          systemFile(component(uri(first)) + component(uri(second)) + component(ghost) + good), 1,
          "required component /" + ghost + " is not running: no such object: /" + ghost + "; nothing was changed"},
@@ -225,9 +239,9 @@ namespace e2e
       }
 
       // An optional component that is not running is skipped; the rest comes up.
-      const std::string optional = folder.file("optional.xml", systemFile(component(uri(first)) + component(uri(second)) +
-                                                                      component(ghost, false) + good +
-                                                                      connector("c-3", ghost, uri(second))));
+      const std::string optional =
+        folder.file("optional.xml", systemFile(component(uri(first)) + component(uri(second)) +
+                                               component(ghost, false) + good + connector("c-3", ghost, uri(second))));
       const RtctlResult r = rtctl.run({"system", "up", optional});
       EXPECT_EQ(0, r.exitCode) << r.err;
       EXPECT_EQ("rtctl: system: warning: skipping optional component /" + ghost + ": no such object: /" + ghost +
@@ -242,34 +256,45 @@ namespace e2e
 
     TEST_F(SystemFiles, CheckTellsEachDifferenceAndUpMendsWhatItRestores)
     {
-      const std::string file = folder.file(
-        "differs.xml",
-        systemFile(component(uri(first), true,
-                             "<r:ConfigurationSets r:id=\"default\"><r:ConfigurationData r:name=\"gain\" "
-                             "r:data=\"3\"/></r:ConfigurationSets>") +
-                   component(uri(second), true, "<r:DataPorts r:name=\"z9\"/>") +
-                   connector("c-1", uri(first), uri(second))));
-      ASSERT_EQ(0, rtctl.run({"connect", first.port("y1"), second.port("x1"), "-i", "c-1", "-p",
-                              "subscription_type=new", "-p", "buffer.length=4"}).exitCode);
+      const std::string file =
+        folder.file("differs.xml",
+                    systemFile(component(uri(first), true,
+                                         "<r:ConfigurationSets r:id=\"default\"><r:ConfigurationData r:name=\"gain\" "
+                                         "r:data=\"3\"/></r:ConfigurationSets>") +
+                               component(uri(second), true, "<r:DataPorts r:name=\"z9\"/>") +
+                               connector("c-1", uri(first), uri(second))));
+      ASSERT_EQ(0, rtctl
+                     .run({"connect", first.port("y1"), second.port("x1"), "-i", "c-1", "-p", "subscription_type=new",
+                           "-p", "buffer.length=4"})
+                     .exitCode);
       const RtctlResult extra = rtctl.run({"connect", first.port("y2"), second.port("x1")});
       ASSERT_EQ(0, extra.exitCode) << extra.err;
       const std::string link = shown(first, "y1") + " -> " + shown(second, "x1") + " (c-1)";
-      const std::string gainMissing = "configuration of /" + uri(first) + ": set 'default' has no 'gain' (the file: '3')";
+      const std::string gainMissing =
+        "configuration of /" + uri(first) + ": set 'default' has no 'gain' (the file: '3')";
 
       const RtctlResult before = rtctl.run({"system", "check", file});
       EXPECT_EQ(1, before.exitCode) << before.err;
-      EXPECT_EQ(gainMissing + "\n"
-                "missing port " + shown(second, "z9") + "\n"
-                "connection " + link + " has dataport.subscription_type='new' (the file: 'flush')\n"
-                "connection not in the file " + shown(first, "y2") + " -> " + shown(second, "x1") + " (" +
-                  extra.out.substr(0, extra.out.size() - 1) + ")\n",
+      EXPECT_EQ(gainMissing +
+                  "\n"
+                  "missing port " +
+                  shown(second, "z9") +
+                  "\n"
+                  "connection " +
+                  link +
+                  " has dataport.subscription_type='new' (the file: 'flush')\n"
+                  "connection not in the file " +
+                  shown(first, "y2") + " -> " + shown(second, "x1") + " (" + extra.out.substr(0, extra.out.size() - 1) +
+                  ")\n",
                 before.out);
 
       // A connection already there is left as it is; the configuration is set.
       const RtctlResult up = rtctl.run({"system", "up", file});
       EXPECT_EQ(0, up.exitCode) << up.err;
-      EXPECT_EQ(0u, up.out.find("already connected " + link + "\n"
-                                "configured /" + uri(first) + ": 1 set(s), 1 value(s), set 'default' active\n"))
+      EXPECT_EQ(0u, up.out.find("already connected " + link +
+                                "\n"
+                                "configured /" +
+                                uri(first) + ": 1 set(s), 1 value(s), set 'default' active\n"))
         << up.out;
       const RtctlResult after = rtctl.run({"system", "check", file});
       EXPECT_EQ(1, after.exitCode);
@@ -344,9 +369,9 @@ namespace e2e
         {at + "Reader2.rtc", "{{<in> in}|Reader2}"},
       };
       EXPECT_EQ(nodes, sut.nodes) << r.out;
-      const std::set<std::string> edges = {
-        "Sensor0:out -> Trimul0:x1 [flush]", "Trimul0:y1 -> Reader0:in [flush]",
-        "Trimul0:y2 -> Reader1:in [new]", "Trimul0:y3 -> Reader2:in [periodic 10 Hz]"};
+      const std::set<std::string> edges = {"Sensor0:out -> Trimul0:x1 [flush]", "Trimul0:y1 -> Reader0:in [flush]",
+                                           "Trimul0:y2 -> Reader1:in [new]",
+                                           "Trimul0:y3 -> Reader2:in [periodic 10 Hz]"};
       EXPECT_EQ(edges, sut.edges) << r.out;
       EXPECT_EQ(0u, r.out.find("digraph system {\n  graph [rankdir=LR")) << r.out;
 
@@ -377,8 +402,10 @@ namespace e2e
         {{"system", "check", file, file}, 2, "takes one system FILE (see --help)"},
         {{"system", "save"}, 2, "save takes a FILE to write, then the PATHs to save (see --help)"},
         {{"system", "graph", file, "-o", "demo.pdf"}, 2, "'demo.pdf': the picture's name must end in .svg or .png"},
-        {{"system", "graph", file, "-o", folder.file("gone/demo.svg")}, 1,
-         folder.file("gone/demo.svg") + ": dot failed: Error: Could not open \"" + folder.file("gone/demo.svg") + ".tmp"},
+        {{"system", "graph", file, "-o", folder.file("gone/demo.svg")},
+         1,
+         folder.file("gone/demo.svg") + ": dot failed: Error: Could not open \"" + folder.file("gone/demo.svg") +
+           ".tmp"},
       };
       for (const auto& c : cases)
       {

@@ -17,8 +17,8 @@ namespace e2e
     : m_path(testsupport::hostName() + ".host_cxt/" + instance + ".rtc"),
       m_naming(testsupport::testOrb(), ns.corbaloc())
   {
-    std::vector<std::string> args = {"-o", "corba.nameservers:" + ns.address(), "-o",
-                                      "corba.endpoints:127.0.0.1:", "-o", "exec_cxt.periodic.rate:1000"};
+    std::vector<std::string> args = {"-o", "corba.nameservers:" + ns.address(), "-o", "corba.endpoints:127.0.0.1:",
+                                     "-o", "exec_cxt.periodic.rate:1000"};
     if (instance != "Trimul0")
     {
       args.push_back("-o");
@@ -49,10 +49,7 @@ namespace e2e
       stop();
   }
 
-  bool TrimulProcess::bound()
-  {
-    return m_naming.isBound(m_path);
-  }
+  bool TrimulProcess::bound() { return m_naming.isBound(m_path); }
 
   int TrimulProcess::stop()
   {

@@ -59,8 +59,8 @@ namespace e2e
   }
 
   TypedPeer::TypedPeer(testsupport::NameServer& ns)
-    : m_path(testsupport::hostName() + ".host_cxt/Peer0.rtc"),
-      m_naming(testsupport::testOrb(), ns.corbaloc()), m_component(new Component)
+    : m_path(testsupport::hostName() + ".host_cxt/Peer0.rtc"), m_naming(testsupport::testOrb(), ns.corbaloc()),
+      m_component(new Component)
   {
     EXPECT_EQ(RTC::RTC_OK, m_component->initialize());
     EXPECT_TRUE(m_naming.bind(m_path, m_component->getObjRef()));

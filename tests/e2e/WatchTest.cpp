@@ -80,8 +80,9 @@ namespace e2e
                                                               << watch->stdoutText();
       }
       const std::string out = watch->stdoutText();
-      EXPECT_TRUE(std::regex_search(out, std::regex("^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} " +
-                                                    first.path() + " RTC_STATUS ACTIVE:0\n")))
+      EXPECT_TRUE(
+        std::regex_search(out, std::regex("^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3} " +
+                                          first.path() + " RTC_STATUS ACTIVE:0\n")))
         << out;
 
       watch->signal(SIGINT);

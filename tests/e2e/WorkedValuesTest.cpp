@@ -219,8 +219,8 @@ namespace e2e
         ASSERT_EQ(RTC::RTC_OK, x1->notify_disconnect(id.c_str())) << x;
 
         expected += equations({x, 2 * x, 10 * x, 100 * x});
-        ASSERT_TRUE(testsupport::waitUntil(
-          [&] { return trimul.process().stdoutText().size() >= expected.size(); }, 10s, 1ms))
+        ASSERT_TRUE(
+          testsupport::waitUntil([&] { return trimul.process().stdoutText().size() >= expected.size(); }, 10s, 1ms))
           << "round " << x << " printed nothing";
       }
       EXPECT_EQ(expected, trimul.process().stdoutText());
@@ -237,8 +237,7 @@ namespace e2e
       EXPECT_EQ(0, r.exitCode) << r.err;
       // The component never sets the stamp of what it sends (its nanoseconds may even exceed a
       // second), so only the form is known: seconds, a dot, nanoseconds to at least nine digits.
-      EXPECT_TRUE(std::regex_match(r.out, std::regex("[0-9]+\\.[0-9]{9,} 14\n")))
-        << r.out;
+      EXPECT_TRUE(std::regex_match(r.out, std::regex("[0-9]+\\.[0-9]{9,} 14\n"))) << r.out;
     }
   }
 }

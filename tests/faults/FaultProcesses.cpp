@@ -60,10 +60,7 @@ namespace faults
     m_process = start(commandAt(where, testsupport::findProgram("src/TrimulComp"), args));
   }
 
-  std::string TrimulCompProcess::path()
-  {
-    return testsupport::hostName() + ".host_cxt/Trimul0.rtc";
-  }
+  std::string TrimulCompProcess::path() { return testsupport::hostName() + ".host_cxt/Trimul0.rtc"; }
 
   long TrimulCompProcess::residentKiB() const
   {
@@ -93,10 +90,9 @@ namespace faults
     return lowest;
   }
 
-  PeerProcess::PeerProcess(const std::string& corbaloc, const std::vector<std::string>& options,
-                           const Placement& where)
+  PeerProcess::PeerProcess(const std::string& corbaloc, const std::vector<std::string>& options, const Placement& where)
   {
-    std::vector<std::string> args = {"--naming", corbaloc, "--path", TrimulCompProcess::path(),
+    std::vector<std::string> args = {"--naming",   corbaloc,     "--path", TrimulCompProcess::path(),
                                      "--endpoint", where.address};
     args.insert(args.end(), options.begin(), options.end());
     m_process = start(commandAt(where, testsupport::findProgram("tests/faults/trimul_peer"), args));
@@ -133,15 +129,14 @@ namespace faults
   bool PeerProcess::waitConnected(std::chrono::milliseconds timeout, int times)
   {
     return testsupport::waitUntil(
-        [&] {
-          const std::string text = m_process->stdoutText();
-          int seen = 0;
-          for (auto at = text.find("connected\n"); at != std::string::npos;
-               at = text.find("connected\n", at + 1))
-            ++seen;
-          return seen >= times;
-        },
-        timeout, 20ms);
+      [&] {
+        const std::string text = m_process->stdoutText();
+        int seen = 0;
+        for (auto at = text.find("connected\n"); at != std::string::npos; at = text.find("connected\n", at + 1))
+          ++seen;
+        return seen >= times;
+      },
+      timeout, 20ms);
   }
 
   bool PeerProcess::waitReturned(long count, std::chrono::milliseconds timeout)
@@ -154,8 +149,7 @@ namespace faults
     return m_process->waitForStdout(text, timeout);
   }
 
-  bool PeerProcess::keepsFlowing(std::chrono::milliseconds during,
-                                 std::chrono::milliseconds stallBound,
+  bool PeerProcess::keepsFlowing(std::chrono::milliseconds during, std::chrono::milliseconds stallBound,
                                  std::chrono::milliseconds& longest)
   {
     longest = 0ms;
@@ -166,16 +160,13 @@ namespace faults
       const auto start = std::chrono::steady_clock::now();
       if (!waitReturned(before + 1, stallBound))
         return false;
-      longest = std::max(longest, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                      std::chrono::steady_clock::now() - start));
+      longest = std::max(
+        longest, std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start));
     }
     return true;
   }
 
-  void PeerProcess::send(const std::string& command)
-  {
-    m_process->writeStdin(command + "\n");
-  }
+  void PeerProcess::send(const std::string& command) { m_process->writeStdin(command + "\n"); }
 
   bool PeerProcess::quit()
   {

@@ -66,8 +66,7 @@ namespace faults
   {
   public:
     // `options` are trimul_peer's own (see trimul_peer.cpp), besides --naming, --path, --endpoint.
-    PeerProcess(const std::string& corbaloc, const std::vector<std::string>& options,
-                const Placement& where = {});
+    PeerProcess(const std::string& corbaloc, const std::vector<std::string>& options, const Placement& where = {});
     ~PeerProcess();
     testsupport::ChildProcess& process() { return *m_process; }
 

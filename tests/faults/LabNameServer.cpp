@@ -25,8 +25,8 @@ namespace faults
   LabNameServer::LabNameServer(const Placement& where) : m_dir(makeDir())
   {
     m_process = std::make_unique<testsupport::ChildProcess>(
-        "ip", std::vector<std::string>{"netns", "exec", where.netns, "omniNames", "-start", "2809", "-datadir",
-                                       m_dir, "-ORBendPoint", "giop:tcp:" + where.address + ":2809"});
+      "ip", std::vector<std::string>{"netns", "exec", where.netns, "omniNames", "-start", "2809", "-datadir", m_dir,
+                                     "-ORBendPoint", "giop:tcp:" + where.address + ":2809"});
     m_ready = testsupport::waitUntil([this] { return log().find("Root context is") != std::string::npos; }, 15s);
   }
 
@@ -37,8 +37,5 @@ namespace faults
     std::filesystem::remove_all(m_dir, ignored);
   }
 
-  std::string LabNameServer::log() const
-  {
-    return m_process->stdoutText() + m_process->stderrText();
-  }
+  std::string LabNameServer::log() const { return m_process->stdoutText() + m_process->stderrText(); }
 }

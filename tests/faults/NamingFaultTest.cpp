@@ -59,7 +59,7 @@ TEST_P(NamingServiceKilled, LeavesConnectionsFlowingAndTheComponentIsFoundAgainA
   ns.restart(keepData);
   // The manager re-binds every naming.update.interval (1 s here); the bound covers a slow start.
   EXPECT_TRUE(testsupport::waitUntil([&] { return instanceName() == "Trimul0"; }, 20s))
-      << "not found again; TrimulComp said: " << sut.process().stderrText();
+    << "not found again; TrimulComp said: " << sut.process().stderrText();
 
   // A newcomer finds it by name and its samples make the whole trip.
   faults::PeerProcess newcomer(ns.corbaloc(), {"--rate", "300", "--first", "5000000"});

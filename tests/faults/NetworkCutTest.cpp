@@ -21,8 +21,8 @@
 #include <memory>
 
 using namespace std::chrono_literals;
-using faults::LabHost;
 using faults::kStallBound;
+using faults::LabHost;
 
 TEST(NetworkCut, StallsTheComponentOnlyBoundedlyAndSamplesFlowAgainOnceRestored)
 {
@@ -49,11 +49,10 @@ TEST(NetworkCut, StallsTheComponentOnlyBoundedlyAndSamplesFlowAgainOnceRestored)
   // Long enough for every call to the remote peer to time out and its connections to go.
   std::chrono::milliseconds longest{0};
   EXPECT_TRUE(local.keepsFlowing(4 * kStallBound, kStallBound, longest))
-      << "the component stopped processing the local peer's samples while the link was down\n"
-      << local.diagnosis();
+    << "the component stopped processing the local peer's samples while the link was down\n"
+    << local.diagnosis();
   // Printed for the record, not asserted: the figure depends on the machine.
-  std::cout << "longest wait for a local sample during the cut: " << longest.count() << " ms"
-            << std::endl;
+  std::cout << "longest wait for a local sample during the cut: " << longest.count() << " ms" << std::endl;
   EXPECT_TRUE(sut.process().running());
 
   lab->restore(LabHost::Peer);

@@ -61,8 +61,8 @@ namespace faults
       {
         int pid = 0;
         char role = 0;
-        if (std::sscanf(name.c_str(), "trimulf%d%c", &pid, &role) == 2 && pid > 0 &&
-            ::kill(pid, 0) != 0 && errno == ESRCH)
+        if (std::sscanf(name.c_str(), "trimulf%d%c", &pid, &role) == 2 && pid > 0 && ::kill(pid, 0) != 0 &&
+            errno == ESRCH)
         {
           std::string ignored;
           run({"ip", "netns", "del", name}, ignored);
@@ -113,8 +113,8 @@ namespace faults
         m_made[index(host)] = true;
         // Both ends are created straight inside their namespaces: nothing touches this
         // machine's own network.
-        mustRun({"ip", "link", "add", "name", "eth0", "netns", netns(host), "type", "veth", "peer",
-                 "name", bridgePort(host), "netns", switchNetns()});
+        mustRun({"ip", "link", "add", "name", "eth0", "netns", netns(host), "type", "veth", "peer", "name",
+                 bridgePort(host), "netns", switchNetns()});
         mustRun({"ip", "-n", switchNetns(), "link", "set", bridgePort(host), "master", "br0"});
         mustRun({"ip", "-n", switchNetns(), "link", "set", bridgePort(host), "up"});
         mustRun({"ip", "-n", netns(host), "addr", "add", address(host) + "/24", "dev", "eth0"});
@@ -129,10 +129,7 @@ namespace faults
     }
   }
 
-  NetworkLab::~NetworkLab()
-  {
-    removeAll();
-  }
+  NetworkLab::~NetworkLab() { removeAll(); }
 
   void NetworkLab::removeAll()
   {
@@ -152,25 +149,13 @@ namespace faults
     return m_prefix + roles[index(host)];
   }
 
-  std::string NetworkLab::switchNetns() const
-  {
-    return m_prefix + "s";
-  }
+  std::string NetworkLab::switchNetns() const { return m_prefix + "s"; }
 
-  std::string NetworkLab::bridgePort(LabHost host) const
-  {
-    return "port" + std::to_string(index(host));
-  }
+  std::string NetworkLab::bridgePort(LabHost host) const { return "port" + std::to_string(index(host)); }
 
-  std::string NetworkLab::address(LabHost host) const
-  {
-    return "10.200.0." + std::to_string(index(host));
-  }
+  std::string NetworkLab::address(LabHost host) const { return "10.200.0." + std::to_string(index(host)); }
 
-  void NetworkLab::cut(LabHost host)
-  {
-    mustRun({"ip", "-n", switchNetns(), "link", "set", bridgePort(host), "down"});
-  }
+  void NetworkLab::cut(LabHost host) { mustRun({"ip", "-n", switchNetns(), "link", "set", bridgePort(host), "down"}); }
 
   void NetworkLab::restore(LabHost host)
   {

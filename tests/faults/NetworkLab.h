@@ -9,7 +9,12 @@
 
 namespace faults
 {
-  enum class LabHost { Names = 1, Component = 2, Peer = 3 };
+  enum class LabHost
+  {
+    Names = 1,
+    Component = 2,
+    Peer = 3
+  };
 
   class NetworkLab
   {

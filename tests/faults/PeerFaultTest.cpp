@@ -35,7 +35,7 @@ namespace
     ASSERT_EQ(4u, ports->length());
     for (CORBA::ULong i = 0; i < ports->length(); ++i)
       EXPECT_TRUE(testsupport::waitUntil([&] { return connectionsOf(ports[i]) == 1; }, 15s))
-          << "port " << i << " holds " << connectionsOf(ports[i]) << " connections";
+        << "port " << i << " holds " << connectionsOf(ports[i]) << " connections";
   }
 }
 
@@ -85,10 +85,8 @@ TEST(PeerFrozenMidStream, CostsTheOtherPeerOnlyBoundedStallsAndIsDroppedAsDead)
   // the call timeout (1 s by default), unlike a killed one, whose calls fail at once.
   frozen.process().signal(SIGSTOP);
   std::chrono::milliseconds longest{0};
-  EXPECT_TRUE(survivor.keepsFlowing(2 * faults::kStallBound, faults::kStallBound, longest))
-      << survivor.diagnosis();
-  std::cout << "longest wait for a sample while the other peer was frozen: " << longest.count()
-            << " ms" << std::endl;
+  EXPECT_TRUE(survivor.keepsFlowing(2 * faults::kStallBound, faults::kStallBound, longest)) << survivor.diagnosis();
+  std::cout << "longest wait for a sample while the other peer was frozen: " << longest.count() << " ms" << std::endl;
   EXPECT_TRUE(sut.process().running());
   expectOnlyOneConnectionPerPort(ns);
 

@@ -74,11 +74,11 @@ namespace
     bool masterListsSlaves(size_t count, std::chrono::milliseconds bound) const
     {
       return testsupport::waitUntil(
-          [&] {
-            const e2e::RtctlResult r = run({"mgr", "slaves", masterAddress});
-            return r.exitCode == 0 && static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')) == count;
-          },
-          bound, 200ms);
+        [&] {
+          const e2e::RtctlResult r = run({"mgr", "slaves", masterAddress});
+          return r.exitCode == 0 && static_cast<size_t>(std::count(r.out.begin(), r.out.end(), '\n')) == count;
+        },
+        bound, 200ms);
     }
 
     std::unique_ptr<faults::NetworkLab> lab;
@@ -97,18 +97,20 @@ namespace
     e2e::RtcdProcess master(managerAt(names, true));
     e2e::RtcdProcess slave(managerAt(remote, false));
     ASSERT_TRUE(masterListsSlaves(1, 20s)) << master.process().stderrText() << slave.process().stderrText();
-    const std::string slaveLine =
-      "  0  " + e2e::regexLiteral(host) + "  " + std::to_string(slave.process().pid()) + "  " + remote.address + ":[0-9]+\n";
+    const std::string slaveLine = "  0  " + e2e::regexLiteral(host) + "  " + std::to_string(slave.process().pid()) +
+                                  "  " + remote.address + ":[0-9]+\n";
 
     // Loaded and created in the slave through the master, named by path and by address.
     EXPECT_EQ("", out({"mgr", "load", masterPath, "Trimul.so", "--slave", "0"}));
-    EXPECT_EQ("remote\n" + host + ".host_cxt/remote.rtc\n",
-              out({"mgr", "create", masterAddress, "--slave", "0", "Trimul?instance_name=remote&exec_cxt.periodic.rate=50"}));
+    EXPECT_EQ(
+      "remote\n" + host + ".host_cxt/remote.rtc\n",
+      out({"mgr", "create", masterAddress, "--slave", "0", "Trimul?instance_name=remote&exec_cxt.periodic.rate=50"}));
     const std::string component = host + ".host_cxt/remote.rtc";
     EXPECT_EQ("50\n", out({"rate", component}));
     EXPECT_TRUE(std::regex_match(out({"mgr", "ls", masterAddress}),
                                  std::regex("Components\n  remote  Trimul  Inactive\nLoaded modules\n  \\(none\\)\n"
-                                            "Factories\n  \\(none\\)\nSlaves\n" + slaveLine)));
+                                            "Factories\n  \\(none\\)\nSlaves\n" +
+                                            slaveLine)));
 
     // One sample through the component on the slave's host, to rtctl's print on the naming host.
     ASSERT_EQ(0, run({"activate", component}).exitCode);
@@ -145,7 +147,8 @@ namespace
               out({"mgr", "create", masterPath, "--slave", "0", "Trimul?instance_name=again"}));
     EXPECT_TRUE(std::regex_match(out({"mgr", "ls", masterPath}),
                                  std::regex("Components\n  again  Trimul  Inactive\nLoaded modules\n  \\(none\\)\n"
-                                            "Factories\n  \\(none\\)\nSlaves\n" + slaveLine)));
+                                            "Factories\n  \\(none\\)\nSlaves\n" +
+                                            slaveLine)));
     EXPECT_EQ("", out({"mgr", "delete", masterAddress, "--slave", "0", "again"}));
 
     EXPECT_EQ(0, slave.stop()) << slave.process().stderrText();

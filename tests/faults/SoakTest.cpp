@@ -45,12 +45,11 @@ TEST(Soak, EverySampleMakesTheTripAndMemoryStaysFlat)
   const long samples = soakSamples();
   testsupport::NameServer ns;
   faults::TrimulCompProcess sut(ns.address(), {}, {"exec_cxt.periodic.rate:20000"});
-  faults::PeerProcess peer(ns.corbaloc(), {"--window", "4", "--count", std::to_string(samples),
-                                           "--pause-at", std::to_string(kBaselineAfter)});
+  faults::PeerProcess peer(
+    ns.corbaloc(), {"--window", "4", "--count", std::to_string(samples), "--pause-at", std::to_string(kBaselineAfter)});
   ASSERT_TRUE(peer.waitConnected(30s)) << peer.diagnosis() << sut.process().stderrText();
 
-  ASSERT_TRUE(peer.waitText("paused " + std::to_string(kBaselineAfter) + "\n", 120s))
-      << peer.diagnosis();
+  ASSERT_TRUE(peer.waitText("paused " + std::to_string(kBaselineAfter) + "\n", 120s)) << peer.diagnosis();
   const long baselineKiB = sut.residentKiB();
   ASSERT_GT(baselineKiB, 0);
   peer.send("resume");
@@ -59,8 +58,8 @@ TEST(Soak, EverySampleMakesTheTripAndMemoryStaysFlat)
   ASSERT_TRUE(peer.waitText("done\n", std::chrono::minutes(14))) << peer.diagnosis();
   const long finalKiB = sut.residentKiB();
   const faults::PeerStatus s = peer.status();
-  std::cout << samples << " samples; VmRSS " << baselineKiB << " KiB after " << kBaselineAfter
-            << ", " << finalKiB << " KiB at the end" << std::endl;
+  std::cout << samples << " samples; VmRSS " << baselineKiB << " KiB after " << kBaselineAfter << ", " << finalKiB
+            << " KiB at the end" << std::endl;
 
   EXPECT_EQ(samples, s.sent);
   EXPECT_EQ(0, s.failed);
@@ -83,6 +82,5 @@ TEST(Soak, EverySampleMakesTheTripAndMemoryStaysFlat)
   EXPECT_EQ(0, sut.stop()) << sut.process().stderrText();
   // Under AddressSanitizer, LeakSanitizer runs at exit and fails the exit status; the text check
   // also covers reports that do not change it.
-  EXPECT_EQ(std::string::npos, sut.process().stderrText().find("Sanitizer"))
-      << sut.process().stderrText();
+  EXPECT_EQ(std::string::npos, sut.process().stderrText().find("Sanitizer")) << sut.process().stderrText();
 }

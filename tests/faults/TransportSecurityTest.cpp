@@ -30,10 +30,7 @@ using faults::LabHost;
 
 namespace
 {
-  size_t lines(const std::string& text)
-  {
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-  }
+  size_t lines(const std::string& text) { return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')); }
 
   struct BadFiles
   {
@@ -81,13 +78,14 @@ namespace
       const std::string authority = certs.file(c.authority);
       const std::string key = certs.file(c.key);
       const std::string library = *c.library ? certs.file(c.library) : "";
-      const std::vector<std::string> rtcdArgs = {
-        "-o", "corba.nameservers:127.0.0.1:1", "-o", "corba.master_manager:" + e2e::freeMasterAddress(),
-        "-o", "corba.ssl.certificate_authority_file:" + authority, "-o", "corba.ssl.key_file:" + key,
-        "-o", std::string("corba.ssl.key_file_password:") + c.password};
-      const std::vector<std::string> rtctlArgs = {"--ssl-ca", authority, "--ssl-key", key,
+      const std::vector<std::string> rtcdArgs = {"-o", "corba.nameservers:127.0.0.1:1",
+                                                 "-o", "corba.master_manager:" + e2e::freeMasterAddress(),
+                                                 "-o", "corba.ssl.certificate_authority_file:" + authority,
+                                                 "-o", "corba.ssl.key_file:" + key,
+                                                 "-o", std::string("corba.ssl.key_file_password:") + c.password};
+      const std::vector<std::string> rtctlArgs = {"--ssl-ca",           authority,  "--ssl-key", key,
                                                   "--ssl-key-password", c.password, "ls"};
-      const std::pair<std::string, std::vector<std::string> > programs[] = {
+      const std::pair<std::string, std::vector<std::string>> programs[] = {
         {testsupport::findProgram("tools/rtcd/rtcd"), rtcdArgs}, {e2e::rtctlProgram(), rtctlArgs}};
       for (const auto& program : programs)
       {
@@ -211,8 +209,11 @@ namespace
     faults::LabNameServer ns(names);
     ASSERT_TRUE(ns.ready()) << ns.log();
     e2e::RtcdProcess master(tlsMaster());
-    ASSERT_TRUE(testsupport::waitUntil([&] { return trusted->run({"mgr", "ls", masterAddress}).exitCode == 0; }, 20s,
-                                       200ms))
+    ASSERT_TRUE(testsupport::waitUntil(
+      [&] {
+        return trusted->run({"mgr", "ls", masterAddress}).exitCode == 0;
+      },
+      20s, 200ms))
       << master.process().stderrText();
     EXPECT_NE(std::string::npos, mappingsOf(master.process().pid()).find("/librtm_tls.so"));
 
@@ -254,11 +255,15 @@ namespace
 
     // A TrimulComp over TLS on the naming host feeding the daemon's component: the connection
     // between two TLS processes on two hosts carries the products on.
-    faults::TrimulCompProcess feeder(names.address + ":2809", names,
-                                     {"corba.ssl.certificate_authority_file:" + certs.authority(),
-                                      "corba.ssl.key_file:" + certs.file("server")});
+    faults::TrimulCompProcess feeder(
+      names.address + ":2809", names,
+      {"corba.ssl.certificate_authority_file:" + certs.authority(), "corba.ssl.key_file:" + certs.file("server")});
     const std::string feederPath = faults::TrimulCompProcess::path();
-    ASSERT_TRUE(testsupport::waitUntil([&] { return trusted->run({"ls", feederPath}).exitCode == 0; }, 20s, 200ms))
+    ASSERT_TRUE(testsupport::waitUntil(
+      [&] {
+        return trusted->run({"ls", feederPath}).exitCode == 0;
+      },
+      20s, 200ms))
       << feeder.process().stderrText();
     expectRefused(*anonymous, {"connect", feederPath + ":y1", component + ":x1"}, "takes TLS only");
     EXPECT_EQ(0, trusted->run({"connect", feederPath + ":y1", component + ":x1"}).exitCode);

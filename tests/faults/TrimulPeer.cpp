@@ -19,9 +19,8 @@ namespace faults
     }
 
     // Push over corba_cdr between two ports, as a tool sends it.
-    RTC::ConnectorProfile profileFor(RTC::PortService_ptr a, RTC::PortService_ptr b,
-                                     const std::string& subscription, const std::string& callTimeout,
-                                     const char* bufferLength)
+    RTC::ConnectorProfile profileFor(RTC::PortService_ptr a, RTC::PortService_ptr b, const std::string& subscription,
+                                     const std::string& callTimeout, const char* bufferLength)
     {
       RTC::ConnectorProfile cp;
       cp.name = CORBA::string_dup("faults");
@@ -56,8 +55,8 @@ namespace faults
   constexpr std::array<CORBA::Long, 3> TrimulPeer::kFactors;
 
   TrimulPeer::TrimulPeer(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa, const PeerOptions& options)
-    : m_options(options), m_poa(PortableServer::POA::_duplicate(poa)), m_host(orb, poa),
-      m_out("out", m_outSample), m_in1("in1", m_inSamples[0]), m_in2("in2", m_inSamples[1]),
+    : m_options(options), m_poa(PortableServer::POA::_duplicate(poa)), m_host(orb, poa), m_out("out", m_outSample),
+      m_in1("in1", m_inSamples[0]), m_in2("in2", m_inSamples[1]),
       m_in3("in3", m_inSamples[2]), m_ins{{&m_in1, &m_in2, &m_in3}}, m_next(options.first)
   {
     m_host.setInstanceName(("Peer" + std::to_string(::getpid())).c_str());
@@ -73,10 +72,7 @@ namespace faults
       t.lastMine = options.first - 1;
   }
 
-  TrimulPeer::~TrimulPeer()
-  {
-    shutdown();
-  }
+  TrimulPeer::~TrimulPeer() { shutdown(); }
 
   bool TrimulPeer::connect(RTC::RTObject_ptr trimul, std::string& problem)
   {
@@ -92,15 +88,13 @@ namespace faults
           if (name == "y" + std::to_string(k + 1))
             m_ys[k] = RTC::PortService::_duplicate(ports[i]);
       }
-      if (CORBA::is_nil(m_x1) || CORBA::is_nil(m_ys[0]) || CORBA::is_nil(m_ys[1]) ||
-          CORBA::is_nil(m_ys[2]))
+      if (CORBA::is_nil(m_x1) || CORBA::is_nil(m_ys[0]) || CORBA::is_nil(m_ys[1]) || CORBA::is_nil(m_ys[2]))
       {
         problem = "the component lacks one of x1, y1, y2, y3";
         return false;
       }
 
-      RTC::ConnectorProfile x =
-          profileFor(m_out.getPortRef(), m_x1.in(), "flush", m_options.callTimeout, nullptr);
+      RTC::ConnectorProfile x = profileFor(m_out.getPortRef(), m_x1.in(), "flush", m_options.callTimeout, nullptr);
       RTC::ReturnCode_t ret = m_out.getPortRef()->connect(x);
       if (ret != RTC::RTC_OK)
       {
@@ -111,8 +105,8 @@ namespace faults
       m_ids[0] = x.connector_id.in();
       for (size_t k = 0; k < 3; ++k)
       {
-        RTC::ConnectorProfile y = profileFor(m_ys[k].in(), m_ins[k]->getPortRef(),
-                                             m_options.subscription, m_options.callTimeout, "4096");
+        RTC::ConnectorProfile y =
+          profileFor(m_ys[k].in(), m_ins[k]->getPortRef(), m_options.subscription, m_options.callTimeout, "4096");
         ret = m_ins[k]->getPortRef()->connect(y);
         if (ret != RTC::RTC_OK)
         {

@@ -18,8 +18,8 @@ namespace faults
   struct PeerOptions
   {
     std::string subscription = "flush";  // for y1..y3 -> our inputs; x1 is always flush
-    std::string callTimeout;             // seconds, per connection; empty: the port default
-    CORBA::Long first = 1;               // the first value sent; ours are [first, first + kSpan)
+    std::string callTimeout;  // seconds, per connection; empty: the port default
+    CORBA::Long first = 1;  // the first value sent; ours are [first, first + kSpan)
   };
 
   // What one of our inputs has seen. Values are decoded back to the x they came from; a value
@@ -28,8 +28,8 @@ namespace faults
   {
     std::atomic<long> mine{0};
     std::atomic<long> others{0};
-    std::atomic<long> bad{0};       // not a multiple of the factor: corrupted on the way
-    std::atomic<long> gaps{0};      // values of ours skipped over
+    std::atomic<long> bad{0};  // not a multiple of the factor: corrupted on the way
+    std::atomic<long> gaps{0};  // values of ours skipped over
     std::atomic<long> disorder{0};  // values of ours that came again or too late
     std::atomic<long> lastMine{0};  // the last x of ours seen; first - 1 before any
   };

@@ -73,17 +73,28 @@ namespace
       {
         const std::string& k = kv.first;
         const std::string& v = kv.second;
-        if (k == "--naming") s.naming = v;
-        else if (k == "--path") s.path = v;
-        else if (k == "--endpoint") s.endpoint = v;
-        else if (k == "--rate") s.rate = std::stod(v);
-        else if (k == "--count") s.count = std::stol(v);
-        else if (k == "--window") s.window = std::stol(v);
-        else if (k == "--first") s.peer.first = std::stoi(v);
-        else if (k == "--pause-at") s.pauseAt = std::stol(v);
-        else if (k == "--subscription") s.peer.subscription = v;
-        else if (k == "--call-timeout") s.peer.callTimeout = v;
-        else return false;
+        if (k == "--naming")
+          s.naming = v;
+        else if (k == "--path")
+          s.path = v;
+        else if (k == "--endpoint")
+          s.endpoint = v;
+        else if (k == "--rate")
+          s.rate = std::stod(v);
+        else if (k == "--count")
+          s.count = std::stol(v);
+        else if (k == "--window")
+          s.window = std::stol(v);
+        else if (k == "--first")
+          s.peer.first = std::stoi(v);
+        else if (k == "--pause-at")
+          s.pauseAt = std::stol(v);
+        else if (k == "--subscription")
+          s.peer.subscription = v;
+        else if (k == "--call-timeout")
+          s.peer.callTimeout = v;
+        else
+          return false;
       }
     }
     catch (...)
@@ -131,8 +142,8 @@ namespace
 
   // Finds Trimul and connects, trying again until it works, `quit` is set or `giveUpAfter`
   // passed (zero: never give up). A peer may well start before the component is bound.
-  bool connectToTrimul(CORBA::ORB_ptr orb, const Settings& s, faults::TrimulPeer& peer,
-                       const std::atomic<bool>& quit, std::chrono::seconds giveUpAfter)
+  bool connectToTrimul(CORBA::ORB_ptr orb, const Settings& s, faults::TrimulPeer& peer, const std::atomic<bool>& quit,
+                       std::chrono::seconds giveUpAfter)
   {
     const auto deadline = std::chrono::steady_clock::now() + giveUpAfter;
     const bool keepTrying = giveUpAfter.count() == 0;
@@ -173,8 +184,7 @@ namespace
   void awaitReturns(const faults::TrimulPeer& peer, const std::atomic<bool>& quit)
   {
     const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (peer.lastReturned() < peer.lastSent() && !quit.load() &&
-           std::chrono::steady_clock::now() < deadline)
+    while (peer.lastReturned() < peer.lastSent() && !quit.load() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(1ms);
   }
 
@@ -214,9 +224,10 @@ namespace
       return 2;
     }
 
-    const auto period = s.rate > 0.0 ? std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                           std::chrono::duration<double>(1.0 / s.rate))
-                                     : std::chrono::steady_clock::duration::zero();
+    const auto period =
+      s.rate > 0.0
+        ? std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(1.0 / s.rate))
+        : std::chrono::steady_clock::duration::zero();
     auto nextSend = std::chrono::steady_clock::now();
     auto nextCheck = nextSend + 500ms;
     long attempts = 0;
@@ -283,8 +294,8 @@ int main(int argc, char** argv)
   }
   // A call to a vanished host gives up instead of hanging the peer.
   const std::string endpoint = "giop:tcp:" + settings.endpoint + ":";
-  const char* orbArgs[] = {"trimul_peer", "-ORBendPoint", endpoint.c_str(),
-                           "-ORBclientCallTimeOutPeriod", "2000", nullptr};
+  const char* orbArgs[] = {"trimul_peer", "-ORBendPoint", endpoint.c_str(), "-ORBclientCallTimeOutPeriod",
+                           "2000",        nullptr};
   int orbArgc = 5;
   CORBA::ORB_var orb = CORBA::ORB_init(orbArgc, const_cast<char**>(orbArgs));
   CORBA::Object_var obj = orb->resolve_initial_references("RootPOA");

@@ -28,11 +28,10 @@ namespace
   protected:
     std::unique_ptr<ChildProcess> startAndWaitBound()
     {
-      auto sut = std::make_unique<ChildProcess>(
-          trimulComp(), std::vector<std::string>{"-o", "corba.nameservers:" + ns.address(), "-o",
-                                                 "corba.endpoints:127.0.0.1:"});
-      EXPECT_TRUE(testsupport::waitUntil([&] { return naming.isBound(trimulPath()); }, 10s))
-          << sut->stderrText();
+      auto sut =
+        std::make_unique<ChildProcess>(trimulComp(), std::vector<std::string>{"-o", "corba.nameservers:" + ns.address(),
+                                                                              "-o", "corba.endpoints:127.0.0.1:"});
+      EXPECT_TRUE(testsupport::waitUntil([&] { return naming.isBound(trimulPath()); }, 10s)) << sut->stderrText();
       return sut;
     }
 
@@ -135,8 +134,8 @@ protected:
   std::unique_ptr<ChildProcess> start()
   {
     return std::make_unique<ChildProcess>(
-        trimulComp(), std::vector<std::string>{"-o", "corba.nameservers:" + ns.address(), "-o",
-                                               "corba.endpoints:127.0.0.1:", "-o", "naming.update.interval:0.1"});
+      trimulComp(), std::vector<std::string>{"-o", "corba.nameservers:" + ns.address(), "-o",
+                                             "corba.endpoints:127.0.0.1:", "-o", "naming.update.interval:0.1"});
   }
 
   bool boundTo(CORBA::Object_ptr expected)

@@ -33,8 +33,8 @@ TEST(TrimulModule, ExportsTrimulInitAndDefinesNothingOfTheRuntimeOrTheOrb)
   const std::string symbols = definedSymbols(trimulModule());
   EXPECT_NE(symbols.find(" T TrimulInit\n"), std::string::npos) << symbols.substr(0, 2000);
   // The manager, the component base class and the ORB's entry point are the loading program's.
-  for (const char* foreign : {"_ZN3RTC7Manager4initEiPPc", "_ZN3RTC13RTObject_implC2EPNS_7ManagerE",
-                              "_ZN5CORBA8ORB_initERiPPcPKcPA2_S4_"})
+  for (const char* foreign :
+       {"_ZN3RTC7Manager4initEiPPc", "_ZN3RTC13RTObject_implC2EPNS_7ManagerE", "_ZN5CORBA8ORB_initERiPPcPKcPA2_S4_"})
     EXPECT_EQ(symbols.find(foreign), std::string::npos) << foreign;
 }
 

@@ -89,7 +89,8 @@ namespace web
       // A second component fed by the first, so that the graph has an edge to draw.
       e2e::TrimulProcess second(ns, "Trimul1");
       const e2e::Rtctl rtctl(ns.address());
-      ASSERT_EQ(0, rtctl.run({"connect", trimul.port("y1"), second.port("x1"), "-p", "subscription_type=new"}).exitCode);
+      ASSERT_EQ(0,
+                rtctl.run({"connect", trimul.port("y1"), second.port("x1"), "-p", "subscription_type=new"}).exitCode);
       ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
       ASSERT_EQ(0, rtctl.run({"activate", second.path()}).exitCode);
       EXPECT_TRUE(testsupport::waitUntil([&] { return !browser.find("#graph svg g.edge").empty(); }, 5s));
@@ -112,9 +113,8 @@ namespace web
       }
       // The graph's panel is as wide as its drawing, and a drawing wider than the panel is
       // shrunk to fit it.
-      const char* const widths =
-        "const box = document.getElementById('graph'), picture = box.querySelector('svg');"
-        "return [box.getBoundingClientRect().width, picture.getBoundingClientRect().width];";
+      const char* const widths = "const box = document.getElementById('graph'), picture = box.querySelector('svg');"
+                                 "return [box.getBoundingClientRect().width, picture.getBoundingClientRect().width];";
       const nlohmann::json drawn = browser.script(widths);
       EXPECT_LE(drawn[0].get<double>(), drawn[1].get<double>() + 3) << "the panel is wider than its drawing";
       browser.script("document.getElementById('graph-section').style.width = '120px';");
@@ -130,8 +130,8 @@ namespace web
       const std::string toolEnd = card + " li[data-port='y1'] .links .end.tool";
       ASSERT_TRUE(waitForText(toolEnd, "rtctl plot", 10s)) << text(card + " li[data-port='y1'] .links");
       EXPECT_NE(std::string::npos, attribute(toolEnd, "title").find("rtctl_plot_")) << attribute(toolEnd, "title");
-      const std::vector<std::string> values = {"inject", trimul.port("x1"), "-r", "5", "3", "9", "14", "16", "12",
-                                               "5", "-4", "-11", "-15", "-13", "-6", "2"};
+      const std::vector<std::string> values = {
+        "inject", trimul.port("x1"), "-r", "5", "3", "9", "14", "16", "12", "5", "-4", "-11", "-15", "-13", "-6", "2"};
       const e2e::RtctlResult injected = rtctl.run(values);
       ASSERT_EQ(0, injected.exitCode) << injected.err;
       EXPECT_TRUE(testsupport::waitUntil([&] { return attribute(canvas, "data-samples") == "12"; }, 10s))

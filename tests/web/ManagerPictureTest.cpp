@@ -83,7 +83,10 @@ namespace web
       options.master = false;
       e2e::RtcdProcess slave(options);
       ASSERT_TRUE(testsupport::waitUntil(
-        [&] { return rtctl.run({"mgr", "slaves", options.masterAddress}).out.find('\n') != std::string::npos; }, 20s))
+        [&] {
+          return rtctl.run({"mgr", "slaves", options.masterAddress}).out.find('\n') != std::string::npos;
+        },
+        20s))
         << master.process().stderrText() << slave.process().stderrText();
       for (const std::vector<std::string>& args :
            {std::vector<std::string>{"mgr", "load", options.masterAddress, "Trimul.so"},
@@ -104,7 +107,8 @@ namespace web
       EXPECT_EQ("", graph.err);
       const std::map<std::string, Cluster> expected = {
         {"", {"", {at + "loner.rtc"}}},
-        {"cluster_0", {host + ".host_cxt/manager.mgr\\n" + where + std::to_string(master.process().pid()), {at + "first.rtc"}}},
+        {"cluster_0",
+         {host + ".host_cxt/manager.mgr\\n" + where + std::to_string(master.process().pid()), {at + "first.rtc"}}},
         {"cluster_0/cluster_0_0", {"slave 0\\n" + where + std::to_string(slave.process().pid()), {at + "second.rtc"}}},
       };
       EXPECT_EQ(expected, clustersOf(graph.out)) << graph.out;

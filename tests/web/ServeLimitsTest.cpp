@@ -23,7 +23,7 @@ namespace web
     enum class Filler
     {
       kNone,
-      kBody,     // 64 KiB octets at a time, 8 MiB at most
+      kBody,  // 64 KiB octets at a time, 8 MiB at most
       kHeaders,  // 10,000 header lines, 100 at a time
     };
 
@@ -71,14 +71,15 @@ namespace web
         std::string head;
         Filler filler;
         std::string status;  // the answer's status line
-        std::string holds;   // what the answer holds: a refusal's whole line
+        std::string holds;  // what the answer holds: a refusal's whole line
       };
       const std::string host = "Host: 127.0.0.1\r\n";
       const std::string json = "Content-Type: application/json\r\n";
       const std::vector<Case> cases = {
         {"a 400 MiB POST from another site", plain,
-         "POST /api/activate HTTP/1.1\r\n" + host + "Origin: http://evil.example\r\nContent-Type: text/plain\r\n"
-         "Content-Length: 419430400\r\n\r\n",
+         "POST /api/activate HTTP/1.1\r\n" + host +
+           "Origin: http://evil.example\r\nContent-Type: text/plain\r\n"
+           "Content-Length: 419430400\r\n\r\n",
          Filler::kBody, "HTTP/1.1 413", "\r\n\r\na request body may hold at most 4096 octets, not 419430400\n"},
         {"a 100 MiB JSON state request", plain,
          "POST /api/reset HTTP/1.1\r\n" + host + json + "Content-Length: 104857600\r\n\r\n", Filler::kBody,
@@ -90,13 +91,15 @@ namespace web
         {"a small state request from another site", plain,
          "POST /api/activate HTTP/1.1\r\n" + host + "Origin: http://evil.example\r\n" + json +
            "Content-Length: 15\r\n\r\n{\"component\":1}",
-         Filler::kNone, "HTTP/1.1 403", "\r\n\r\na page of another site (http://evil.example) may not change anything here\n"},
-        {"a plot asked for with a GET", plain, "GET /api/plot?port=a.rtc:y1 HTTP/1.1\r\n" + host + "\r\n", Filler::kNone,
-         "HTTP/1.1 405", "\r\n\r\nsend {\"port\": PATH:PORT} with POST to /api/plot\n"},
+         Filler::kNone, "HTTP/1.1 403",
+         "\r\n\r\na page of another site (http://evil.example) may not change anything here\n"},
+        {"a plot asked for with a GET", plain, "GET /api/plot?port=a.rtc:y1 HTTP/1.1\r\n" + host + "\r\n",
+         Filler::kNone, "HTTP/1.1 405", "\r\n\r\nsend {\"port\": PATH:PORT} with POST to /api/plot\n"},
         {"a state change asked for with a GET", plain, "GET /api/activate HTTP/1.1\r\n" + host + "\r\n", Filler::kNone,
          "HTTP/1.1 405", "Allow: POST\r\n"},
         {"no token", guarded, "GET /api/system HTTP/1.1\r\n" + host + "\r\n", Filler::kNone, "HTTP/1.1 403",
-         "\r\n\r\nthis server asks for its token: open the address rtctl serve printed (http://HOST:PORT/?token=...)\n"},
+         "\r\n\r\nthis server asks for its token: open the address rtctl serve printed "
+         "(http://HOST:PORT/?token=...)\n"},
         {"a wrong token on the page", guarded, "GET /?token=" + wrong + " HTTP/1.1\r\n" + host + "\r\n", Filler::kNone,
          "HTTP/1.1 403", "this server asks for its token"},
         {"a wrong token in the cookie", guarded,
@@ -106,7 +109,8 @@ namespace web
          "GET /api/system?token=" + right + " HTTP/1.1\r\n" + host + "\r\n", Filler::kNone, "HTTP/1.1 403",
          "this server asks for its token"},
         {"the token in the page's address", guarded, "GET /?token=" + right + " HTTP/1.1\r\n" + host + "\r\n",
-         Filler::kNone, "HTTP/1.1 200", "Set-Cookie: " + cookie + "=" + right + "; Path=/; HttpOnly; SameSite=Strict\r\n"},
+         Filler::kNone, "HTTP/1.1 200",
+         "Set-Cookie: " + cookie + "=" + right + "; Path=/; HttpOnly; SameSite=Strict\r\n"},
         {"the token in its cookie", guarded,
          "GET /api/system HTTP/1.1\r\n" + host + "Cookie: a=b; " + cookie + "=" + right + "\r\n\r\n", Filler::kNone,
          "HTTP/1.1 200", "\"components\""},
@@ -133,7 +137,7 @@ namespace web
       ServeProcess serve(ns);
       const size_t kSlow = 100;
       const size_t kShare = 32;
-      std::vector<std::unique_ptr<RawClient> > slow;
+      std::vector<std::unique_ptr<RawClient>> slow;
       for (size_t i = 0; i < kSlow; ++i)
       {
         slow.push_back(std::make_unique<RawClient>(serve.port()));

@@ -50,8 +50,5 @@ namespace web
     return client;
   }
 
-  std::string keyOf(testsupport::NameServer& ns, const std::string& path)
-  {
-    return "/" + ns.address() + "/" + path;
-  }
+  std::string keyOf(testsupport::NameServer& ns, const std::string& path) { return "/" + ns.address() + "/" + path; }
 }

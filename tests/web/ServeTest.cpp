@@ -184,8 +184,9 @@ namespace web
       for (const Case& c : cases)
       {
         SCOPED_TRACE(c.what);
-        const httplib::Result r = c.contentType.empty() ? serve->client()->Get(c.target.c_str())
-                                                        : serve->client()->Post(c.target.c_str(), c.body, c.contentType.c_str());
+        const httplib::Result r = c.contentType.empty()
+                                    ? serve->client()->Get(c.target.c_str())
+                                    : serve->client()->Post(c.target.c_str(), c.body, c.contentType.c_str());
         ASSERT_TRUE(r);
         EXPECT_EQ(c.status, r->status);
         EXPECT_EQ(c.answer, r->body);
@@ -238,7 +239,7 @@ namespace web
 
     TEST_F(Serve, StreamsBeyondTheLimitAreRefusedAndShortRequestsStillAnswered)
     {
-      std::vector<std::unique_ptr<RawClient> > open;
+      std::vector<std::unique_ptr<RawClient>> open;
       for (int i = 0; i < 24; ++i)
       {
         open.push_back(std::make_unique<RawClient>(serve->port()));
@@ -361,10 +362,10 @@ namespace web
     TEST_F(ServeWatching, AComponentThatRefusesAnObserverIsPolled)
     {
       const std::string path = testsupport::hostName() + ".host_cxt/Closed0.rtc";
-      testsupport::ChildProcess closed(
-        testsupport::findProgram("src/TrimulComp"),
-        {"-o", "corba.nameservers:" + ns.address(), "-o", "corba.endpoints:127.0.0.1:", "-o",
-         "naming.formats:%h.host_cxt/Closed0.rtc", "-o", "sdo.service.consumer.enabled_service:NONE"});
+      testsupport::ChildProcess closed(testsupport::findProgram("src/TrimulComp"),
+                                       {"-o", "corba.nameservers:" + ns.address(), "-o",
+                                        "corba.endpoints:127.0.0.1:", "-o", "naming.formats:%h.host_cxt/Closed0.rtc",
+                                        "-o", "sdo.service.consumer.enabled_service:NONE"});
       ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(path); }, 20s)) << closed.stderrText();
       ServeProcess serve(ns, {"--interval", "0.3"});
       const auto state = [&] {

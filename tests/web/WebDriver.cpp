@@ -70,7 +70,8 @@ namespace web
     m_profile = profile;
 
     const int port = freeLoopbackPort();
-    m_driver = std::make_unique<testsupport::ChildProcess>("chromedriver", std::vector<std::string>{"--port=" + std::to_string(port)});
+    m_driver = std::make_unique<testsupport::ChildProcess>("chromedriver",
+                                                           std::vector<std::string>{"--port=" + std::to_string(port)});
     if (!m_driver->waitForStdout("started successfully", 30s))
       throw std::runtime_error("chromedriver did not start: " + m_driver->stdoutText() + m_driver->stderrText());
     m_client = std::make_unique<httplib::Client>("127.0.0.1", port);
@@ -78,13 +79,21 @@ namespace web
     m_client->set_read_timeout(60);
 
     // The machine has no network: nothing may try to reach it (updates, sync, QUIC probes).
-    const nlohmann::json args = {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
-                                 "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                                 "--disable-dev-shm-usage", "--window-size=1280,1000",
+    const nlohmann::json args = {"--headless",
+                                 "--no-sandbox",
+                                 "--disable-gpu",
+                                 "--disable-quic",
+                                 "--no-first-run",
+                                 "--disable-background-networking",
+                                 "--disable-component-update",
+                                 "--disable-sync",
+                                 "--disable-dev-shm-usage",
+                                 "--window-size=1280,1000",
                                  "--user-data-dir=" + m_profile};
     const nlohmann::json capabilities = {
-      {"capabilities", {{"alwaysMatch", {{"browserName", "chrome"},
-                                         {"goog:chromeOptions", {{"binary", "/usr/bin/chromium"}, {"args", args}}}}}}}};
+      {"capabilities",
+       {{"alwaysMatch",
+         {{"browserName", "chrome"}, {"goog:chromeOptions", {{"binary", "/usr/bin/chromium"}, {"args", args}}}}}}}};
     const nlohmann::json answer = call("POST", "/session", capabilities);
     m_session = answer.is_object() ? answer.value("sessionId", "") : "";
     if (m_session.empty())
@@ -118,14 +127,12 @@ namespace web
       throw std::runtime_error("chromedriver did not answer " + method + " " + path);
     const nlohmann::json answer = nlohmann::json::parse(result->body, nullptr, false);
     if (result->status != 200 || answer.is_discarded())
-      throw std::runtime_error(method + " " + path + ": " + std::to_string(result->status) + " " + result->body.substr(0, 500));
+      throw std::runtime_error(method + " " + path + ": " + std::to_string(result->status) + " " +
+                               result->body.substr(0, 500));
     return answer.contains("value") ? answer["value"] : nlohmann::json();
   }
 
-  void WebDriver::open(const std::string& url)
-  {
-    call("POST", "/session/" + m_session + "/url", {{"url", url}});
-  }
+  void WebDriver::open(const std::string& url) { call("POST", "/session/" + m_session + "/url", {{"url", url}}); }
 
   nlohmann::json WebDriver::script(const std::string& body, const nlohmann::json& args)
   {

@@ -14,8 +14,7 @@ namespace rtctl
   {
     bool looksLikeNumber(const std::string& word)
     {
-      return word.size() > 1 && word[0] == '-' &&
-             (std::isdigit(static_cast<unsigned char>(word[1])) || word[1] == '.');
+      return word.size() > 1 && word[0] == '-' && (std::isdigit(static_cast<unsigned char>(word[1])) || word[1] == '.');
     }
   }
 
@@ -93,8 +92,8 @@ namespace rtctl
     errno = 0;
     const long n = std::strtol(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || errno != 0 || n < min || n > max)
-      throw UsageError("option " + option + " takes a whole number from " + std::to_string(min) +
-                       " to " + std::to_string(max) + ", not '" + text + "'");
+      throw UsageError("option " + option + " takes a whole number from " + std::to_string(min) + " to " +
+                       std::to_string(max) + ", not '" + text + "'");
     return n;
   }
 
@@ -109,8 +108,7 @@ namespace rtctl
     if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(x) || x < min)
     {
       std::ostringstream message;
-      message << "option " << option << " takes a number of at least " << min << ", not '" << text
-              << "'";
+      message << "option " << option << " takes a number of at least " << min << ", not '" << text << "'";
       throw UsageError(message.str());
     }
     return x;

@@ -32,7 +32,7 @@ namespace rtctl
 
   private:
     std::set<std::string> m_flags;
-    std::map<std::string, std::vector<std::string> > m_values;
+    std::map<std::string, std::vector<std::string>> m_values;
     std::vector<std::string> m_positional;
   };
 }

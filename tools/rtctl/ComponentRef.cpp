@@ -14,10 +14,7 @@ namespace rtctl
     narrow(obj.in());
   }
 
-  ComponentRef::ComponentRef(CORBA::Object_ptr obj, const RtPath& path) : m_path(path)
-  {
-    narrow(obj);
-  }
+  ComponentRef::ComponentRef(CORBA::Object_ptr obj, const RtPath& path) : m_path(path) { narrow(obj); }
 
   void ComponentRef::narrow(CORBA::Object_ptr obj)
   {

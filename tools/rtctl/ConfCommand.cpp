@@ -84,8 +84,7 @@ namespace rtctl
     return kExitOk;
   }
 
-  std::string ConfCommand::activeSet(const ComponentRef& component,
-                                     SDOPackage::Configuration_ptr configuration) const
+  std::string ConfCommand::activeSet(const ComponentRef& component, SDOPackage::Configuration_ptr configuration) const
   {
     try
     {
@@ -103,7 +102,7 @@ namespace rtctl
   }
 
   SDOPackage::ConfigurationSetList* ConfCommand::allSets(const ComponentRef& component,
-                                                        SDOPackage::Configuration_ptr configuration) const
+                                                         SDOPackage::Configuration_ptr configuration) const
   {
     try
     {
@@ -182,8 +181,7 @@ namespace rtctl
       if (!configuration->set_configuration_set_values(change))
         throw Error("configuration set " + where + " refused " + key + "=" + value);
       if (!configuration->activate_configuration_set(target.c_str()))
-        throw Error("configuration set " + where + " took " + key + "=" + value +
-                    " but refused to be activated");
+        throw Error("configuration set " + where + " took " + key + "=" + value + " but refused to be activated");
     }
     catch (const SDOPackage::InvalidParameter& e)
     {

@@ -16,7 +16,10 @@ namespace rtctl
   {
   public:
     const char* name() const override { return "conf"; }
-    const char* summary() const override { return "list a component's configuration sets, set a value, activate a set"; }
+    const char* summary() const override
+    {
+      return "list a component's configuration sets, set a value, activate a set";
+    }
     const char* usage() const override;
     int run(const std::vector<std::string>& args) override;
 
@@ -24,8 +27,8 @@ namespace rtctl
     void list(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
               const std::string& active) const;
     // `setId` empty: no set is active and none was named.
-    void set(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
-             const std::string& setId, const std::string& key, const std::string& value) const;
+    void set(const ComponentRef& component, SDOPackage::Configuration_ptr configuration, const std::string& setId,
+             const std::string& key, const std::string& value) const;
     void activate(const ComponentRef& component, SDOPackage::Configuration_ptr configuration,
                   const std::string& setId) const;
     // The id of the active set, or "" while none is (values changed since the last activation).

@@ -32,11 +32,10 @@ namespace rtctl
       throw UsageError("cannot connect " + ports.firstPath.text() + " to itself");
 
     const PortConnector::Properties properties = PortConnector::properties(ports.first.info, args.values("-p"));
-    PortConnector::checkCompatible(ports.firstPath.text(), ports.first.info, ports.secondPath.text(),
-                                   ports.second.info, properties);
+    PortConnector::checkCompatible(ports.firstPath.text(), ports.first.info, ports.secondPath.text(), ports.second.info,
+                                   properties);
     const std::string name = args.value("-n", ports.first.info.shortName() + "_" + ports.second.info.shortName());
-    std::cout << PortConnector::connect(ports.first.ref.in(), ports.second.ref.in(), properties, name,
-                                        args.value("-i"))
+    std::cout << PortConnector::connect(ports.first.ref.in(), ports.second.ref.in(), properties, name, args.value("-i"))
               << std::endl;
     return kExitOk;
   }

@@ -19,9 +19,12 @@ namespace rtctl
   {
     switch (m_request)
     {
-    case kStart: return "start";
-    case kStop: return "stop";
-    default: return "rate";
+      case kStart:
+        return "start";
+      case kStop:
+        return "stop";
+      default:
+        return "rate";
     }
   }
 
@@ -29,9 +32,12 @@ namespace rtctl
   {
     switch (m_request)
     {
-    case kStart: return "start one of a component's execution contexts";
-    case kStop: return "stop one of a component's execution contexts";
-    default: return "show or set the rate of one of a component's execution contexts";
+      case kStart:
+        return "start one of a component's execution contexts";
+      case kStop:
+        return "stop one of a component's execution contexts";
+      default:
+        return "show or set the rate of one of a component's execution contexts";
     }
   }
 
@@ -39,24 +45,24 @@ namespace rtctl
   {
     switch (m_request)
     {
-    case kStart:
-      return "usage: rtctl start PATH [-e N]\n"
-             "Start execution context N of the component: every component in it sees on_startup\n"
-             "and active ones execute again. Refused (PRECONDITION_NOT_MET) when it is running.\n"
-             "  -e N  the context: 0 is the first owned one; participating ones follow the owned\n"
-             "        ones, as 'rtctl cat' numbers them (default 0)\n";
-    case kStop:
-      return "usage: rtctl stop PATH [-e N]\n"
-             "Stop execution context N of the component: no component in it executes and each\n"
-             "sees on_shutdown; their states are kept. Refused (PRECONDITION_NOT_MET) when it is\n"
-             "not running.\n"
-             "  -e N  the context, numbered as 'rtctl cat' shows them (default 0)\n";
-    default:
-      return "usage: rtctl rate PATH [-e N] [HZ]\n"
-             "Without HZ, print the rate of execution context N of the component in Hz. With HZ,\n"
-             "set it: every component in the context sees on_rate_changed. The context refuses a\n"
-             "rate that is not above 0 (BAD_PARAMETER).\n"
-             "  -e N  the context, numbered as 'rtctl cat' shows them (default 0)\n";
+      case kStart:
+        return "usage: rtctl start PATH [-e N]\n"
+               "Start execution context N of the component: every component in it sees on_startup\n"
+               "and active ones execute again. Refused (PRECONDITION_NOT_MET) when it is running.\n"
+               "  -e N  the context: 0 is the first owned one; participating ones follow the owned\n"
+               "        ones, as 'rtctl cat' numbers them (default 0)\n";
+      case kStop:
+        return "usage: rtctl stop PATH [-e N]\n"
+               "Stop execution context N of the component: no component in it executes and each\n"
+               "sees on_shutdown; their states are kept. Refused (PRECONDITION_NOT_MET) when it is\n"
+               "not running.\n"
+               "  -e N  the context, numbered as 'rtctl cat' shows them (default 0)\n";
+      default:
+        return "usage: rtctl rate PATH [-e N] [HZ]\n"
+               "Without HZ, print the rate of execution context N of the component in Hz. With HZ,\n"
+               "set it: every component in the context sees on_rate_changed. The context refuses a\n"
+               "rate that is not above 0 (BAD_PARAMETER).\n"
+               "  -e N  the context, numbered as 'rtctl cat' shows them (default 0)\n";
     }
   }
 
@@ -103,15 +109,19 @@ namespace rtctl
     {
       switch (m_request)
       {
-      case kStart: ret = ec->start(); break;
-      case kStop: ret = ec->stop(); break;
-      default:
-        if (!setting)
-        {
-          std::cout << rateText(ec->get_rate()) << std::endl;
-          return kExitOk;
-        }
-        ret = ec->set_rate(rate);
+        case kStart:
+          ret = ec->start();
+          break;
+        case kStop:
+          ret = ec->stop();
+          break;
+        default:
+          if (!setting)
+          {
+            std::cout << rateText(ec->get_rate()) << std::endl;
+            return kExitOk;
+          }
+          ret = ec->set_rate(rate);
       }
       // Why it was refused, in the context's own words: what it is doing now.
       if (ret != RTC::RTC_OK)
@@ -123,8 +133,7 @@ namespace rtctl
       component.fail(std::string(name()) + " " + which, e);
     }
     if (ret != RTC::RTC_OK)
-      throw Error("refused by " + which + " of " + path.text() + ": " + CorbaText::returnCode(ret) +
-                  " (" + now + ")");
+      throw Error("refused by " + which + " of " + path.text() + ": " + CorbaText::returnCode(ret) + " (" + now + ")");
     return kExitOk;
   }
 }

@@ -18,8 +18,7 @@ namespace rtctl
 
   std::string CorbaText::unreachable(const CORBA::Exception& e, CORBA::Object_ptr target, const std::string& hint)
   {
-    const bool transport =
-      CORBA::TRANSIENT::_downcast(&e) != nullptr || CORBA::COMM_FAILURE::_downcast(&e) != nullptr;
+    const bool transport = CORBA::TRANSIENT::_downcast(&e) != nullptr || CORBA::COMM_FAILURE::_downcast(&e) != nullptr;
     if (transport && !TlsOptions::current().enabled())
     {
       // The process's one ORB: ORB_init with no arguments returns it.
@@ -61,13 +60,20 @@ namespace rtctl
   {
     switch (code)
     {
-    case RTC::RTC_OK: return "RTC_OK";
-    case RTC::RTC_ERROR: return "RTC_ERROR";
-    case RTC::BAD_PARAMETER: return "BAD_PARAMETER";
-    case RTC::UNSUPPORTED: return "UNSUPPORTED";
-    case RTC::OUT_OF_RESOURCES: return "OUT_OF_RESOURCES";
-    case RTC::PRECONDITION_NOT_MET: return "PRECONDITION_NOT_MET";
-    default: return "return code " + std::to_string(static_cast<int>(code));
+      case RTC::RTC_OK:
+        return "RTC_OK";
+      case RTC::RTC_ERROR:
+        return "RTC_ERROR";
+      case RTC::BAD_PARAMETER:
+        return "BAD_PARAMETER";
+      case RTC::UNSUPPORTED:
+        return "UNSUPPORTED";
+      case RTC::OUT_OF_RESOURCES:
+        return "OUT_OF_RESOURCES";
+      case RTC::PRECONDITION_NOT_MET:
+        return "PRECONDITION_NOT_MET";
+      default:
+        return "return code " + std::to_string(static_cast<int>(code));
     }
   }
 
@@ -75,11 +81,16 @@ namespace rtctl
   {
     switch (state)
     {
-    case RTC::CREATED_STATE: return "Created";
-    case RTC::INACTIVE_STATE: return "Inactive";
-    case RTC::ACTIVE_STATE: return "Active";
-    case RTC::ERROR_STATE: return "Error";
-    default: return "Unknown";
+      case RTC::CREATED_STATE:
+        return "Created";
+      case RTC::INACTIVE_STATE:
+        return "Inactive";
+      case RTC::ACTIVE_STATE:
+        return "Active";
+      case RTC::ERROR_STATE:
+        return "Error";
+      default:
+        return "Unknown";
     }
   }
 
@@ -87,10 +98,14 @@ namespace rtctl
   {
     switch (kind)
     {
-    case RTC::PERIODIC: return "PERIODIC";
-    case RTC::EVENT_DRIVEN: return "EVENT_DRIVEN";
-    case RTC::OTHER: return "OTHER";
-    default: return "UNKNOWN";
+      case RTC::PERIODIC:
+        return "PERIODIC";
+      case RTC::EVENT_DRIVEN:
+        return "EVENT_DRIVEN";
+      case RTC::OTHER:
+        return "OTHER";
+      default:
+        return "UNKNOWN";
     }
   }
 

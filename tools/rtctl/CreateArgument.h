@@ -23,13 +23,13 @@ namespace rtctl
     const std::string& text() const { return m_text; }
     // The implementation id asked for ("Trimul").
     const std::string& implementationId() const { return m_implementationId; }
-    const std::vector<std::pair<std::string, std::string> >& properties() const { return m_properties; }
+    const std::vector<std::pair<std::string, std::string>>& properties() const { return m_properties; }
     // The value of ?instance_name=, or "".
     std::string instanceName() const;
 
   private:
     std::string m_text;
     std::string m_implementationId;
-    std::vector<std::pair<std::string, std::string> > m_properties;
+    std::vector<std::pair<std::string, std::string>> m_properties;
   };
 }

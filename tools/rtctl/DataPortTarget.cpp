@@ -12,10 +12,12 @@ namespace rtctl
   {
     const PortInfo& info = m_port.info;
     if (wantInput && !info.isInput())
-      throw Error(path.text() + " is " + (info.isOutput() ? "an output port" : "not a data input port (" + info.portType() + ")") +
+      throw Error(path.text() + " is " +
+                  (info.isOutput() ? "an output port" : "not a data input port (" + info.portType() + ")") +
                   "; inject writes to an input port");
     if (!wantInput && !info.isOutput())
-      throw Error(path.text() + " is " + (info.isInput() ? "an input port" : "not a data output port (" + info.portType() + ")") +
+      throw Error(path.text() + " is " +
+                  (info.isInput() ? "an input port" : "not a data output port (" + info.portType() + ")") +
                   "; print reads from an output port");
     m_codec = SampleCodec::find(info.dataType());
     if (m_codec == nullptr)
@@ -23,7 +25,8 @@ namespace rtctl
       std::string names;
       for (const std::string& name : SampleCodec::supportedNames())
         names += (names.empty() ? "" : ", ") + name;
-      throw Error(path.text() + " carries " + (info.dataType().empty() ? std::string("no data type") : info.dataType()) +
+      throw Error(path.text() + " carries " +
+                  (info.dataType().empty() ? std::string("no data type") : info.dataType()) +
                   ", which rtctl cannot carry (it carries " + names + ")");
     }
   }

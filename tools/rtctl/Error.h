@@ -11,7 +11,7 @@ namespace rtctl
   {
     kExitOk = 0,
     kExitFailure = 1,  // the system refused or could not be reached
-    kExitUsage = 2,    // the command line itself is wrong
+    kExitUsage = 2,  // the command line itself is wrong
   };
 
   class Error : public std::runtime_error
@@ -19,8 +19,7 @@ namespace rtctl
   public:
     explicit Error(const std::string& message, int status = kExitFailure)
       : std::runtime_error(message), m_status(status)
-    {
-    }
+    {}
     int status() const { return m_status; }
 
   private:

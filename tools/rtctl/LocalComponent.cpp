@@ -19,10 +19,7 @@ namespace rtctl
     const auto kReleaseTimeout = std::chrono::seconds(5);
     const char* const kPortName = "port";
 
-    bool released(PortableServer::ServantBase& servant)
-    {
-      return servant._refcount_value() <= 1;
-    }
+    bool released(PortableServer::ServantBase& servant) { return servant._refcount_value() <= 1; }
   }
 
   class LocalComponent::Servant : public RTC::DataFlowComponentBase

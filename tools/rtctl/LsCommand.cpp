@@ -55,8 +55,8 @@ namespace rtctl
       return kExitOk;
     }
     // What the walk leaves out goes to standard error, once each; the listing goes on.
-    NameWalk walk(names, [](const std::string& line) { std::cerr << "rtctl: ls: " << line << std::endl; },
-                  args.has("-R"));
+    NameWalk walk(
+      names, [](const std::string& line) { std::cerr << "rtctl: ls: " << line << std::endl; }, args.has("-R"));
     listContext(walk.read(path), args.has("-R"), std::cout);
     return kExitOk;
   }

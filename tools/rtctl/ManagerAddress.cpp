@@ -27,8 +27,7 @@ namespace rtctl
 
   ManagerAddress::ManagerAddress(std::string text, RtPath path, bool named, std::string corbaloc)
     : m_text(std::move(text)), m_path(std::move(path)), m_named(named), m_corbaloc(std::move(corbaloc))
-  {
-  }
+  {}
 
   ManagerAddress ManagerAddress::parse(const std::string& text, const std::string& defaultNamingServer)
   {

@@ -12,9 +12,9 @@ namespace rtctl
   {
     enum Kind
     {
-      kNone,   // the manager itself
+      kNone,  // the manager itself
       kIndex,  // as `mgr slaves` numbers them
-      kHost,   // the one slave on that host
+      kHost,  // the one slave on that host
     };
     Kind kind = kNone;
     size_t index = 0;

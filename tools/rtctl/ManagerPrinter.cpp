@@ -14,8 +14,7 @@ namespace rtctl
     const std::vector<std::string> kModuleTitleKeys = {"file_path", "module_file_path", "module_file_name"};
     const std::vector<std::string> kFactoryTitleKeys = {"implementation_id", "type_name"};
 
-    std::string titleOf(const NameValues& profile, const std::vector<std::string>& keys, const char* what,
-                        size_t index)
+    std::string titleOf(const NameValues& profile, const std::vector<std::string>& keys, const char* what, size_t index)
     {
       const std::string title = profile.firstOf(keys);
       return title.empty() ? std::string(what) + " " + std::to_string(index) : title;
@@ -142,9 +141,8 @@ namespace rtctl
 
   void ManagerPrinter::printConfiguration(const NameValues& configuration) const
   {
-    std::vector<std::pair<std::string, std::string> > sorted = configuration.pairs();
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::pair<std::string, std::string>> sorted = configuration.pairs();
+    std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     TextTable rows;
     for (const auto& pair : sorted)
       rows.add({pair.first, pair.second});

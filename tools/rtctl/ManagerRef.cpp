@@ -43,8 +43,7 @@ namespace rtctl
 
   ManagerRef::ManagerRef(RTM::Manager_ptr ref, std::string shown)
     : m_ref(RTM::Manager::_duplicate(ref)), m_shown(std::move(shown))
-  {
-  }
+  {}
 
   void ManagerRef::narrow(CORBA::Object_ptr obj, const std::string& hint)
   {
@@ -161,8 +160,9 @@ namespace rtctl
           hosts += (hosts.empty() ? "" : ", ") + slave.host;
       }
       if (chosen == nullptr)
-        throw Error(m_shown + " has no slave on host '" + choice.host + "'" +
-                    (hosts.empty() ? std::string(" (it has none that answers)") : " (its slaves' hosts: " + hosts + ")"));
+        throw Error(
+          m_shown + " has no slave on host '" + choice.host + "'" +
+          (hosts.empty() ? std::string(" (it has none that answers)") : " (its slaves' hosts: " + hosts + ")"));
     }
     const std::string shown = "slave " + std::to_string(chosen->index) +
                               (chosen->host.empty() ? "" : " (" + chosen->host + ")") + " of " + m_shown;

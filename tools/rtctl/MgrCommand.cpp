@@ -180,8 +180,7 @@ namespace rtctl
     }
     catch (const CORBA::Exception& e)
     {
-      throw Error(manager.shown() + " created a component for '" + argument + "' that " +
-                  CorbaText::exception(e));
+      throw Error(manager.shown() + " created a component for '" + argument + "' that " + CorbaText::exception(e));
     }
     std::cout << static_cast<const char*>(profile->instance_name) << '\n';
     const NameValues properties(profile->properties);
@@ -277,9 +276,8 @@ namespace rtctl
   {
     if (operands.size() == 2)
     {
-      manager.call("setting " + operands[0], "set " + operands[0] + "=" + operands[1], [&](RTM::Manager_ptr m) {
-        return m->set_configuration(operands[0].c_str(), operands[1].c_str());
-      });
+      manager.call("setting " + operands[0], "set " + operands[0] + "=" + operands[1],
+                   [&](RTM::Manager_ptr m) { return m->set_configuration(operands[0].c_str(), operands[1].c_str()); });
       return;
     }
     RTM::NVList_var list;

@@ -33,6 +33,6 @@ namespace rtctl
     NameService& m_names;
     RtPath m_root;
     bool m_walked = false;
-    std::vector<std::pair<std::string, CORBA::Object_var> > m_components;
+    std::vector<std::pair<std::string, CORBA::Object_var>> m_components;
   };
 }

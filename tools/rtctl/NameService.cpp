@@ -100,10 +100,7 @@ namespace rtctl
     }
   }
 
-  bool NameService::isContext(CORBA::Object_ptr obj)
-  {
-    return obj->_is_a("IDL:omg.org/CosNaming/NamingContext:1.0");
-  }
+  bool NameService::isContext(CORBA::Object_ptr obj) { return obj->_is_a("IDL:omg.org/CosNaming/NamingContext:1.0"); }
 
   CosNaming::NamingContext_ptr NameService::context(const RtPath& path)
   {
@@ -120,8 +117,7 @@ namespace rtctl
     throw Error(path.componentText() + " is not a naming context");
   }
 
-  std::vector<NameService::Entry> NameService::list(CosNaming::NamingContext_ptr context,
-                                                      const RtPath& path)
+  std::vector<NameService::Entry> NameService::list(CosNaming::NamingContext_ptr context, const RtPath& path)
   {
     std::vector<Entry> entries;
     try
@@ -135,8 +131,8 @@ namespace rtctl
           const CosNaming::Name& name = list[i].binding_name;
           if (name.length() == 0)
             continue;
-          entries.push_back({toText(name[name.length() - 1]), list[i].binding_type == CosNaming::ncontext,
-                             name[name.length() - 1]});
+          entries.push_back(
+            {toText(name[name.length() - 1]), list[i].binding_type == CosNaming::ncontext, name[name.length() - 1]});
         }
       };
       take(bindings.in());
@@ -152,8 +148,7 @@ namespace rtctl
     {
       fail(path, e);
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     return entries;
   }
 }

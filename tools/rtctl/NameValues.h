@@ -16,7 +16,7 @@ namespace rtctl
     NameValues() = default;
     explicit NameValues(const SDOPackage::NVList& list);
 
-    const std::vector<std::pair<std::string, std::string> >& pairs() const { return m_pairs; }
+    const std::vector<std::pair<std::string, std::string>>& pairs() const { return m_pairs; }
     bool has(const std::string& name) const;
     // The value of the first pair of that name, or "".
     std::string value(const std::string& name) const;
@@ -24,6 +24,6 @@ namespace rtctl
     std::string firstOf(const std::vector<std::string>& names) const;
 
   private:
-    std::vector<std::pair<std::string, std::string> > m_pairs;
+    std::vector<std::pair<std::string, std::string>> m_pairs;
   };
 }

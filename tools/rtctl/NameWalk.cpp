@@ -19,8 +19,7 @@ namespace rtctl
 
   NameWalk::NameWalk(NameService& names, Report report, bool recursive)
     : m_names(names), m_report(std::move(report)), m_recursive(recursive)
-  {
-  }
+  {}
 
   NameWalk::Node NameWalk::read(const RtPath& root)
   {
@@ -138,8 +137,7 @@ namespace rtctl
       earlier = seenAs(context, shown(node.path));
     }
     catch (const CORBA::Exception&)
-    {
-    }
+    {}
     if (!earlier.empty())
     {
       leaveOut(node, "not followed: the same context as " + earlier + " (the naming graph loops or binds it twice)");

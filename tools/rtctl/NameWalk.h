@@ -26,13 +26,13 @@ namespace rtctl
   public:
     struct Node
     {
-      std::string name;      // "id.kind"; for a skipped entry, its printable text
+      std::string name;  // "id.kind"; for a skipped entry, its printable text
       RtPath path;
       bool isContext = false;
       bool skipped = false;  // an entry the walk leaves out; `problem` says why
       // Contexts, components and managers; nil when it could not be resolved or is not needed.
       CORBA::Object_var object;
-      std::string problem;   // why a context was not followed or an object not resolved
+      std::string problem;  // why a context was not followed or an object not resolved
       std::vector<Node> children;
     };
 
@@ -66,6 +66,6 @@ namespace rtctl
     const bool m_recursive;
     size_t m_entries = 0;
     // Contexts reached, by their reference's hash: two bindings of one context compare equal.
-    std::multimap<CORBA::ULong, std::pair<CORBA::Object_var, std::string> > m_seen;
+    std::multimap<CORBA::ULong, std::pair<CORBA::Object_var, std::string>> m_seen;
   };
 }

@@ -31,11 +31,15 @@ namespace rtctl
     std::vector<std::string> options = {
       "rtctl",
       // The ORB's own diagnostics would repeat, less clearly, the one line rtctl prints.
-      "-ORBtraceLevel", "0",
-      "-ORBclientCallTimeOutPeriod", std::to_string(kCallTimeoutMs),
-      "-ORBclientConnectTimeOutPeriod", std::to_string(kConnectTimeoutMs),
+      "-ORBtraceLevel",
+      "0",
+      "-ORBclientCallTimeOutPeriod",
+      std::to_string(kCallTimeoutMs),
+      "-ORBclientConnectTimeOutPeriod",
+      std::to_string(kConnectTimeoutMs),
       // Lets a thread that reads many objects bound its own calls tighter (serve's readers).
-      "-ORBsupportPerThreadTimeOut", "1",
+      "-ORBsupportPerThreadTimeOut",
+      "1",
     };
     // Checked before ORB_init, which would abort the process on a file it cannot use.
     const rtm::OrbTls tls = TlsOptions::current().orbTls();

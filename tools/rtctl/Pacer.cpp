@@ -10,8 +10,7 @@ namespace rtctl
     : m_period(rate > 0 ? std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                             std::chrono::duration<double>(1.0 / rate))
                         : std::chrono::steady_clock::duration::zero())
-  {
-  }
+  {}
 
   void Pacer::waitTurn()
   {

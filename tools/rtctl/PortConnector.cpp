@@ -60,8 +60,7 @@ namespace rtctl
     return false;
   }
 
-  PortConnector::Properties PortConnector::properties(const PortInfo& first,
-                                                      const std::vector<std::string>& userPairs)
+  PortConnector::Properties PortConnector::properties(const PortInfo& first, const std::vector<std::string>& userPairs)
   {
     Properties properties = {
       {"dataport.dataflow_type", "push"},
@@ -90,10 +89,9 @@ namespace rtctl
       throw Error("cannot connect " + firstName + " to " + secondName + ": both are " +
                   (first.isInput() ? "input" : "output") + " ports");
     if (first.dataType() != second.dataType())
-      throw Error("data types differ: " + firstName + " carries " + first.dataType() + ", " +
-                  secondName + " carries " + second.dataType());
-    const std::pair<const std::string*, const PortInfo*> ports[] = {{&firstName, &first},
-                                                                   {&secondName, &second}};
+      throw Error("data types differ: " + firstName + " carries " + first.dataType() + ", " + secondName + " carries " +
+                  second.dataType());
+    const std::pair<const std::string*, const PortInfo*> ports[] = {{&firstName, &first}, {&secondName, &second}};
     for (const auto& nv : properties)
     {
       for (const auto& port : ports)
@@ -102,15 +100,14 @@ namespace rtctl
           continue;
         const std::string offered = port.second->property(nv.first);
         if (nv.first == "dataport.data_type" ? offered != nv.second : !offers(offered, nv.second))
-          throw Error(*port.first + " does not offer " + nv.first + " '" + nv.second +
-                      "' (it offers: " + offered + ")");
+          throw Error(*port.first + " does not offer " + nv.first + " '" + nv.second + "' (it offers: " + offered +
+                      ")");
       }
     }
   }
 
   std::string PortConnector::connect(RTC::PortService_ptr first, RTC::PortService_ptr second,
-                                     const Properties& properties, const std::string& name,
-                                     const std::string& id)
+                                     const Properties& properties, const std::string& name, const std::string& id)
   {
     RTC::ConnectorProfile profile;
     profile.name = CORBA::string_dup(name.c_str());

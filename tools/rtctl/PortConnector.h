@@ -17,7 +17,7 @@ namespace rtctl
   class PortConnector
   {
   public:
-    typedef std::vector<std::pair<std::string, std::string> > Properties;
+    typedef std::vector<std::pair<std::string, std::string>> Properties;
 
     // Defaults (push, flush, corba_cdr, the first port's data type) overridden by the user's
     // "key=value" words; a key without the "dataport." prefix gets it. UsageError for a word
@@ -26,14 +26,12 @@ namespace rtctl
 
     // Throws Error naming the two ports when the connection cannot work: two inputs or two
     // outputs, different data types, or a value that a port does not offer for a key it lists.
-    static void checkCompatible(const std::string& firstName, const PortInfo& first,
-                                const std::string& secondName, const PortInfo& second,
-                                const Properties& properties);
+    static void checkCompatible(const std::string& firstName, const PortInfo& first, const std::string& secondName,
+                                const PortInfo& second, const Properties& properties);
 
     // Returns the connector id, or throws Error with the port's answer.
-    static std::string connect(RTC::PortService_ptr first, RTC::PortService_ptr second,
-                               const Properties& properties, const std::string& name,
-                               const std::string& id);
+    static std::string connect(RTC::PortService_ptr first, RTC::PortService_ptr second, const Properties& properties,
+                               const std::string& name, const std::string& id);
 
     // Removes every connector that joins the two ports; returns their ids (empty if none).
     static std::vector<std::string> disconnect(RTC::PortService_ptr first, RTC::PortService_ptr second);

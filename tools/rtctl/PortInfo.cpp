@@ -4,8 +4,7 @@ namespace rtctl
 {
   PortInfo::PortInfo(const RTC::PortProfile& profile)
     : m_fullName(static_cast<const char*>(profile.name)), m_properties(profile.properties)
-  {
-  }
+  {}
 
   std::string PortInfo::shortName() const
   {
@@ -22,15 +21,9 @@ namespace rtctl
     return portType().empty() ? "unknown" : portType();
   }
 
-  bool PortInfo::hasProperty(const std::string& key) const
-  {
-    return m_properties.has(key);
-  }
+  bool PortInfo::hasProperty(const std::string& key) const { return m_properties.has(key); }
 
-  std::string PortInfo::property(const std::string& key) const
-  {
-    return m_properties.value(key);
-  }
+  std::string PortInfo::property(const std::string& key) const { return m_properties.value(key); }
 
   std::string PortInfo::typeName(const std::string& repositoryId)
   {

@@ -32,7 +32,7 @@ namespace rtctl
     // The value of a property, or "" when absent.
     std::string property(const std::string& key) const;
     bool hasProperty(const std::string& key) const;
-    const std::vector<std::pair<std::string, std::string> >& properties() const { return m_properties.pairs(); }
+    const std::vector<std::pair<std::string, std::string>>& properties() const { return m_properties.pairs(); }
 
     // "IDL:RTC/TimedLong:1.0" → "TimedLong"; anything else unchanged.
     static std::string typeName(const std::string& repositoryId);

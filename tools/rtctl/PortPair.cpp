@@ -15,6 +15,5 @@ namespace rtctl
     : firstPath(session.path(checked(positional)[0])), secondPath(session.path(positional[1])),
       first(ComponentRef::resolvePort(session.names(firstPath), firstPath)),
       second(ComponentRef::resolvePort(session.names(secondPath), secondPath))
-  {
-  }
+  {}
 }

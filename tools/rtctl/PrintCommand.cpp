@@ -69,9 +69,9 @@ namespace rtctl
     if (args.has("--ready"))
       std::cerr << "rtctl: print: connected to " << target.path().text() << std::endl;
 
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                            std::chrono::duration<double>(timeout));
+    const auto deadline =
+      std::chrono::steady_clock::now() +
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(timeout));
     long printed = 0;
     std::string value;
     RTC::Time stamp;

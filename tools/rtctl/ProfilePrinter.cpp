@@ -100,8 +100,8 @@ namespace rtctl
     out << "  Properties\n";
     TextTable properties("    ");
     for (CORBA::ULong i = 0; i < profile->properties.length(); ++i)
-      properties.add({static_cast<const char*>(profile->properties[i].name),
-                      CorbaText::anyValue(profile->properties[i].value)});
+      properties.add(
+        {static_cast<const char*>(profile->properties[i].name), CorbaText::anyValue(profile->properties[i].value)});
     properties.print(out);
 
     printContexts(component, out);
@@ -201,13 +201,12 @@ namespace rtctl
           self = connector.ports[j]->_is_equivalent(port.ref.in());
         }
         catch (const CORBA::Exception&)
-        {
-        }
+        {}
         if (!self)
           peers += (peers.empty() ? "" : ", ") + peerName(connector.ports[j].in());
       }
-      out << indent << "connected to " << (peers.empty() ? std::string("nothing") : peers)
-          << "  (connector " << static_cast<const char*>(connector.connector_id) << ")\n";
+      out << indent << "connected to " << (peers.empty() ? std::string("nothing") : peers) << "  (connector "
+          << static_cast<const char*>(connector.connector_id) << ")\n";
       if (m_details)
       {
         TextTable properties(indent + "    ");

@@ -32,8 +32,7 @@ namespace rtctl
   private:
     void printContexts(const ComponentRef& component, std::ostream& out) const;
     void printPorts(const ComponentRef& component, std::ostream& out) const;
-    void printConnections(const ComponentRef::Port& port, const std::string& indent,
-                          std::ostream& out) const;
+    void printConnections(const ComponentRef::Port& port, const std::string& indent, std::ostream& out) const;
 
     std::string peerName(RTC::PortService_ptr peer) const;
 

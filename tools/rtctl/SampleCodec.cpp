@@ -100,12 +100,12 @@ namespace rtctl
       }
     };
 
-#define RTCTL_TYPE(Traits, Shape, SampleT, Value, parseValue, formatValue, typeName, what) \
-    struct Traits : Shape<SampleT, Value, parseValue, formatValue>                        \
-    {                                                                                     \
-      static const char* name() { return typeName; }                                      \
-      static const char* description() { return what; }                                   \
-    }
+#define RTCTL_TYPE(Traits, Shape, SampleT, Value, parseValue, formatValue, typeName, what)                             \
+  struct Traits : Shape<SampleT, Value, parseValue, formatValue>                                                       \
+  {                                                                                                                    \
+    static const char* name() { return typeName; }                                                                     \
+    static const char* description() { return what; }                                                                  \
+  }
 
     RTCTL_TYPE(LongTraits, Scalar, RTC::TimedLong, CORBA::Long, parseInteger, formatInteger, "TimedLong",
                "a 32-bit integer");
@@ -128,20 +128,21 @@ namespace rtctl
     RTCTL_TYPE(BooleanTraits, Scalar, RTC::TimedBoolean, bool, &ValueText::parseBoolean, &ValueText::formatBoolean,
                "TimedBoolean", "true or false");
 
-    RTCTL_TYPE(LongSeqTraits, Sequence, RTC::TimedLongSeq, CORBA::Long, parseInteger, formatInteger,
-               "TimedLongSeq", "32-bit integers separated by blanks or commas");
-    RTCTL_TYPE(ShortSeqTraits, Sequence, RTC::TimedShortSeq, CORBA::Short, parseInteger, formatInteger,
-               "TimedShortSeq", "16-bit integers separated by blanks or commas");
+    RTCTL_TYPE(LongSeqTraits, Sequence, RTC::TimedLongSeq, CORBA::Long, parseInteger, formatInteger, "TimedLongSeq",
+               "32-bit integers separated by blanks or commas");
+    RTCTL_TYPE(ShortSeqTraits, Sequence, RTC::TimedShortSeq, CORBA::Short, parseInteger, formatInteger, "TimedShortSeq",
+               "16-bit integers separated by blanks or commas");
     RTCTL_TYPE(UShortSeqTraits, Sequence, RTC::TimedUShortSeq, CORBA::UShort, parseInteger, formatInteger,
                "TimedUShortSeq", "unsigned 16-bit integers separated by blanks or commas");
-    RTCTL_TYPE(ULongSeqTraits, Sequence, RTC::TimedULongSeq, CORBA::ULong, parseInteger, formatInteger,
-               "TimedULongSeq", "unsigned 32-bit integers separated by blanks or commas");
-    RTCTL_TYPE(OctetSeqTraits, Sequence, RTC::TimedOctetSeq, CORBA::Octet, parseInteger, formatInteger,
-               "TimedOctetSeq", "octets (0 to 255) separated by blanks or commas");
-    RTCTL_TYPE(FloatSeqTraits, Sequence, RTC::TimedFloatSeq, float, &ValueText::parseFloat,
-               &ValueText::formatFloat, "TimedFloatSeq", "32-bit floating-point numbers separated by blanks or commas");
+    RTCTL_TYPE(ULongSeqTraits, Sequence, RTC::TimedULongSeq, CORBA::ULong, parseInteger, formatInteger, "TimedULongSeq",
+               "unsigned 32-bit integers separated by blanks or commas");
+    RTCTL_TYPE(OctetSeqTraits, Sequence, RTC::TimedOctetSeq, CORBA::Octet, parseInteger, formatInteger, "TimedOctetSeq",
+               "octets (0 to 255) separated by blanks or commas");
+    RTCTL_TYPE(FloatSeqTraits, Sequence, RTC::TimedFloatSeq, float, &ValueText::parseFloat, &ValueText::formatFloat,
+               "TimedFloatSeq", "32-bit floating-point numbers separated by blanks or commas");
     RTCTL_TYPE(DoubleSeqTraits, Sequence, RTC::TimedDoubleSeq, double, &ValueText::parseDouble,
-               &ValueText::formatDouble, "TimedDoubleSeq", "64-bit floating-point numbers separated by blanks or commas");
+               &ValueText::formatDouble, "TimedDoubleSeq",
+               "64-bit floating-point numbers separated by blanks or commas");
 #undef RTCTL_TYPE
 
     struct StringTraits
@@ -170,7 +171,7 @@ namespace rtctl
       static const std::vector<const SampleCodec*>& codecs()
       {
         static const std::tuple<TypedCodec<Traits>...> instances;
-        static const std::vector<const SampleCodec*> pointers = {&std::get<TypedCodec<Traits> >(instances)...};
+        static const std::vector<const SampleCodec*> pointers = {&std::get<TypedCodec<Traits>>(instances)...};
         return pointers;
       }
     };

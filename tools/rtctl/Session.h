@@ -30,6 +30,6 @@ namespace rtctl
   private:
     Orb m_orb;
     std::mutex m_servicesMutex;
-    std::map<std::string, std::unique_ptr<NameService> > m_services;
+    std::map<std::string, std::unique_ptr<NameService>> m_services;
   };
 }

@@ -13,9 +13,12 @@ namespace rtctl
   {
     switch (m_kind)
     {
-    case kActivate: return "activate";
-    case kDeactivate: return "deactivate";
-    default: return "reset";
+      case kActivate:
+        return "activate";
+      case kDeactivate:
+        return "deactivate";
+      default:
+        return "reset";
     }
   }
 
@@ -28,9 +31,12 @@ namespace rtctl
   {
     switch (m_kind)
     {
-    case kActivate: return ec->activate_component(component);
-    case kDeactivate: return ec->deactivate_component(component);
-    default: return ec->reset_component(component);
+      case kActivate:
+        return ec->activate_component(component);
+      case kDeactivate:
+        return ec->deactivate_component(component);
+      default:
+        return ec->reset_component(component);
     }
   }
 
@@ -70,13 +76,13 @@ namespace rtctl
       if (ret != RTC::RTC_OK)
       {
         state = ec->get_component_state(component.ref());
-        throw Error(std::string("refused for ") + where + ": " + CorbaText::returnCode(ret) +
-                    " (it is " + CorbaText::state(state) + ")");
+        throw Error(std::string("refused for ") + where + ": " + CorbaText::returnCode(ret) + " (it is " +
+                    CorbaText::state(state) + ")");
       }
       // The context applies the change at its next tick: wait for it, within the bound.
-      const auto deadline = std::chrono::steady_clock::now() +
-                            std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                              std::chrono::duration<double>(m_waitSeconds));
+      const auto deadline =
+        std::chrono::steady_clock::now() +
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(m_waitSeconds));
       for (;;)
       {
         state = ec->get_component_state(component.ref());

@@ -12,10 +12,7 @@ namespace rtctl
     const int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
     const int kStopSignals = 3;  // the first three; SIGPIPE is only ignored
 
-    extern "C" void onStop(int)
-    {
-      g_raised = 1;
-    }
+    extern "C" void onStop(int) { g_raised = 1; }
 
     sigset_t stopSet()
     {
@@ -54,8 +51,5 @@ namespace rtctl
     pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
   }
 
-  bool StopSignal::raised()
-  {
-    return g_raised != 0;
-  }
+  bool StopSignal::raised() { return g_raised != 0; }
 }

@@ -17,6 +17,6 @@ namespace rtctl
 
   private:
     std::string m_indent;
-    std::vector<std::vector<std::string> > m_rows;
+    std::vector<std::vector<std::string>> m_rows;
   };
 }

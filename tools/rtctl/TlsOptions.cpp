@@ -88,13 +88,7 @@ namespace rtctl
     return rtm::OrbTls(s);
   }
 
-  const TlsOptions& TlsOptions::current()
-  {
-    return g_current;
-  }
+  const TlsOptions& TlsOptions::current() { return g_current; }
 
-  void TlsOptions::setCurrent(const TlsOptions& options)
-  {
-    g_current = options;
-  }
+  void TlsOptions::setCurrent(const TlsOptions& options) { g_current = options; }
 }

@@ -137,10 +137,7 @@ namespace rtctl
     return std::string(buffer, result.ptr);
   }
 
-  std::string ValueText::formatBoolean(bool value)
-  {
-    return value ? "true" : "false";
-  }
+  std::string ValueText::formatBoolean(bool value) { return value ? "true" : "false"; }
 
   std::string ValueText::formatChar(char value)
   {

@@ -29,9 +29,9 @@ namespace
 {
   using rtctl::Command;
 
-  std::vector<std::unique_ptr<Command> > commands()
+  std::vector<std::unique_ptr<Command>> commands()
   {
-    std::vector<std::unique_ptr<Command> > all;
+    std::vector<std::unique_ptr<Command>> all;
     all.emplace_back(new rtctl::LsCommand);
     all.emplace_back(new rtctl::CatCommand);
     all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kActivate));
@@ -53,13 +53,13 @@ namespace
     return all;
   }
 
-  void printUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
+  void printUsage(std::ostream& out, const std::vector<std::unique_ptr<Command>>& all)
   {
     out << "Usage: rtctl [TLS OPTIONS] COMMAND [ARGS...]    (rtctl COMMAND --help for each)\n"
            "Drive RT-components through their naming service.\n\n";
     for (const auto& command : all)
-      out << "  " << command->name() << std::string(12 - std::string(command->name()).size(), ' ')
-          << command->summary() << '\n';
+      out << "  " << command->name() << std::string(12 - std::string(command->name()).size(), ' ') << command->summary()
+          << '\n';
     out << "\nPaths: /HOST:PORT/CONTEXT/.../NAME.rtc names a component in the naming service at\n"
            "HOST:PORT (2809 when :PORT is left out); a path without the leading '/' lives in the\n"
            "default naming service, RTCTL_NAMESERVER (HOST or HOST:PORT) or else localhost:2809.\n"
@@ -75,7 +75,7 @@ namespace
   // Everything --help and each COMMAND --help say, in one text: the manual page is made from it,
   // so each command's help is laid out as help2man reads a sub-section (a heading with a colon,
   // its synopsis indented by one blank, then the description and options).
-  void printAllUsage(std::ostream& out, const std::vector<std::unique_ptr<Command> >& all)
+  void printAllUsage(std::ostream& out, const std::vector<std::unique_ptr<Command>>& all)
   {
     printUsage(out, all);
     const std::string prefix = "usage: ";
@@ -85,7 +85,8 @@ namespace
       if (text.compare(0, prefix.size(), prefix) == 0)
         text.erase(0, prefix.size());
       const std::string::size_type endOfSynopsis = text.find('\n');
-      out << '\n' << command->name() << ":\n " << text.substr(0, endOfSynopsis) << "\n\n"
+      out << '\n'
+          << command->name() << ":\n " << text.substr(0, endOfSynopsis) << "\n\n"
           << (endOfSynopsis == std::string::npos ? std::string() : text.substr(endOfSynopsis + 1));
     }
   }
@@ -105,7 +106,7 @@ namespace
 
 int main(int argc, char** argv)
 {
-  const std::vector<std::unique_ptr<Command> > all = commands();
+  const std::vector<std::unique_ptr<Command>> all = commands();
   std::vector<std::string> words(argv + 1, argv + argc);
   try
   {

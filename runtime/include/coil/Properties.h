@@ -85,8 +85,7 @@ namespace coil
   private:
     void copyFrom(const Properties& prop);
     void collectNames(const std::string& prefix, std::vector<std::string>& names) const;
-    void collectEntries(const std::string& prefix,
-                        std::vector<std::pair<std::string, std::string> >& entries) const;
+    void collectEntries(const std::string& prefix, std::vector<std::pair<std::string, std::string>>& entries) const;
     void dump(std::ostream& out, int depth) const;
     const std::string& effectiveValue() const;
 
@@ -95,6 +94,6 @@ namespace coil
 
   // An indented tree view, for logs and debugging.
   std::ostream& operator<<(std::ostream& lhs, const Properties& rhs);
-} // namespace coil
+}  // namespace coil
 
-#endif // COIL_PROPERTIES_H
+#endif  // COIL_PROPERTIES_H

@@ -31,12 +31,21 @@ namespace coil
   template <typename To>
   bool stringTo(To& val, const char* str)
   {
-    if (str == 0) { return false; }
+    if (str == 0)
+    {
+      return false;
+    }
     std::istringstream s(str);
     To parsed;
-    if (!(s >> parsed)) { return false; }
+    if (!(s >> parsed))
+    {
+      return false;
+    }
     s >> std::ws;
-    if (!s.eof()) { return false; }
+    if (!s.eof())
+    {
+      return false;
+    }
     val = parsed;
     return true;
   }
@@ -45,10 +54,13 @@ namespace coil
   template <>
   inline bool stringTo<std::string>(std::string& val, const char* str)
   {
-    if (str == 0) { return false; }
+    if (str == 0)
+    {
+      return false;
+    }
     val = str;
     return true;
   }
-} // namespace coil
+}  // namespace coil
 
-#endif // COIL_STRINGUTIL_H
+#endif  // COIL_STRINGUTIL_H

@@ -17,8 +17,7 @@ namespace RTC
     InPort(const char* name, DataType& value, int /*bufsize*/ = 64, bool /*read_block*/ = false,
            bool /*write_block*/ = false, int /*read_timeout*/ = 0, int /*write_timeout*/ = 0)
       : InPortBase(name, ::rtm::TypedSampleOps<DataType>::instance()), m_value(value)
-    {
-    }
+    {}
     virtual ~InPort() {}
 
     const char* name() const { return getName(); }

@@ -56,10 +56,10 @@ namespace RTC
     bool hasConnections() const;
 
     const ::rtm::SampleOps& m_ops;
-    std::shared_ptr< ::rtm::SampleQueue> m_queue;
+    std::shared_ptr<::rtm::SampleQueue> m_queue;
     coil::Properties m_portOptions;  // guarded by m_connMutex
     mutable std::mutex m_connMutex;
-    std::vector<std::shared_ptr<Connection> > m_connections;
+    std::vector<std::shared_ptr<Connection>> m_connections;
     std::atomic<int> m_ready;  // connections through which data can come
     std::atomic<int> m_pulling;  // of them, pull connections
   };

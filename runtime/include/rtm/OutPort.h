@@ -14,8 +14,7 @@ namespace RTC
   public:
     OutPort(const char* name, DataType& value)
       : OutPortBase(name, ::rtm::TypedSampleOps<DataType>::instance(), &value), m_value(value)
-    {
-    }
+    {}
     virtual ~OutPort() {}
 
     const char* name() const { return getName(); }

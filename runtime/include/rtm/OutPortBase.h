@@ -44,7 +44,7 @@ namespace RTC
   private:
     struct Connection;
     struct Encoders;
-    typedef std::vector<std::shared_ptr<Connection> > ConnectionList;
+    typedef std::vector<std::shared_ptr<Connection>> ConnectionList;
     std::shared_ptr<const ConnectionList> liveConnections() const;
 
     const ::rtm::SampleOps& m_ops;

@@ -24,8 +24,7 @@ namespace RTC
 {
   class RTObject_impl;
 
-  class PortBase
-    : public virtual POA_RTC::PortService
+  class PortBase : public virtual POA_RTC::PortService
   {
   public:
     explicit PortBase(const char* name = "");

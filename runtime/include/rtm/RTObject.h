@@ -21,8 +21,7 @@ namespace RTC
   class InPortBase;
   class OutPortBase;
 
-  class RTObject_impl
-    : public virtual POA_OpenRTM::DataFlowComponent
+  class RTObject_impl : public virtual POA_OpenRTM::DataFlowComponent
   {
   public:
     explicit RTObject_impl(Manager* manager);

@@ -18,8 +18,7 @@ namespace rtm
     // "nonzero is true"; sequences get the same rule, touching the storage as octets only.
     template <class T>
     void canonicalBooleans(T&)
-    {
-    }
+    {}
 
     inline void canonicalBooleans(RTC::TimedBooleanSeq& sample)
     {
@@ -41,24 +40,15 @@ namespace rtm
 
     virtual const char* typeId() const { return m_typeId.c_str(); }
     virtual std::shared_ptr<void> create() const { return std::make_shared<T>(); }
-    virtual void copy(void* to, const void* from) const
-    {
-      *static_cast<T*>(to) = *static_cast<const T*>(from);
-    }
-    virtual void marshal(const void* sample, cdrStream& out) const
-    {
-      *static_cast<const T*>(sample) >>= out;
-    }
+    virtual void copy(void* to, const void* from) const { *static_cast<T*>(to) = *static_cast<const T*>(from); }
+    virtual void marshal(const void* sample, cdrStream& out) const { *static_cast<const T*>(sample) >>= out; }
     virtual void unmarshal(void* sample, cdrStream& in) const
     {
       T& typed = *static_cast<T*>(sample);
       typed <<= in;
       sampleops::canonicalBooleans(typed);
     }
-    virtual void toAny(CORBA::Any& any, const void* sample) const
-    {
-      any <<= *static_cast<const T*>(sample);
-    }
+    virtual void toAny(CORBA::Any& any, const void* sample) const { any <<= *static_cast<const T*>(sample); }
 
   private:
     // omniORB has no compile-time map from a type to its ID, but the Any insertion omniidl

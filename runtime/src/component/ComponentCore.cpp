@@ -23,10 +23,7 @@ namespace rtm
 
     // The POA holds one reference to each servant it serves and drops it only once the servant
     // is deactivated and its last call has returned; what is left then is the owner's own.
-    bool released(PortableServer::ServantBase& servant)
-    {
-      return servant._refcount_value() <= 1;
-    }
+    bool released(PortableServer::ServantBase& servant) { return servant._refcount_value() <= 1; }
 
     void deactivateObject(PortableServer::POA_ptr poa, CORBA::Object_ptr ref)
     {
@@ -44,12 +41,9 @@ namespace rtm
     }
   }
 
-  ComponentCore::ComponentCore(RTC::RTObject_impl& self, RTC::Manager* mgr, CORBA::ORB_ptr o,
-                               PortableServer::POA_ptr p)
-    : manager(mgr), orb(CORBA::ORB::_duplicate(o)), poa(PortableServer::POA::_duplicate(p)),
-      m_self(self)
-  {
-  }
+  ComponentCore::ComponentCore(RTC::RTObject_impl& self, RTC::Manager* mgr, CORBA::ORB_ptr o, PortableServer::POA_ptr p)
+    : manager(mgr), orb(CORBA::ORB::_duplicate(o)), poa(PortableServer::POA::_duplicate(p)), m_self(self)
+  {}
 
   ComponentCore::~ComponentCore()
   {
@@ -104,8 +98,8 @@ namespace rtm
     {
       RTM_LOG_WARN("component", "unusable execution rate '" << rateText << "'; using " << kDefaultRate << " Hz");
       std::ostringstream message;
-      message << "exec_cxt.periodic.rate '" << rateText << "' is not a usable rate in Hz; using "
-              << kDefaultRate << " Hz";
+      message << "exec_cxt.periodic.rate '" << rateText << "' is not a usable rate in Hz; using " << kDefaultRate
+              << " Hz";
       warn(message.str());
       ec->set_rate(kDefaultRate);
     }
@@ -206,8 +200,7 @@ namespace rtm
         port->disconnect_all();
       }
       catch (...)
-      {
-      }
+      {}
       port->deactivatePort();
     }
     destroyOwnedContexts();
@@ -291,10 +284,7 @@ namespace rtm
     return -1;
   }
 
-  bool ComponentCore::isAlive(RTC::ExecutionContext_ptr ec)
-  {
-    return handleOf(ec) >= 0;
-  }
+  bool ComponentCore::isAlive(RTC::ExecutionContext_ptr ec) { return handleOf(ec) >= 0; }
 
   namespace
   {
@@ -328,8 +318,7 @@ namespace rtm
       service = RTC::ExecutionContextService::_narrow(ec);
     }
     catch (...)
-    {
-    }
+    {}
     if (CORBA::is_nil(service))
       return -1;
     const RTC::ExecutionContextHandle_t handle = storeParticipant(service);
@@ -455,8 +444,7 @@ namespace rtm
     return m_configuration->getObjRef();
   }
 
-  void ComponentCore::report(ComponentEvent::Kind kind, RTC::ExecutionContextHandle_t context,
-                             const std::string& name)
+  void ComponentCore::report(ComponentEvent::Kind kind, RTC::ExecutionContextHandle_t context, const std::string& name)
   {
     m_observers.onComponentEvent(ComponentEvent{kind, context, name});
   }

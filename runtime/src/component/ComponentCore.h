@@ -17,8 +17,7 @@ namespace rtm
   class ComponentCore
   {
   public:
-    ComponentCore(RTC::RTObject_impl& self, RTC::Manager* manager, CORBA::ORB_ptr orb,
-                  PortableServer::POA_ptr poa);
+    ComponentCore(RTC::RTObject_impl& self, RTC::Manager* manager, CORBA::ORB_ptr orb, PortableServer::POA_ptr poa);
     ~ComponentCore();
 
     // The component's object reference, activating the servant on first use.

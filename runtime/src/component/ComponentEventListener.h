@@ -18,11 +18,11 @@ namespace rtm
     enum Kind
     {
       // In an execution context, `context` the component's handle in it.
-      Activated,      // on_activated returned RTC_OK
-      Deactivated,    // on_deactivated ran
-      Reset,          // on_reset returned RTC_OK: back to INACTIVE
-      ErrorEntered,   // on_aborting ran
-      Finalized,      // the component finalized
+      Activated,  // on_activated returned RTC_OK
+      Deactivated,  // on_deactivated ran
+      Reset,  // on_reset returned RTC_OK: back to INACTIVE
+      ErrorEntered,  // on_aborting ran
+      Finalized,  // the component finalized
       ContextAttached,
       ContextDetached,
       RateChanged,

@@ -39,18 +39,13 @@ namespace RTC
 
   RTObject_impl::RTObject_impl(Manager* manager)
     : m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA()))
-  {
-  }
+  {}
 
   RTObject_impl::RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
     : m_core(new rtm::ComponentCore(*this, nullptr, orb, poa))
-  {
-  }
+  {}
 
-  RTObject_impl::~RTObject_impl()
-  {
-    delete m_core;
-  }
+  RTObject_impl::~RTObject_impl() { delete m_core; }
 
   // The defaults: a component that overrides nothing does nothing, successfully.
   ReturnCode_t RTObject_impl::onInitialize() { return RTC_OK; }
@@ -71,10 +66,7 @@ namespace RTC
   ReturnCode_t RTObject_impl::finalize() { return m_core->finalize(); }
   ReturnCode_t RTObject_impl::exit() { return m_core->exit(); }
 
-  CORBA::Boolean RTObject_impl::is_alive(ExecutionContext_ptr exec_context)
-  {
-    return m_core->isAlive(exec_context);
-  }
+  CORBA::Boolean RTObject_impl::is_alive(ExecutionContext_ptr exec_context) { return m_core->isAlive(exec_context); }
 
   ExecutionContext_ptr RTObject_impl::get_context(ExecutionContextHandle_t exec_handle)
   {
@@ -83,15 +75,9 @@ namespace RTC
 
   ExecutionContextList* RTObject_impl::get_owned_contexts() { return m_core->ownedContexts(); }
 
-  ExecutionContextList* RTObject_impl::get_participating_contexts()
-  {
-    return m_core->participatingContexts();
-  }
+  ExecutionContextList* RTObject_impl::get_participating_contexts() { return m_core->participatingContexts(); }
 
-  ExecutionContextHandle_t RTObject_impl::get_context_handle(ExecutionContext_ptr cxt)
-  {
-    return m_core->handleOf(cxt);
-  }
+  ExecutionContextHandle_t RTObject_impl::get_context_handle(ExecutionContext_ptr cxt) { return m_core->handleOf(cxt); }
 
   ExecutionContextHandle_t RTObject_impl::attach_context(ExecutionContext_ptr exec_context)
   {
@@ -208,10 +194,7 @@ namespace RTC
   }
 
   // --- SDO ----------------------------------------------------------------------------------
-  SDOPackage::OrganizationList* RTObject_impl::get_owned_organizations()
-  {
-    return new SDOPackage::OrganizationList;
-  }
+  SDOPackage::OrganizationList* RTObject_impl::get_owned_organizations() { return new SDOPackage::OrganizationList; }
 
   char* RTObject_impl::get_sdo_id()
   {
@@ -235,10 +218,7 @@ namespace RTC
   }
 
   // The service profiles are those of the attached observers.
-  SDOPackage::ServiceProfileList* RTObject_impl::get_service_profiles()
-  {
-    return m_core->observers().profiles();
-  }
+  SDOPackage::ServiceProfileList* RTObject_impl::get_service_profiles() { return m_core->observers().profiles(); }
 
   // Peers of this middleware see InternalError for an unknown id, so that is what they get.
   SDOPackage::ServiceProfile* RTObject_impl::get_service_profile(const char* id)
@@ -257,33 +237,21 @@ namespace RTC
     return SDOPackage::SDOService::_duplicate(profile->service.in());
   }
 
-  SDOPackage::Configuration_ptr RTObject_impl::get_configuration()
-  {
-    return m_core->configuration();
-  }
+  SDOPackage::Configuration_ptr RTObject_impl::get_configuration() { return m_core->configuration(); }
 
   SDOPackage::Monitoring_ptr RTObject_impl::get_monitoring()
   {
     throw SDOPackage::InterfaceNotImplemented("monitoring is not available");
   }
 
-  SDOPackage::OrganizationList* RTObject_impl::get_organizations()
-  {
-    return new SDOPackage::OrganizationList;
-  }
+  SDOPackage::OrganizationList* RTObject_impl::get_organizations() { return new SDOPackage::OrganizationList; }
 
   SDOPackage::NVList* RTObject_impl::get_status_list() { return new SDOPackage::NVList; }
 
-  CORBA::Any* RTObject_impl::get_status(const char*)
-  {
-    throw SDOPackage::InvalidParameter("no such status");
-  }
+  CORBA::Any* RTObject_impl::get_status(const char*) { throw SDOPackage::InvalidParameter("no such status"); }
 
   // --- Local API ----------------------------------------------------------------------------
-  const char* RTObject_impl::getInstanceName()
-  {
-    return m_core->properties.getProperty("instance_name").c_str();
-  }
+  const char* RTObject_impl::getInstanceName() { return m_core->properties.getProperty("instance_name").c_str(); }
 
   void RTObject_impl::setInstanceName(const char* instance_name)
   {
@@ -294,10 +262,7 @@ namespace RTC
   }
 
   const char* RTObject_impl::getTypeName() { return m_core->properties.getProperty("type_name").c_str(); }
-  const char* RTObject_impl::getDescription()
-  {
-    return m_core->properties.getProperty("description").c_str();
-  }
+  const char* RTObject_impl::getDescription() { return m_core->properties.getProperty("description").c_str(); }
   const char* RTObject_impl::getVersion() { return m_core->properties.getProperty("version").c_str(); }
   const char* RTObject_impl::getVendor() { return m_core->properties.getProperty("vendor").c_str(); }
   const char* RTObject_impl::getCategory() { return m_core->properties.getProperty("category").c_str(); }
@@ -305,7 +270,7 @@ namespace RTC
   void RTObject_impl::setProperties(const coil::Properties& prop)
   {
     static const char* const kProfileFields[] = {"instance_name", "type_name", "description",
-                                                 "version", "vendor", "category"};
+                                                 "version",       "vendor",    "category"};
     std::string before[6];
     for (int i = 0; i < 6; ++i)
       before[i] = m_core->properties.getProperty(kProfileFields[i]);
@@ -345,10 +310,7 @@ namespace RTC
   bool RTObject_impl::removeInPort(InPortBase& port) { return removePort(port); }
   bool RTObject_impl::removeOutPort(OutPortBase& port) { return removePort(port); }
 
-  ExecutionContext_ptr RTObject_impl::getExecutionContext(UniqueId ec_id)
-  {
-    return m_core->context(ec_id);
-  }
+  ExecutionContext_ptr RTObject_impl::getExecutionContext(UniqueId ec_id) { return m_core->context(ec_id); }
 
   double RTObject_impl::getExecutionRate(UniqueId ec_id)
   {

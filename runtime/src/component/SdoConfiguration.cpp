@@ -6,10 +6,7 @@ namespace rtm
 {
   namespace
   {
-    SDOPackage::InvalidParameter invalid(const char* what)
-    {
-      return SDOPackage::InvalidParameter(what);
-    }
+    SDOPackage::InvalidParameter invalid(const char* what) { return SDOPackage::InvalidParameter(what); }
   }
 
   SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties,
@@ -58,30 +55,18 @@ namespace rtm
     return m_observers.attach(sProfile);
   }
 
-  CORBA::Boolean SdoConfiguration::add_organization(SDOPackage::Organization_ptr)
-  {
-    return true;
-  }
+  CORBA::Boolean SdoConfiguration::add_organization(SDOPackage::Organization_ptr) { return true; }
 
   CORBA::Boolean SdoConfiguration::remove_service_profile(const char* id)
   {
     return m_observers.detach(id != nullptr ? id : "");
   }
 
-  CORBA::Boolean SdoConfiguration::remove_organization(const char*)
-  {
-    return true;
-  }
+  CORBA::Boolean SdoConfiguration::remove_organization(const char*) { return true; }
 
-  SDOPackage::ParameterList* SdoConfiguration::get_configuration_parameters()
-  {
-    return new SDOPackage::ParameterList;
-  }
+  SDOPackage::ParameterList* SdoConfiguration::get_configuration_parameters() { return new SDOPackage::ParameterList; }
 
-  SDOPackage::NVList* SdoConfiguration::get_configuration_parameter_values()
-  {
-    return new SDOPackage::NVList;
-  }
+  SDOPackage::NVList* SdoConfiguration::get_configuration_parameter_values() { return new SDOPackage::NVList; }
 
   CORBA::Any* SdoConfiguration::get_configuration_parameter_value(const char* name)
   {
@@ -90,10 +75,7 @@ namespace rtm
     return new CORBA::Any;
   }
 
-  CORBA::Boolean SdoConfiguration::set_configuration_parameter(const char*, const CORBA::Any&)
-  {
-    return true;
-  }
+  CORBA::Boolean SdoConfiguration::set_configuration_parameter(const char*, const CORBA::Any&) { return true; }
 
   SDOPackage::ConfigurationSet* SdoConfiguration::toSet(const coil::Properties& node)
   {

@@ -20,8 +20,7 @@ namespace rtm
   public:
     // `properties` is the component's tree; the sets live under its "conf" node. Changes to the
     // sets are reported to `observers`, which also keeps the attached service profiles.
-    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties,
-                     ComponentObservers& observers);
+    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties, ComponentObservers& observers);
 
     SDOPackage::Configuration_ptr getObjRef();
     void deactivate();
@@ -37,8 +36,7 @@ namespace rtm
     CORBA::Boolean set_configuration_parameter(const char* name, const CORBA::Any& value) override;
     SDOPackage::ConfigurationSetList* get_configuration_sets() override;
     SDOPackage::ConfigurationSet* get_configuration_set(const char* config_id) override;
-    CORBA::Boolean set_configuration_set_values(
-        const SDOPackage::ConfigurationSet& configuration_set) override;
+    CORBA::Boolean set_configuration_set_values(const SDOPackage::ConfigurationSet& configuration_set) override;
     SDOPackage::ConfigurationSet* get_active_configuration_set() override;
     CORBA::Boolean add_configuration_set(const SDOPackage::ConfigurationSet& configuration_set) override;
     CORBA::Boolean remove_configuration_set(const char* config_id) override;

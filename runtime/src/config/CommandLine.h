@@ -7,21 +7,23 @@
 
 #include <string>
 
-namespace rtm::config {
+namespace rtm::config
+{
 
-struct CommandLineResult {
+  struct CommandLineResult
+  {
     // -o, -p and -a settings in command-line order; they override everything else.
     coil::Properties overrides;
     std::string configFile;  // -f; empty if not given
     bool helpRequested = false;
     bool versionRequested = false;  // --version
-    bool isMaster = false;   // -d
-    std::string error;       // one line for the user; empty on success
-};
+    bool isMaster = false;  // -d
+    std::string error;  // one line for the user; empty on success
+  };
 
-// Options may follow non-option arguments (which are ignored); "--" ends the options.
-CommandLineResult parseCommandLine(int argc, char** argv);
+  // Options may follow non-option arguments (which are ignored); "--" ends the options.
+  CommandLineResult parseCommandLine(int argc, char** argv);
 
-std::string usage(const char* program);
+  std::string usage(const char* program);
 
 }  // namespace rtm::config

@@ -6,18 +6,20 @@
 
 #include <string>
 
-namespace rtm::config {
+namespace rtm::config
+{
 
-struct ComponentArgs {
+  struct ComponentArgs
+  {
     std::string implementationId;
     // Empty means "any" when matching a factory.
     std::string vendor;
     std::string category;
     std::string version;
     coil::Properties instanceProps;
-};
+  };
 
-// False with a one-line `error` if the argument cannot name a component type.
-bool parseComponentArgs(const std::string& arg, ComponentArgs& out, std::string& error);
+  // False with a one-line `error` if the argument cannot name a component type.
+  bool parseComponentArgs(const std::string& arg, ComponentArgs& out, std::string& error);
 
 }  // namespace rtm::config

@@ -7,15 +7,16 @@
 #include <utility>
 #include <vector>
 
-namespace rtm::config {
+namespace rtm::config
+{
 
-using KeyValue = std::pair<std::string, std::string>;
+  using KeyValue = std::pair<std::string, std::string>;
 
-// Every entry of the text in file order, keys and values trimmed and unescaped. Duplicates are
-// all returned; the caller applies them in order so the later one wins.
-std::vector<KeyValue> parseKeyValues(std::istream& in);
+  // Every entry of the text in file order, keys and values trimmed and unescaped. Duplicates are
+  // all returned; the caller applies them in order so the later one wins.
+  std::vector<KeyValue> parseKeyValues(std::istream& in);
 
-// One line "key: value" (without line end) that parseKeyValues reads back to the same pair.
-std::string formatKeyValue(const std::string& key, const std::string& value);
+  // One line "key: value" (without line end) that parseKeyValues reads back to the same pair.
+  std::string formatKeyValue(const std::string& key, const std::string& value);
 
 }  // namespace rtm::config

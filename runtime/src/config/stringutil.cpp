@@ -8,7 +8,7 @@ namespace coil
   namespace
   {
     bool isBlank(char c) { return c == ' ' || c == '\t'; }
-  } // namespace
+  }  // namespace
 
   void toLower(std::string& str)
   {
@@ -22,17 +22,29 @@ namespace coil
     toLower(yes);
     toLower(no);
     // An empty pattern would match every string; treat it as "not given".
-    if (!yes.empty() && str.find(yes) != std::string::npos) { return true; }
-    if (!no.empty() && str.find(no) != std::string::npos) { return false; }
+    if (!yes.empty() && str.find(yes) != std::string::npos)
+    {
+      return true;
+    }
+    if (!no.empty() && str.find(no) != std::string::npos)
+    {
+      return false;
+    }
     return default_value;
   }
 
   void eraseBothEndsBlank(std::string& str)
   {
     std::string::size_type first = 0;
-    while (first < str.size() && isBlank(str[first])) { ++first; }
+    while (first < str.size() && isBlank(str[first]))
+    {
+      ++first;
+    }
     std::string::size_type last = str.size();
-    while (last > first && isBlank(str[last - 1])) { --last; }
+    while (last > first && isBlank(str[last - 1]))
+    {
+      --last;
+    }
     str = str.substr(first, last - first);
   }
 
@@ -46,21 +58,30 @@ namespace coil
   vstring split(const std::string& input, const std::string& delimiter, bool ignore_empty)
   {
     vstring result;
-    if (input.empty()) { return result; }
+    if (input.empty())
+    {
+      return result;
+    }
 
     auto keep = [&](std::string piece) {
       eraseBothEndsBlank(piece);
-      if (!(ignore_empty && piece.empty())) { result.push_back(piece); }
+      if (!(ignore_empty && piece.empty()))
+      {
+        result.push_back(piece);
+      }
     };
 
-    if (delimiter.empty()) {
+    if (delimiter.empty())
+    {
       keep(input);
       return result;
     }
     std::string::size_type begin = 0;
-    for (;;) {
+    for (;;)
+    {
       const std::string::size_type found = input.find(delimiter, begin);
-      if (found == std::string::npos) {
+      if (found == std::string::npos)
+      {
         keep(input.substr(begin));
         return result;
       }
@@ -68,4 +89,4 @@ namespace coil
       begin = found + delimiter.size();
     }
   }
-} // namespace coil
+}  // namespace coil

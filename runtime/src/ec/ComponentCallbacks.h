@@ -28,10 +28,12 @@ namespace rtm
     template <class Call>
     static RTC::ReturnCode_t guarded(Call&& call) noexcept
     {
-      try {
+      try
+      {
         return call();
       }
-      catch (...) {
+      catch (...)
+      {
         return RTC::RTC_ERROR;
       }
     }

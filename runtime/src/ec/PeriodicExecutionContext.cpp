@@ -25,16 +25,11 @@ namespace rtm
       return static_cast<std::int64_t>(std::llround(std::clamp(ns, 1.0, 1e15)));
     }
 
-    bool stillActive(RTC::LifeCycleState s)
-    {
-      return s == RTC::ACTIVE_STATE;
-    }
+    bool stillActive(RTC::LifeCycleState s) { return s == RTC::ACTIVE_STATE; }
   }
 
   PeriodicExecutionContext::PeriodicExecutionContext(PortableServer::POA_ptr poa)
-    : m_poa(PortableServer::POA::_duplicate(poa)),
-      m_rate(kInitialRate),
-      m_periodNs(periodFromRate(kInitialRate))
+    : m_poa(PortableServer::POA::_duplicate(poa)), m_rate(kInitialRate), m_periodNs(periodFromRate(kInitialRate))
   {
     m_timer.setRealtimePriority(kLowestRealtimePriority);
     m_oid = m_poa->activate_object(this);
@@ -43,13 +38,15 @@ namespace rtm
     // The thread holds a reference of its own so that the object cannot be deleted under it,
     // whichever thread lets go last.
     _add_ref();
-    try {
+    try
+    {
       m_thread = std::thread([this] {
         run();
         _remove_ref();
       });
     }
-    catch (...) {
+    catch (...)
+    {
       _remove_ref();
       m_poa->deactivate_object(m_oid.in());
       throw;
@@ -59,11 +56,14 @@ namespace rtm
   PeriodicExecutionContext::~PeriodicExecutionContext()
   {
     // The thread has given its reference back, so it is at most returning from its function.
-    if (m_thread.joinable()) {
-      if (m_thread.get_id() == std::this_thread::get_id()) {
+    if (m_thread.joinable())
+    {
+      if (m_thread.get_id() == std::this_thread::get_id())
+      {
         m_thread.detach();
       }
-      else {
+      else
+      {
         m_thread.join();
       }
     }
@@ -71,8 +71,8 @@ namespace rtm
 
   // --- local API --------------------------------------------------------------------------------
 
-  RTC::ExecutionContextHandle_t PeriodicExecutionContext::bindOwner(
-    std::unique_ptr<ComponentCallbacks> cb, RTC::RTObject_ptr ownerRef)
+  RTC::ExecutionContextHandle_t PeriodicExecutionContext::bindOwner(std::unique_ptr<ComponentCallbacks> cb,
+                                                                    RTC::RTObject_ptr ownerRef)
   {
     auto owner = std::make_shared<ContextMember>();
     owner->handle = 0;
@@ -80,7 +80,8 @@ namespace rtm
     owner->callbacks = std::move(cb);
 
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_owner) {
+    if (m_owner)
+    {
       m_owner->removed = true;
       m_members.erase(std::find(m_members.begin(), m_members.end(), m_owner));
     }
@@ -100,7 +101,8 @@ namespace rtm
     std::vector<MemberPtr> released;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_destroyed) {
+      if (m_destroyed)
+      {
         return;
       }
       m_destroyed = true;
@@ -114,41 +116,32 @@ namespace rtm
     }
     // A handler that destroys its own context cannot wait for the tick it runs in; the thread
     // ends after that handler returns and the destructor joins it.
-    if (!runsOnThisThread() && m_thread.joinable()) {
+    if (!runsOnThisThread() && m_thread.joinable())
+    {
       m_thread.join();
     }
-    try {
+    try
+    {
       m_poa->deactivate_object(m_oid.in());
     }
-    catch (...) {
+    catch (...)
+    {
       // Already gone with its POA (ORB shutdown): nothing left to undo.
     }
   }
 
-  bool PeriodicExecutionContext::runsOnThisThread() const
-  {
-    return m_threadId.load() == std::this_thread::get_id();
-  }
+  bool PeriodicExecutionContext::runsOnThisThread() const { return m_threadId.load() == std::this_thread::get_id(); }
 
-  std::uint64_t PeriodicExecutionContext::ticks() const
-  {
-    return m_timer.statistics().ticks();
-  }
+  std::uint64_t PeriodicExecutionContext::ticks() const { return m_timer.statistics().ticks(); }
 
-  std::uint64_t PeriodicExecutionContext::overruns() const
-  {
-    return m_timer.statistics().overruns();
-  }
+  std::uint64_t PeriodicExecutionContext::overruns() const { return m_timer.statistics().overruns(); }
 
   double PeriodicExecutionContext::latenessPercentileUs(double p) const
   {
     return m_timer.statistics().latenessPercentileUs(p);
   }
 
-  void PeriodicExecutionContext::resetStats()
-  {
-    m_timer.statistics().reset();
-  }
+  void PeriodicExecutionContext::resetStats() { m_timer.statistics().reset(); }
 
   // --- RTC::ExecutionContext --------------------------------------------------------------------
 
@@ -163,7 +156,8 @@ namespace rtm
     std::vector<MemberPtr> members;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_destroyed || m_phase != Phase::Stopped) {
+      if (m_destroyed || m_phase != Phase::Stopped)
+      {
         return RTC::PRECONDITION_NOT_MET;
       }
       m_phase = Phase::Starting;
@@ -172,7 +166,8 @@ namespace rtm
     // Ticks begin only after every component has seen on_startup.
     callEach(members, &ComponentCallbacks::on_startup);
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_phase == Phase::Starting) {
+    if (m_phase == Phase::Starting)
+    {
       m_phase = Phase::Running;
     }
     m_work.notify_all();
@@ -184,21 +179,24 @@ namespace rtm
     std::vector<MemberPtr> members;
     {
       std::unique_lock<std::mutex> lock(m_mutex);
-      if (m_phase != Phase::Running && m_phase != Phase::Starting) {
+      if (m_phase != Phase::Running && m_phase != Phase::Starting)
+      {
         return RTC::PRECONDITION_NOT_MET;
       }
       m_phase = Phase::Stopping;
       interrupt();
       m_changed.notify_all();  // a deactivate_component waiting for a tick gives up now
       // A handler stopping its own context is inside the tick it would wait for.
-      if (!runsOnThisThread()) {
+      if (!runsOnThisThread())
+      {
         waitForTickEndLocked(lock);
       }
       members = membersLocked();
     }
     callEach(members, &ComponentCallbacks::on_shutdown);
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_phase == Phase::Stopping) {
+    if (m_phase == Phase::Stopping)
+    {
       m_phase = Phase::Stopped;
     }
     m_changed.notify_all();
@@ -213,7 +211,8 @@ namespace rtm
 
   RTC::ReturnCode_t PeriodicExecutionContext::set_rate(CORBA::Double rate)
   {
-    if (!(rate > 0.0) || !std::isfinite(rate)) {
+    if (!(rate > 0.0) || !std::isfinite(rate))
+    {
       return RTC::BAD_PARAMETER;
     }
     std::vector<MemberPtr> members;
@@ -230,19 +229,23 @@ namespace rtm
 
   RTC::ReturnCode_t PeriodicExecutionContext::add_component(RTC::LightweightRTObject_ptr comp)
   {
-    if (CORBA::is_nil(comp)) {
+    if (CORBA::is_nil(comp))
+    {
       return RTC::BAD_PARAMETER;
     }
-    try {
+    try
+    {
       // Peers built on the other middleware refuse anything less than a data-flow component,
       // so this context does too.
       OpenRTM::DataFlowComponent_var component = OpenRTM::DataFlowComponent::_narrow(comp);
-      if (CORBA::is_nil(component.in())) {
+      if (CORBA::is_nil(component.in()))
+      {
         return RTC::BAD_PARAMETER;
       }
       OpenRTM::ExtTrigExecutionContextService_var self = getObjRef();
       const RTC::ExecutionContextHandle_t handle = component->attach_context(self.in());
-      if (handle < 0) {
+      if (handle < 0)
+      {
         return RTC::BAD_PARAMETER;  // the component refused this context
       }
       auto member = std::make_shared<ContextMember>();
@@ -251,17 +254,20 @@ namespace rtm
       member->callbacks = std::make_unique<RemoteCallbacks>(component.in());
 
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (m_destroyed) {
+      if (m_destroyed)
+      {
         return RTC::PRECONDITION_NOT_MET;
       }
       m_members.push_back(std::move(member));
       m_work.notify_all();
       return RTC::RTC_OK;
     }
-    catch (const CORBA::Exception&) {
+    catch (const CORBA::Exception&)
+    {
       return RTC::BAD_PARAMETER;
     }
-    catch (...) {
+    catch (...)
+    {
       return RTC::RTC_ERROR;
     }
   }
@@ -272,20 +278,24 @@ namespace rtm
     {
       std::unique_lock<std::mutex> lock(m_mutex);
       member = findLocked(comp, false);
-      if (!member) {
+      if (!member)
+      {
         return RTC::BAD_PARAMETER;
       }
       member->removed = true;
       m_members.erase(std::find(m_members.begin(), m_members.end(), member));
       // After this returns the component hears nothing more from this context.
-      if (!runsOnThisThread()) {
+      if (!runsOnThisThread())
+      {
         waitForTickEndLocked(lock);
       }
     }
-    try {
+    try
+    {
       member->ref->detach_context(member->handle);
     }
-    catch (...) {
+    catch (...)
+    {
       // A component that is gone is removed all the same.
     }
     return RTC::RTC_OK;
@@ -295,10 +305,12 @@ namespace rtm
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     const MemberPtr member = findLocked(comp, true);
-    if (!member) {
+    if (!member)
+    {
       return RTC::BAD_PARAMETER;
     }
-    if (member->state != RTC::INACTIVE_STATE) {
+    if (member->state != RTC::INACTIVE_STATE)
+    {
       return RTC::PRECONDITION_NOT_MET;
     }
     member->next = RTC::ACTIVE_STATE;
@@ -306,34 +318,37 @@ namespace rtm
     return RTC::RTC_OK;
   }
 
-  RTC::ReturnCode_t PeriodicExecutionContext::deactivate_component(
-    RTC::LightweightRTObject_ptr comp)
+  RTC::ReturnCode_t PeriodicExecutionContext::deactivate_component(RTC::LightweightRTObject_ptr comp)
   {
     std::unique_lock<std::mutex> lock(m_mutex);
     const MemberPtr member = findLocked(comp, true);
-    if (!member) {
+    if (!member)
+    {
       return RTC::BAD_PARAMETER;
     }
-    if (member->state != RTC::ACTIVE_STATE) {
+    if (member->state != RTC::ACTIVE_STATE)
+    {
       return RTC::PRECONDITION_NOT_MET;
     }
     // A failure already on its way wins: the component goes to ERROR, not INACTIVE.
-    if (member->next != RTC::ERROR_STATE) {
+    if (member->next != RTC::ERROR_STATE)
+    {
       member->next = RTC::INACTIVE_STATE;
     }
     // Our own thread cannot wait for the tick it is running; the change happens at the next one.
-    if (runsOnThisThread()) {
+    if (runsOnThisThread())
+    {
       return RTC::RTC_OK;
     }
     auto ticking = [this] { return m_phase == Phase::Starting || m_phase == Phase::Running; };
     // No tick will come: say so now rather than after the whole wait.
-    if (!ticking()) {
+    if (!ticking())
+    {
       return RTC::RTC_ERROR;
     }
     const auto bound = std::chrono::nanoseconds(std::max(kDeactivateWaitFloorNs, 10 * m_periodNs));
-    m_changed.wait_for(lock, bound, [&] {
-      return !stillActive(member->state) || member->removed || m_destroyed || !ticking();
-    });
+    m_changed.wait_for(lock, bound,
+                       [&] { return !stillActive(member->state) || member->removed || m_destroyed || !ticking(); });
     return member->state == RTC::INACTIVE_STATE ? RTC::RTC_OK : RTC::RTC_ERROR;
   }
 
@@ -341,10 +356,12 @@ namespace rtm
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     const MemberPtr member = findLocked(comp, true);
-    if (!member) {
+    if (!member)
+    {
       return RTC::BAD_PARAMETER;
     }
-    if (member->state != RTC::ERROR_STATE) {
+    if (member->state != RTC::ERROR_STATE)
+    {
       return RTC::PRECONDITION_NOT_MET;
     }
     member->next = RTC::INACTIVE_STATE;
@@ -352,18 +369,14 @@ namespace rtm
     return RTC::RTC_OK;
   }
 
-  RTC::LifeCycleState PeriodicExecutionContext::get_component_state(
-    RTC::LightweightRTObject_ptr comp)
+  RTC::LifeCycleState PeriodicExecutionContext::get_component_state(RTC::LightweightRTObject_ptr comp)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     const MemberPtr member = findLocked(comp, true);
     return member ? member->state : RTC::CREATED_STATE;
   }
 
-  RTC::ExecutionKind PeriodicExecutionContext::get_kind()
-  {
-    return RTC::PERIODIC;
-  }
+  RTC::ExecutionKind PeriodicExecutionContext::get_kind() { return RTC::PERIODIC; }
 
   RTC::ExecutionContextProfile* PeriodicExecutionContext::get_profile()
   {
@@ -377,8 +390,10 @@ namespace rtm
     // The owner is not a participant of its own context.
     CORBA::ULong count = 0;
     profile->participants.length(static_cast<CORBA::ULong>(m_members.size()));
-    for (const MemberPtr& m : m_members) {
-      if (m != m_owner) {
+    for (const MemberPtr& m : m_members)
+    {
+      if (m != m_owner)
+      {
         profile->participants[count++] = RTC::RTObject::_duplicate(m->ref.in());
       }
     }
@@ -404,11 +419,11 @@ namespace rtm
     m_timer.prepareThread();
 
     std::unique_lock<std::mutex> lock(m_mutex);
-    for (;;) {
-      m_work.wait(lock, [this] {
-        return m_destroyed || (m_phase == Phase::Running && hasWorkLocked());
-      });
-      if (m_destroyed) {
+    for (;;)
+    {
+      m_work.wait(lock, [this] { return m_destroyed || (m_phase == Phase::Running && hasWorkLocked()); });
+      if (m_destroyed)
+      {
         return;
       }
       runTicks(lock);
@@ -418,15 +433,18 @@ namespace rtm
   void PeriodicExecutionContext::runTicks(std::unique_lock<std::mutex>& lock)
   {
     m_timer.start(m_periodNs);
-    while (!m_destroyed && m_phase == Phase::Running && hasWorkLocked()) {
+    while (!m_destroyed && m_phase == Phase::Running && hasWorkLocked())
+    {
       lock.unlock();
       const bool slept = m_timer.sleepToDeadline();
       lock.lock();
-      if (!slept) {
+      if (!slept)
+      {
         m_timer.replan(m_periodNs);
         continue;  // and look again at why we were woken
       }
-      if (m_destroyed || m_phase != Phase::Running) {
+      if (m_destroyed || m_phase != Phase::Running)
+      {
         break;
       }
 
@@ -446,40 +464,48 @@ namespace rtm
 
   void PeriodicExecutionContext::tickOnce()
   {
-    for (const MemberPtr& m : m_snapshot) {
-      if (m_halt.load()) {
+    for (const MemberPtr& m : m_snapshot)
+    {
+      if (m_halt.load())
+      {
         return;
       }
       m_stateMachine.step(*m);
     }
   }
 
-  void PeriodicExecutionContext::callEach(const std::vector<MemberPtr>& members,
-                                          MemberStateMachine::Handler handler)
+  void PeriodicExecutionContext::callEach(const std::vector<MemberPtr>& members, MemberStateMachine::Handler handler)
   {
-    for (const MemberPtr& m : members) {
+    for (const MemberPtr& m : members)
+    {
       MemberStateMachine::invoke(*m, handler);
     }
   }
 
   // --- helpers, called with m_mutex held --------------------------------------------------------
 
-  PeriodicExecutionContext::MemberPtr PeriodicExecutionContext::findLocked(
-    RTC::LightweightRTObject_ptr comp, bool includeOwner) const
+  PeriodicExecutionContext::MemberPtr PeriodicExecutionContext::findLocked(RTC::LightweightRTObject_ptr comp,
+                                                                           bool includeOwner) const
   {
-    if (CORBA::is_nil(comp)) {
+    if (CORBA::is_nil(comp))
+    {
       return nullptr;
     }
-    for (const MemberPtr& m : m_members) {
-      if (m->removed || (!includeOwner && m == m_owner) || CORBA::is_nil(m->ref.in())) {
+    for (const MemberPtr& m : m_members)
+    {
+      if (m->removed || (!includeOwner && m == m_owner) || CORBA::is_nil(m->ref.in()))
+      {
         continue;
       }
-      try {
-        if (m->ref->_is_equivalent(comp)) {
+      try
+      {
+        if (m->ref->_is_equivalent(comp))
+        {
           return m;
         }
       }
-      catch (...) {
+      catch (...)
+      {
         // Not comparable is not equal.
       }
     }
@@ -493,10 +519,7 @@ namespace rtm
     });
   }
 
-  std::vector<PeriodicExecutionContext::MemberPtr> PeriodicExecutionContext::membersLocked() const
-  {
-    return m_members;
-  }
+  std::vector<PeriodicExecutionContext::MemberPtr> PeriodicExecutionContext::membersLocked() const { return m_members; }
 
   void PeriodicExecutionContext::waitForTickEndLocked(std::unique_lock<std::mutex>& lock)
   {
@@ -506,8 +529,5 @@ namespace rtm
     m_changed.wait(lock, [&] { return !m_inTick || m_tickSeq != seq; });
   }
 
-  void PeriodicExecutionContext::interrupt()
-  {
-    m_timer.interrupt();
-  }
+  void PeriodicExecutionContext::interrupt() { m_timer.interrupt(); }
 }

@@ -37,8 +37,7 @@ namespace rtm
     // --- for the owning component, in this process ---------------------------------------------
     // Makes cb the owner, driven with handle 0 and starting INACTIVE. A second call replaces the
     // owner.
-    RTC::ExecutionContextHandle_t bindOwner(std::unique_ptr<ComponentCallbacks> cb,
-                                            RTC::RTObject_ptr ownerRef);
+    RTC::ExecutionContextHandle_t bindOwner(std::unique_ptr<ComponentCallbacks> cb, RTC::RTObject_ptr ownerRef);
     // A new reference; the caller releases it.
     OpenRTM::ExtTrigExecutionContextService_ptr getObjRef();
     // Stops the thread without calling any handler and takes the servant out of its POA.
@@ -80,7 +79,13 @@ namespace rtm
     using MemberPtr = std::shared_ptr<ContextMember>;
 
     // Stopping: stop() has been accepted and on_shutdown is running; Starting likewise.
-    enum class Phase { Stopped, Starting, Running, Stopping };
+    enum class Phase
+    {
+      Stopped,
+      Starting,
+      Running,
+      Stopping
+    };
 
     void run();
     void runTicks(std::unique_lock<std::mutex>& lock);
@@ -98,9 +103,9 @@ namespace rtm
     OpenRTM::ExtTrigExecutionContextService_var m_ref;
 
     mutable std::mutex m_mutex;
-    std::condition_variable m_work;     // wakes the idle thread
+    std::condition_variable m_work;  // wakes the idle thread
     std::condition_variable m_changed;  // a state changed, a tick ended, or the context stopped
-    std::vector<MemberPtr> m_members;   // the owner first when there is one
+    std::vector<MemberPtr> m_members;  // the owner first when there is one
     MemberPtr m_owner;
     Phase m_phase = Phase::Stopped;
     double m_rate;

@@ -38,10 +38,7 @@ namespace rtm
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
   }
 
-  void PeriodicTimer::setRealtimePriority(int priority)
-  {
-    m_priority = std::clamp(priority, 0, 99);
-  }
+  void PeriodicTimer::setRealtimePriority(int priority) { m_priority = std::clamp(priority, 0, 99); }
 
   void PeriodicTimer::start(std::int64_t periodNs)
   {
@@ -59,12 +56,15 @@ namespace rtm
 
   bool PeriodicTimer::sleepToDeadline() const
   {
-    for (;;) {
-      if (m_epoch.load() != m_plannedAt) {
+    for (;;)
+    {
+      if (m_epoch.load() != m_plannedAt)
+      {
         return false;
       }
       const std::int64_t now = nowNs();
-      if (now >= m_deadline) {
+      if (now >= m_deadline)
+      {
         return true;
       }
       const std::int64_t wake = std::min(m_deadline, now + kSleepSliceNs);
@@ -76,29 +76,25 @@ namespace rtm
     }
   }
 
-  void PeriodicTimer::tickStarted()
-  {
-    m_stats.recordTick(nowNs() - m_deadline);
-  }
+  void PeriodicTimer::tickStarted() { m_stats.recordTick(nowNs() - m_deadline); }
 
   void PeriodicTimer::tickEnded(std::int64_t periodNs)
   {
     // Deadlines advance by whole periods from the previous one, never from "now".
     m_deadline += periodNs;
     const std::int64_t now = nowNs();
-    if (now > m_deadline) {
+    if (now > m_deadline)
+    {
       m_stats.recordOverrun();
-      if (now - m_deadline > std::max(10 * periodNs, kResyncFloorNs)) {
+      if (now - m_deadline > std::max(10 * periodNs, kResyncFloorNs))
+      {
         m_deadline = now;
       }
     }
     m_plannedAt = m_epoch.load();
   }
 
-  void PeriodicTimer::interrupt()
-  {
-    m_epoch.fetch_add(1);
-  }
+  void PeriodicTimer::interrupt() { m_epoch.fetch_add(1); }
 
   void PeriodicTimer::applyScheduling(std::int64_t periodNs)
   {
@@ -106,13 +102,15 @@ namespace rtm
     // it also lets the loop preempt the threads that serve the component's ports. Not permitted
     // (no privilege) means the default scheduling, which is still correct, only less punctual.
     const int wanted = periodNs >= kRealtimeMinPeriodNs ? m_priority.load() : kNormalPriority;
-    if (wanted == m_appliedPriority) {
+    if (wanted == m_appliedPriority)
+    {
       return;
     }
     sched_param param{};
     param.sched_priority = wanted;
     const int policy = wanted == kNormalPriority ? SCHED_OTHER : SCHED_FIFO;
-    if (pthread_setschedparam(pthread_self(), policy, &param) == 0) {
+    if (pthread_setschedparam(pthread_self(), policy, &param) == 0)
+    {
       m_appliedPriority = wanted;
       ServingThreadPriority::announce(wanted);
     }

@@ -4,8 +4,7 @@ namespace rtm
 {
   RemoteCallbacks::RemoteCallbacks(OpenRTM::DataFlowComponent_ptr component)
     : m_component(OpenRTM::DataFlowComponent::_duplicate(component))
-  {
-  }
+  {}
 
   RTC::ReturnCode_t RemoteCallbacks::on_startup(RTC::ExecutionContextHandle_t h)
   {

@@ -2,10 +2,7 @@
 
 namespace rtm
 {
-  ServantCallbacks::ServantCallbacks(POA_OpenRTM::DataFlowComponent* servant)
-    : m_servant(servant)
-  {
-  }
+  ServantCallbacks::ServantCallbacks(POA_OpenRTM::DataFlowComponent* servant) : m_servant(servant) {}
 
   RTC::ReturnCode_t ServantCallbacks::on_startup(RTC::ExecutionContextHandle_t h)
   {

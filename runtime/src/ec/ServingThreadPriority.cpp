@@ -16,8 +16,7 @@ namespace rtm
   {
     int current = g_announced.load();
     while (priority > current && !g_announced.compare_exchange_weak(current, priority))
-    {
-    }
+    {}
   }
 
   void ServingThreadPriority::follow()

@@ -29,8 +29,7 @@ namespace rtm
 
     std::string upper(std::string s)
     {
-      std::transform(s.begin(), s.end(), s.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+      std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
       return s;
     }
 
@@ -100,19 +99,14 @@ namespace rtm
       }
       return out;
     }
-  } // namespace
+  }  // namespace
 
-  Logger::Logger() : threshold_(static_cast<int>(LogLevel::Silent)), dateFormat_(kDefaultDateFormat)
-  {
-  }
+  Logger::Logger() : threshold_(static_cast<int>(LogLevel::Silent)), dateFormat_(kDefaultDateFormat) {}
 
-  Logger::~Logger()
-  {
-    closeSinks();
-  }
+  Logger::~Logger() { closeSinks(); }
 
-  void Logger::configure(const std::string& enable, const std::string& fileName,
-                         const std::string& level, const std::string& dateFormat) noexcept
+  void Logger::configure(const std::string& enable, const std::string& fileName, const std::string& level,
+                         const std::string& dateFormat) noexcept
   {
     try
     {
@@ -155,8 +149,7 @@ namespace rtm
     {
       std::lock_guard<std::mutex> lock(mutex_);
       // Built whole and written with one call per target, so lines from threads never interleave.
-      const std::string line =
-          timestamp() + " " + levelName(level) + ": " + who + ": " + message + "\n";
+      const std::string line = timestamp() + " " + levelName(level) + ": " + who + ": " + message + "\n";
       for (const Sink& sink : sinks_)
       {
         std::fputs(line.c_str(), sink.stream);
@@ -164,8 +157,7 @@ namespace rtm
       }
     }
     catch (...)
-    {
-    }
+    {}
   }
 
   LogLevel Logger::levelFromName(const std::string& name)
@@ -174,11 +166,10 @@ namespace rtm
     {
       const char* name;
       LogLevel level;
-    } kLevels[] = {{"SILENT", LogLevel::Silent},   {"FATAL", LogLevel::Fatal},
-                   {"ERROR", LogLevel::Error},     {"WARN", LogLevel::Warn},
-                   {"INFO", LogLevel::Info},       {"NORMAL", LogLevel::Info},
-                   {"DEBUG", LogLevel::Debug},     {"TRACE", LogLevel::Trace},
-                   {"VERBOSE", LogLevel::Verbose}, {"PARANOID", LogLevel::Paranoid}};
+    } kLevels[] = {{"SILENT", LogLevel::Silent},    {"FATAL", LogLevel::Fatal}, {"ERROR", LogLevel::Error},
+                   {"WARN", LogLevel::Warn},        {"INFO", LogLevel::Info},   {"NORMAL", LogLevel::Info},
+                   {"DEBUG", LogLevel::Debug},      {"TRACE", LogLevel::Trace}, {"VERBOSE", LogLevel::Verbose},
+                   {"PARANOID", LogLevel::Paranoid}};
     const std::string key = upper(trimmed(name));
     for (const auto& entry : kLevels)
     {
@@ -194,15 +185,24 @@ namespace rtm
   {
     switch (level)
     {
-    case LogLevel::Silent: return "SILENT";
-    case LogLevel::Fatal: return "FATAL";
-    case LogLevel::Error: return "ERROR";
-    case LogLevel::Warn: return "WARN";
-    case LogLevel::Info: return "INFO";
-    case LogLevel::Debug: return "DEBUG";
-    case LogLevel::Trace: return "TRACE";
-    case LogLevel::Verbose: return "VERBOSE";
-    case LogLevel::Paranoid: return "PARANOID";
+      case LogLevel::Silent:
+        return "SILENT";
+      case LogLevel::Fatal:
+        return "FATAL";
+      case LogLevel::Error:
+        return "ERROR";
+      case LogLevel::Warn:
+        return "WARN";
+      case LogLevel::Info:
+        return "INFO";
+      case LogLevel::Debug:
+        return "DEBUG";
+      case LogLevel::Trace:
+        return "TRACE";
+      case LogLevel::Verbose:
+        return "VERBOSE";
+      case LogLevel::Paranoid:
+        return "PARANOID";
     }
     return "INFO";
   }
@@ -234,8 +234,8 @@ namespace rtm
       sink.stream = canonical == "STDOUT" ? stdout : stderr;
     }
     // The same target named twice gets one stream, or every line would appear twice in it.
-    const bool duplicate = std::any_of(sinks_.begin(), sinks_.end(),
-                                       [&](const Sink& s) { return s.name == sink.name; });
+    const bool duplicate =
+      std::any_of(sinks_.begin(), sinks_.end(), [&](const Sink& s) { return s.name == sink.name; });
     if (duplicate)
     {
       return;
@@ -288,4 +288,4 @@ namespace rtm
     static Logger instance;
     return instance;
   }
-} // namespace rtm
+}  // namespace rtm

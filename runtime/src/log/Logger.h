@@ -37,8 +37,8 @@ namespace rtm
 
     // Takes the raw values of logger.enable, logger.file_name, logger.log_level and
     // logger.date_format. May be called again: the previous targets are closed first.
-    void configure(const std::string& enable, const std::string& fileName,
-                   const std::string& level, const std::string& dateFormat) noexcept;
+    void configure(const std::string& enable, const std::string& fileName, const std::string& level,
+                   const std::string& dateFormat) noexcept;
 
     // Cheap enough to guard every log statement: one atomic load.
     bool enabled(LogLevel level) const noexcept
@@ -77,18 +77,18 @@ namespace rtm
 
   // The process-wide log every part of the runtime writes to.
   Logger& logger();
-} // namespace rtm
+}  // namespace rtm
 
 // The stream expression is evaluated only when the level is on, so disabled logging costs one load.
-#define RTM_LOG_AT(level, who, expr)                                      \
-  do                                                                      \
-  {                                                                       \
-    if (::rtm::logger().enabled(level))                                   \
-    {                                                                     \
-      std::ostringstream rtm_log_stream_;                                 \
-      rtm_log_stream_ << expr;                                            \
-      ::rtm::logger().write(level, who, rtm_log_stream_.str());           \
-    }                                                                     \
+#define RTM_LOG_AT(level, who, expr)                                                                                   \
+  do                                                                                                                   \
+  {                                                                                                                    \
+    if (::rtm::logger().enabled(level))                                                                                \
+    {                                                                                                                  \
+      std::ostringstream rtm_log_stream_;                                                                              \
+      rtm_log_stream_ << expr;                                                                                         \
+      ::rtm::logger().write(level, who, rtm_log_stream_.str());                                                        \
+    }                                                                                                                  \
   } while (false)
 
 #define RTM_LOG_FATAL(who, expr) RTM_LOG_AT(::rtm::LogLevel::Fatal, who, expr)
@@ -100,4 +100,4 @@ namespace rtm
 #define RTM_LOG_VERBOSE(who, expr) RTM_LOG_AT(::rtm::LogLevel::Verbose, who, expr)
 #define RTM_LOG_PARANOID(who, expr) RTM_LOG_AT(::rtm::LogLevel::Paranoid, who, expr)
 
-#endif // RTM_LOG_LOGGER_H
+#endif  // RTM_LOG_LOGGER_H

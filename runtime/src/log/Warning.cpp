@@ -11,4 +11,4 @@ namespace rtm
     // the manager exists, and in programs that never create one.
     std::fprintf(stderr, "%s: warning: %s\n", program_invocation_short_name, message.c_str());
   }
-} // namespace rtm
+}  // namespace rtm

@@ -10,6 +10,6 @@ namespace rtm
 {
   // One line; `message` has no newline of its own.
   void warn(const std::string& message) noexcept;
-} // namespace rtm
+}  // namespace rtm
 
-#endif // RTM_LOG_WARNING_H
+#endif  // RTM_LOG_WARNING_H

@@ -18,21 +18,17 @@ namespace rtm
     }
   }
 
-  ComponentFactory::ComponentFactory(const coil::Properties& profile, RTC::RtcNewFunc c,
-                                     RTC::RtcDeleteFunc d)
-    : create(c), destroy(d), m_profile(profile),
-      m_maxInstances(parseMaxInstances(profile.getProperty("max_instance")))
-  {
-  }
+  ComponentFactory::ComponentFactory(const coil::Properties& profile, RTC::RtcNewFunc c, RTC::RtcDeleteFunc d)
+    : create(c), destroy(d), m_profile(profile), m_maxInstances(parseMaxInstances(profile.getProperty("max_instance")))
+  {}
 
   bool ComponentFactory::matches(const config::ComponentArgs& args) const
   {
     auto same = [this](const char* key, const std::string& wanted) {
       return wanted.empty() || m_profile.getProperty(key) == wanted;
     };
-    return m_profile.getProperty("implementation_id") == args.implementationId &&
-           same("vendor", args.vendor) && same("category", args.category) &&
-           same("version", args.version);
+    return m_profile.getProperty("implementation_id") == args.implementationId && same("vendor", args.vendor) &&
+           same("category", args.category) && same("version", args.version);
   }
 
   bool ComponentFactory::sameTypeAs(const ComponentFactory& other) const

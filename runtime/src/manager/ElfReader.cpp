@@ -119,29 +119,29 @@ namespace rtm
       at(offset + i * sizeof(ElfW(Dyn)), entry);  // inside: checked for the section above
       switch (entry.d_tag)
       {
-      case DT_NULL:
-        ended = true;
-        break;
-      case DT_NEEDED:
-        neededAt.push_back(entry.d_un.d_val);
-        break;
-      case DT_STRTAB:
-        stringsAddress = entry.d_un.d_ptr;
-        haveStrings = true;
-        break;
-      case DT_STRSZ:
-        stringsSize = entry.d_un.d_val;
-        break;
-      case DT_FLAGS_1:
-        // The dynamic linker refuses to open a position-independent program as a library.
-        if ((entry.d_un.d_val & DF_1_PIE) != 0)
-        {
-          error = "a program, not a shared object";
-          return false;
-        }
-        break;
-      default:
-        break;
+        case DT_NULL:
+          ended = true;
+          break;
+        case DT_NEEDED:
+          neededAt.push_back(entry.d_un.d_val);
+          break;
+        case DT_STRTAB:
+          stringsAddress = entry.d_un.d_ptr;
+          haveStrings = true;
+          break;
+        case DT_STRSZ:
+          stringsSize = entry.d_un.d_val;
+          break;
+        case DT_FLAGS_1:
+          // The dynamic linker refuses to open a position-independent program as a library.
+          if ((entry.d_un.d_val & DF_1_PIE) != 0)
+          {
+            error = "a program, not a shared object";
+            return false;
+          }
+          break;
+        default:
+          break;
       }
     }
     if (neededAt.empty())
@@ -155,7 +155,7 @@ namespace rtm
     for (std::size_t nameAt : neededAt)
     {
       const void* end =
-          nameAt < stringsSize ? std::memchr(m_data + strings + nameAt, 0, stringsSize - nameAt) : nullptr;
+        nameAt < stringsSize ? std::memchr(m_data + strings + nameAt, 0, stringsSize - nameAt) : nullptr;
       if (end == nullptr)
       {
         error = "a needed library's name lies outside its string table";

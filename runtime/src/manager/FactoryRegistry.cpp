@@ -22,8 +22,7 @@ namespace rtm
   FactoryRegistry::FactoryRegistry(RTC::Manager& manager, const coil::Properties& config, InstancesOf instancesOf)
     : m_manager(manager), m_modules(config), m_instancesOf(std::move(instancesOf)),
       m_moduleTypes(ModuleTypeProbe(ModuleTypeProbe::helperBesideThisProgram()))
-  {
-  }
+  {}
 
   bool FactoryRegistry::registerFactory(const coil::Properties& profile, RTC::RtcNewFunc create,
                                         RTC::RtcDeleteFunc destroy)
@@ -78,8 +77,8 @@ namespace rtm
     return nullptr;
   }
 
-  std::shared_ptr<ComponentFactory> FactoryRegistry::find(const std::string& argText,
-                                                          const config::ComponentArgs& args, std::string& error)
+  std::shared_ptr<ComponentFactory> FactoryRegistry::find(const std::string& argText, const config::ComponentArgs& args,
+                                                          std::string& error)
   {
     std::shared_ptr<ComponentFactory> factory = match(args);
     if (factory)
@@ -173,9 +172,9 @@ namespace rtm
       busy = std::any_of(m_factories.begin(), m_factories.end(),
                          [&](const auto& f) { return f->modulePath == path && f->inUse(); });
       if (!busy)
-        m_factories.erase(std::remove_if(m_factories.begin(), m_factories.end(),
-                                         [&](const auto& f) { return f->modulePath == path; }),
-                          m_factories.end());
+        m_factories.erase(
+          std::remove_if(m_factories.begin(), m_factories.end(), [&](const auto& f) { return f->modulePath == path; }),
+          m_factories.end());
     }
     if (busy)
     {

@@ -44,7 +44,8 @@ namespace RTC
       {
         // The usage would bury the one line that says what is wrong.
         std::cerr << programName(argc, argv) << ": " << error << "\n"
-                  << "see " << programName(argc, argv) << " --help\n" << std::flush;
+                  << "see " << programName(argc, argv) << " --help\n"
+                  << std::flush;
         std::exit(2);
       }
       if (help)

@@ -47,11 +47,25 @@ namespace rtm
     constexpr auto kExitWaitLimit = std::chrono::seconds(10);
 
     // Manager settings that every component carries in its own properties.
-    const char* const kInheritedKeys[] = {
-      "config.version", "openrtm.name", "openrtm.version", "os.name", "os.release", "os.version",
-      "os.arch", "os.hostname", "corba.endpoint", "corba.id", "exec_cxt.periodic.type",
-      "exec_cxt.periodic.rate", "exec_cxt.evdriven.type", "logger.enable", "logger.log_level",
-      "naming.enable", "naming.type", "naming.formats", "sdo.service.consumer.enabled_service"};
+    const char* const kInheritedKeys[] = {"config.version",
+                                          "openrtm.name",
+                                          "openrtm.version",
+                                          "os.name",
+                                          "os.release",
+                                          "os.version",
+                                          "os.arch",
+                                          "os.hostname",
+                                          "corba.endpoint",
+                                          "corba.id",
+                                          "exec_cxt.periodic.type",
+                                          "exec_cxt.periodic.rate",
+                                          "exec_cxt.evdriven.type",
+                                          "logger.enable",
+                                          "logger.log_level",
+                                          "naming.enable",
+                                          "naming.type",
+                                          "naming.formats",
+                                          "sdo.service.consumer.enabled_service"};
 
     bool yes(const coil::Properties& p, const char* key, bool def)
     {
@@ -120,8 +134,7 @@ namespace rtm
     logger().configure(config.getProperty("logger.enable"), config.getProperty("logger.file_name"),
                        config.getProperty("logger.log_level"), config.getProperty("logger.date_format"));
     initOrb();
-    const double retry = std::chrono::duration<double>(
-        seconds(config, "naming.update.interval", 10.0)).count();
+    const double retry = std::chrono::duration<double>(seconds(config, "naming.update.interval", 10.0)).count();
     m_naming = std::make_unique<NamingManager>(orb.in(), config.getProperty("corba.nameservers"),
                                                yes(config, "naming.enable", true), retry);
     if (yes(config, "manager.corba_servant", true))
@@ -215,8 +228,8 @@ namespace rtm
     {
       // Nothing runs yet: the usual cause is an endpoint already taken (a second master on the
       // same port) or an address of no interface of this host.
-      std::cerr << m_program << ": cannot start the ORB on endpoints '" << joined(endpoints)
-                << "' (" << e._name() << "): is the port in use?" << std::endl;
+      std::cerr << m_program << ": cannot start the ORB on endpoints '" << joined(endpoints) << "' (" << e._name()
+                << "): is the port in use?" << std::endl;
       std::exit(1);
     }
   }
@@ -248,8 +261,8 @@ namespace rtm
     {
       // The first registration with the master is tried by the worker at once, so that a
       // master that is slow or missing does not hold up the start.
-      RTM::Manager_var master = m_peers->resolveMaster(m_corbalocScheme + setting("corba.master_manager") + "/" +
-                                                       setting("manager.name"));
+      RTM::Manager_var master =
+        m_peers->resolveMaster(m_corbalocScheme + setting("corba.master_manager") + "/" + setting("manager.name"));
       if (CORBA::is_nil(master))
         reportStartupProblem("corba.master_manager '" + setting("corba.master_manager") +
                              "' is not an address of the form host:port");
@@ -491,13 +504,10 @@ namespace rtm
     config.setProperty(key, value);
   }
 
-  bool ManagerCore::isMaster()
-  {
-    return coil::toBool(setting("manager.is_master"), "YES", "NO", false);
-  }
+  bool ManagerCore::isMaster() { return coil::toBool(setting("manager.is_master"), "YES", "NO", false); }
 
-  coil::Properties ManagerCore::instanceProperties(const ComponentFactory& factory,
-                                                   const coil::Properties& args, int slot)
+  coil::Properties ManagerCore::instanceProperties(const ComponentFactory& factory, const coil::Properties& args,
+                                                   int slot)
   {
     const coil::Properties cfg = settings();
     coil::Properties prop;
@@ -521,7 +531,7 @@ namespace rtm
       {
         std::ifstream in(file);
         std::error_code ignored;
-        const char* problem = !in ? std::strerror(errno)
+        const char* problem = !in                                            ? std::strerror(errno)
                               : std::filesystem::is_directory(file, ignored) ? std::strerror(EISDIR)
                                                                              : nullptr;
         if (problem == nullptr)
@@ -532,8 +542,8 @@ namespace rtm
         {
           // Logging is off by default, and a component silently running on other settings
           // than its file asks for is hard to find.
-          const std::string line = "cannot read component configuration file '" + file + "' (" + key +
-                                   ".config_file): " + problem;
+          const std::string line =
+            "cannot read component configuration file '" + file + "' (" + key + ".config_file): " + problem;
           RTM_LOG_WARN("manager", line);
           std::cerr << m_program << ": " << line << std::endl;
         }
@@ -590,11 +600,10 @@ namespace rtm
     const int slot = shuttingDown ? -1 : m_types.acquireSlot(*factory);
     if (slot < 0)
     {
-      error = shuttingDown ? "'" + shown + "': the manager is shutting down"
-                           : "'" + shown + "': max_instance (" +
-                               factory->profile().getProperty("max_instance") + ") of type '" +
-                               factory->profile().getProperty("type_name") +
-                               "' reached: delete an instance of it first";
+      error = shuttingDown
+                ? "'" + shown + "': the manager is shutting down"
+                : "'" + shown + "': max_instance (" + factory->profile().getProperty("max_instance") + ") of type '" +
+                    factory->profile().getProperty("type_name") + "' reached: delete an instance of it first";
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
@@ -619,9 +628,8 @@ namespace rtm
       // Two components of one name would share their naming bindings: the second is refused.
       std::lock_guard<std::mutex> lock(m_mutex);
       const bool taken = m_namesBeingCreated.count(instanceName) != 0 ||
-                         std::any_of(m_components.begin(), m_components.end(), [&](const Entry& e) {
-                           return instanceName == e.comp->getInstanceName();
-                         });
+                         std::any_of(m_components.begin(), m_components.end(),
+                                     [&](const Entry& e) { return instanceName == e.comp->getInstanceName(); });
       if (taken)
       {
         m_types.releaseSlot(*factory, slot);
@@ -891,9 +899,9 @@ namespace rtm
         return;
     }
     // Read when due: the manager's object may change them. Only these keys are copied.
-    const coil::Properties cfg = settings({"naming.update.interval", "naming.update.enable", "naming.update.rebind",
-                                           "manager.is_master", "corba.master_manager", "manager.name",
-                                           "manager.auto_shutdown_duration", "manager.shutdown_auto"});
+    const coil::Properties cfg =
+      settings({"naming.update.interval", "naming.update.enable", "naming.update.rebind", "manager.is_master",
+                "corba.master_manager", "manager.name", "manager.auto_shutdown_duration", "manager.shutdown_auto"});
     const auto interval = seconds(cfg, "naming.update.interval", 10.0);
     if (now >= m_nextNamingUpdate)
     {
@@ -914,14 +922,14 @@ namespace rtm
       m_peers->dropDeadSlaves();
     else if (linksDue)
       m_peers->keepRegistered(cfg.getProperty("corba.master_manager"), m_corbalocScheme +
-                              cfg.getProperty("corba.master_manager") + "/" + cfg.getProperty("manager.name"));
+                                                                         cfg.getProperty("corba.master_manager") + "/" +
+                                                                         cfg.getProperty("manager.name"));
 
     if (now >= m_nextAutoShutdownCheck)
     {
       m_nextAutoShutdownCheck = now + seconds(cfg, "manager.auto_shutdown_duration", 10.0);
       std::lock_guard<std::mutex> lock(m_mutex);
-      if (!master && yes(cfg, "manager.shutdown_auto", true) && m_components.empty() &&
-          m_namesBeingCreated.empty())
+      if (!master && yes(cfg, "manager.shutdown_auto", true) && m_components.empty() && m_namesBeingCreated.empty())
       {
         RTM_LOG_INFO("manager", "no component left: shutting down");
         m_shutdownRequested = true;
@@ -942,8 +950,8 @@ namespace rtm
           return;
         RTC::RTObject_impl* comp = m_finalized.front();
         m_finalized.pop_front();
-        auto it = std::find_if(m_components.begin(), m_components.end(),
-                               [comp](const Entry& e) { return e.comp == comp; });
+        auto it =
+          std::find_if(m_components.begin(), m_components.end(), [comp](const Entry& e) { return e.comp == comp; });
         if (it == m_components.end())
           continue;
         entry = *it;
@@ -1005,8 +1013,7 @@ namespace rtm
       orb->shutdown(true);
     }
     catch (...)
-    {
-    }
+    {}
     std::lock_guard<std::mutex> lock(m_mutex);
     m_shutdownDone = true;
     m_doneCv.notify_all();

@@ -93,8 +93,7 @@ namespace rtm
     void initOrb();
     void createManagerServant();
     void activateManagerServant();
-    coil::Properties instanceProperties(const ComponentFactory& factory, const coil::Properties& args,
-                                        int slot);
+    coil::Properties instanceProperties(const ComponentFactory& factory, const coil::Properties& args, int slot);
     std::string nameProblem(const coil::Properties& props);
     void destroyComponent(const Entry& entry);
     std::vector<std::string> instancesOf(const std::string& modulePath);
@@ -131,8 +130,8 @@ namespace rtm
     bool m_shutdownDone = false;
     bool m_running = false;  // runManager is blocking
     bool m_activated = false;
-    bool m_finishing = false;   // someone joins the worker (and destroys the ORB)
-    bool m_finished = false;    // runManager or shutdown() destroyed the ORB
+    bool m_finishing = false;  // someone joins the worker (and destroys the ORB)
+    bool m_finished = false;  // runManager or shutdown() destroyed the ORB
     bool m_stopWorker = false;  // the process exits: the worker stops without the shutdown sequence
     bool m_workerGone = false;
 

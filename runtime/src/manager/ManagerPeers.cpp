@@ -25,8 +25,7 @@ namespace rtm
 
   ManagerPeers::ManagerPeers(CORBA::ORB_ptr orb, unsigned long callTimeoutMs)
     : m_orb(CORBA::ORB::_duplicate(orb)), m_callTimeoutMs(callTimeoutMs)
-  {
-  }
+  {}
 
   void ManagerPeers::setSelf(RTM::Manager_ptr self)
   {

@@ -97,7 +97,8 @@ namespace rtm
 
   RTM::ModuleProfileList* ManagerServant::get_loadable_modules()
   {
-    return guarded("get_loadable_modules", noProfiles, [&] { return toProfiles(m_core.factories().loadableModules()); });
+    return guarded("get_loadable_modules", noProfiles,
+                   [&] { return toProfiles(m_core.factories().loadableModules()); });
   }
 
   RTM::ModuleProfileList* ManagerServant::get_loaded_modules()
@@ -112,13 +113,15 @@ namespace rtm
 
   RTC::RTObject_ptr ManagerServant::create_component(const char* module_name)
   {
-    return guarded("create_component", [] { return RTC::RTObject::_nil(); }, [&] {
-      std::string error;
-      RTC::RTObject_impl* comp = m_core.createComponent(text(module_name), error);
-      if (comp == nullptr)
-        m_core.reportRefusal("create_component: " + error);
-      return comp != nullptr ? RTC::RTObject::_duplicate(comp->getObjRef()) : RTC::RTObject::_nil();
-    });
+    return guarded(
+      "create_component", [] { return RTC::RTObject::_nil(); },
+      [&] {
+        std::string error;
+        RTC::RTObject_impl* comp = m_core.createComponent(text(module_name), error);
+        if (comp == nullptr)
+          m_core.reportRefusal("create_component: " + error);
+        return comp != nullptr ? RTC::RTObject::_duplicate(comp->getObjRef()) : RTC::RTObject::_nil();
+      });
   }
 
   RTC::ReturnCode_t ManagerServant::delete_component(const char* instance_name)
@@ -135,70 +138,78 @@ namespace rtm
   // A master's lists include what its slaves hold; a slave that does not answer is dropped.
   RTC::RTCList* ManagerServant::get_components()
   {
-    return guarded("get_components", [] { return new RTC::RTCList; }, [&] {
-      RTC::RTCList_var list = new RTC::RTCList;
-      for (const RTC::RTObject_var& ref : m_core.componentRefs())
-        append(list.inout(), RTC::RTObject::_duplicate(ref.in()));
-      if (m_core.isMaster())
-      {
-        m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
-          RTC::RTCList_var theirs = slave->get_components();
-          for (CORBA::ULong i = 0; i < theirs->length(); ++i)
-            append(list.inout(), RTC::RTObject::_duplicate(theirs[i].in()));
-        });
-      }
-      return list._retn();
-    });
+    return guarded(
+      "get_components", [] { return new RTC::RTCList; },
+      [&] {
+        RTC::RTCList_var list = new RTC::RTCList;
+        for (const RTC::RTObject_var& ref : m_core.componentRefs())
+          append(list.inout(), RTC::RTObject::_duplicate(ref.in()));
+        if (m_core.isMaster())
+        {
+          m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
+            RTC::RTCList_var theirs = slave->get_components();
+            for (CORBA::ULong i = 0; i < theirs->length(); ++i)
+              append(list.inout(), RTC::RTObject::_duplicate(theirs[i].in()));
+          });
+        }
+        return list._retn();
+      });
   }
 
   RTC::ComponentProfileList* ManagerServant::get_component_profiles()
   {
-    return guarded("get_component_profiles", [] { return new RTC::ComponentProfileList; }, [&] {
-      RTC::ComponentProfileList_var list = new RTC::ComponentProfileList;
-      for (const RTC::RTObject_var& ref : m_core.componentRefs())
-      {
-        try
+    return guarded(
+      "get_component_profiles", [] { return new RTC::ComponentProfileList; },
+      [&] {
+        RTC::ComponentProfileList_var list = new RTC::ComponentProfileList;
+        for (const RTC::RTObject_var& ref : m_core.componentRefs())
         {
-          RTC::ComponentProfile_var profile = ref->get_component_profile();
-          append(list.inout(), profile.in());
+          try
+          {
+            RTC::ComponentProfile_var profile = ref->get_component_profile();
+            append(list.inout(), profile.in());
+          }
+          catch (const CORBA::SystemException&)
+          {
+            // Deleted since the list was taken.
+          }
         }
-        catch (const CORBA::SystemException&)
+        if (m_core.isMaster())
         {
-          // Deleted since the list was taken.
+          m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
+            RTC::ComponentProfileList_var theirs = slave->get_component_profiles();
+            for (CORBA::ULong i = 0; i < theirs->length(); ++i)
+              append(list.inout(), theirs[i]);
+          });
         }
-      }
-      if (m_core.isMaster())
-      {
-        m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
-          RTC::ComponentProfileList_var theirs = slave->get_component_profiles();
-          for (CORBA::ULong i = 0; i < theirs->length(); ++i)
-            append(list.inout(), theirs[i]);
-        });
-      }
-      return list._retn();
-    });
+        return list._retn();
+      });
   }
 
   // The manager.* settings named relative to that node (pid, name, is_master, ...), as the
   // shell tools read them; the host name is among get_configuration's os.* keys.
   RTM::ManagerProfile* ManagerServant::get_profile()
   {
-    return guarded("get_profile", [] { return new RTM::ManagerProfile; }, [&] {
-      const coil::Properties cfg = m_core.settings();
-      RTM::ManagerProfile_var profile = new RTM::ManagerProfile;
-      if (const coil::Properties* manager = cfg.findNode("manager"))
-        appendProperties(profile->properties, *manager);
-      return profile._retn();
-    });
+    return guarded(
+      "get_profile", [] { return new RTM::ManagerProfile; },
+      [&] {
+        const coil::Properties cfg = m_core.settings();
+        RTM::ManagerProfile_var profile = new RTM::ManagerProfile;
+        if (const coil::Properties* manager = cfg.findNode("manager"))
+          appendProperties(profile->properties, *manager);
+        return profile._retn();
+      });
   }
 
   RTM::NVList* ManagerServant::get_configuration()
   {
-    return guarded("get_configuration", [] { return new RTM::NVList; }, [&] {
-      RTM::NVList_var list = new RTM::NVList;
-      appendProperties(list.inout(), m_core.settings());
-      return list._retn();
-    });
+    return guarded(
+      "get_configuration", [] { return new RTM::NVList; },
+      [&] {
+        RTM::NVList_var list = new RTM::NVList;
+        appendProperties(list.inout(), m_core.settings());
+        return list._retn();
+      });
   }
 
   // Changes the running manager's configuration; settings read later (by the next component
@@ -215,12 +226,14 @@ namespace rtm
 
   CORBA::Boolean ManagerServant::is_master()
   {
-    return guarded("is_master", [] { return false; }, [&] { return m_core.isMaster(); });
+    return guarded(
+      "is_master", [] { return false; }, [&] { return m_core.isMaster(); });
   }
 
   RTM::ManagerList* ManagerServant::get_master_managers()
   {
-    return guarded("get_master_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.masters(); });
+    return guarded(
+      "get_master_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.masters(); });
   }
 
   RTC::ReturnCode_t ManagerServant::add_master_manager(RTM::Manager_ptr mgr)
@@ -230,12 +243,14 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::remove_master_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("remove_master_manager", failed, [&] { return logged("remove_master_manager", m_peers.removeMaster(mgr)); });
+    return guarded("remove_master_manager", failed,
+                   [&] { return logged("remove_master_manager", m_peers.removeMaster(mgr)); });
   }
 
   RTM::ManagerList* ManagerServant::get_slave_managers()
   {
-    return guarded("get_slave_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.slaves(); });
+    return guarded(
+      "get_slave_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.slaves(); });
   }
 
   RTC::ReturnCode_t ManagerServant::add_slave_manager(RTM::Manager_ptr mgr)
@@ -245,7 +260,8 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::remove_slave_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("remove_slave_manager", failed, [&] { return logged("remove_slave_manager", m_peers.removeSlave(mgr)); });
+    return guarded("remove_slave_manager", failed,
+                   [&] { return logged("remove_slave_manager", m_peers.removeSlave(mgr)); });
   }
 
   // Accepted and done nothing, as in the middleware: a manager is not forked or restarted

@@ -33,7 +33,8 @@ namespace rtm
 
     bool isRegularFile(const std::string& path)
     {
-      struct stat info {};
+      struct stat info
+      {};
       return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     }
 
@@ -60,10 +61,8 @@ namespace rtm
   }
 
   ModuleManager::ModuleManager(const coil::Properties& config)
-    : m_path(folders(config),
-             coil::toBool(config.getProperty("manager.modules.abs_path_allowed"), "YES", "NO", false))
-  {
-  }
+    : m_path(folders(config), coil::toBool(config.getProperty("manager.modules.abs_path_allowed"), "YES", "NO", false))
+  {}
 
   RTC::ReturnCode_t ModuleManager::resolve(const std::string& file, std::string& path, std::string& error) const
   {
@@ -148,8 +147,7 @@ namespace rtm
   bool ModuleManager::remove(const std::string& filePath)
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    auto it = std::find_if(m_loaded.begin(), m_loaded.end(),
-                           [&](const Module& m) { return m.filePath == filePath; });
+    auto it = std::find_if(m_loaded.begin(), m_loaded.end(), [&](const Module& m) { return m.filePath == filePath; });
     if (it == m_loaded.end())
       return false;
     m_loaded.erase(it);
@@ -205,7 +203,7 @@ namespace rtm
             !m_path.resolve(name, path, ignored))
           continue;
         const bool seen =
-            std::any_of(files.begin(), files.end(), [&](const Loadable& l) { return l.filePath == path; });
+          std::any_of(files.begin(), files.end(), [&](const Loadable& l) { return l.filePath == path; });
         if (!seen)
           files.push_back({name, path});
       }

@@ -54,8 +54,8 @@ namespace rtm
 
     // Inspects and opens the resolved `path` and finds `initFunc` (default: the file's base name
     // + "Init"), which must be defined in that file itself. Nothing is kept on failure.
-    RTC::ReturnCode_t open(const std::string& path, const std::string& initFunc, Module& module,
-                           InitFunc& init, std::string& error) const;
+    RTC::ReturnCode_t open(const std::string& path, const std::string& initFunc, Module& module, InitFunc& init,
+                           std::string& error) const;
 
     // The list of loaded modules.
     void add(const Module& module);

@@ -20,13 +20,15 @@ namespace rtm
 
     bool isRegularFile(const std::string& path)
     {
-      struct stat info {};
+      struct stat info
+      {};
       return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
     }
 
     bool exists(const std::string& path)
     {
-      struct stat info {};
+      struct stat info
+      {};
       return ::stat(path.c_str(), &info) == 0;
     }
 

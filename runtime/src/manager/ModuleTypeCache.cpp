@@ -10,7 +10,8 @@ namespace rtm
 
   std::vector<coil::Properties> ModuleTypeCache::typesOf(const std::string& path)
   {
-    struct stat info {};
+    struct stat info
+    {};
     if (::stat(path.c_str(), &info) != 0)
       return {};
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -60,13 +60,14 @@ namespace rtm
 
     // Nothing from the configuration files that the manager's own start-up would read: endpoints
     // there would collide with the manager's, and preloads are not this module.
-    std::vector<std::string> words = {argv[0], "-f", "/dev/null", "-a",
-                                      "-o", "naming.enable:NO",
-                                      "-o", "logger.enable:YES",
-                                      "-o", "logger.file_name:stderr",
-                                      "-o", "logger.log_level:ERROR",
-                                      "-o", "corba.endpoints:127.0.0.1:",
-                                      "-o", "manager.modules.abs_path_allowed:YES"};
+    std::vector<std::string> words = {argv[0],     "-f",
+                                      "/dev/null", "-a",
+                                      "-o",        "naming.enable:NO",
+                                      "-o",        "logger.enable:YES",
+                                      "-o",        "logger.file_name:stderr",
+                                      "-o",        "logger.log_level:ERROR",
+                                      "-o",        "corba.endpoints:127.0.0.1:",
+                                      "-o",        "manager.modules.abs_path_allowed:YES"};
     std::vector<char*> managerArgv;
     for (std::string& word : words)
       managerArgv.push_back(&word[0]);

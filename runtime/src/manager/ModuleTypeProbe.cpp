@@ -45,8 +45,7 @@ namespace rtm
       }
       ::kill(pid, SIGKILL);
       while (::waitpid(pid, &status, 0) < 0 && errno == EINTR)
-      {
-      }
+      {}
       return status;
     }
 
@@ -91,10 +90,7 @@ namespace rtm
 
   ModuleTypeProbe::ModuleTypeProbe(std::string helper) : ModuleTypeProbe(std::move(helper), Limits()) {}
 
-  ModuleTypeProbe::ModuleTypeProbe(std::string helper, Limits limits)
-    : m_helper(std::move(helper)), m_limits(limits)
-  {
-  }
+  ModuleTypeProbe::ModuleTypeProbe(std::string helper, Limits limits) : m_helper(std::move(helper)), m_limits(limits) {}
 
   bool ModuleTypeProbe::run(const std::string& path, std::vector<coil::Properties>& types, std::string& error) const
   {

@@ -21,8 +21,8 @@ namespace rtm
     }
   }
 
-  bool connectPreconnection(const config::Preconnection& connection, RTC::RTObject_ptr comp0,
-                            RTC::RTObject_ptr comp1, std::string& error)
+  bool connectPreconnection(const config::Preconnection& connection, RTC::RTObject_ptr comp0, RTC::RTObject_ptr comp1,
+                            std::string& error)
   {
     try
     {

@@ -11,6 +11,6 @@
 namespace rtm
 {
   // False with one line in `error` when a port is missing or the ports refuse the connection.
-  bool connectPreconnection(const config::Preconnection& connection, RTC::RTObject_ptr comp0,
-                            RTC::RTObject_ptr comp1, std::string& error);
+  bool connectPreconnection(const config::Preconnection& connection, RTC::RTObject_ptr comp0, RTC::RTObject_ptr comp1,
+                            std::string& error);
 }

@@ -15,8 +15,8 @@ namespace rtm
   {
     bool connects(const addrinfo& address, int timeoutMs)
     {
-      const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                              address.ai_protocol);
+      const int fd =
+        ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, address.ai_protocol);
       if (fd < 0)
         return false;
       bool ok = ::connect(fd, address.ai_addr, address.ai_addrlen) == 0;
@@ -25,8 +25,8 @@ namespace rtm
         pollfd pfd = {fd, POLLOUT, 0};
         int error = 0;
         socklen_t length = sizeof error;
-        ok = ::poll(&pfd, 1, timeoutMs) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 &&
-             error == 0;
+        ok =
+          ::poll(&pfd, 1, timeoutMs) == 1 && ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0;
       }
       ::close(fd);
       return ok;
@@ -44,8 +44,8 @@ namespace rtm
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
-    if (::getaddrinfo(host.empty() ? "localhost" : host.c_str(), hostPort.substr(colon + 1).c_str(), &hints,
-                      &found) != 0)
+    if (::getaddrinfo(host.empty() ? "localhost" : host.c_str(), hostPort.substr(colon + 1).c_str(), &hints, &found) !=
+        0)
       return false;
     std::unique_ptr<addrinfo, void (*)(addrinfo*)> addresses(found, ::freeaddrinfo);
     for (const addrinfo* a = found; a != nullptr; a = a->ai_next)

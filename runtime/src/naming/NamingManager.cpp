@@ -15,10 +15,9 @@ namespace rtm
       }
       return s.substr(first, s.find_last_not_of(" \t") - first + 1);
     }
-  } // namespace
+  }  // namespace
 
-  NamingManager::NamingManager(CORBA::ORB_ptr orb, const std::string& nameservers, bool enabled,
-                               double retryInterval)
+  NamingManager::NamingManager(CORBA::ORB_ptr orb, const std::string& nameservers, bool enabled, double retryInterval)
   {
     if (!enabled)
     {
@@ -28,8 +27,8 @@ namespace rtm
     for (;;)
     {
       const auto comma = nameservers.find(',', start);
-      const std::string entry = trimmed(
-          nameservers.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+      const std::string entry =
+        trimmed(nameservers.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
       if (!entry.empty())
       {
         servers_.push_back(std::make_unique<NamingServer>(orb, entry, retryInterval, kCallTimeoutMs));
@@ -76,10 +75,8 @@ namespace rtm
     {
       std::lock_guard<std::mutex> lock(mutex_);
       const auto found = bindings_.find(name);
-      const CosNaming::Name cosName =
-          found != bindings_.end() ? found->second.name : NamingServer::toName(name);
-      const CORBA::Object_ptr object =
-          found != bindings_.end() ? found->second.object.in() : CORBA::Object::_nil();
+      const CosNaming::Name cosName = found != bindings_.end() ? found->second.name : NamingServer::toName(name);
+      const CORBA::Object_ptr object = found != bindings_.end() ? found->second.object.in() : CORBA::Object::_nil();
       for (auto& server : servers_)
       {
         if (!server->unreachable())
@@ -156,4 +153,4 @@ namespace rtm
     }
     return out;
   }
-} // namespace rtm
+}  // namespace rtm

@@ -21,8 +21,7 @@ namespace rtm
   public:
     // `nameservers` is corba.nameservers (comma list of host[:port]); `enabled` is naming.enable.
     // `retryInterval` is naming.update.interval, quoted in the unreachable-server warning.
-    NamingManager(CORBA::ORB_ptr orb, const std::string& nameservers, bool enabled,
-                  double retryInterval = 10.0);
+    NamingManager(CORBA::ORB_ptr orb, const std::string& nameservers, bool enabled, double retryInterval = 10.0);
     NamingManager(const NamingManager&) = delete;
     NamingManager& operator=(const NamingManager&) = delete;
     // Leaves names bound: unbinding is the graceful shutdown's decision (unbindAll).
@@ -55,6 +54,6 @@ namespace rtm
     std::vector<std::unique_ptr<NamingServer>> servers_;
     std::map<std::string, Binding> bindings_;
   };
-} // namespace rtm
+}  // namespace rtm
 
-#endif // RTM_NAMING_NAMINGMANAGER_H
+#endif  // RTM_NAMING_NAMINGMANAGER_H

@@ -33,17 +33,13 @@ namespace rtm
       }
       return out;
     }
-  } // namespace
+  }  // namespace
 
   NamingServer::NamingServer(CORBA::ORB_ptr orb, const std::string& entry, double retryInterval,
                              CORBA::ULong callTimeoutMs)
-      : orb_(CORBA::ORB::_duplicate(orb)),
-        address_(hasPort(entry) ? entry : entry + ":2809"),
-        corbaloc_("corbaloc::" + entry + "/NameService"),
-        retryInterval_(retryInterval),
-        callTimeoutMs_(callTimeoutMs)
-  {
-  }
+    : orb_(CORBA::ORB::_duplicate(orb)), address_(hasPort(entry) ? entry : entry + ":2809"),
+      corbaloc_("corbaloc::" + entry + "/NameService"), retryInterval_(retryInterval), callTimeoutMs_(callTimeoutMs)
+  {}
 
   bool NamingServer::bind(const CosNaming::Name& name, CORBA::Object_ptr obj)
   {
@@ -210,8 +206,7 @@ namespace rtm
     for (;;)
     {
       const auto slash = path.find('/', start);
-      const std::string part =
-          path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+      const std::string part = path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
       if (!part.empty())
       {
         const auto dot = part.rfind('.');
@@ -265,11 +260,9 @@ namespace rtm
       return false;
     }
     catch (const CosNaming::NamingContext::NotFound&)
-    {
-    }
+    {}
     catch (const CosNaming::NamingContext::CannotProceed&)
-    {
-    }
+    {}
     // Some context on the way is missing (a fresh or restarted server): create each
     // one from the root down, keeping those that exist, then bind the leaf.
     CosNaming::Name prefix;
@@ -282,8 +275,7 @@ namespace rtm
         CosNaming::NamingContext_var created = ctx->bind_new_context(prefix);
       }
       catch (const CosNaming::NamingContext::AlreadyBound&)
-      {
-      }
+      {}
     }
     try
     {
@@ -317,4 +309,4 @@ namespace rtm
     RTM_LOG_DEBUG("naming", "naming service " << address_ << " (" << corbaloc_ << "): " << cause._name());
     state_ = State::Unreachable;
   }
-} // namespace rtm
+}  // namespace rtm

@@ -15,8 +15,7 @@ namespace rtm
   {
   public:
     // `entry` is `host` or `host:port`; `retryInterval` (seconds) is only quoted in the warning.
-    NamingServer(CORBA::ORB_ptr orb, const std::string& entry, double retryInterval,
-                 CORBA::ULong callTimeoutMs);
+    NamingServer(CORBA::ORB_ptr orb, const std::string& entry, double retryInterval, CORBA::ULong callTimeoutMs);
     NamingServer(const NamingServer&) = delete;
     NamingServer& operator=(const NamingServer&) = delete;
 
@@ -57,8 +56,8 @@ namespace rtm
     {
       Nobody,
       This,  // the object asked about
-      Stale, // another object, which no longer answers
-      Live   // another object, which answers
+      Stale,  // another object, which no longer answers
+      Live  // another object, which answers
     };
 
     // What `name` holds now, compared with `obj`; the held object in `held`. Throws what the
@@ -86,6 +85,6 @@ namespace rtm
     std::map<std::string, CORBA::Object_var> displaced_;
     std::set<std::string> warned_;
   };
-} // namespace rtm
+}  // namespace rtm
 
-#endif // RTM_NAMING_NAMINGSERVER_H
+#endif  // RTM_NAMING_NAMINGSERVER_H

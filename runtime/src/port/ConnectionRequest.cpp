@@ -40,8 +40,7 @@ namespace rtm
 
   const char* const kCallTimeoutOption = "corba_cdr.call_timeout";
 
-  RTC::ReturnCode_t ConnectionRequest::parse(const RTC::ConnectorProfile& profile,
-                                             const coil::Properties& portOptions,
+  RTC::ReturnCode_t ConnectionRequest::parse(const RTC::ConnectorProfile& profile, const coil::Properties& portOptions,
                                              Direction direction, const std::string& ownDataType)
   {
     const bool in = direction == Direction::In;
@@ -82,9 +81,8 @@ namespace rtm
       return RTC::UNSUPPORTED;
     }
 
-    callTimeoutMs = secondsOption(options, kCallTimeoutOption,
-                                  secondsOption(portOptions, kCallTimeoutOption,
-                                                kDefaultCallTimeoutMs));
+    callTimeoutMs =
+      secondsOption(options, kCallTimeoutOption, secondsOption(portOptions, kCallTimeoutOption, kDefaultCallTimeoutMs));
     return RTC::RTC_OK;
   }
 }

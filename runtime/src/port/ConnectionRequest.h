@@ -11,15 +11,18 @@
 
 namespace rtm
 {
-  enum class Direction { In, Out };
+  enum class Direction
+  {
+    In,
+    Out
+  };
 
   class ConnectionRequest
   {
   public:
     // Returns the code the handshake answers with; RTC_OK fills the fields below.
-    RTC::ReturnCode_t parse(const RTC::ConnectorProfile& profile,
-                            const coil::Properties& portOptions, Direction direction,
-                            const std::string& ownDataType);
+    RTC::ReturnCode_t parse(const RTC::ConnectorProfile& profile, const coil::Properties& portOptions,
+                            Direction direction, const std::string& ownDataType);
 
     coil::Properties options;  // port options overlaid by the profile's dataport.* properties
     bool pull = false;

@@ -32,8 +32,8 @@ namespace rtm
     nv[n].value = value;
   }
 
-  coil::Properties connectorOptions(const coil::Properties& portOptions,
-                                    const SDOPackage::NVList& properties, const char* direction)
+  coil::Properties connectorOptions(const coil::Properties& portOptions, const SDOPackage::NVList& properties,
+                                    const char* direction)
   {
     coil::Properties options(portOptions);
     const coil::Properties all = toProperties(properties);
@@ -46,8 +46,7 @@ namespace rtm
     return options;
   }
 
-  bool offersInterface(const coil::Properties& portOptions, const char* typesKey,
-                       const std::string& interfaceType)
+  bool offersInterface(const coil::Properties& portOptions, const char* typesKey, const std::string& interfaceType)
   {
     const std::string offered = lowerTrimmed(portOptions.getProperty(typesKey));
     if (offered.empty())
@@ -61,16 +60,14 @@ namespace rtm
     return false;
   }
 
-  unsigned long secondsOption(const coil::Properties& options, const char* key,
-                              unsigned long fallback)
+  unsigned long secondsOption(const coil::Properties& options, const char* key, unsigned long fallback)
   {
     const std::string text = options.getProperty(key);
     if (text.empty())
       return fallback;
     char* end = nullptr;
     const double seconds = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0.0 ||
-        seconds > 3600.0)
+    if (end == text.c_str() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0.0 || seconds > 3600.0)
       return fallback;
     return static_cast<unsigned long>(std::ceil(seconds * 1000.0));
   }

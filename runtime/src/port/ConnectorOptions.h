@@ -14,17 +14,15 @@ namespace rtm
   void appendAny(SDOPackage::NVList& nv, const char* name, const CORBA::Any& value);
 
   // `direction` is "inport" or "outport".
-  coil::Properties connectorOptions(const coil::Properties& portOptions,
-                                    const SDOPackage::NVList& properties, const char* direction);
+  coil::Properties connectorOptions(const coil::Properties& portOptions, const SDOPackage::NVList& properties,
+                                    const char* direction);
 
   // Whether a port whose options carry `typesKey` ("provider_types", "consumer_types") offers
   // `interfaceType`: absent, empty or "all" offers everything.
-  bool offersInterface(const coil::Properties& portOptions, const char* typesKey,
-                       const std::string& interfaceType);
+  bool offersInterface(const coil::Properties& portOptions, const char* typesKey, const std::string& interfaceType);
 
   // A time in seconds ("0.5") as milliseconds; `fallback` if absent or not a positive number.
-  unsigned long secondsOption(const coil::Properties& options, const char* key,
-                              unsigned long fallback);
+  unsigned long secondsOption(const coil::Properties& options, const char* key, unsigned long fallback);
 
   // The lowercase trimmed text of a value, for names compared without regard to case.
   std::string lowerTrimmed(const std::string& text);

@@ -2,10 +2,7 @@
 
 namespace rtm
 {
-  DeferredCalls::~DeferredCalls()
-  {
-    drain();
-  }
+  DeferredCalls::~DeferredCalls() { drain(); }
 
   void DeferredCalls::post(std::function<void()> call)
   {

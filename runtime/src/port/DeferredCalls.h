@@ -29,7 +29,7 @@ namespace rtm
 
     std::mutex m_mutex;
     std::condition_variable m_idle;
-    std::deque<std::function<void()> > m_queue;
+    std::deque<std::function<void()>> m_queue;
     std::thread m_thread;
     bool m_running = false;
   };

@@ -20,7 +20,7 @@ namespace RTC
     // Push: the object the peer puts into.
     OpenRTM::InPortCdr_var provider;
     // Pull: the peer's object we get from.
-    std::unique_ptr< ::rtm::OutPortCdrConsumer> source;
+    std::unique_ptr<::rtm::OutPortCdrConsumer> source;
   };
 
   namespace
@@ -34,8 +34,7 @@ namespace RTC
   }
 
   InPortBase::InPortBase(const char* name, const ::rtm::SampleOps& ops)
-    : PortBase(name), m_ops(ops), m_queue(std::make_shared< ::rtm::SampleQueue>(ops)), m_ready(0),
-      m_pulling(0)
+    : PortBase(name), m_ops(ops), m_queue(std::make_shared<::rtm::SampleQueue>(ops)), m_ready(0), m_pulling(0)
   {
     setProfileProperty("port.port_type", "DataInPort");
     setProfileProperty("dataport.data_type", ops.typeId());
@@ -44,26 +43,19 @@ namespace RTC
     setProfileProperty("dataport.interface_type", "corba_cdr");
   }
 
-  InPortBase::~InPortBase()
-  {
-    deactivatePort();
-  }
+  InPortBase::~InPortBase() { deactivatePort(); }
 
   void InPortBase::init(coil::Properties& prop)
   {
     std::lock_guard<std::mutex> lock(m_connMutex);
     m_portOptions = prop;
-    setPeerCallTimeout(
-        ::rtm::secondsOption(prop, ::rtm::kCallTimeoutOption, ::rtm::kDefaultCallTimeoutMs));
+    setPeerCallTimeout(::rtm::secondsOption(prop, ::rtm::kCallTimeoutOption, ::rtm::kDefaultCallTimeoutMs));
     // The buffer starts with the port's defaults; each connection may re-initialise it.
     const coil::Properties options(prop);
     m_queue->configure([&options](const std::string& key) { return options.getProperty(key); });
   }
 
-  coil::Properties& InPortBase::properties()
-  {
-    return m_portOptions;
-  }
+  coil::Properties& InPortBase::properties() { return m_portOptions; }
 
   // ---------------------------------------------------------------- component side ---------
 
@@ -116,16 +108,13 @@ namespace RTC
     }
   }
 
-  bool InPortBase::hasConnections() const
-  {
-    return m_ready.load() > 0;
-  }
+  bool InPortBase::hasConnections() const { return m_ready.load() > 0; }
 
   // Asks the pull peers, in connection order, until one has a sample; a peer that is gone loses
   // its connection here, the only place this side can notice.
   void InPortBase::fetchFromPeers()
   {
-    std::vector<std::shared_ptr<Connection> > sources;
+    std::vector<std::shared_ptr<Connection>> sources;
     {
       std::lock_guard<std::mutex> lock(m_connMutex);
       for (const auto& c : m_connections)
@@ -167,20 +156,17 @@ namespace RTC
       std::lock_guard<std::mutex> lock(m_connMutex);
       portOptions = m_portOptions;
     }
-    const ReturnCode_t checked =
-        request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
+    const ReturnCode_t checked = request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
     if (checked != RTC_OK)
     {
       RTM_LOG_WARN("port", profileName() << ": connection '" << connector_profile.connector_id.in()
                                          << "' refused: " << request.problem);
       return checked;
     }
-    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(),
-                                   nullptr, 10);
+    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
     if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
     {
-      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit
-                                         << " reached");
+      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit << " reached");
       return RTC_ERROR;
     }
 
@@ -193,8 +179,8 @@ namespace RTC
       if (CORBA::is_nil(poa) || m_owner == nullptr)
         return RTC_ERROR;
       // The POA shares ownership of the servant and frees it after its last call.
-      PortableServer::Servant_var< ::rtm::InPortCdrProvider> servant =
-          new ::rtm::InPortCdrProvider(m_queue, request.order);
+      PortableServer::Servant_var<::rtm::InPortCdrProvider> servant =
+        new ::rtm::InPortCdrProvider(m_queue, request.order);
       PortableServer::ObjectId_var oid = poa->activate_object(servant.in());
       CORBA::Object_var obj = poa->id_to_reference(oid.in());
       connection->provider = OpenRTM::InPortCdr::_narrow(obj.in());
@@ -230,18 +216,16 @@ namespace RTC
     if (!connection)
       return RTC_ERROR;
     ::rtm::ConnectionRequest request;
-    const ReturnCode_t checked =
-        request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
+    const ReturnCode_t checked = request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
     if (checked != RTC_OK)
       return checked;
 
-    std::unique_ptr< ::rtm::OutPortCdrConsumer> source;
+    std::unique_ptr<::rtm::OutPortCdrConsumer> source;
     if (request.pull)
     {
       // Like peers of the 1.1 middleware, only the stringified reference is read.
       std::string ior;
-      if (!::rtm::findString(connector_profile.properties, "dataport.corba_cdr.outport_ior", ior) ||
-          m_owner == nullptr)
+      if (!::rtm::findString(connector_profile.properties, "dataport.corba_cdr.outport_ior", ior) || m_owner == nullptr)
         return BAD_PARAMETER;
       try
       {
@@ -249,7 +233,7 @@ namespace RTC
         OpenRTM::OutPortCdr_var peer = OpenRTM::OutPortCdr::_narrow(obj.in());
         if (CORBA::is_nil(peer))
           return BAD_PARAMETER;
-        source = std::make_unique< ::rtm::OutPortCdrConsumer>(peer.in(), request.callTimeoutMs);
+        source = std::make_unique<::rtm::OutPortCdrConsumer>(peer.in(), request.callTimeoutMs);
       }
       catch (...)
       {
@@ -298,8 +282,7 @@ namespace RTC
         poa->deactivate_object(oid.in());
       }
       catch (...)
-      {
-      }
+      {}
     }
   }
 

@@ -59,8 +59,7 @@ namespace RTC
 
     ::rtm::RingBufferOptions bufferOptions(const coil::Properties& options)
     {
-      return ::rtm::readRingBufferOptions(
-          [&options](const std::string& key) { return options.getProperty(key); });
+      return ::rtm::readRingBufferOptions([&options](const std::string& key) { return options.getProperty(key); });
     }
   }
 
@@ -68,7 +67,7 @@ namespace RTC
   {
     std::string id;
     ::rtm::ByteOrder order = ::rtm::ByteOrder::Little;
-    std::unique_ptr< ::rtm::Publisher> publisher;
+    std::unique_ptr<::rtm::Publisher> publisher;
     bool lost = false;  // written by the writing thread only
   };
 
@@ -81,8 +80,7 @@ namespace RTC
   };
 
   OutPortBase::OutPortBase(const char* name, const ::rtm::SampleOps& ops, const void* initial)
-    : PortBase(name), m_ops(ops), m_encoders(std::make_unique<Encoders>()),
-      m_live(std::make_shared<ConnectionList>()),
+    : PortBase(name), m_ops(ops), m_encoders(std::make_unique<Encoders>()), m_live(std::make_shared<ConnectionList>()),
       m_active(false), m_lastValue(ops.create())
   {
     m_ops.copy(m_lastValue.get(), initial);
@@ -96,23 +94,16 @@ namespace RTC
     setProfileProperty("dataport.interface_type", "corba_cdr");
   }
 
-  OutPortBase::~OutPortBase()
-  {
-    deactivatePort();
-  }
+  OutPortBase::~OutPortBase() { deactivatePort(); }
 
   void OutPortBase::init(coil::Properties& prop)
   {
     std::lock_guard<std::mutex> lock(m_connMutex);
     m_portOptions = prop;
-    setPeerCallTimeout(
-        ::rtm::secondsOption(prop, ::rtm::kCallTimeoutOption, ::rtm::kDefaultCallTimeoutMs));
+    setPeerCallTimeout(::rtm::secondsOption(prop, ::rtm::kCallTimeoutOption, ::rtm::kDefaultCallTimeoutMs));
   }
 
-  coil::Properties& OutPortBase::properties()
-  {
-    return m_portOptions;
-  }
+  coil::Properties& OutPortBase::properties() { return m_portOptions; }
 
   // ---------------------------------------------------------------- write ------------------
 
@@ -166,8 +157,8 @@ namespace RTC
         {
           if (!c->lost)
             continue;
-          RTM_LOG_WARN("port", profileName() << ": the peer of connection '" << c->id
-                                             << "' is gone; removing the connection");
+          RTM_LOG_WARN("port", profileName()
+                                 << ": the peer of connection '" << c->id << "' is gone; removing the connection");
           dropConnection(c->id);
         }
       }
@@ -196,20 +187,17 @@ namespace RTC
       portOptions = m_portOptions;
     }
     ::rtm::ConnectionRequest request;
-    const ReturnCode_t checked =
-        request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
+    const ReturnCode_t checked = request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
     if (checked != RTC_OK)
     {
       RTM_LOG_WARN("port", profileName() << ": connection '" << connector_profile.connector_id.in()
                                          << "' refused: " << request.problem);
       return checked;
     }
-    const long limit =
-        std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
+    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
     if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
     {
-      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit
-                                         << " reached");
+      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit << " reached");
       return RTC_ERROR;
     }
 
@@ -219,8 +207,8 @@ namespace RTC
       const std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
       if (!kind.empty() && kind != "flush" && kind != "new" && kind != "periodic")
       {
-        RTM_LOG_WARN("port", profileName() << ": connection refused: unknown subscription_type '"
-                                           << kind << "' (flush, new or periodic)");
+        RTM_LOG_WARN("port", profileName() << ": connection refused: unknown subscription_type '" << kind
+                                           << "' (flush, new or periodic)");
         return RTC_ERROR;
       }
       if (kind == "periodic" && pushRate(request.options) <= 0.0)
@@ -238,7 +226,7 @@ namespace RTC
     auto connection = std::make_shared<Connection>();
     connection->id = connector_profile.connector_id.in();
     connection->order = request.order;
-    auto publisher = std::make_unique< ::rtm::PublisherPull>(poa, bufferOptions(request.options));
+    auto publisher = std::make_unique<::rtm::PublisherPull>(poa, bufferOptions(request.options));
     CORBA::String_var ior = m_owner->getORB()->object_to_string(publisher->reference());
     setProfileString(connector_profile, "dataport.corba_cdr.outport_ior", ior.in());
     CORBA::Any ref;
@@ -269,8 +257,7 @@ namespace RTC
       }
     }
     ::rtm::ConnectionRequest request;
-    const ReturnCode_t checked =
-        request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
+    const ReturnCode_t checked = request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
     if (checked != RTC_OK)
       return checked;
 
@@ -281,8 +268,7 @@ namespace RTC
       try
       {
         std::string ior;
-        if (::rtm::findString(connector_profile.properties, "dataport.corba_cdr.inport_ior", ior) &&
-            m_owner != nullptr)
+        if (::rtm::findString(connector_profile.properties, "dataport.corba_cdr.inport_ior", ior) && m_owner != nullptr)
         {
           CORBA::Object_var obj = m_owner->getORB()->string_to_object(ior.c_str());
           peer = OpenRTM::InPortCdr::_narrow(obj.in());
@@ -303,7 +289,7 @@ namespace RTC
       if (CORBA::is_nil(peer))
         return BAD_PARAMETER;
 
-      auto consumer = std::make_unique< ::rtm::InPortCdrConsumer>(peer.in(), request.callTimeoutMs);
+      auto consumer = std::make_unique<::rtm::InPortCdrConsumer>(peer.in(), request.callTimeoutMs);
       connection = std::make_shared<Connection>();
       connection->id = id;
       // Peers of the 1.1 middleware always send little-endian in push mode, whatever the profile
@@ -312,7 +298,7 @@ namespace RTC
       std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
       if (kind.empty() || kind == "flush")
       {
-        connection->publisher = std::make_unique< ::rtm::PublisherFlush>(std::move(consumer));
+        connection->publisher = std::make_unique<::rtm::PublisherFlush>(std::move(consumer));
       }
       else if (kind == "new" || kind == "periodic")
       {
@@ -322,11 +308,9 @@ namespace RTC
         if (options.periodic && options.rateHz <= 0.0)
           return RTC_ERROR;
         options.policy = pushPolicy(request.options.getProperty("publisher.push_policy"));
-        options.skipCount = std::strtoul(
-            request.options.getProperty("publisher.skip_count", "0").c_str(), nullptr, 10);
+        options.skipCount = std::strtoul(request.options.getProperty("publisher.skip_count", "0").c_str(), nullptr, 10);
         options.buffer = bufferOptions(request.options);
-        connection->publisher =
-            std::make_unique< ::rtm::PublisherAsync>(std::move(consumer), options, active);
+        connection->publisher = std::make_unique<::rtm::PublisherAsync>(std::move(consumer), options, active);
       }
       else
       {

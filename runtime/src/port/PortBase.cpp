@@ -19,10 +19,7 @@ namespace RTC
     // enough for a peer to set up its side, short enough that a hung peer cannot hold a tool.
     const unsigned long kHandshakeTimeoutMs = 10000;
 
-    std::string idOf(const ConnectorProfile& profile)
-    {
-      return std::string(profile.connector_id.in());
-    }
+    std::string idOf(const ConnectorProfile& profile) { return std::string(profile.connector_id.in()); }
 
     bool samePorts(const PortServiceList& a, const PortServiceList& b)
     {
@@ -49,16 +46,12 @@ namespace RTC
   }
 
   PortBase::PortBase(const char* name)
-    : m_name(name != nullptr ? name : ""), m_owner(nullptr),
-      m_profileName(std::string("unknown.") + m_name), m_servantActive(false),
-      m_callTimeoutMs(rtm::kDefaultCallTimeoutMs), m_deferred(new rtm::DeferredCalls),
+    : m_name(name != nullptr ? name : ""), m_owner(nullptr), m_profileName(std::string("unknown.") + m_name),
+      m_servantActive(false), m_callTimeoutMs(rtm::kDefaultCallTimeoutMs), m_deferred(new rtm::DeferredCalls),
       m_listener(nullptr)
-  {
-  }
+  {}
 
-  PortBase::~PortBase()
-  {
-  }
+  PortBase::~PortBase() {}
 
   // ---------------------------------------------------------------- profile ----------------
 
@@ -192,8 +185,7 @@ namespace RTC
             peer->notify_disconnect(id.c_str());
           }
           catch (...)
-          {
-          }
+          {}
         }
         return result;
       }
@@ -237,8 +229,7 @@ namespace RTC
           return result;
         }
         catch (...)
-        {
-        }
+        {}
       }
       removeConnector(id);
       eraseConnector(id);
@@ -280,8 +271,7 @@ namespace RTC
             break;
           }
           catch (...)
-          {
-          }
+          {}
         }
         if (anyLater && !reached)
           result = RTC_ERROR;
@@ -339,13 +329,11 @@ namespace RTC
         // Only an entry naming the same ports is this connection; an older one that happens to
         // use the same id stays.
         ConnectorProfile_var held = port->get_connector_profile(id.c_str());
-        if (std::string(held->connector_id.in()) == id &&
-            samePorts(held->ports, connector_profile.ports))
+        if (std::string(held->connector_id.in()) == id && samePorts(held->ports, connector_profile.ports))
           port->notify_disconnect(id.c_str());
       }
       catch (...)
-      {
-      }
+      {}
     }
   }
 
@@ -379,8 +367,7 @@ namespace RTC
       }
       if (dead)
       {
-        RTM_LOG_WARN("port", profileName() << ": a peer of connection '"
-                                           << profile.connector_id.in()
+        RTM_LOG_WARN("port", profileName() << ": a peer of connection '" << profile.connector_id.in()
                                            << "' no longer exists; removing the connection");
         disconnect(profile.connector_id.in());
       }
@@ -419,8 +406,7 @@ namespace RTC
           return;
         }
         catch (...)
-        {
-        }
+        {}
       }
     });
   }
@@ -437,10 +423,7 @@ namespace RTC
 
   // ---------------------------------------------------------------- owner ------------------
 
-  const char* PortBase::getName() const
-  {
-    return m_name.c_str();
-  }
+  const char* PortBase::getName() const { return m_name.c_str(); }
 
   void PortBase::setOwner(RTObject_impl* owner)
   {
@@ -477,13 +460,9 @@ namespace RTC
     return m_objref.in();
   }
 
-  void PortBase::activateInterfaces()
-  {
-  }
+  void PortBase::activateInterfaces() {}
 
-  void PortBase::deactivateInterfaces()
-  {
-  }
+  void PortBase::deactivateInterfaces() {}
 
   void PortBase::deactivatePort()
   {
@@ -528,27 +507,15 @@ namespace RTC
 
   // ---------------------------------------------------------------- for derived ports -------
 
-  ReturnCode_t PortBase::publishInterfaces(ConnectorProfile&)
-  {
-    return RTC_OK;
-  }
+  ReturnCode_t PortBase::publishInterfaces(ConnectorProfile&) { return RTC_OK; }
 
-  ReturnCode_t PortBase::subscribeInterfaces(const ConnectorProfile&)
-  {
-    return RTC_OK;
-  }
+  ReturnCode_t PortBase::subscribeInterfaces(const ConnectorProfile&) { return RTC_OK; }
 
-  void PortBase::removeConnector(const std::string&)
-  {
-  }
+  void PortBase::removeConnector(const std::string&) {}
 
-  void PortBase::prepareConnect(ConnectorProfile&)
-  {
-  }
+  void PortBase::prepareConnect(ConnectorProfile&) {}
 
-  void PortBase::refreshProfile()
-  {
-  }
+  void PortBase::refreshProfile() {}
 
   void PortBase::setProfileProperty(const char* name, const CORBA::Any& value)
   {

@@ -21,8 +21,7 @@ namespace rtm
 
   ComponentObservers::ComponentObservers(std::string who, std::chrono::milliseconds callTimeout)
     : m_callTimeout(callTimeout), m_who(std::move(who))
-  {
-  }
+  {}
 
   bool ComponentObservers::enabledBy(const std::string& enabledServices)
   {
@@ -47,10 +46,7 @@ namespace rtm
     m_who = who;
   }
 
-  ComponentObservers::~ComponentObservers()
-  {
-    close();
-  }
+  ComponentObservers::~ComponentObservers() { close(); }
 
   bool ComponentObservers::attach(const SDOPackage::ServiceProfile& profile)
   {
@@ -177,8 +173,7 @@ namespace rtm
         return;
       if (m_dropped > 0)
       {
-        RTM_LOG_WARN("observer", m_who << ": observers fell behind; " << m_dropped
-                                       << " status updates dropped");
+        RTM_LOG_WARN("observer", m_who << ": observers fell behind; " << m_dropped << " status updates dropped");
         m_dropped = 0;
       }
       std::deque<StatusUpdate> batch;
@@ -188,9 +183,7 @@ namespace rtm
       lock.unlock();
 
       std::vector<ObserverPtr> failed;
-      auto alive = [&](const ObserverPtr& o) {
-        return std::find(failed.begin(), failed.end(), o) == failed.end();
-      };
+      auto alive = [&](const ObserverPtr& o) { return std::find(failed.begin(), failed.end(), o) == failed.end(); };
       for (const StatusUpdate& update : batch)
         for (const ObserverPtr& o : observers)
           if (o->settings.observes(update.kind) && alive(o) && !call(*o, update))
@@ -254,8 +247,7 @@ namespace rtm
       auto it = std::find(m_observers.begin(), m_observers.end(), o);
       if (it == m_observers.end())
         continue;  // detached or replaced meanwhile
-      RTM_LOG_WARN("observer", m_who << ": observer '" << o->profile.id.in()
-                                     << "' does not answer; detached");
+      RTM_LOG_WARN("observer", m_who << ": observer '" << o->profile.id.in() << "' does not answer; detached");
       m_observers.erase(it);
     }
   }

@@ -30,7 +30,7 @@ namespace rtm
   class ComponentObservers : public ComponentEventListener
   {
   public:
-    static const char* const kInterfaceType;     // "IDL:OpenRTM/ComponentObserver:1.0"
+    static const char* const kInterfaceType;  // "IDL:OpenRTM/ComponentObserver:1.0"
     static const char* const kRtcInterfaceType;  // "IDL:omg.org/RTC/ComponentObserver:1.0"
     static constexpr std::size_t kQueueLimit = 1024;
 

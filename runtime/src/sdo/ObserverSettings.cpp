@@ -2,7 +2,6 @@
 
 #include "component/NVUtil.h"
 
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -54,8 +53,7 @@ namespace rtm
     {
       char* end = nullptr;
       const double seconds = std::strtod(text.c_str(), &end);
-      if (text.empty() || end == nullptr || *trimmed(end).c_str() != '\0' || !std::isfinite(seconds) ||
-          seconds <= 0.0)
+      if (text.empty() || end == nullptr || *trimmed(end).c_str() != '\0' || !std::isfinite(seconds) || seconds <= 0.0)
         return kDefaultIntervalSeconds;
       return std::max(seconds, kShortestIntervalSeconds);
     }

@@ -19,28 +19,49 @@ namespace rtm
   {
     switch (e.kind)
     {
-    case ComponentEvent::Activated: return inContext(OpenRTM::RTC_STATUS, "ACTIVE", e);
-    case ComponentEvent::Deactivated: return inContext(OpenRTM::RTC_STATUS, "INACTIVE", e);
-    case ComponentEvent::Reset: return inContext(OpenRTM::RTC_STATUS, "INACTIVE", e);
-    case ComponentEvent::ErrorEntered: return inContext(OpenRTM::RTC_STATUS, "ERROR", e);
-    case ComponentEvent::Finalized: return inContext(OpenRTM::RTC_STATUS, "FINALIZE", e);
-    case ComponentEvent::ContextAttached: return inContext(OpenRTM::EC_STATUS, "ATTACHED", e);
-    case ComponentEvent::ContextDetached: return inContext(OpenRTM::EC_STATUS, "DETACHED", e);
-    case ComponentEvent::RateChanged: return inContext(OpenRTM::EC_STATUS, "RATE_CHANGED", e);
-    case ComponentEvent::ContextStarted: return inContext(OpenRTM::EC_STATUS, "STARTUP", e);
-    case ComponentEvent::ContextStopped: return inContext(OpenRTM::EC_STATUS, "SHUTDOWN", e);
-    case ComponentEvent::Connected: return named(OpenRTM::PORT_PROFILE, "CONNECT:", e);
-    case ComponentEvent::Disconnected: return named(OpenRTM::PORT_PROFILE, "DISCONNECT:", e);
-    case ComponentEvent::PortAdded: return named(OpenRTM::PORT_PROFILE, "ADD:", e);
-    case ComponentEvent::PortRemoved: return named(OpenRTM::PORT_PROFILE, "REMOVE:", e);
-    // The configuration hints carry a blank after the colon: tools match them as written.
-    case ComponentEvent::ParameterUpdated: return named(OpenRTM::CONFIGURATION, "UPDATE_CONFIG_PARAM: ", e);
-    case ComponentEvent::SetValuesSet: return named(OpenRTM::CONFIGURATION, "SET_CONFIG_SET: ", e);
-    case ComponentEvent::SetAdded: return named(OpenRTM::CONFIGURATION, "ADD_CONFIG_SET: ", e);
-    case ComponentEvent::SetUpdated: return named(OpenRTM::CONFIGURATION, "UPDATE_CONFIG_SET: ", e);
-    case ComponentEvent::SetRemoved: return named(OpenRTM::CONFIGURATION, "REMOVE_CONFIG_SET: ", e);
-    case ComponentEvent::SetActivated: return named(OpenRTM::CONFIGURATION, "ACTIVATE_CONFIG_SET: ", e);
-    case ComponentEvent::ProfileChanged: return {OpenRTM::COMPONENT_PROFILE, e.name};
+      case ComponentEvent::Activated:
+        return inContext(OpenRTM::RTC_STATUS, "ACTIVE", e);
+      case ComponentEvent::Deactivated:
+        return inContext(OpenRTM::RTC_STATUS, "INACTIVE", e);
+      case ComponentEvent::Reset:
+        return inContext(OpenRTM::RTC_STATUS, "INACTIVE", e);
+      case ComponentEvent::ErrorEntered:
+        return inContext(OpenRTM::RTC_STATUS, "ERROR", e);
+      case ComponentEvent::Finalized:
+        return inContext(OpenRTM::RTC_STATUS, "FINALIZE", e);
+      case ComponentEvent::ContextAttached:
+        return inContext(OpenRTM::EC_STATUS, "ATTACHED", e);
+      case ComponentEvent::ContextDetached:
+        return inContext(OpenRTM::EC_STATUS, "DETACHED", e);
+      case ComponentEvent::RateChanged:
+        return inContext(OpenRTM::EC_STATUS, "RATE_CHANGED", e);
+      case ComponentEvent::ContextStarted:
+        return inContext(OpenRTM::EC_STATUS, "STARTUP", e);
+      case ComponentEvent::ContextStopped:
+        return inContext(OpenRTM::EC_STATUS, "SHUTDOWN", e);
+      case ComponentEvent::Connected:
+        return named(OpenRTM::PORT_PROFILE, "CONNECT:", e);
+      case ComponentEvent::Disconnected:
+        return named(OpenRTM::PORT_PROFILE, "DISCONNECT:", e);
+      case ComponentEvent::PortAdded:
+        return named(OpenRTM::PORT_PROFILE, "ADD:", e);
+      case ComponentEvent::PortRemoved:
+        return named(OpenRTM::PORT_PROFILE, "REMOVE:", e);
+      // The configuration hints carry a blank after the colon: tools match them as written.
+      case ComponentEvent::ParameterUpdated:
+        return named(OpenRTM::CONFIGURATION, "UPDATE_CONFIG_PARAM: ", e);
+      case ComponentEvent::SetValuesSet:
+        return named(OpenRTM::CONFIGURATION, "SET_CONFIG_SET: ", e);
+      case ComponentEvent::SetAdded:
+        return named(OpenRTM::CONFIGURATION, "ADD_CONFIG_SET: ", e);
+      case ComponentEvent::SetUpdated:
+        return named(OpenRTM::CONFIGURATION, "UPDATE_CONFIG_SET: ", e);
+      case ComponentEvent::SetRemoved:
+        return named(OpenRTM::CONFIGURATION, "REMOVE_CONFIG_SET: ", e);
+      case ComponentEvent::SetActivated:
+        return named(OpenRTM::CONFIGURATION, "ACTIVATE_CONFIG_SET: ", e);
+      case ComponentEvent::ProfileChanged:
+        return {OpenRTM::COMPONENT_PROFILE, e.name};
     }
     return {OpenRTM::COMPONENT_PROFILE, e.name};
   }
@@ -49,19 +70,23 @@ namespace rtm
   {
     switch (kind)
     {
-    case OpenRTM::COMPONENT_PROFILE: return RTC::COMPONENT_PROFILE;
-    case OpenRTM::RTC_STATUS: return RTC::RTC_STATUS;
-    case OpenRTM::EC_STATUS: return RTC::EC_STATUS;
-    case OpenRTM::PORT_PROFILE: return RTC::PORT_PROFILE;
-    case OpenRTM::CONFIGURATION: return RTC::CONFIGURATION;
-    case OpenRTM::HEARTBEAT: return RTC::HEARTBEAT;
-    case OpenRTM::STATUS_KIND_NUM: break;
+      case OpenRTM::COMPONENT_PROFILE:
+        return RTC::COMPONENT_PROFILE;
+      case OpenRTM::RTC_STATUS:
+        return RTC::RTC_STATUS;
+      case OpenRTM::EC_STATUS:
+        return RTC::EC_STATUS;
+      case OpenRTM::PORT_PROFILE:
+        return RTC::PORT_PROFILE;
+      case OpenRTM::CONFIGURATION:
+        return RTC::CONFIGURATION;
+      case OpenRTM::HEARTBEAT:
+        return RTC::HEARTBEAT;
+      case OpenRTM::STATUS_KIND_NUM:
+        break;
     }
     return RTC::COMPONENT_PROFILE;
   }
 
-  StatusUpdate StatusUpdate::heartbeat()
-  {
-    return {OpenRTM::HEARTBEAT, ""};
-  }
+  StatusUpdate StatusUpdate::heartbeat() { return {OpenRTM::HEARTBEAT, ""}; }
 }

@@ -23,11 +23,26 @@ namespace rtm
 {
   namespace
   {
-    struct BioFree { void operator()(BIO* b) const { BIO_free(b); } };
-    struct X509Free { void operator()(X509* c) const { X509_free(c); } };
-    struct KeyFree { void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); } };
-    struct StoreFree { void operator()(X509_STORE* s) const { X509_STORE_free(s); } };
-    struct StoreCtxFree { void operator()(X509_STORE_CTX* s) const { X509_STORE_CTX_free(s); } };
+    struct BioFree
+    {
+      void operator()(BIO* b) const { BIO_free(b); }
+    };
+    struct X509Free
+    {
+      void operator()(X509* c) const { X509_free(c); }
+    };
+    struct KeyFree
+    {
+      void operator()(EVP_PKEY* k) const { EVP_PKEY_free(k); }
+    };
+    struct StoreFree
+    {
+      void operator()(X509_STORE* s) const { X509_STORE_free(s); }
+    };
+    struct StoreCtxFree
+    {
+      void operator()(X509_STORE_CTX* s) const { X509_STORE_CTX_free(s); }
+    };
     using Bio = std::unique_ptr<BIO, BioFree>;
     using Cert = std::unique_ptr<X509, X509Free>;
     using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
@@ -69,20 +84,20 @@ namespace rtm
       const char* what = SSL_alert_desc_string_long(ret);
       switch (code)
       {
-      case 116:  // certificate_required (TLS 1.3), which OpenSSL has no text for
-        recordRefusal("the peer refused us: we presented no certificate");
-        return;
-      case SSL3_AD_BAD_CERTIFICATE:
-      case SSL3_AD_UNSUPPORTED_CERTIFICATE:
-      case SSL3_AD_CERTIFICATE_REVOKED:
-      case SSL3_AD_CERTIFICATE_EXPIRED:
-      case SSL3_AD_CERTIFICATE_UNKNOWN:
-      case SSL3_AD_HANDSHAKE_FAILURE:
-      case TLS1_AD_UNKNOWN_CA:
-        recordRefusal(std::string("the peer refused our certificate (") + what + ")");
-        return;
-      default:
-        recordRefusal(std::string("the peer ended the TLS handshake (") + what + ")");
+        case 116:  // certificate_required (TLS 1.3), which OpenSSL has no text for
+          recordRefusal("the peer refused us: we presented no certificate");
+          return;
+        case SSL3_AD_BAD_CERTIFICATE:
+        case SSL3_AD_UNSUPPORTED_CERTIFICATE:
+        case SSL3_AD_CERTIFICATE_REVOKED:
+        case SSL3_AD_CERTIFICATE_EXPIRED:
+        case SSL3_AD_CERTIFICATE_UNKNOWN:
+        case SSL3_AD_HANDSHAKE_FAILURE:
+        case TLS1_AD_UNKNOWN_CA:
+          recordRefusal(std::string("the peer refused our certificate (") + what + ")");
+          return;
+        default:
+          recordRefusal(std::string("the peer ended the TLS handshake (") + what + ")");
       }
     }
 
@@ -157,15 +172,16 @@ namespace rtm
           return s.keyName + " " + quoted(s.keyFile) + " holds no private key: it must hold this process's " +
                  "certificate and its private key, both PEM";
         if (s.keyPassword.empty())
-          return "the private key in " + s.keyName + " " + quoted(s.keyFile) + " is protected by a password: give it in " +
-                 s.passwordName;
+          return "the private key in " + s.keyName + " " + quoted(s.keyFile) +
+                 " is protected by a password: give it in " + s.passwordName;
         return "wrong " + s.passwordName + " for the private key in " + quoted(s.keyFile);
       }
       X509* own = chain.front().get();
       if (X509_check_private_key(own, key.get()) != 1)
       {
         ERR_clear_error();
-        return "the certificate and the private key in " + s.keyName + " " + quoted(s.keyFile) + " do not belong together";
+        return "the certificate and the private key in " + s.keyName + " " + quoted(s.keyFile) +
+               " do not belong together";
       }
       if (X509_cmp_current_time(X509_get0_notAfter(own)) < 0)
         return "the certificate in " + s.keyName + " " + quoted(s.keyFile) + " expired on " +
@@ -225,7 +241,4 @@ namespace rtm
   }
 }
 
-extern "C" __attribute__((visibility("default"))) const rtm::TlsLibraryApi* rtm_tls_library()
-{
-  return &rtm::kApi;
-}
+extern "C" __attribute__((visibility("default"))) const rtm::TlsLibraryApi* rtm_tls_library() { return &rtm::kApi; }

@@ -23,223 +23,247 @@
 #include <string>
 #include <vector>
 
-namespace rtm {
-
-enum class ByteOrder { Little, Big };
-
-namespace detail {
-
-inline std::string trimmedLower(const std::string& text)
+namespace rtm
 {
-  const auto isBlank = [](unsigned char c) { return std::isspace(c) != 0; };
-  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  std::string word = first < last ? std::string(first, last) : std::string();
-  std::transform(word.begin(), word.end(), word.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return word;
-}
 
-}  // namespace detail
-
-// Reads the value of "serializer.cdr.endian" ("little,big", "big", ...): the first token decides.
-// A blank value counts as little; deciding what an absent key means is the caller's business.
-inline bool parseEndianOption(const std::string& value, ByteOrder& out)
-{
-  const std::string first = detail::trimmedLower(value.substr(0, value.find(',')));
-  if (first == "little" || detail::trimmedLower(value).empty()) {
-    out = ByteOrder::Little;
-    return true;
-  }
-  if (first == "big") {
-    out = ByteOrder::Big;
-    return true;
-  }
-  return false;
-}
-
-namespace detail {
-
-// A memory stream that is safe to point at octets a peer sent us.
-//
-// omniORB checks a sequence's claimed length with a 32-bit `itemSize * nItems`, so a hostile
-// count (say 0x20000001 doubles) wraps round to a few octets, passes, and the sequence then
-// allocates gigabytes before reading fails. The override redoes that check without overflow and
-// also refuses more elements than octets remain, since no element is smaller than one octet.
-//
-// Strings need the stream's code-set converters, which omniORB only fills in at ORB_init; before
-// that they are null and marshalling a string would crash. The ORB's choice is kept when there is
-// one; otherwise we use its defaults (ISO-8859-1 and UTF-16, as GIOP 1.2 transmits them).
-class CdrMemoryStream final : public cdrMemoryStream {
-public:
-  // An empty, growable stream to marshal into, zeroed now and wherever it grows.
-  CdrMemoryStream() : cdrMemoryStream(0, true) { useDefaultCodeSetsIfUnset(); }
-
-  // A read-only view of `length` octets at `data` (8-aligned, or alignment would be wrong).
-  CdrMemoryStream(const CORBA::Octet* data, std::size_t length)
-      : cdrMemoryStream(const_cast<CORBA::Octet*>(data), length)  // only ever read
+  enum class ByteOrder
   {
-    useDefaultCodeSetsIfUnset();
-  }
+    Little,
+    Big
+  };
 
-  CdrMemoryStream(const CdrMemoryStream&) = delete;
-  CdrMemoryStream& operator=(const CdrMemoryStream&) = delete;
-
-  // Marshalling skips padding rather than writing it, so a reused buffer would send the previous
-  // sample's octets as padding. Zeroing what was written keeps the whole buffer zero between
-  // samples, and the output deterministic.
-  void restartOutput()
+  namespace detail
   {
-    std::memset(bufPtr(), 0, bufSize());
-    rewindPtrs();
-  }
 
-  std::size_t unreadOctets() const
-  {
-    const auto mark = reinterpret_cast<std::uintptr_t>(pd_inb_mkr);
-    const auto end = reinterpret_cast<std::uintptr_t>(pd_inb_end);
-    return end > mark ? end - mark : 0;
-  }
-
-  CORBA::Boolean checkInputOverrun(CORBA::ULong itemSize, CORBA::ULong nItems,
-                                   omni::alignment_t align = omni::ALIGN_1) override
-  {
-    if (!readOnly()) {
-      return cdrMemoryStream::checkInputOverrun(itemSize, nItems, align);
+    inline std::string trimmedLower(const std::string& text)
+    {
+      const auto isBlank = [](unsigned char c) { return std::isspace(c) != 0; };
+      const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+      const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+      std::string word = first < last ? std::string(first, last) : std::string();
+      std::transform(word.begin(), word.end(), word.begin(),
+                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+      return word;
     }
-    const auto start = omni::align_to(reinterpret_cast<omni::ptr_arith_t>(pd_inb_mkr), align);
-    const auto end = reinterpret_cast<omni::ptr_arith_t>(pd_inb_end);
-    if (start > end) {
-      return false;
-    }
-    const std::uint64_t available = end - start;
-    return nItems <= available && std::uint64_t{itemSize} * nItems <= available;
-  }
 
-private:
-  void useDefaultCodeSetsIfUnset()
+  }  // namespace detail
+
+  // Reads the value of "serializer.cdr.endian" ("little,big", "big", ...): the first token decides.
+  // A blank value counts as little; deciding what an absent key means is the caller's business.
+  inline bool parseEndianOption(const std::string& value, ByteOrder& out)
   {
-    using omni::omniCodeSet;
-    const GIOP::Version giop12 = {1, 2};
-    if (pd_ncs_c == nullptr) pd_ncs_c = omniCodeSet::getNCS_C(omniCodeSet::ID_8859_1);
-    if (pd_tcs_c == nullptr) pd_tcs_c = omniCodeSet::getTCS_C(omniCodeSet::ID_8859_1, giop12);
-    if (pd_ncs_w == nullptr) pd_ncs_w = omniCodeSet::getNCS_W(omniCodeSet::ID_UTF_16);
-    if (pd_tcs_w == nullptr) pd_tcs_w = omniCodeSet::getTCS_W(omniCodeSet::ID_UTF_16, giop12);
-  }
-};
-
-// omniORB copies a boolean sequence's octets straight into bool storage, so an octet other than
-// 0 or 1 would make a bool with no valid value: undefined behaviour at its first read. A lone
-// boolean is already read as "nonzero is true"; this gives sequences the same rule, touching the
-// storage as octets so no invalid bool is ever read.
-template <class T>
-void normalizeBooleans(T&)
-{
-}
-
-inline void normalizeBooleans(RTC::TimedBooleanSeq& sample)
-{
-  auto* octets = reinterpret_cast<unsigned char*>(sample.data.get_buffer());
-  for (CORBA::ULong i = 0; i < sample.data.length(); ++i) {
-    octets[i] = octets[i] != 0 ? 1 : 0;
-  }
-}
-
-}  // namespace detail
-
-// Marshals samples of T one after another into the same buffer: after the first few samples
-// have grown it to size, encoding allocates nothing. Not thread-safe; one per writer.
-template <class T>
-class CdrEncoder {
-public:
-  CdrEncoder() = default;
-  // The CdrData handed out by toCdrData points into this object.
-  CdrEncoder(const CdrEncoder&) = delete;
-  CdrEncoder& operator=(const CdrEncoder&) = delete;
-
-  // On failure (a value omniORB refuses to marshal, out of memory) the encoding is empty.
-  bool encode(const T& sample, ByteOrder order = ByteOrder::Little) noexcept
-  {
-    try {
-      stream_.restartOutput();
-      // The flag says which order the octets are in (true: little-endian), not whether to swap.
-      stream_.setByteSwapFlag(order == ByteOrder::Little);
-      sample >>= stream_;
+    const std::string first = detail::trimmedLower(value.substr(0, value.find(',')));
+    if (first == "little" || detail::trimmedLower(value).empty())
+    {
+      out = ByteOrder::Little;
       return true;
     }
-    catch (...) {
-      stream_.restartOutput();
-      return false;
+    if (first == "big")
+    {
+      out = ByteOrder::Big;
+      return true;
     }
+    return false;
   }
 
-  const CORBA::Octet* data() const { return static_cast<const CORBA::Octet*>(stream_.bufPtr()); }
-  std::size_t size() const { return stream_.bufSize(); }
-
-  // Lends the encoded octets to `seq` for one put() call, without a copy: `seq` does not own them
-  // and must not be used after the next encode() or after this encoder is gone.
-  void toCdrData(OpenRTM::CdrData& seq)
+  namespace detail
   {
-    const auto length = static_cast<CORBA::ULong>(size());
-    seq.replace(length, length, const_cast<CORBA::Octet*>(data()), false);
-  }
 
-private:
-  detail::CdrMemoryStream stream_;
-};
+    // A memory stream that is safe to point at octets a peer sent us.
+    //
+    // omniORB checks a sequence's claimed length with a 32-bit `itemSize * nItems`, so a hostile
+    // count (say 0x20000001 doubles) wraps round to a few octets, passes, and the sequence then
+    // allocates gigabytes before reading fails. The override redoes that check without overflow and
+    // also refuses more elements than octets remain, since no element is smaller than one octet.
+    //
+    // Strings need the stream's code-set converters, which omniORB only fills in at ORB_init; before
+    // that they are null and marshalling a string would crash. The ORB's choice is kept when there is
+    // one; otherwise we use its defaults (ISO-8859-1 and UTF-16, as GIOP 1.2 transmits them).
+    class CdrMemoryStream final : public cdrMemoryStream
+    {
+    public:
+      // An empty, growable stream to marshal into, zeroed now and wherever it grows.
+      CdrMemoryStream() : cdrMemoryStream(0, true) { useDefaultCodeSetsIfUnset(); }
 
-// Unmarshals exactly one T from `length` octets. Anything malformed -- too short, a length that
-// runs past the end, a string without its NUL, octets left over, anything omniORB throws --
-// gives false with `out` untouched. Never reads outside [data, data + length).
-template <class T>
-bool cdrDecode(const CORBA::Octet* data, std::size_t length, ByteOrder order, T& out) noexcept
-{
-  // No IDL type encodes to nothing, and omniORB counts octets in an int.
-  if (data == nullptr || length == 0 || length > static_cast<std::size_t>(INT_MAX)) {
-    return false;
-  }
-  try {
-    // omniORB aligns by address, so alignment is right only if the first octet is 8-aligned.
-    // Buffers omniORB allocates always are; anything else is decoded from an aligned copy.
-    std::vector<std::uint64_t> aligned;
-    if (reinterpret_cast<std::uintptr_t>(data) % 8 != 0) {
-      aligned.resize((length + 7) / 8);
-      std::memcpy(aligned.data(), data, length);
-      data = reinterpret_cast<const CORBA::Octet*>(aligned.data());
+      // A read-only view of `length` octets at `data` (8-aligned, or alignment would be wrong).
+      CdrMemoryStream(const CORBA::Octet* data, std::size_t length)
+        : cdrMemoryStream(const_cast<CORBA::Octet*>(data), length)  // only ever read
+      {
+        useDefaultCodeSetsIfUnset();
+      }
+
+      CdrMemoryStream(const CdrMemoryStream&) = delete;
+      CdrMemoryStream& operator=(const CdrMemoryStream&) = delete;
+
+      // Marshalling skips padding rather than writing it, so a reused buffer would send the previous
+      // sample's octets as padding. Zeroing what was written keeps the whole buffer zero between
+      // samples, and the output deterministic.
+      void restartOutput()
+      {
+        std::memset(bufPtr(), 0, bufSize());
+        rewindPtrs();
+      }
+
+      std::size_t unreadOctets() const
+      {
+        const auto mark = reinterpret_cast<std::uintptr_t>(pd_inb_mkr);
+        const auto end = reinterpret_cast<std::uintptr_t>(pd_inb_end);
+        return end > mark ? end - mark : 0;
+      }
+
+      CORBA::Boolean checkInputOverrun(CORBA::ULong itemSize, CORBA::ULong nItems,
+                                       omni::alignment_t align = omni::ALIGN_1) override
+      {
+        if (!readOnly())
+        {
+          return cdrMemoryStream::checkInputOverrun(itemSize, nItems, align);
+        }
+        const auto start = omni::align_to(reinterpret_cast<omni::ptr_arith_t>(pd_inb_mkr), align);
+        const auto end = reinterpret_cast<omni::ptr_arith_t>(pd_inb_end);
+        if (start > end)
+        {
+          return false;
+        }
+        const std::uint64_t available = end - start;
+        return nItems <= available && std::uint64_t{itemSize} * nItems <= available;
+      }
+
+    private:
+      void useDefaultCodeSetsIfUnset()
+      {
+        using omni::omniCodeSet;
+        const GIOP::Version giop12 = {1, 2};
+        if (pd_ncs_c == nullptr)
+          pd_ncs_c = omniCodeSet::getNCS_C(omniCodeSet::ID_8859_1);
+        if (pd_tcs_c == nullptr)
+          pd_tcs_c = omniCodeSet::getTCS_C(omniCodeSet::ID_8859_1, giop12);
+        if (pd_ncs_w == nullptr)
+          pd_ncs_w = omniCodeSet::getNCS_W(omniCodeSet::ID_UTF_16);
+        if (pd_tcs_w == nullptr)
+          pd_tcs_w = omniCodeSet::getTCS_W(omniCodeSet::ID_UTF_16, giop12);
+      }
+    };
+
+    // omniORB copies a boolean sequence's octets straight into bool storage, so an octet other than
+    // 0 or 1 would make a bool with no valid value: undefined behaviour at its first read. A lone
+    // boolean is already read as "nonzero is true"; this gives sequences the same rule, touching the
+    // storage as octets so no invalid bool is ever read.
+    template <class T>
+    void normalizeBooleans(T&)
+    {}
+
+    inline void normalizeBooleans(RTC::TimedBooleanSeq& sample)
+    {
+      auto* octets = reinterpret_cast<unsigned char*>(sample.data.get_buffer());
+      for (CORBA::ULong i = 0; i < sample.data.length(); ++i)
+      {
+        octets[i] = octets[i] != 0 ? 1 : 0;
+      }
     }
 
-    detail::CdrMemoryStream in(data, length);
-    in.setByteSwapFlag(order == ByteOrder::Little);
-    T sample;
-    sample <<= in;
-    detail::normalizeBooleans(sample);
-    // A sample never ends in padding, so a leftover octet means the peer sent something else.
-    if (in.unreadOctets() != 0) {
+  }  // namespace detail
+
+  // Marshals samples of T one after another into the same buffer: after the first few samples
+  // have grown it to size, encoding allocates nothing. Not thread-safe; one per writer.
+  template <class T>
+  class CdrEncoder
+  {
+  public:
+    CdrEncoder() = default;
+    // The CdrData handed out by toCdrData points into this object.
+    CdrEncoder(const CdrEncoder&) = delete;
+    CdrEncoder& operator=(const CdrEncoder&) = delete;
+
+    // On failure (a value omniORB refuses to marshal, out of memory) the encoding is empty.
+    bool encode(const T& sample, ByteOrder order = ByteOrder::Little) noexcept
+    {
+      try
+      {
+        stream_.restartOutput();
+        // The flag says which order the octets are in (true: little-endian), not whether to swap.
+        stream_.setByteSwapFlag(order == ByteOrder::Little);
+        sample >>= stream_;
+        return true;
+      }
+      catch (...)
+      {
+        stream_.restartOutput();
+        return false;
+      }
+    }
+
+    const CORBA::Octet* data() const { return static_cast<const CORBA::Octet*>(stream_.bufPtr()); }
+    std::size_t size() const { return stream_.bufSize(); }
+
+    // Lends the encoded octets to `seq` for one put() call, without a copy: `seq` does not own them
+    // and must not be used after the next encode() or after this encoder is gone.
+    void toCdrData(OpenRTM::CdrData& seq)
+    {
+      const auto length = static_cast<CORBA::ULong>(size());
+      seq.replace(length, length, const_cast<CORBA::Octet*>(data()), false);
+    }
+
+  private:
+    detail::CdrMemoryStream stream_;
+  };
+
+  // Unmarshals exactly one T from `length` octets. Anything malformed -- too short, a length that
+  // runs past the end, a string without its NUL, octets left over, anything omniORB throws --
+  // gives false with `out` untouched. Never reads outside [data, data + length).
+  template <class T>
+  bool cdrDecode(const CORBA::Octet* data, std::size_t length, ByteOrder order, T& out) noexcept
+  {
+    // No IDL type encodes to nothing, and omniORB counts octets in an int.
+    if (data == nullptr || length == 0 || length > static_cast<std::size_t>(INT_MAX))
+    {
       return false;
     }
-    out = sample;
-    return true;
-  }
-  catch (...) {
-    return false;
-  }
-}
+    try
+    {
+      // omniORB aligns by address, so alignment is right only if the first octet is 8-aligned.
+      // Buffers omniORB allocates always are; anything else is decoded from an aligned copy.
+      std::vector<std::uint64_t> aligned;
+      if (reinterpret_cast<std::uintptr_t>(data) % 8 != 0)
+      {
+        aligned.resize((length + 7) / 8);
+        std::memcpy(aligned.data(), data, length);
+        data = reinterpret_cast<const CORBA::Octet*>(aligned.data());
+      }
 
-// The repository ID of T ("IDL:RTC/TimedLong:1.0"), for a port's "dataport.data_type".
-// omniORB has no compile-time map from a type to its TypeCode, but the Any insertion omniidl
-// generates for every type (-Wba) carries the generated TypeCode, so one Any gives it for any T.
-// Those operators live in the global namespace, out of reach of argument-dependent lookup, so a
-// type from another IDL file needs its header included before this one.
-template <class T>
-const char* repositoryId()
-{
-  static const std::string id = [] {
-    CORBA::Any any;
-    any <<= T();
-    const CORBA::TypeCode_var type = any.type();
-    return std::string(type->id());
-  }();
-  return id.c_str();
-}
+      detail::CdrMemoryStream in(data, length);
+      in.setByteSwapFlag(order == ByteOrder::Little);
+      T sample;
+      sample <<= in;
+      detail::normalizeBooleans(sample);
+      // A sample never ends in padding, so a leftover octet means the peer sent something else.
+      if (in.unreadOctets() != 0)
+      {
+        return false;
+      }
+      out = sample;
+      return true;
+    }
+    catch (...)
+    {
+      return false;
+    }
+  }
+
+  // The repository ID of T ("IDL:RTC/TimedLong:1.0"), for a port's "dataport.data_type".
+  // omniORB has no compile-time map from a type to its TypeCode, but the Any insertion omniidl
+  // generates for every type (-Wba) carries the generated TypeCode, so one Any gives it for any T.
+  // Those operators live in the global namespace, out of reach of argument-dependent lookup, so a
+  // type from another IDL file needs its header included before this one.
+  template <class T>
+  const char* repositoryId()
+  {
+    static const std::string id = [] {
+      CORBA::Any any;
+      any <<= T();
+      const CORBA::TypeCode_var type = any.type();
+      return std::string(type->id());
+    }();
+    return id.c_str();
+  }
 
 }  // namespace rtm

@@ -6,8 +6,7 @@ namespace rtm
 {
   InPortCdrProvider::InPortCdrProvider(std::shared_ptr<SampleQueue> queue, ByteOrder order)
     : m_queue(std::move(queue)), m_order(order)
-  {
-  }
+  {}
 
   OpenRTM::PortStatus InPortCdrProvider::put(const OpenRTM::CdrData& data)
   {

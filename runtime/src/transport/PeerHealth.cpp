@@ -51,7 +51,7 @@ namespace rtm
     if (address.empty())
       return nullptr;
     static std::mutex mutex;
-    static std::map<std::string, std::weak_ptr<PeerHealth> > known;
+    static std::map<std::string, std::weak_ptr<PeerHealth>> known;
     std::lock_guard<std::mutex> lock(mutex);
     for (auto it = known.begin(); it != known.end();)
       it = it->second.expired() ? known.erase(it) : std::next(it);
@@ -68,8 +68,7 @@ namespace rtm
   {
     // omniORB reports a call timeout and a refused connection as TRANSIENT, a connection that
     // broke during the call as COMM_FAILURE.
-    return CORBA::TRANSIENT::_downcast(&e) != nullptr ||
-           CORBA::COMM_FAILURE::_downcast(&e) != nullptr ||
+    return CORBA::TRANSIENT::_downcast(&e) != nullptr || CORBA::COMM_FAILURE::_downcast(&e) != nullptr ||
            CORBA::TIMEOUT::_downcast(&e) != nullptr;
   }
 }

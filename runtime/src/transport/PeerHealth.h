@@ -44,14 +44,8 @@ namespace rtm
   class PeerWatch
   {
   public:
-    explicit PeerWatch(CORBA::Object_ptr ref)
-      : m_health(peerHealthOf(ref)), m_since(PeerClock::now())
-    {
-    }
-    bool knownUnreachable() const noexcept
-    {
-      return m_health && m_health->unreachableSince(m_since);
-    }
+    explicit PeerWatch(CORBA::Object_ptr ref) : m_health(peerHealthOf(ref)), m_since(PeerClock::now()) {}
+    bool knownUnreachable() const noexcept { return m_health && m_health->unreachableSince(m_since); }
     // Records what a failed call says about the address.
     void failed(const CORBA::SystemException& e) noexcept
     {

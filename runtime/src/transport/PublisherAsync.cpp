@@ -14,18 +14,14 @@ namespace rtm
     }
   }
 
-  PublisherAsync::PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer,
-                                 const AsyncPublisherOptions& options, bool active)
-    : m_consumer(std::move(consumer)), m_options(options), m_buffer(drained(options.buffer)),
-      m_active(active)
+  PublisherAsync::PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer, const AsyncPublisherOptions& options,
+                                 bool active)
+    : m_consumer(std::move(consumer)), m_options(options), m_buffer(drained(options.buffer)), m_active(active)
   {
     m_thread = std::thread([this] { run(); });
   }
 
-  PublisherAsync::~PublisherAsync()
-  {
-    shutdown();
-  }
+  PublisherAsync::~PublisherAsync() { shutdown(); }
 
   SendStatus PublisherAsync::write(const CORBA::Octet* data, std::size_t length) noexcept
   {
@@ -64,17 +60,16 @@ namespace rtm
         m_thread.join();
     }
     catch (...)
-    {
-    }
+    {}
   }
 
   void PublisherAsync::run() noexcept
   {
     using Clock = std::chrono::steady_clock;
-    const auto period = m_options.periodic
-                            ? std::chrono::duration_cast<Clock::duration>(
-                                  std::chrono::duration<double>(1.0 / m_options.rateHz))
-                            : Clock::duration::zero();
+    const auto period =
+      m_options.periodic
+        ? std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / m_options.rateHz))
+        : Clock::duration::zero();
     auto deadline = Clock::now() + period;
     for (;;)
     {
@@ -122,37 +117,37 @@ namespace rtm
     }
     switch (m_options.policy)
     {
-    case PushPolicy::All:
-      while (m_buffer.read(m_outgoing) == BufferStatus::OK)
-        if (!send(m_outgoing))
-          return;
-      break;
-    case PushPolicy::Fifo:
-      // One sample a period; without a period, one per wake-up until the queue is empty.
-      do
+      case PushPolicy::All:
+        while (m_buffer.read(m_outgoing) == BufferStatus::OK)
+          if (!send(m_outgoing))
+            return;
+        break;
+      case PushPolicy::Fifo:
+        // One sample a period; without a period, one per wake-up until the queue is empty.
+        do
+        {
+          if (m_buffer.read(m_outgoing) != BufferStatus::OK || !send(m_outgoing))
+            return;
+        } while (!m_options.periodic);
+        break;
+      case PushPolicy::Skip:
+        while (m_buffer.read(m_outgoing) == BufferStatus::OK)
+        {
+          if (m_skipCounter++ % (m_options.skipCount + 1) != 0)
+            continue;
+          if (!send(m_outgoing))
+            return;
+        }
+        break;
+      case PushPolicy::New:
       {
-        if (m_buffer.read(m_outgoing) != BufferStatus::OK || !send(m_outgoing))
-          return;
-      } while (!m_options.periodic);
-      break;
-    case PushPolicy::Skip:
-      while (m_buffer.read(m_outgoing) == BufferStatus::OK)
-      {
-        if (m_skipCounter++ % (m_options.skipCount + 1) != 0)
-          continue;
-        if (!send(m_outgoing))
-          return;
+        bool any = false;
+        while (m_buffer.read(m_outgoing) == BufferStatus::OK)
+          any = true;
+        if (any)
+          send(m_outgoing);
+        break;
       }
-      break;
-    case PushPolicy::New:
-    {
-      bool any = false;
-      while (m_buffer.read(m_outgoing) == BufferStatus::OK)
-        any = true;
-      if (any)
-        send(m_outgoing);
-      break;
-    }
     }
   }
 
@@ -160,8 +155,8 @@ namespace rtm
   bool PublisherAsync::send(const Octets& sample)
   {
     const SendStatus status = m_consumer->put(sample.data(), sample.size());
-    m_retry = (status == SendStatus::SEND_FULL || status == SendStatus::SEND_TIMEOUT) &&
-              m_options.policy != PushPolicy::New;
+    m_retry =
+      (status == SendStatus::SEND_FULL || status == SendStatus::SEND_TIMEOUT) && m_options.policy != PushPolicy::New;
     if (status == SendStatus::CONNECTION_LOST)
       m_lost.store(true);
     return status == SendStatus::OK;

@@ -17,7 +17,13 @@
 
 namespace rtm
 {
-  enum class PushPolicy { All, Fifo, Skip, New };
+  enum class PushPolicy
+  {
+    All,
+    Fifo,
+    Skip,
+    New
+  };
 
   struct AsyncPublisherOptions
   {
@@ -31,8 +37,7 @@ namespace rtm
   class PublisherAsync : public Publisher
   {
   public:
-    PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer,
-                   const AsyncPublisherOptions& options, bool active);
+    PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer, const AsyncPublisherOptions& options, bool active);
     ~PublisherAsync() override;
 
     SendStatus write(const CORBA::Octet* data, std::size_t length) noexcept override;

@@ -2,10 +2,7 @@
 
 namespace rtm
 {
-  PublisherFlush::PublisherFlush(std::unique_ptr<InPortCdrConsumer> consumer)
-    : m_consumer(std::move(consumer))
-  {
-  }
+  PublisherFlush::PublisherFlush(std::unique_ptr<InPortCdrConsumer> consumer) : m_consumer(std::move(consumer)) {}
 
   SendStatus PublisherFlush::write(const CORBA::Octet* data, std::size_t length) noexcept
   {

@@ -3,8 +3,7 @@
 namespace rtm
 {
   PublisherPull::PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options)
-    : m_buffer(std::make_shared<OctetBuffer>(options)),
-      m_poa(PortableServer::POA::_duplicate(poa))
+    : m_buffer(std::make_shared<OctetBuffer>(options)), m_poa(PortableServer::POA::_duplicate(poa))
   {
     // The POA shares ownership of the servant and frees it once its last call has returned.
     PortableServer::Servant_var<OutPortCdrProvider> servant = new OutPortCdrProvider(m_buffer);
@@ -13,10 +12,7 @@ namespace rtm
     m_ref = OpenRTM::OutPortCdr::_narrow(obj.in());
   }
 
-  PublisherPull::~PublisherPull()
-  {
-    shutdown();
-  }
+  PublisherPull::~PublisherPull() { shutdown(); }
 
   SendStatus PublisherPull::write(const CORBA::Octet* data, std::size_t length) noexcept
   {
@@ -45,7 +41,6 @@ namespace rtm
       m_poa->deactivate_object(oid.in());
     }
     catch (...)
-    {
-    }
+    {}
   }
 }

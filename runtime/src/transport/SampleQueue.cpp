@@ -11,12 +11,12 @@ namespace rtm
     {
       switch (policy)
       {
-      case WritePolicy::DoNothing:
-        return "do_nothing";
-      case WritePolicy::Block:
-        return "block";
-      default:
-        return "overwrite";
+        case WritePolicy::DoNothing:
+          return "do_nothing";
+        case WritePolicy::Block:
+          return "block";
+        default:
+          return "overwrite";
       }
     }
 
@@ -24,25 +24,24 @@ namespace rtm
     {
       switch (policy)
       {
-      case ReadPolicy::DoNothing:
-        return "do_nothing";
-      case ReadPolicy::Block:
-        return "block";
-      default:
-        return "readback";
+        case ReadPolicy::DoNothing:
+          return "do_nothing";
+        case ReadPolicy::Block:
+          return "block";
+        default:
+          return "readback";
       }
     }
 
     bool sameOptions(const RingBufferOptions& a, const RingBufferOptions& b)
     {
-      return a.length == b.length && a.writePolicy == b.writePolicy &&
-             a.writeTimeout == b.writeTimeout && a.readPolicy == b.readPolicy &&
-             a.readTimeout == b.readTimeout;
+      return a.length == b.length && a.writePolicy == b.writePolicy && a.writeTimeout == b.writeTimeout &&
+             a.readPolicy == b.readPolicy && a.readTimeout == b.readTimeout;
     }
   }
 
-  bool decodeSample(const SampleOps& ops, const CORBA::Octet* data, std::size_t length,
-                    ByteOrder order, void* sample) noexcept
+  bool decodeSample(const SampleOps& ops, const CORBA::Octet* data, std::size_t length, ByteOrder order,
+                    void* sample) noexcept
   {
     if (length > static_cast<std::size_t>(INT_MAX) || (data == nullptr && length != 0))
       return false;
@@ -60,12 +59,9 @@ namespace rtm
     }
   }
 
-  SampleQueue::SampleQueue(const SampleOps& ops) : m_ops(ops), m_scratch(ops)
-  {
-  }
+  SampleQueue::SampleQueue(const SampleOps& ops) : m_ops(ops), m_scratch(ops) {}
 
-  OpenRTM::PortStatus SampleQueue::putCdr(const CORBA::Octet* data, std::size_t length,
-                                          ByteOrder order) noexcept
+  OpenRTM::PortStatus SampleQueue::putCdr(const CORBA::Octet* data, std::size_t length, ByteOrder order) noexcept
   {
     try
     {
@@ -82,14 +78,14 @@ namespace rtm
         return OpenRTM::PORT_ERROR;
       switch (m_ring.write(m_scratch))
       {
-      case BufferStatus::OK:
-        return OpenRTM::PORT_OK;
-      case BufferStatus::FULL:
-        return OpenRTM::BUFFER_FULL;
-      case BufferStatus::TIMEOUT:
-        return OpenRTM::BUFFER_TIMEOUT;
-      default:
-        return OpenRTM::UNKNOWN_ERROR;
+        case BufferStatus::OK:
+          return OpenRTM::PORT_OK;
+        case BufferStatus::FULL:
+          return OpenRTM::BUFFER_FULL;
+        case BufferStatus::TIMEOUT:
+          return OpenRTM::BUFFER_TIMEOUT;
+        default:
+          return OpenRTM::UNKNOWN_ERROR;
       }
     }
     catch (...)
@@ -111,10 +107,7 @@ namespace rtm
     }
   }
 
-  std::size_t SampleQueue::readable() const
-  {
-    return m_ring.readable();
-  }
+  std::size_t SampleQueue::readable() const { return m_ring.readable(); }
 
   void SampleQueue::configure(const std::function<std::string(const std::string&)>& lookup)
   {
@@ -152,8 +145,5 @@ namespace rtm
     return m_options;
   }
 
-  void SampleQueue::wakeAll()
-  {
-    m_ring.wakeAll();
-  }
+  void SampleQueue::wakeAll() { m_ring.wakeAll(); }
 }

@@ -27,8 +27,7 @@ namespace rtm
     SampleQueue& operator=(const SampleQueue&) = delete;
 
     // The status a put() answers the peer with.
-    OpenRTM::PortStatus putCdr(const CORBA::Octet* data, std::size_t length,
-                               ByteOrder order) noexcept;
+    OpenRTM::PortStatus putCdr(const CORBA::Octet* data, std::size_t length, ByteOrder order) noexcept;
     // Fills `sample` (of the port's type) by the buffer's read policy; false if nothing to read.
     bool readInto(void* sample) noexcept;
     std::size_t readable() const;
@@ -55,6 +54,6 @@ namespace rtm
 
   // Decodes exactly one sample of `ops`' type into `sample`; false if the octets are anything
   // else (too short, too long, malformed). `data` must be 8-aligned.
-  bool decodeSample(const SampleOps& ops, const CORBA::Octet* data, std::size_t length,
-                    ByteOrder order, void* sample) noexcept;
+  bool decodeSample(const SampleOps& ops, const CORBA::Octet* data, std::size_t length, ByteOrder order,
+                    void* sample) noexcept;
 }

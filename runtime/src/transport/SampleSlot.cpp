@@ -2,14 +2,9 @@
 
 namespace rtm
 {
-  SampleSlot::SampleSlot(const SampleOps& ops)
-    : m_ops(&ops), m_owned(ops.create()), m_sample(m_owned.get())
-  {
-  }
+  SampleSlot::SampleSlot(const SampleOps& ops) : m_ops(&ops), m_owned(ops.create()), m_sample(m_owned.get()) {}
 
-  SampleSlot::SampleSlot(const SampleOps& ops, void* sample) : m_ops(&ops), m_sample(sample)
-  {
-  }
+  SampleSlot::SampleSlot(const SampleOps& ops, void* sample) : m_ops(&ops), m_sample(sample) {}
 
   SampleSlot::SampleSlot(const SampleSlot& other) : m_ops(other.m_ops)
   {

@@ -7,23 +7,31 @@
 
 namespace rtm
 {
-  enum class SendStatus { OK, PORT_ERROR, SEND_FULL, SEND_TIMEOUT, UNKNOWN_ERROR, CONNECTION_LOST };
+  enum class SendStatus
+  {
+    OK,
+    PORT_ERROR,
+    SEND_FULL,
+    SEND_TIMEOUT,
+    UNKNOWN_ERROR,
+    CONNECTION_LOST
+  };
 
   // A peer's answer to put(), mapped as peers of the 1.1 middleware map it.
   inline SendStatus toSendStatus(OpenRTM::PortStatus status)
   {
     switch (status)
     {
-    case OpenRTM::PORT_OK:
-      return SendStatus::OK;
-    case OpenRTM::PORT_ERROR:
-      return SendStatus::PORT_ERROR;
-    case OpenRTM::BUFFER_FULL:
-      return SendStatus::SEND_FULL;
-    case OpenRTM::BUFFER_TIMEOUT:
-      return SendStatus::SEND_TIMEOUT;
-    default:
-      return SendStatus::UNKNOWN_ERROR;
+      case OpenRTM::PORT_OK:
+        return SendStatus::OK;
+      case OpenRTM::PORT_ERROR:
+        return SendStatus::PORT_ERROR;
+      case OpenRTM::BUFFER_FULL:
+        return SendStatus::SEND_FULL;
+      case OpenRTM::BUFFER_TIMEOUT:
+        return SendStatus::SEND_TIMEOUT;
+      default:
+        return SendStatus::UNKNOWN_ERROR;
     }
   }
 
@@ -32,14 +40,14 @@ namespace rtm
   {
     switch (status)
     {
-    case BufferStatus::OK:
-      return SendStatus::OK;
-    case BufferStatus::FULL:
-      return SendStatus::SEND_FULL;
-    case BufferStatus::TIMEOUT:
-      return SendStatus::SEND_TIMEOUT;
-    default:
-      return SendStatus::UNKNOWN_ERROR;
+      case BufferStatus::OK:
+        return SendStatus::OK;
+      case BufferStatus::FULL:
+        return SendStatus::SEND_FULL;
+      case BufferStatus::TIMEOUT:
+        return SendStatus::SEND_TIMEOUT;
+      default:
+        return SendStatus::UNKNOWN_ERROR;
     }
   }
 }

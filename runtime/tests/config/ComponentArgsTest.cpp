@@ -5,21 +5,24 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-using rtm::config::ComponentArgs;
+  using rtm::config::ComponentArgs;
 
-struct AcceptedCase {
+  struct AcceptedCase
+  {
     const char* name;
     std::string arg;
     std::string implementationId, vendor, category, version;
     std::vector<std::pair<std::string, std::string>> props;
-};
+  };
 
-class ComponentArgsAccepted : public ::testing::TestWithParam<AcceptedCase> {};
+  class ComponentArgsAccepted : public ::testing::TestWithParam<AcceptedCase>
+  {};
 
-TEST_P(ComponentArgsAccepted, YieldsTheIdAndInstanceProperties)
-{
+  TEST_P(ComponentArgsAccepted, YieldsTheIdAndInstanceProperties)
+  {
     const AcceptedCase& c = GetParam();
     ComponentArgs sut;
     std::string error;
@@ -31,45 +34,57 @@ TEST_P(ComponentArgsAccepted, YieldsTheIdAndInstanceProperties)
     EXPECT_EQ(sut.category, c.category);
     EXPECT_EQ(sut.version, c.version);
     std::vector<std::pair<std::string, std::string>> props;
-    for (const std::string& key : sut.instanceProps.propertyNames()) {
-        props.emplace_back(key, sut.instanceProps.getProperty(key));
+    for (const std::string& key : sut.instanceProps.propertyNames())
+    {
+      props.emplace_back(key, sut.instanceProps.getProperty(key));
     }
     EXPECT_EQ(props, c.props);
-}
+  }
 
-const AcceptedCase kAccepted[] = {
+  const AcceptedCase kAccepted[] = {
     {"BareImplementationId", "Trimul", "Trimul", "", "", "", {}},
     {"FullId", "RTC:Karvo:Category:Trimul:1.0.0", "Trimul", "Karvo", "Category", "1.0.0", {}},
     {"EmptyFieldsAreWildcards", "RTC:::Trimul:", "Trimul", "", "", "", {}},
-    {"InstanceProperties", "Trimul?instance_name=foo&exec_cxt.periodic.rate=10", "Trimul", "", "", "",
+    {"InstanceProperties",
+     "Trimul?instance_name=foo&exec_cxt.periodic.rate=10",
+     "Trimul",
+     "",
+     "",
+     "",
      {{"instance_name", "foo"}, {"exec_cxt.periodic.rate", "10"}}},
-    {"PropertiesAfterFullId", "RTC:Karvo::Trimul:?naming.formats=%n.rtc", "Trimul", "Karvo", "", "",
+    {"PropertiesAfterFullId",
+     "RTC:Karvo::Trimul:?naming.formats=%n.rtc",
+     "Trimul",
+     "Karvo",
+     "",
+     "",
      {{"naming.formats", "%n.rtc"}}},
     {"PairsNotSplittingInTwoAreDropped", "Trimul?a=b=c&flag&=v&&e=f", "Trimul", "", "", "", {{"e", "f"}}},
     {"EmptyQuery", "Trimul?", "Trimul", "", "", "", {}},
-};
+  };
 
-INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsAccepted, ::testing::ValuesIn(kAccepted),
-                         [](const ::testing::TestParamInfo<AcceptedCase>& param) { return param.param.name; });
+  INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsAccepted, ::testing::ValuesIn(kAccepted),
+                           [](const ::testing::TestParamInfo<AcceptedCase>& param) { return param.param.name; });
 
-class ComponentArgsRefused : public ::testing::TestWithParam<std::string> {};
+  class ComponentArgsRefused : public ::testing::TestWithParam<std::string>
+  {};
 
-TEST_P(ComponentArgsRefused, ReportsAnError)
-{
+  TEST_P(ComponentArgsRefused, ReportsAnError)
+  {
     ComponentArgs sut;
     std::string error;
 
     EXPECT_FALSE(rtm::config::parseComponentArgs(GetParam(), sut, error));
     EXPECT_NE(error.find(GetParam()), std::string::npos) << error;
-}
+  }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsRefused,
-                         ::testing::Values("RTC:Trimul",             // too few fields
-                                           "RTC:a:b:Trimul:1.0:x",   // too many fields
-                                           "rtc:a:b:Trimul:1.0",     // first field must be RTC
-                                           "RTC:a:b::1.0",           // no implementation id
-                                           "",                       // nothing at all
-                                           "?instance_name=x",       // properties without a type
-                                           "Trimul?a=1?b=2"));       // more than one '?'
+  INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsRefused,
+                           ::testing::Values("RTC:Trimul",  // too few fields
+                                             "RTC:a:b:Trimul:1.0:x",  // too many fields
+                                             "rtc:a:b:Trimul:1.0",  // first field must be RTC
+                                             "RTC:a:b::1.0",  // no implementation id
+                                             "",  // nothing at all
+                                             "?instance_name=x",  // properties without a type
+                                             "Trimul?a=1?b=2"));  // more than one '?'
 
 }  // namespace

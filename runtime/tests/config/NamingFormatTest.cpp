@@ -6,10 +6,11 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-coil::Properties componentProps()
+namespace
 {
+
+  coil::Properties componentProps()
+  {
     coil::Properties props;
     props.setProperty("instance_name", "Trimul0");
     props.setProperty("type_name", "TrimulType");
@@ -21,26 +22,28 @@ coil::Properties componentProps()
     props.setProperty("manager.name", "manager");
     props.setProperty("manager.pid", "4242");
     return props;
-}
+  }
 
-struct ExpandCase {
+  struct ExpandCase
+  {
     const char* name;
     std::string format;
     std::string expected;
-};
+  };
 
-class NamingFormatExpansion : public ::testing::TestWithParam<ExpandCase> {
-protected:
+  class NamingFormatExpansion : public ::testing::TestWithParam<ExpandCase>
+  {
+  protected:
     static void SetUpTestSuite() { ::setenv("TRIMUL_NAMING_TEST", "ctx", 1); }
     static void TearDownTestSuite() { ::unsetenv("TRIMUL_NAMING_TEST"); }
-};
+  };
 
-TEST_P(NamingFormatExpansion, ExpandsToTheExpectedName)
-{
+  TEST_P(NamingFormatExpansion, ExpandsToTheExpectedName)
+  {
     EXPECT_EQ(rtm::config::expandNamingFormat(GetParam().format, componentProps()), GetParam().expected);
-}
+  }
 
-const ExpandCase kCases[] = {
+  const ExpandCase kCases[] = {
     {"DefaultComponentFormat", "%h.host_cxt/%n.rtc", "node1.example.host_cxt/Trimul0.rtc"},
     {"DefaultManagerFormat", "%h.host_cxt/%M.mgr", "node1.example.host_cxt/manager.mgr"},
     {"TypeNameHasTwoEscapes", "%t-%m", "TrimulType-TrimulType"},
@@ -55,25 +58,25 @@ const ExpandCase kCases[] = {
     {"UnsetVariableIsEmpty", "${TRIMUL_NAMING_UNSET_VARIABLE}/%n", "/Trimul0"},
     {"UnterminatedVariableKeptAsWritten", "${TRIMUL_NAMING_TEST/%n", "${TRIMUL_NAMING_TEST/Trimul0"},
     {"DollarAloneKept", "a$b", "a$b"},
-};
+  };
 
-INSTANTIATE_TEST_SUITE_P(Cases, NamingFormatExpansion, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<ExpandCase>& param) { return param.param.name; });
+  INSTANTIATE_TEST_SUITE_P(Cases, NamingFormatExpansion, ::testing::ValuesIn(kCases),
+                           [](const ::testing::TestParamInfo<ExpandCase>& param) { return param.param.name; });
 
-TEST(NamingFormat, InstanceNumberIsTheWholeNameWhenItDoesNotStartWithTheType)
-{
+  TEST(NamingFormat, InstanceNumberIsTheWholeNameWhenItDoesNotStartWithTheType)
+  {
     coil::Properties props = componentProps();
     props.setProperty("instance_name", "custom");
 
     EXPECT_EQ(rtm::config::expandNamingFormat("%N", props), "custom");
-}
+  }
 
-TEST(NamingFormat, SeveralFormatsAreTrimmedExpandedAndDeduplicatedInOrder)
-{
+  TEST(NamingFormat, SeveralFormatsAreTrimmedExpandedAndDeduplicatedInOrder)
+  {
     const std::vector<std::string> sut =
-        rtm::config::namingNames(" %n.rtc , %h.host_cxt/%n.rtc,, Trimul0.rtc ,%i%N.rtc", componentProps());
+      rtm::config::namingNames(" %n.rtc , %h.host_cxt/%n.rtc,, Trimul0.rtc ,%i%N.rtc", componentProps());
 
     EXPECT_EQ(sut, (std::vector<std::string>{"Trimul0.rtc", "node1.example.host_cxt/Trimul0.rtc"}));
-}
+  }
 
 }  // namespace

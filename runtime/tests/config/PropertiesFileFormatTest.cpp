@@ -8,42 +8,47 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
-using Entries = std::vector<std::pair<std::string, std::string>>;
+  using Entries = std::vector<std::pair<std::string, std::string>>;
 
-struct FormatCase {
+  struct FormatCase
+  {
     const char* name;
     std::string text;
     Entries expected;  // every key the file defines, in order, with its value
-};
+  };
 
-Entries loaded(const std::string& text)
-{
+  Entries loaded(const std::string& text)
+  {
     coil::Properties sut;
     std::istringstream in(text);
     sut.load(in);
     Entries entries;
-    for (const std::string& key : sut.propertyNames()) {
-        entries.emplace_back(key, sut.getProperty(key));
+    for (const std::string& key : sut.propertyNames())
+    {
+      entries.emplace_back(key, sut.getProperty(key));
     }
     return entries;
-}
+  }
 
-class PropertiesFileFormat : public ::testing::TestWithParam<FormatCase> {};
+  class PropertiesFileFormat : public ::testing::TestWithParam<FormatCase>
+  {};
 
-TEST_P(PropertiesFileFormat, LoadsExactlyTheExpectedEntries)
-{
+  TEST_P(PropertiesFileFormat, LoadsExactlyTheExpectedEntries)
+  {
     EXPECT_EQ(loaded(GetParam().text), GetParam().expected);
-}
+  }
 
-const FormatCase kCases[] = {
+  const FormatCase kCases[] = {
     {"ColonSeparates", "a.b: value\n", {{"a.b", "value"}}},
     {"EqualsSeparates", "a=1\n", {{"a", "1"}}},
     {"SpaceSeparatesWhenNoColonOrEquals", "key value with  spaces\n", {{"key", "value with  spaces"}}},
     {"FirstOfColonOrEqualsWins", "a=b:c\nd:e=f\n", {{"a", "b:c"}, {"d", "e=f"}}},
     {"ColonWinsOverEarlierSpace", "a b: c\n", {{"a b", "c"}}},
-    {"ValueKeepsLaterColons", "corba.nameservers: host:2809,other:2810\n",
+    {"ValueKeepsLaterColons",
+     "corba.nameservers: host:2809,other:2810\n",
      {{"corba.nameservers", "host:2809,other:2810"}}},
     {"EscapedColonBelongsToKey", "a\\:b: c\n", {{"a:b", "c"}}},
     {"EscapedEqualsBelongsToKey", "a\\=b = c\n", {{"a=b", "c"}}},
@@ -70,13 +75,13 @@ const FormatCase kCases[] = {
     {"LineWithoutKeyIgnored", ": orphan\n= too\n", {}},
     {"NoFinalLineEnd", "a: 1", {{"a", "1"}}},
     {"EmptyText", "", {}},
-};
+  };
 
-INSTANTIATE_TEST_SUITE_P(Cases, PropertiesFileFormat, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<FormatCase>& param) { return param.param.name; });
+  INSTANTIATE_TEST_SUITE_P(Cases, PropertiesFileFormat, ::testing::ValuesIn(kCases),
+                           [](const ::testing::TestParamInfo<FormatCase>& param) { return param.param.name; });
 
-TEST(PropertiesStore, StoredTextLoadsBackToTheSameValues)
-{
+  TEST(PropertiesStore, StoredTextLoadsBackToTheSameValues)
+  {
     coil::Properties original;
     original.setProperty("plain.key", "value");
     original.setProperty("spaced", "  both ends  ");
@@ -99,10 +104,10 @@ TEST(PropertiesStore, StoredTextLoadsBackToTheSameValues)
     sut.list(actual);
     EXPECT_EQ(actual.str(), expected.str());
     EXPECT_EQ(sut.getProperty("inner"), "own value");
-}
+  }
 
-TEST(PropertiesStore, HeaderIsWrittenAsComment)
-{
+  TEST(PropertiesStore, HeaderIsWrittenAsComment)
+  {
     coil::Properties sut;
     sut.setProperty("a", "1");
     std::ostringstream out;
@@ -110,6 +115,6 @@ TEST(PropertiesStore, HeaderIsWrittenAsComment)
     sut.store(out, "first\nsecond");
 
     EXPECT_EQ(out.str(), "#first\n#second\na: 1\n");
-}
+  }
 
 }  // namespace

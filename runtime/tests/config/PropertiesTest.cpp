@@ -9,11 +9,14 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-using Names = std::vector<std::string>;
+  using Names = std::vector<std::string>;
 
-// The shape of a component profile table: pairs, then a single "".
+  // The shape of a component profile table: pairs, then a single "".
+  // A profile table keeps its hand layout.
+  // clang-format off
 const char* const kProfile[] = {
     "implementation_id", "Trimul",
     "type_name",         "Trimul",
@@ -27,52 +30,53 @@ const char* const kProfile[] = {
     "language",          "C++",
     "lang_type",         "compile",
     ""};
+  // clang-format on
 
-TEST(PropertiesTable, HugeCountReadsUpToTheEmptyKey)
-{
+  TEST(PropertiesTable, HugeCountReadsUpToTheEmptyKey)
+  {
     coil::Properties sut(kProfile, 2147483647);
 
     EXPECT_EQ(sut.size(), 11);
     EXPECT_EQ(sut.getProperty("implementation_id"), "Trimul");
     EXPECT_EQ(sut.getProperty("lang_type"), "compile");
-}
+  }
 
-TEST(PropertiesTable, EntriesBecomeDefaultsThatAValueOverrides)
-{
+  TEST(PropertiesTable, EntriesBecomeDefaultsThatAValueOverrides)
+  {
     coil::Properties sut(kProfile);
 
     EXPECT_EQ(sut.getDefault("version"), "1.0.0");
     EXPECT_STREQ(sut.findNode("version")->getValue(), "");
     sut.setProperty("version", "2.0.0");
     EXPECT_EQ(sut.getProperty("version"), "2.0.0");
-}
+  }
 
-TEST(PropertiesTable, SmallCountStopsEarly)
-{
+  TEST(PropertiesTable, SmallCountStopsEarly)
+  {
     coil::Properties sut(kProfile, 4);
 
     EXPECT_EQ(sut.propertyNames(), (Names{"implementation_id", "type_name"}));
-}
+  }
 
-TEST(PropertiesTable, PairStraddlingTheCountIsNotRead)
-{
+  TEST(PropertiesTable, PairStraddlingTheCountIsNotRead)
+  {
     coil::Properties sut(kProfile, 3);
 
     EXPECT_EQ(sut.propertyNames(), (Names{"implementation_id"}));
-}
+  }
 
-TEST(PropertiesTable, MapEntriesBecomeDefaults)
-{
+  TEST(PropertiesTable, MapEntriesBecomeDefaults)
+  {
     std::map<std::string, std::string> defaults{{"a.b", "1"}, {"c", "2"}};
 
     coil::Properties sut(defaults);
 
     EXPECT_EQ(sut.getDefault("a.b"), "1");
     EXPECT_EQ(sut.getProperty("c"), "2");
-}
+  }
 
-TEST(PropertiesLookup, EmptyValueFallsBackToDefault)
-{
+  TEST(PropertiesLookup, EmptyValueFallsBackToDefault)
+  {
     coil::Properties sut;
     sut.setDefault("rate", "1000");
     EXPECT_EQ(sut.getProperty("rate"), "1000");
@@ -82,10 +86,10 @@ TEST(PropertiesLookup, EmptyValueFallsBackToDefault)
 
     sut.setProperty("rate", "");
     EXPECT_EQ(sut.getProperty("rate"), "1000");
-}
+  }
 
-TEST(PropertiesLookup, AbsentKeyGivesEmptyOrTheCallersDefault)
-{
+  TEST(PropertiesLookup, AbsentKeyGivesEmptyOrTheCallersDefault)
+  {
     coil::Properties sut;
     sut.setProperty("present", "");
 
@@ -93,18 +97,18 @@ TEST(PropertiesLookup, AbsentKeyGivesEmptyOrTheCallersDefault)
     EXPECT_EQ(sut.getProperty("absent", "fallback"), "fallback");
     EXPECT_EQ(sut.getProperty("present", "fallback"), "fallback");
     EXPECT_EQ(sut.findNode("absent"), nullptr);
-}
+  }
 
-TEST(PropertiesLookup, SetPropertyReturnsTheReplacedValue)
-{
+  TEST(PropertiesLookup, SetPropertyReturnsTheReplacedValue)
+  {
     coil::Properties sut;
 
     EXPECT_EQ(sut.setProperty("a.b", "1"), "");
     EXPECT_EQ(sut.setProperty("a.b", "2"), "1");
-}
+  }
 
-TEST(PropertiesLookup, ConstIndexDoesNotCreateButMutableIndexDoes)
-{
+  TEST(PropertiesLookup, ConstIndexDoesNotCreateButMutableIndexDoes)
+  {
     coil::Properties sut;
     const coil::Properties& view = sut;
 
@@ -113,10 +117,10 @@ TEST(PropertiesLookup, ConstIndexDoesNotCreateButMutableIndexDoes)
 
     sut["x.y"] = "set";
     EXPECT_EQ(view["x.y"], "set");
-}
+  }
 
-TEST(PropertiesLookup, DottedKeysBuildATree)
-{
+  TEST(PropertiesLookup, DottedKeysBuildATree)
+  {
     coil::Properties sut;
     sut.setProperty("exec_cxt.periodic.rate", "100");
 
@@ -127,10 +131,10 @@ TEST(PropertiesLookup, DottedKeysBuildATree)
     EXPECT_EQ(periodic->getProperty("rate"), "100");
     EXPECT_EQ(sut.hasKey("exec_cxt"), sut.findNode("exec_cxt"));
     EXPECT_EQ(sut.hasKey("periodic"), nullptr);  // not a direct child
-}
+  }
 
-TEST(PropertiesNames, LeavesOnlyDepthFirstInInsertionOrder)
-{
+  TEST(PropertiesNames, LeavesOnlyDepthFirstInInsertionOrder)
+  {
     coil::Properties sut;
     sut.setProperty("b.x", "1");
     sut.setProperty("a", "2");
@@ -140,20 +144,20 @@ TEST(PropertiesNames, LeavesOnlyDepthFirstInInsertionOrder)
     EXPECT_EQ(sut.propertyNames(), (Names{"b.x", "b.y", "a", "c.d.e"}));
     EXPECT_EQ(sut.size(), 4);
     EXPECT_EQ(sut.findNode("b")->propertyNames(), (Names{"x", "y"}));
-}
+  }
 
-TEST(PropertiesNodes, CreateNodeRefusesAnExistingKey)
-{
+  TEST(PropertiesNodes, CreateNodeRefusesAnExistingKey)
+  {
     coil::Properties sut;
 
     EXPECT_TRUE(sut.createNode("a.b"));
     EXPECT_FALSE(sut.createNode("a.b"));
     EXPECT_FALSE(sut.createNode("a"));
     EXPECT_EQ(&sut.getNode("a.b"), sut.findNode("a.b"));
-}
+  }
 
-TEST(PropertiesNodes, RemovedNodeIsDetachedWithItsSubtreeAndOwnedByTheCaller)
-{
+  TEST(PropertiesNodes, RemovedNodeIsDetachedWithItsSubtreeAndOwnedByTheCaller)
+  {
     coil::Properties sut;
     sut.setProperty("keep", "1");
     sut.setProperty("gone.child", "2");
@@ -166,10 +170,10 @@ TEST(PropertiesNodes, RemovedNodeIsDetachedWithItsSubtreeAndOwnedByTheCaller)
     EXPECT_EQ(sut.findNode("gone"), nullptr);
     EXPECT_EQ(sut.propertyNames(), (Names{"keep"}));
     EXPECT_EQ(sut.removeNode("gone"), nullptr);
-}
+  }
 
-TEST(PropertiesNodes, DeletingAChildUnlinksItFromItsParent)
-{
+  TEST(PropertiesNodes, DeletingAChildUnlinksItFromItsParent)
+  {
     coil::Properties sut;
     sut.setProperty("a.b", "1");
     sut.setProperty("a.c", "2");
@@ -177,20 +181,20 @@ TEST(PropertiesNodes, DeletingAChildUnlinksItFromItsParent)
     delete sut.findNode("a.b");
 
     EXPECT_EQ(sut.propertyNames(), (Names{"a.c"}));
-}
+  }
 
-TEST(PropertiesNodes, ClearEmptiesTheTree)
-{
+  TEST(PropertiesNodes, ClearEmptiesTheTree)
+  {
     coil::Properties sut(kProfile);
 
     sut.clear();
 
     EXPECT_EQ(sut.size(), 0);
     EXPECT_TRUE(sut.getLeaf().empty());
-}
+  }
 
-TEST(PropertiesCopy, CopyIsDeepAndIndependent)
-{
+  TEST(PropertiesCopy, CopyIsDeepAndIndependent)
+  {
     coil::Properties original;
     original.setProperty("a.b", "1");
     original.setDefault("a.c", "d");
@@ -201,10 +205,10 @@ TEST(PropertiesCopy, CopyIsDeepAndIndependent)
     EXPECT_EQ(original.getProperty("a.b"), "1");
     EXPECT_EQ(sut.getProperty("a.c"), "d");
     EXPECT_EQ(sut.findNode("a")->getRoot(), &sut);
-}
+  }
 
-TEST(PropertiesCopy, CopyOfASubtreeIsARoot)
-{
+  TEST(PropertiesCopy, CopyOfASubtreeIsARoot)
+  {
     coil::Properties tree;
     tree.setProperty("a.b", "1");
 
@@ -213,10 +217,10 @@ TEST(PropertiesCopy, CopyOfASubtreeIsARoot)
     EXPECT_EQ(sut.getRoot(), nullptr);
     EXPECT_STREQ(sut.getName(), "a");
     EXPECT_EQ(sut.getProperty("b"), "1");
-}
+  }
 
-TEST(PropertiesCopy, AssigningADescendantToItsAncestorKeepsTheDescendantsContent)
-{
+  TEST(PropertiesCopy, AssigningADescendantToItsAncestorKeepsTheDescendantsContent)
+  {
     coil::Properties sut;
     sut.setProperty("a.b.c", "1");
 
@@ -224,10 +228,10 @@ TEST(PropertiesCopy, AssigningADescendantToItsAncestorKeepsTheDescendantsContent
 
     EXPECT_EQ(sut.propertyNames(), (Names{"b.c"}));
     EXPECT_STREQ(sut.getName(), "a");  // a root takes the name of what it copies
-}
+  }
 
-TEST(PropertiesCopy, AssignedChildStaysInItsTree)
-{
+  TEST(PropertiesCopy, AssignedChildStaysInItsTree)
+  {
     coil::Properties tree;
     tree.setProperty("slot.old", "x");
     coil::Properties replacement;
@@ -238,10 +242,10 @@ TEST(PropertiesCopy, AssignedChildStaysInItsTree)
 
     EXPECT_EQ(sut->getRoot(), &tree);
     EXPECT_EQ(tree.propertyNames(), (Names{"slot.new"}));
-}
+  }
 
-TEST(PropertiesMerge, EveryEntryOfTheArgumentIsSetIntoThis)
-{
+  TEST(PropertiesMerge, EveryEntryOfTheArgumentIsSetIntoThis)
+  {
     coil::Properties sut;
     sut.setProperty("kept", "mine");
     sut.setProperty("shared", "mine");
@@ -258,10 +262,10 @@ TEST(PropertiesMerge, EveryEntryOfTheArgumentIsSetIntoThis)
     EXPECT_EQ(sut.getProperty("added.by.default"), "dflt");
     EXPECT_EQ(sut.getProperty("inner"), "own");
     EXPECT_EQ(sut.getProperty("inner.leaf"), "x");
-}
+  }
 
-TEST(PropertiesMerge, EmptyLeafOfTheArgumentClearsTheValue)
-{
+  TEST(PropertiesMerge, EmptyLeafOfTheArgumentClearsTheValue)
+  {
     coil::Properties sut;
     sut.setProperty("corba.endpoint", "host:1");
     coil::Properties other;
@@ -270,10 +274,10 @@ TEST(PropertiesMerge, EmptyLeafOfTheArgumentClearsTheValue)
     sut << other;
 
     EXPECT_EQ(sut.getProperty("corba.endpoint"), "");
-}
+  }
 
-TEST(PropertiesOutput, ListPrintsFullKeys)
-{
+  TEST(PropertiesOutput, ListPrintsFullKeys)
+  {
     coil::Properties sut;
     sut.setProperty("a.b", "1");
     sut.setProperty("c", "");
@@ -282,6 +286,6 @@ TEST(PropertiesOutput, ListPrintsFullKeys)
     sut.list(out);
 
     EXPECT_EQ(out.str(), "a.b: 1\nc: \n");
-}
+  }
 
 }  // namespace

@@ -2,55 +2,50 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-TEST(ToBool, MatchesYesOrNoAsCaseInsensitiveSubstrings)
+namespace
 {
+
+  TEST(ToBool, MatchesYesOrNoAsCaseInsensitiveSubstrings)
+  {
     EXPECT_TRUE(coil::toBool("YES", "YES", "NO", false));
     EXPECT_TRUE(coil::toBool("yes", "YES", "NO", false));
     EXPECT_TRUE(coil::toBool(" Yes please", "YES", "NO", false));
     EXPECT_FALSE(coil::toBool("no", "YES", "NO", true));
     EXPECT_FALSE(coil::toBool("NOPE", "YES", "NO", true));
-}
+  }
 
-TEST(ToBool, YesWinsWhenBothAppear)
-{
-    EXPECT_TRUE(coil::toBool("NO YES", "YES", "NO", false));
-}
+  TEST(ToBool, YesWinsWhenBothAppear) { EXPECT_TRUE(coil::toBool("NO YES", "YES", "NO", false)); }
 
-TEST(ToBool, NeitherGivesTheCallersDefault)
-{
+  TEST(ToBool, NeitherGivesTheCallersDefault)
+  {
     EXPECT_TRUE(coil::toBool("maybe", "YES", "NO", true));
     EXPECT_FALSE(coil::toBool("", "YES", "NO", false));
-}
+  }
 
-TEST(Split, KeepsEmptyFieldsAndTrimsEachOne)
-{
+  TEST(Split, KeepsEmptyFieldsAndTrimsEachOne)
+  {
     EXPECT_EQ(coil::split("RTC:::Trimul:", ":"), (coil::vstring{"RTC", "", "", "Trimul", ""}));
     EXPECT_EQ(coil::split(" a , b ,c ", ","), (coil::vstring{"a", "b", "c"}));
-}
+  }
 
-TEST(Split, CanDropEmptyFields)
-{
-    EXPECT_EQ(coil::split("a,, ,b,", ",", true), (coil::vstring{"a", "b"}));
-}
+  TEST(Split, CanDropEmptyFields) { EXPECT_EQ(coil::split("a,, ,b,", ",", true), (coil::vstring{"a", "b"})); }
 
-TEST(Split, MultiCharacterDelimiterAndEmptyInput)
-{
+  TEST(Split, MultiCharacterDelimiterAndEmptyInput)
+  {
     EXPECT_EQ(coil::split("a::b", "::"), (coil::vstring{"a", "b"}));
     EXPECT_TRUE(coil::split("", ",").empty());
-}
+  }
 
-TEST(Normalize, TrimsAndLowercasesInPlace)
-{
+  TEST(Normalize, TrimsAndLowercasesInPlace)
+  {
     std::string s = " \tPeriodic ";
 
     EXPECT_EQ(coil::normalize(s), "periodic");
     EXPECT_EQ(s, "periodic");
-}
+  }
 
-TEST(StringTo, AcceptsWholeNumbersOnly)
-{
+  TEST(StringTo, AcceptsWholeNumbersOnly)
+  {
     int port = -1;
     EXPECT_TRUE(coil::stringTo(port, "2809"));
     EXPECT_EQ(port, 2809);
@@ -59,10 +54,10 @@ TEST(StringTo, AcceptsWholeNumbersOnly)
     EXPECT_FALSE(coil::stringTo(port, ""));
     EXPECT_FALSE(coil::stringTo(port, nullptr));
     EXPECT_EQ(port, 2809);  // failures leave the target alone
-}
+  }
 
-TEST(StringTo, ReadsFloatingPointAndWholeStrings)
-{
+  TEST(StringTo, ReadsFloatingPointAndWholeStrings)
+  {
     double rate = 0;
     EXPECT_TRUE(coil::stringTo(rate, "10.5"));
     EXPECT_DOUBLE_EQ(rate, 10.5);
@@ -70,6 +65,6 @@ TEST(StringTo, ReadsFloatingPointAndWholeStrings)
     std::string text;
     EXPECT_TRUE(coil::stringTo(text, "two words"));
     EXPECT_EQ(text, "two words");
-}
+  }
 
 }  // namespace

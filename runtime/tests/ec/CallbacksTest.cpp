@@ -9,24 +9,25 @@
 using namespace ectest;
 using Names = std::vector<std::string>;
 
-namespace {
-
-const Names kHandlers{"on_startup", "on_shutdown", "on_activated", "on_deactivated", "on_aborting",
-                      "on_error",   "on_reset",    "on_execute",   "on_state_update", "on_rate_changed"};
-
-void callEveryHandler(rtm::ComponentCallbacks& sut, RTC::ExecutionContextHandle_t h)
+namespace
 {
-  sut.on_startup(h);
-  sut.on_shutdown(h);
-  sut.on_activated(h);
-  sut.on_deactivated(h);
-  sut.on_aborting(h);
-  sut.on_error(h);
-  sut.on_reset(h);
-  sut.on_execute(h);
-  sut.on_state_update(h);
-  sut.on_rate_changed(h);
-}
+
+  const Names kHandlers{"on_startup", "on_shutdown", "on_activated", "on_deactivated",  "on_aborting",
+                        "on_error",   "on_reset",    "on_execute",   "on_state_update", "on_rate_changed"};
+
+  void callEveryHandler(rtm::ComponentCallbacks& sut, RTC::ExecutionContextHandle_t h)
+  {
+    sut.on_startup(h);
+    sut.on_shutdown(h);
+    sut.on_activated(h);
+    sut.on_deactivated(h);
+    sut.on_aborting(h);
+    sut.on_error(h);
+    sut.on_reset(h);
+    sut.on_execute(h);
+    sut.on_state_update(h);
+    sut.on_rate_changed(h);
+  }
 
 }  // namespace
 
@@ -39,7 +40,8 @@ TEST(ServantCallbacks, EveryHandlerReachesTheServantWithItsHandle)
   callEveryHandler(sut, 7);
 
   EXPECT_EQ(kHandlers, log->names());
-  for (const auto& call : log->calls()) {
+  for (const auto& call : log->calls())
+  {
     EXPECT_EQ(7, call.handle) << call.name;
   }
 }
@@ -77,7 +79,8 @@ TEST(RemoteCallbacks, EveryHandlerReachesTheComponentThroughItsReference)
   callEveryHandler(sut, 1000);
 
   EXPECT_EQ(kHandlers, log->names());
-  for (const auto& call : log->calls()) {
+  for (const auto& call : log->calls())
+  {
     EXPECT_EQ(1000, call.handle) << call.name;
   }
 }

@@ -11,12 +11,13 @@ using namespace ectest;
 
 using ContextOperations = ContextWithOwner;
 
-namespace {
-
-RTC::LightweightRTObject_ptr asComponent(CORBA::Object_ptr obj)
+namespace
 {
-  return RTC::LightweightRTObject::_unchecked_narrow(obj);
-}
+
+  RTC::LightweightRTObject_ptr asComponent(CORBA::Object_ptr obj)
+  {
+    return RTC::LightweightRTObject::_unchecked_narrow(obj);
+  }
 
 }  // namespace
 
@@ -58,10 +59,7 @@ TEST_F(ContextOperations, OwnerCannotBeRemoved)
   EXPECT_EQ(RTC::INACTIVE_STATE, ec->get_component_state(owner.in()));
 }
 
-TEST_F(ContextOperations, OwnerStartsInactive)
-{
-  EXPECT_EQ(RTC::INACTIVE_STATE, ec->get_component_state(owner.in()));
-}
+TEST_F(ContextOperations, OwnerStartsInactive) { EXPECT_EQ(RTC::INACTIVE_STATE, ec->get_component_state(owner.in())); }
 
 TEST_F(ContextOperations, RequestsInTheWrongStateAreRefused)
 {
@@ -88,7 +86,8 @@ TEST_F(ContextOperations, ActivatingAComponentInErrorIsRefused)
 
 TEST_F(ContextOperations, InvalidRateIsRefusedAndTheRateKept)
 {
-  for (double bad : {0.0, -5.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+  for (double bad : {0.0, -5.0, std::nan(""), std::numeric_limits<double>::infinity()})
+  {
     EXPECT_EQ(RTC::BAD_PARAMETER, ec->set_rate(bad)) << bad;
   }
 
@@ -165,10 +164,7 @@ TEST_F(ContextOperations, StartAndStopAreAnnouncedWithTheOwnersHandle)
   EXPECT_EQ(0, calls[1].handle);
 }
 
-TEST_F(ContextOperations, KindIsPeriodic)
-{
-  EXPECT_EQ(RTC::PERIODIC, ec->get_kind());
-}
+TEST_F(ContextOperations, KindIsPeriodic) { EXPECT_EQ(RTC::PERIODIC, ec->get_kind()); }
 
 TEST_F(ContextOperations, ProfileNamesTheOwnerButNotAsParticipant)
 {

@@ -9,63 +9,80 @@
 #include <memory>
 #include <mutex>
 
-namespace ectest {
+namespace ectest
+{
 
-class FakeDataFlowComponent : public virtual POA_OpenRTM::DataFlowComponent {
-public:
-  explicit FakeDataFlowComponent(std::shared_ptr<CallLog> log) : m_log(std::move(log)) {}
+  class FakeDataFlowComponent : public virtual POA_OpenRTM::DataFlowComponent
+  {
+  public:
+    explicit FakeDataFlowComponent(std::shared_ptr<CallLog> log) : m_log(std::move(log)) {}
 
-  // attach_context answers with this handle, or raises BAD_OPERATION when told to.
-  void setAttachResult(RTC::ExecutionContextHandle_t handle);
-  void failAttach();
-  RTC::ExecutionContext_ptr attachedContext();  // caller releases; nil before any attach
+    // attach_context answers with this handle, or raises BAD_OPERATION when told to.
+    void setAttachResult(RTC::ExecutionContextHandle_t handle);
+    void failAttach();
+    RTC::ExecutionContext_ptr attachedContext();  // caller releases; nil before any attach
 
-  RTC::ReturnCode_t on_initialize() override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_finalize() override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_startup", h); }
-  RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_shutdown", h); }
-  RTC::ReturnCode_t on_activated(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_activated", h); }
-  RTC::ReturnCode_t on_deactivated(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_deactivated", h); }
-  RTC::ReturnCode_t on_aborting(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_aborting", h); }
-  RTC::ReturnCode_t on_error(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_error", h); }
-  RTC::ReturnCode_t on_reset(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_reset", h); }
-  RTC::ReturnCode_t on_execute(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_execute", h); }
-  RTC::ReturnCode_t on_state_update(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_state_update", h); }
-  RTC::ReturnCode_t on_rate_changed(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_rate_changed", h); }
+    RTC::ReturnCode_t on_initialize() override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_finalize() override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_startup", h); }
+    RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_shutdown", h); }
+    RTC::ReturnCode_t on_activated(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_activated", h); }
+    RTC::ReturnCode_t on_deactivated(RTC::ExecutionContextHandle_t h) override
+    {
+      return m_log->enter("on_deactivated", h);
+    }
+    RTC::ReturnCode_t on_aborting(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_aborting", h); }
+    RTC::ReturnCode_t on_error(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_error", h); }
+    RTC::ReturnCode_t on_reset(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_reset", h); }
+    RTC::ReturnCode_t on_execute(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_execute", h); }
+    RTC::ReturnCode_t on_state_update(RTC::ExecutionContextHandle_t h) override
+    {
+      return m_log->enter("on_state_update", h);
+    }
+    RTC::ReturnCode_t on_rate_changed(RTC::ExecutionContextHandle_t h) override
+    {
+      return m_log->enter("on_rate_changed", h);
+    }
 
-  RTC::ReturnCode_t initialize() override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t finalize() override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t exit() override { return RTC::RTC_OK; }
-  CORBA::Boolean is_alive(RTC::ExecutionContext_ptr) override { return true; }
-  RTC::ExecutionContextHandle_t attach_context(RTC::ExecutionContext_ptr ec) override;
-  RTC::ReturnCode_t detach_context(RTC::ExecutionContextHandle_t h) override { return m_log->enter("detach_context", h); }
-  RTC::ExecutionContext_ptr get_context(RTC::ExecutionContextHandle_t) override { return RTC::ExecutionContext::_nil(); }
-  RTC::ExecutionContextList* get_owned_contexts() override { return new RTC::ExecutionContextList; }
-  RTC::ExecutionContextList* get_participating_contexts() override { return new RTC::ExecutionContextList; }
-  RTC::ExecutionContextHandle_t get_context_handle(RTC::ExecutionContext_ptr) override { return -1; }
+    RTC::ReturnCode_t initialize() override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t finalize() override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t exit() override { return RTC::RTC_OK; }
+    CORBA::Boolean is_alive(RTC::ExecutionContext_ptr) override { return true; }
+    RTC::ExecutionContextHandle_t attach_context(RTC::ExecutionContext_ptr ec) override;
+    RTC::ReturnCode_t detach_context(RTC::ExecutionContextHandle_t h) override
+    {
+      return m_log->enter("detach_context", h);
+    }
+    RTC::ExecutionContext_ptr get_context(RTC::ExecutionContextHandle_t) override
+    {
+      return RTC::ExecutionContext::_nil();
+    }
+    RTC::ExecutionContextList* get_owned_contexts() override { return new RTC::ExecutionContextList; }
+    RTC::ExecutionContextList* get_participating_contexts() override { return new RTC::ExecutionContextList; }
+    RTC::ExecutionContextHandle_t get_context_handle(RTC::ExecutionContext_ptr) override { return -1; }
 
-  RTC::ComponentProfile* get_component_profile() override { return new RTC::ComponentProfile; }
-  RTC::PortServiceList* get_ports() override { return new RTC::PortServiceList; }
+    RTC::ComponentProfile* get_component_profile() override { return new RTC::ComponentProfile; }
+    RTC::PortServiceList* get_ports() override { return new RTC::PortServiceList; }
 
-  SDOPackage::OrganizationList* get_owned_organizations() override { return new SDOPackage::OrganizationList; }
-  char* get_sdo_id() override { return CORBA::string_dup("fake"); }
-  char* get_sdo_type() override { return CORBA::string_dup(""); }
-  SDOPackage::DeviceProfile* get_device_profile() override { return new SDOPackage::DeviceProfile; }
-  SDOPackage::ServiceProfileList* get_service_profiles() override { return new SDOPackage::ServiceProfileList; }
-  SDOPackage::ServiceProfile* get_service_profile(const char*) override { throw SDOPackage::InternalError(""); }
-  SDOPackage::SDOService_ptr get_sdo_service(const char*) override { throw SDOPackage::InternalError(""); }
-  SDOPackage::Configuration_ptr get_configuration() override { throw SDOPackage::InterfaceNotImplemented(""); }
-  SDOPackage::Monitoring_ptr get_monitoring() override { throw SDOPackage::InterfaceNotImplemented(""); }
-  SDOPackage::OrganizationList* get_organizations() override { return new SDOPackage::OrganizationList; }
-  SDOPackage::NVList* get_status_list() override { return new SDOPackage::NVList; }
-  CORBA::Any* get_status(const char*) override { throw SDOPackage::InvalidParameter(""); }
+    SDOPackage::OrganizationList* get_owned_organizations() override { return new SDOPackage::OrganizationList; }
+    char* get_sdo_id() override { return CORBA::string_dup("fake"); }
+    char* get_sdo_type() override { return CORBA::string_dup(""); }
+    SDOPackage::DeviceProfile* get_device_profile() override { return new SDOPackage::DeviceProfile; }
+    SDOPackage::ServiceProfileList* get_service_profiles() override { return new SDOPackage::ServiceProfileList; }
+    SDOPackage::ServiceProfile* get_service_profile(const char*) override { throw SDOPackage::InternalError(""); }
+    SDOPackage::SDOService_ptr get_sdo_service(const char*) override { throw SDOPackage::InternalError(""); }
+    SDOPackage::Configuration_ptr get_configuration() override { throw SDOPackage::InterfaceNotImplemented(""); }
+    SDOPackage::Monitoring_ptr get_monitoring() override { throw SDOPackage::InterfaceNotImplemented(""); }
+    SDOPackage::OrganizationList* get_organizations() override { return new SDOPackage::OrganizationList; }
+    SDOPackage::NVList* get_status_list() override { return new SDOPackage::NVList; }
+    CORBA::Any* get_status(const char*) override { throw SDOPackage::InvalidParameter(""); }
 
-private:
-  std::shared_ptr<CallLog> m_log;
-  std::mutex m_mutex;
-  RTC::ExecutionContextHandle_t m_attachResult = 1000;
-  bool m_failAttach = false;
-  RTC::ExecutionContext_var m_attached;
-};
+  private:
+    std::shared_ptr<CallLog> m_log;
+    std::mutex m_mutex;
+    RTC::ExecutionContextHandle_t m_attachResult = 1000;
+    bool m_failAttach = false;
+    RTC::ExecutionContext_var m_attached;
+  };
 
 }  // namespace ectest

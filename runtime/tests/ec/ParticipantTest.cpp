@@ -7,28 +7,30 @@
 
 using namespace ectest;
 
-namespace {
+namespace
+{
 
-class Participant : public ContextWithOwner {
-protected:
-  RTC::LifeCycleState participantState() { return ec->get_component_state(comp.in()); }
-  bool waitForParticipantState(RTC::LifeCycleState state)
+  class Participant : public ContextWithOwner
   {
-    return testsupport::waitUntil([&] { return participantState() == state; },
-                                  std::chrono::seconds(10), std::chrono::milliseconds(1));
-  }
-  void addStartActivate()
-  {
-    ASSERT_EQ(RTC::RTC_OK, ec->add_component(comp.in()));
-    ASSERT_EQ(RTC::RTC_OK, ec->start());
-    ASSERT_EQ(RTC::RTC_OK, ec->activate_component(comp.in()));
-    ASSERT_TRUE(peerLog->waitForCount("on_activated", 1));
-  }
+  protected:
+    RTC::LifeCycleState participantState() { return ec->get_component_state(comp.in()); }
+    bool waitForParticipantState(RTC::LifeCycleState state)
+    {
+      return testsupport::waitUntil([&] { return participantState() == state; }, std::chrono::seconds(10),
+                                    std::chrono::milliseconds(1));
+    }
+    void addStartActivate()
+    {
+      ASSERT_EQ(RTC::RTC_OK, ec->add_component(comp.in()));
+      ASSERT_EQ(RTC::RTC_OK, ec->start());
+      ASSERT_EQ(RTC::RTC_OK, ec->activate_component(comp.in()));
+      ASSERT_TRUE(peerLog->waitForCount("on_activated", 1));
+    }
 
-  std::shared_ptr<CallLog> peerLog = std::make_shared<CallLog>();
-  Activated<FakeDataFlowComponent> peer{new FakeDataFlowComponent(peerLog)};
-  RTC::LightweightRTObject_var comp = RTC::LightweightRTObject::_narrow(peer.ref());
-};
+    std::shared_ptr<CallLog> peerLog = std::make_shared<CallLog>();
+    Activated<FakeDataFlowComponent> peer{new FakeDataFlowComponent(peerLog)};
+    RTC::LightweightRTObject_var comp = RTC::LightweightRTObject::_narrow(peer.ref());
+  };
 
 }  // namespace
 
@@ -56,10 +58,12 @@ TEST_F(Participant, ParticipantIsDrivenWithTheHandleItsAttachReturned)
 
   EXPECT_EQ(1u, peerLog->count("on_startup"));
   EXPECT_EQ(1u, peerLog->count("on_deactivated"));
-  for (const auto& call : peerLog->calls()) {
+  for (const auto& call : peerLog->calls())
+  {
     EXPECT_EQ(1003, call.handle) << call.name;
   }
-  for (const auto& call : log->calls()) {
+  for (const auto& call : log->calls())
+  {
     EXPECT_EQ(0, call.handle) << "owner's " << call.name;
   }
 }

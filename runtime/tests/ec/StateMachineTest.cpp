@@ -8,23 +8,25 @@
 using namespace ectest;
 using Names = std::vector<std::string>;
 
-namespace {
+namespace
+{
 
-// Opens on destruction too, so a failing test never leaves the context's thread blocked.
-class Gate {
-public:
-  ~Gate() { open(); }
-  void open()
+  // Opens on destruction too, so a failing test never leaves the context's thread blocked.
+  class Gate
   {
-    std::call_once(m_once, [this] { m_promise.set_value(); });
-  }
-  void wait() const { m_future.wait(); }
+  public:
+    ~Gate() { open(); }
+    void open()
+    {
+      std::call_once(m_once, [this] { m_promise.set_value(); });
+    }
+    void wait() const { m_future.wait(); }
 
-private:
-  std::promise<void> m_promise;
-  std::shared_future<void> m_future = m_promise.get_future().share();
-  std::once_flag m_once;
-};
+  private:
+    std::promise<void> m_promise;
+    std::shared_future<void> m_future = m_promise.get_future().share();
+    std::once_flag m_once;
+  };
 
 }  // namespace
 
@@ -64,10 +66,11 @@ TEST_F(StateMachine, ActiveComponentRunsExecuteThenStateUpdateEachTick)
   ASSERT_TRUE(log->waitForCount("on_state_update", 3));
 
   const Names names = log->names(7);
-  EXPECT_EQ((Names{"on_startup", "on_activated", "on_execute", "on_state_update", "on_execute",
-                   "on_state_update", "on_execute"}),
+  EXPECT_EQ((Names{"on_startup", "on_activated", "on_execute", "on_state_update", "on_execute", "on_state_update",
+                   "on_execute"}),
             names);
-  for (const auto& call : log->calls()) {
+  for (const auto& call : log->calls())
+  {
     EXPECT_EQ(0, call.handle) << call.name;
   }
 }
@@ -103,8 +106,8 @@ TEST_F(StateMachine, FailedExecuteResultsInDeactivatedThenAbortingThenErrorEachT
 
   ASSERT_TRUE(log->waitForCount("on_error", 3));
 
-  EXPECT_EQ((Names{"on_startup", "on_activated", "on_execute", "on_deactivated", "on_aborting",
-                   "on_error", "on_error", "on_error"}),
+  EXPECT_EQ((Names{"on_startup", "on_activated", "on_execute", "on_deactivated", "on_aborting", "on_error", "on_error",
+                   "on_error"}),
             log->names(8));
   EXPECT_EQ(RTC::ERROR_STATE, ownerState());
 }
@@ -127,9 +130,9 @@ TEST_F(StateMachine, FailedStateUpdateResultsInError)
 
   ASSERT_TRUE(log->waitForCount("on_error", 1));
 
-  EXPECT_EQ((Names{"on_startup", "on_activated", "on_execute", "on_state_update",
-                   "on_deactivated", "on_aborting", "on_error"}),
-            log->names(7));
+  EXPECT_EQ(
+    (Names{"on_startup", "on_activated", "on_execute", "on_state_update", "on_deactivated", "on_aborting", "on_error"}),
+    log->names(7));
 }
 
 TEST_F(StateMachine, FailedActivationIsLeftForErrorAtTheNextTick)
@@ -140,8 +143,7 @@ TEST_F(StateMachine, FailedActivationIsLeftForErrorAtTheNextTick)
 
   ASSERT_TRUE(log->waitForCount("on_error", 1));
 
-  EXPECT_EQ((Names{"on_startup", "on_activated", "on_deactivated", "on_aborting", "on_error"}),
-            log->names(5));
+  EXPECT_EQ((Names{"on_startup", "on_activated", "on_deactivated", "on_aborting", "on_error"}), log->names(5));
   EXPECT_EQ(RTC::ERROR_STATE, ownerState());
 }
 
@@ -194,9 +196,8 @@ TEST_F(StateMachine, HandlerDeactivatingItsOwnComponentGetsOkAndSkipsStateUpdate
 {
   std::promise<RTC::ReturnCode_t> answer;
   std::once_flag once;
-  log->onCall("on_execute", [&] {
-    std::call_once(once, [&] { answer.set_value(ec->deactivate_component(owner.in())); });
-  });
+  log->onCall("on_execute",
+              [&] { std::call_once(once, [&] { answer.set_value(ec->deactivate_component(owner.in())); }); });
   ASSERT_NO_FATAL_FAILURE(startActive());
 
   auto result = answer.get_future();
@@ -225,8 +226,7 @@ TEST_F(StateMachine, DeactivateOnStoppedContextFailsWithoutWaiting)
   ASSERT_NO_FATAL_FAILURE(startActive());
   ASSERT_EQ(RTC::RTC_OK, ec->stop());
 
-  auto deactivation =
-    std::async(std::launch::async, [&] { return ec->deactivate_component(owner.in()); });
+  auto deactivation = std::async(std::launch::async, [&] { return ec->deactivate_component(owner.in()); });
 
   ASSERT_EQ(std::future_status::ready, deactivation.wait_for(std::chrono::seconds(5)));
   EXPECT_EQ(RTC::RTC_ERROR, deactivation.get());
@@ -237,8 +237,7 @@ TEST_F(StateMachine, DeactivateWaitsForASlowOnDeactivated)
   Gate gate;
   log->onCall("on_deactivated", [&] { gate.wait(); });
   ASSERT_NO_FATAL_FAILURE(startActive());
-  auto deactivation =
-    std::async(std::launch::async, [&] { return ec->deactivate_component(owner.in()); });
+  auto deactivation = std::async(std::launch::async, [&] { return ec->deactivate_component(owner.in()); });
   ASSERT_TRUE(log->waitForCount("on_deactivated", 1));
 
   EXPECT_EQ(std::future_status::timeout, deactivation.wait_for(std::chrono::milliseconds(20)));

@@ -7,68 +7,67 @@
 #include <cstdlib>
 #include <new>
 
-namespace {
+namespace
+{
 
-thread_local std::uint64_t t_allocations = 0;
+  thread_local std::uint64_t t_allocations = 0;
 
 }  // namespace
 
 void* operator new(std::size_t size)
 {
   ++t_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) {
+  if (void* p = std::malloc(size == 0 ? 1 : size))
+  {
     return p;
   }
   throw std::bad_alloc();
 }
 
-void operator delete(void* p) noexcept
+void operator delete(void* p) noexcept { std::free(p); }
+
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace
 {
-  std::free(p);
-}
 
-void operator delete(void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
+  using ectest::Activated;
+  using ectest::PlainObject;
 
-namespace {
-
-using ectest::Activated;
-using ectest::PlainObject;
-
-// Allocates nothing itself, so whatever the count shows comes from the loop.
-class AllocationProbe : public rtm::ComponentCallbacks {
-public:
-  static constexpr std::size_t kSamples = 200;
-
-  RTC::ReturnCode_t on_execute(RTC::ExecutionContextHandle_t) override
+  // Allocates nothing itself, so whatever the count shows comes from the loop.
+  class AllocationProbe : public rtm::ComponentCallbacks
   {
-    const std::size_t i = m_taken.load();
-    if (i < kSamples) {
-      m_counts[i] = t_allocations;
-      m_taken.store(i + 1);
+  public:
+    static constexpr std::size_t kSamples = 200;
+
+    RTC::ReturnCode_t on_execute(RTC::ExecutionContextHandle_t) override
+    {
+      const std::size_t i = m_taken.load();
+      if (i < kSamples)
+      {
+        m_counts[i] = t_allocations;
+        m_taken.store(i + 1);
+      }
+      return RTC::RTC_OK;
     }
-    return RTC::RTC_OK;
-  }
-  RTC::ReturnCode_t on_state_update(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_activated(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_deactivated(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_aborting(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_error(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_reset(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
-  RTC::ReturnCode_t on_rate_changed(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_state_update(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_activated(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_deactivated(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_aborting(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_error(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_reset(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
+    RTC::ReturnCode_t on_rate_changed(RTC::ExecutionContextHandle_t) override { return RTC::RTC_OK; }
 
-  bool full() const { return m_taken.load() == kSamples; }
-  // Read only once full(): the loop writes no more after that.
-  std::uint64_t at(std::size_t i) const { return m_counts[i]; }
+    bool full() const { return m_taken.load() == kSamples; }
+    // Read only once full(): the loop writes no more after that.
+    std::uint64_t at(std::size_t i) const { return m_counts[i]; }
 
-private:
-  std::atomic<std::size_t> m_taken{0};
-  std::array<std::uint64_t, kSamples> m_counts{};
-};
+  private:
+    std::atomic<std::size_t> m_taken{0};
+    std::array<std::uint64_t, kSamples> m_counts{};
+  };
 
 }  // namespace
 
@@ -77,8 +76,7 @@ TEST(SteadyState, TicksAllocateNothing)
   Activated<PlainObject> ownerObject(new PlainObject);
   RTC::RTObject_var owner = RTC::RTObject::_unchecked_narrow(ownerObject.ref());
   PortableServer::POA_var poa = ectest::rootPoa();
-  PortableServer::Servant_var<rtm::PeriodicExecutionContext> sut =
-    new rtm::PeriodicExecutionContext(poa.in());
+  PortableServer::Servant_var<rtm::PeriodicExecutionContext> sut = new rtm::PeriodicExecutionContext(poa.in());
   auto probe = std::make_unique<AllocationProbe>();
   AllocationProbe& samples = *probe;
   sut->set_rate(2000.0);

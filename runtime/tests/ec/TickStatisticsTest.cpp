@@ -5,9 +5,10 @@
 
 #include <cmath>
 
-namespace {
+namespace
+{
 
-constexpr std::int64_t us(std::int64_t n) { return n * 1000; }
+  constexpr std::int64_t us(std::int64_t n) { return n * 1000; }
 
 }  // namespace
 
@@ -23,10 +24,12 @@ TEST(TickStatistics, NothingRecordedReadsAsZero)
 TEST(TickStatistics, PercentileIsTheUpperEdgeOfItsMicrosecondBucket)
 {
   rtm::TickStatistics sut;
-  for (int i = 0; i < 90; ++i) {
+  for (int i = 0; i < 90; ++i)
+  {
     sut.recordTick(us(2) + 300);  // 2.3 µs late
   }
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < 10; ++i)
+  {
     sut.recordTick(us(40));
   }
 
@@ -62,8 +65,7 @@ TEST(TickStatistics, LastMicrosecondBucketIsStillFinite)
 
   sut.recordTick(us(rtm::TickStatistics::kLatenessBuckets) - 1);
 
-  EXPECT_EQ(static_cast<double>(rtm::TickStatistics::kLatenessBuckets),
-            sut.latenessPercentileUs(100));
+  EXPECT_EQ(static_cast<double>(rtm::TickStatistics::kLatenessBuckets), sut.latenessPercentileUs(100));
 }
 
 TEST(TickStatistics, ResetForgetsEverything)

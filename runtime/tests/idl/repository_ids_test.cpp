@@ -16,25 +16,26 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
-std::vector<unsigned char> bytes(const cdrMemoryStream& s) {
-  const auto* p = static_cast<const unsigned char*>(s.bufPtr());
-  return std::vector<unsigned char>(p, p + s.bufSize());
-}
+  std::vector<unsigned char> bytes(const cdrMemoryStream& s)
+  {
+    const auto* p = static_cast<const unsigned char*>(s.bufPtr());
+    return std::vector<unsigned char>(p, p + s.bufSize());
+  }
 
 }  // namespace
 
-TEST(RepositoryIds, InterfacesAdvertisedInIors) {
+TEST(RepositoryIds, InterfacesAdvertisedInIors)
+{
   // §2: most-derived type_id of every object the runtime serves, plus the narrow targets.
-  EXPECT_STREQ(OpenRTM::DataFlowComponent::_PD_repoId,
-               "IDL:openrtm.aist.go.jp/OpenRTM/DataFlowComponent:1.0");
+  EXPECT_STREQ(OpenRTM::DataFlowComponent::_PD_repoId, "IDL:openrtm.aist.go.jp/OpenRTM/DataFlowComponent:1.0");
   EXPECT_STREQ(OpenRTM::ExtTrigExecutionContextService::_PD_repoId,
                "IDL:openrtm.aist.go.jp/OpenRTM/ExtTrigExecutionContextService:1.0");
   EXPECT_STREQ(RTC::RTObject::_PD_repoId, "IDL:omg.org/RTC/RTObject:1.0");
   EXPECT_STREQ(RTC::PortService::_PD_repoId, "IDL:omg.org/RTC/PortService:1.0");
-  EXPECT_STREQ(RTC::ExecutionContextService::_PD_repoId,
-               "IDL:omg.org/RTC/ExecutionContextService:1.0");
+  EXPECT_STREQ(RTC::ExecutionContextService::_PD_repoId, "IDL:omg.org/RTC/ExecutionContextService:1.0");
   EXPECT_STREQ(SDOPackage::SDO::_PD_repoId, "IDL:org.omg/SDOPackage/SDO:1.0");
   EXPECT_STREQ(SDOPackage::SDOService::_PD_repoId, "IDL:org.omg/SDOPackage/SDOService:1.0");
   EXPECT_STREQ(SDOPackage::Configuration::_PD_repoId, "IDL:org.omg/SDOPackage/Configuration:1.0");
@@ -52,7 +53,8 @@ TEST(RepositoryIds, InterfacesAdvertisedInIors) {
   EXPECT_EQ(static_cast<int>(RTC::HEARTBEAT), static_cast<int>(OpenRTM::HEARTBEAT));
 }
 
-TEST(RepositoryIds, TypeCodes) {
+TEST(RepositoryIds, TypeCodes)
+{
   // Basic data types have no prefix: `dataport.data_type` is compared as this exact string.
   EXPECT_STREQ(RTC::_tc_TimedLong->id(), "IDL:RTC/TimedLong:1.0");
   EXPECT_STREQ(RTC::_tc_Time->id(), "IDL:RTC/Time:1.0");
@@ -65,14 +67,16 @@ TEST(RepositoryIds, TypeCodes) {
   EXPECT_STREQ(RTM::_tc_NVList->id(), "IDL:RTM/NVList:1.0");
 }
 
-TEST(RepositoryIds, EnumOrdinals) {
+TEST(RepositoryIds, EnumOrdinals)
+{
   EXPECT_EQ(RTC::PRECONDITION_NOT_MET, 5);
   EXPECT_EQ(RTC::ERROR_STATE, 3);
   EXPECT_EQ(OpenRTM::UNKNOWN_ERROR, 5);
   EXPECT_EQ(RTC::_tc_ReturnCode_t->member_count(), 6u);
 }
 
-TEST(CdrLayout, TimedLongIsTwelveLittleEndianOctets) {
+TEST(CdrLayout, TimedLongIsTwelveLittleEndianOctets)
+{
   RTC::TimedLong v;
   v.tm.sec = 1;
   v.tm.nsec = 2;
@@ -80,8 +84,7 @@ TEST(CdrLayout, TimedLongIsTwelveLittleEndianOctets) {
   cdrMemoryStream s;
   s.setByteSwapFlag(true);  // true = the stream is little-endian (no encapsulation octet)
   v >>= s;
-  const std::vector<unsigned char> expected = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00,
-                                               0x00, 0x00, 0xFD, 0xFF, 0xFF, 0xFF};
+  const std::vector<unsigned char> expected = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0xFD, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(bytes(s), expected);
 
   RTC::TimedLong back;
@@ -92,7 +95,8 @@ TEST(CdrLayout, TimedLongIsTwelveLittleEndianOctets) {
   EXPECT_EQ(back.data, -3);
 }
 
-TEST(CdrLayout, TimedDoublePutsItsDoubleAtOffsetEight) {
+TEST(CdrLayout, TimedDoublePutsItsDoubleAtOffsetEight)
+{
   RTC::TimedDouble v;
   v.tm.sec = 1;
   v.tm.nsec = 2;

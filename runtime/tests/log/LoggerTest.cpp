@@ -84,7 +84,8 @@ namespace
     rtm::logger().configure("YES", file, "INFO", "");
     bool debugEvaluated = false;
     RTM_LOG_DEBUG("manager", (debugEvaluated = true));
-    RTM_LOG_INFO("manager", "created " << "Trimul" << 0);
+    RTM_LOG_INFO("manager", "created "
+                              << "Trimul" << 0);
     rtm::logger().configure("NO", "", "", "");
     EXPECT_FALSE(debugEvaluated);
     const auto written = lines(file);
@@ -135,8 +136,8 @@ namespace
     const std::string file = path("levels.log");
     rtm::Logger sut;
     sut.configure("YES", file, "warn", "");
-    for (auto level : {rtm::LogLevel::Fatal, rtm::LogLevel::Error, rtm::LogLevel::Warn,
-                       rtm::LogLevel::Info, rtm::LogLevel::Debug, rtm::LogLevel::Paranoid})
+    for (auto level : {rtm::LogLevel::Fatal, rtm::LogLevel::Error, rtm::LogLevel::Warn, rtm::LogLevel::Info,
+                       rtm::LogLevel::Debug, rtm::LogLevel::Paranoid})
     {
       sut.write(level, "who", rtm::Logger::levelName(level));
     }
@@ -247,4 +248,4 @@ namespace
     sut.write(rtm::LogLevel::Info, "who", "second");
     EXPECT_EQ(lines(file).size(), 1u);
   }
-} // namespace
+}  // namespace

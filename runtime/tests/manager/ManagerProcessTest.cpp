@@ -26,10 +26,8 @@ namespace
 
   std::vector<std::string> hostArgs(const std::string& nameservers, std::vector<std::string> extra = {})
   {
-    std::vector<std::string> args = {"-o", "corba.nameservers:" + nameservers,
-                                     "-o", "corba.endpoints:127.0.0.1:",
-                                     "-o", "exec_cxt.periodic.rate:50",
-                                     "-o", "naming.update.interval:0.5"};
+    std::vector<std::string> args = {"-o", "corba.nameservers:" + nameservers, "-o", "corba.endpoints:127.0.0.1:",
+                                     "-o", "exec_cxt.periodic.rate:50",        "-o", "naming.update.interval:0.5"};
     args.insert(args.end(), extra.begin(), extra.end());
     return args;
   }
@@ -51,8 +49,7 @@ namespace
     void start(const std::map<std::string, std::string>& env = {}, std::vector<std::string> extra = {})
     {
       sut = std::make_unique<ChildProcess>(probeHost(), hostArgs(ns.address(), extra), env);
-      ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(probePath()); }, 10s))
-          << sut->stderrText();
+      ASSERT_TRUE(testsupport::waitUntil([&] { return naming.isBound(probePath()); }, 10s)) << sut->stderrText();
       CORBA::Object_var obj = naming.resolve(probePath());
       comp = RTC::RTObject::_narrow(obj.in());
       ASSERT_FALSE(CORBA::is_nil(comp));
@@ -90,11 +87,14 @@ TEST_F(ManagerProcess, ComponentIsFoundUnderTheNamingPathWithItsWholeProfile)
     ASSERT_TRUE(profile->properties[i].value >>= value) << profile->properties[i].name;
     props[static_cast<const char*>(profile->properties[i].name)] = value;
   }
+  // A profile table keeps its hand layout.
+  // clang-format off
   const std::map<std::string, std::string> registered = {
     {"implementation_id", "Probe"}, {"type_name", "Probe"}, {"description", "Lifecycle probe"},
     {"version", "2.0.1"}, {"vendor", "TestVendor"}, {"category", "Test"},
     {"activity_type", "PERIODIC"}, {"kind", "DataFlowComponent"}, {"max_instance", "3"},
     {"language", "C++"}, {"lang_type", "compile"}};
+  // clang-format on
   for (const auto& [key, value] : registered)
     EXPECT_EQ(props[key], value) << key;
   EXPECT_EQ(props["instance_name"], "Probe0");
@@ -211,7 +211,8 @@ TEST(ManagerExit, LeavingWithoutAShutdownStopsTheWorkerFirstFromAnyThread)
     std::vector<std::string> unbound;
   };
   const std::vector<Case> cases = {
-    {"return", {"finalize ExitProbe0", "deleted ExitProbe0", "finalize ExitProbe1", "deleted ExitProbe1"},
+    {"return",
+     {"finalize ExitProbe0", "deleted ExitProbe0", "finalize ExitProbe1", "deleted ExitProbe1"},
      {"ExitProbe0", "ExitProbe1"}},
     // The other threads may be ones a shutdown waits for: the running component stays as it is.
     {"thread", exitedOnly, {"ExitProbe1"}},

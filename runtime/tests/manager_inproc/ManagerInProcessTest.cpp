@@ -20,10 +20,7 @@ namespace
   {
   public:
     explicit Plain(RTC::Manager* m) : RTC::DataFlowComponentBase(m) {}
-    RTC::ReturnCode_t onInitialize() override
-    {
-      return g_failInitialize ? RTC::RTC_ERROR : RTC::RTC_OK;
-    }
+    RTC::ReturnCode_t onInitialize() override { return g_failInitialize ? RTC::RTC_ERROR : RTC::RTC_OK; }
   };
 
   RTC::RTObject_impl* createPlain(RTC::Manager* m) { return new Plain(m); }
@@ -36,9 +33,17 @@ namespace
   RTC::Manager& manager()
   {
     static RTC::Manager* m = [] {
-      const char* args[] = {"manager_inproc", "-o", "naming.enable:NO", "-o", "manager.shutdown_auto:NO",
-                            "-o", "manager.shutdown_on_nortcs:NO", "-o", "corba.endpoints:127.0.0.1:",
-                            "-o", "inproc.marker:first"};
+      const char* args[] = {"manager_inproc",
+                            "-o",
+                            "naming.enable:NO",
+                            "-o",
+                            "manager.shutdown_auto:NO",
+                            "-o",
+                            "manager.shutdown_on_nortcs:NO",
+                            "-o",
+                            "corba.endpoints:127.0.0.1:",
+                            "-o",
+                            "inproc.marker:first"};
       RTC::Manager* mgr = RTC::Manager::init(11, const_cast<char**>(args));
       mgr->activateManager();
       mgr->runManager(true);
@@ -50,8 +55,11 @@ namespace
   // Each test registers a type of its own, so instance numbers never depend on test order.
   void registerType(const std::string& id, const char* maxInstance = "", const char* version = "1.0")
   {
+    // A profile table keeps its hand layout.
+    // clang-format off
     const char* table[] = {"implementation_id", id.c_str(), "type_name", id.c_str(), "vendor", "V",
                           "category", "C", "version", version, "max_instance", maxInstance, ""};
+    // clang-format on
     coil::Properties profile(table, 2147483647);
     ASSERT_TRUE(manager().registerFactory(profile, createPlain, deletePlain));
   }
@@ -76,7 +84,10 @@ TEST(ManagerInit, SecondInitReturnsTheSameManagerAndChangesNothing)
 TEST(ManagerFactories, TheSameTypeTwiceIsRefusedAnotherVersionIsNot)
 {
   registerType("Dup");
+  // A profile table keeps its hand layout.
+  // clang-format off
   const char* table[] = {"implementation_id", "Dup", "vendor", "V", "category", "C", "version", "1.0", ""};
+  // clang-format on
   coil::Properties same(table, 2147483647);
   EXPECT_FALSE(manager().registerFactory(same, createPlain, deletePlain));
   registerType("Dup", "", "2.0");

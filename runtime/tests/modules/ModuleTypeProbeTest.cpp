@@ -53,8 +53,9 @@ namespace
       const char* types;  // implementation ids joined by ',', or what the error holds
       bool learned;
     } cases[] = {
-      {"a report, with a type lacking its id", "echo \"0.implementation_id: A\"; echo \"0.called: $1 $2\";"
-                                               " echo '1.type_name: NoId'; echo '2.implementation_id: C'",
+      {"a report, with a type lacking its id",
+       "echo \"0.implementation_id: A\"; echo \"0.called: $1 $2\";"
+       " echo '1.type_name: NoId'; echo '2.implementation_id: C'",
        "A,C", true},
       {"a module that registers nothing", "exit 0", "", true},
       {"a helper that never answers", "exec sleep 30", "took longer than 500 ms", false},
@@ -102,7 +103,7 @@ namespace
     // Each run leaves a line in runs.log; the report names the module's current content.
     const std::string runs = root + "/runs.log";
     rtm::ModuleTypeCache sut(rtm::ModuleTypeProbe(
-        helper("helper", "echo run >> " + runs + "; echo \"0.implementation_id: $(head -n 1 $2 | cut -d ' ' -f 1)\"")));
+      helper("helper", "echo run >> " + runs + "; echo \"0.implementation_id: $(head -n 1 $2 | cut -d ' ' -f 1)\"")));
     auto ids = [&](const std::string& path) {
       std::string out;
       for (const coil::Properties& type : sut.typesOf(path))
@@ -126,7 +127,7 @@ namespace
     EXPECT_EQ(3u, sut.probesRun()) << "a file that is not there is not asked about";
     std::ifstream log(runs);
     EXPECT_EQ(3, std::count(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>(), '\n'))
-        << "one helper process a probe";
+      << "one helper process a probe";
   }
 
   TEST(ModuleTypeReports, TypesSurviveTheReportAndAnythingElseIsRefused)
@@ -143,8 +144,11 @@ namespace
     for (const char* key : {"implementation_id", "description", "conf.default.gain", "conf"})
       EXPECT_EQ(trimul.getProperty(key), types[1].getProperty(key)) << key;
 
-    const std::vector<std::string> refusals = {"implementation_id: A", "64.implementation_id: A",
-                                               "x.implementation_id: A", ".implementation_id: A", "0.: A",
+    const std::vector<std::string> refusals = {"implementation_id: A",
+                                               "64.implementation_id: A",
+                                               "x.implementation_id: A",
+                                               ".implementation_id: A",
+                                               "0.: A",
                                                "1" + std::string(40, '.') + "a: b"};
     for (const std::string& refused : refusals)
       EXPECT_FALSE(rtm::ModuleTypeReport::read(refused, types, error)) << refused;

@@ -154,9 +154,7 @@ namespace
     sut.update(false);
 
     EXPECT_EQ(lineCount(warnings), 1u) << warnings;
-    EXPECT_NE(warnings.find("naming service " + ns_.address() + " is not reachable"),
-              std::string::npos)
-        << warnings;
+    EXPECT_NE(warnings.find("naming service " + ns_.address() + " is not reachable"), std::string::npos) << warnings;
     EXPECT_TRUE(boundTo(client_, kPath, component_));
     EXPECT_TRUE(boundTo(client_, "myhost.host_cxt/Trimul1.rtc", component_));
   }
@@ -266,7 +264,7 @@ namespace
   {
     rtm::NamingManager sut(testOrb(), " localhost , ,ns.example:2810,", true);
 
-    EXPECT_EQ(sut.servers(), (std::vector<std::string>{"corbaloc::localhost/NameService",
-                                                        "corbaloc::ns.example:2810/NameService"}));
+    EXPECT_EQ(sut.servers(),
+              (std::vector<std::string>{"corbaloc::localhost/NameService", "corbaloc::ns.example:2810/NameService"}));
   }
-} // namespace
+}  // namespace

@@ -23,7 +23,11 @@ namespace
   class CountAllocations
   {
   public:
-    CountAllocations() { allocations = 0; counting = true; }
+    CountAllocations()
+    {
+      allocations = 0;
+      counting = true;
+    }
     ~CountAllocations() { counting = false; }
     long count() const { return allocations; }
   };

@@ -134,8 +134,7 @@ TEST_F(BufferTest, ConnectionsShareOneBufferAndANewLengthStartsItAfresh)
   EXPECT_EQ((std::vector<CORBA::Long>{1, 2}), readAll());
 
   ASSERT_EQ(OpenRTM::PORT_OK, one->put(leTimedLong(3, 0, 3)));
-  OpenRTM::InPortCdr_var three =
-      attachRawWriter(sut.in.getPortRef(), {{"dataport.buffer.length", "4"}}, &third);
+  OpenRTM::InPortCdr_var three = attachRawWriter(sut.in.getPortRef(), {{"dataport.buffer.length", "4"}}, &third);
   EXPECT_FALSE(sut.in.isNew());
 }
 

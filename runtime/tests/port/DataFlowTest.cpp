@@ -77,12 +77,12 @@ TEST_F(DataFlowTest, NewWithPushPolicyAllDeliversABurstInOrder)
   ASSERT_TRUE(testsupport::waitUntil([this] { return b.in.isNew() && b.in.isEmpty() == false; }, 5s));
   std::vector<CORBA::Long> got;
   testsupport::waitUntil(
-      [&] {
-        while (b.in.isNew() && b.in.read())
-          got.push_back(b.inSample.data);
-        return got.size() >= 8;
-      },
-      5s);
+    [&] {
+      while (b.in.isNew() && b.in.read())
+        got.push_back(b.inSample.data);
+      return got.size() >= 8;
+    },
+    5s);
   EXPECT_EQ((std::vector<CORBA::Long>{1, 2, 3, 4, 5, 6, 7, 8}), got);
 }
 
@@ -99,15 +99,15 @@ TEST_F(DataFlowTest, NewWithPushPolicyNewSendsTheLatestSample)
   // Whatever was skipped, the last sample always arrives, and nothing arrives twice or late.
   CORBA::Long last = 0;
   ASSERT_TRUE(testsupport::waitUntil(
-      [&] {
-        while (b.in.isNew() && b.in.read())
-        {
-          EXPECT_GT(b.inSample.data, last);
-          last = b.inSample.data;
-        }
-        return last == 20;
-      },
-      5s));
+    [&] {
+      while (b.in.isNew() && b.in.read())
+      {
+        EXPECT_GT(b.inSample.data, last);
+        last = b.inSample.data;
+      }
+      return last == 20;
+    },
+    5s));
 }
 
 TEST_F(DataFlowTest, PeriodicSendsOnlyWhileTheOwnerIsActive)
@@ -175,8 +175,8 @@ TEST_F(DataFlowTest, OneWriteReachesEveryConnectedReader)
 {
   LongPorts c{"C"};
   connect({{"dataport.subscription_type", "flush"}});
-  RTC::ConnectorProfile toC = profileFor({a.out.getPortRef(), c.in.getPortRef()},
-                                         {{"dataport.subscription_type", "new"}});
+  RTC::ConnectorProfile toC =
+    profileFor({a.out.getPortRef(), c.in.getPortRef()}, {{"dataport.subscription_type", "new"}});
   ASSERT_EQ(RTC::RTC_OK, connectVia(a.out.getPortRef(), toC));
 
   a.outSample = timedLong(9, 9, 99);
@@ -220,8 +220,8 @@ TEST_F(DataFlowTest, SequenceTypesTravelIntact)
   RTC::InPort<RTC::TimedDoubleSeq> in("i", received);
   host.addOut("o", out);
   host.addIn("i", in);
-  RTC::ConnectorProfile cp = profileFor({out.getPortRef(), in.getPortRef()},
-                                        {{"dataport.data_type", "IDL:RTC/TimedDoubleSeq:1.0"}});
+  RTC::ConnectorProfile cp =
+    profileFor({out.getPortRef(), in.getPortRef()}, {{"dataport.data_type", "IDL:RTC/TimedDoubleSeq:1.0"}});
   ASSERT_EQ(RTC::RTC_OK, connectVia(out.getPortRef(), cp));
 
   sent.tm.sec = 8;

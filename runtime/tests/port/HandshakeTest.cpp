@@ -36,7 +36,7 @@ TEST_F(HandshakeTest, ConnectOnOutPortResultsInOneConnectorListedByBothPorts)
 
   const std::string id = cp.connector_id.in();
   EXPECT_TRUE(std::regex_match(id, std::regex("[0-9a-f]{8}-[0-9a-f]{4}-4[0-9a-f]{3}-[89ab][0-9a-f]{3}-[0-9a-f]{12}")))
-      << id;
+    << id;
   EXPECT_EQ(std::vector<std::string>{id}, connectorIds(out()));
   EXPECT_EQ(std::vector<std::string>{id}, connectorIds(in()));
 }
@@ -63,10 +63,10 @@ TEST_F(HandshakeTest, ReturnedProfileCarriesTheInPortObjectAsStringAndReference)
 TEST_F(HandshakeTest, EveryInitiatorAndPortOrderConnectsForEveryFlow)
 {
   const std::vector<Props> flows = {
-      {{"dataport.subscription_type", "flush"}},
-      {{"dataport.subscription_type", "new"}},
-      {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "100"}},
-      {{"dataport.dataflow_type", "pull"}},
+    {{"dataport.subscription_type", "flush"}},
+    {{"dataport.subscription_type", "new"}},
+    {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "100"}},
+    {{"dataport.dataflow_type", "pull"}},
   };
   for (const Props& flow : flows)
   {
@@ -74,11 +74,9 @@ TEST_F(HandshakeTest, EveryInitiatorAndPortOrderConnectsForEveryFlow)
     {
       for (int initiator = 0; initiator < 2; ++initiator)
       {
-        RTC::ConnectorProfile cp =
-            order == 0 ? profileFor({out(), in()}, flow) : profileFor({in(), out()}, flow);
+        RTC::ConnectorProfile cp = order == 0 ? profileFor({out(), in()}, flow) : profileFor({in(), out()}, flow);
         RTC::PortService_ptr starter = initiator == 0 ? out() : in();
-        SCOPED_TRACE(flow[0].second + " order " + std::to_string(order) + " initiator " +
-                     std::to_string(initiator));
+        SCOPED_TRACE(flow[0].second + " order " + std::to_string(order) + " initiator " + std::to_string(initiator));
 
         ASSERT_EQ(RTC::RTC_OK, connectVia(starter, cp));
         const std::string id = cp.connector_id.in();
@@ -96,25 +94,24 @@ TEST_F(HandshakeTest, EveryInitiatorAndPortOrderConnectsForEveryFlow)
 TEST_F(HandshakeTest, RefusedProfilesResultInTheirCodeAndNoConnectorOnEitherPort)
 {
   const std::vector<MatrixCase> cases = {
-      {"interface list", {{"dataport.interface_type", "corba_cdr,foo"}}, RTC::BAD_PARAMETER},
-      {"unknown interface", {{"dataport.interface_type", "shared_memory"}}, RTC::BAD_PARAMETER},
-      {"empty interface", {{"dataport.interface_type", ""}}, RTC::BAD_PARAMETER},
-      {"unknown dataflow", {{"dataport.dataflow_type", "sideways"}}, RTC::BAD_PARAMETER},
-      {"unknown subscription", {{"dataport.subscription_type", "sometimes"}}, RTC::RTC_ERROR},
-      {"periodic without rate", {{"dataport.subscription_type", "periodic"}}, RTC::RTC_ERROR},
-      {"periodic with zero rate",
-       {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "0"}},
-       RTC::RTC_ERROR},
-      {"endian", {{"dataport.serializer.cdr.endian", "middle"}}, RTC::UNSUPPORTED},
-      {"data type", {{"dataport.data_type", "IDL:RTC/TimedDouble:1.0"}}, RTC::BAD_PARAMETER},
+    {"interface list", {{"dataport.interface_type", "corba_cdr,foo"}}, RTC::BAD_PARAMETER},
+    {"unknown interface", {{"dataport.interface_type", "shared_memory"}}, RTC::BAD_PARAMETER},
+    {"empty interface", {{"dataport.interface_type", ""}}, RTC::BAD_PARAMETER},
+    {"unknown dataflow", {{"dataport.dataflow_type", "sideways"}}, RTC::BAD_PARAMETER},
+    {"unknown subscription", {{"dataport.subscription_type", "sometimes"}}, RTC::RTC_ERROR},
+    {"periodic without rate", {{"dataport.subscription_type", "periodic"}}, RTC::RTC_ERROR},
+    {"periodic with zero rate",
+     {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "0"}},
+     RTC::RTC_ERROR},
+    {"endian", {{"dataport.serializer.cdr.endian", "middle"}}, RTC::UNSUPPORTED},
+    {"data type", {{"dataport.data_type", "IDL:RTC/TimedDouble:1.0"}}, RTC::BAD_PARAMETER},
   };
   for (const MatrixCase& c : cases)
   {
     for (int order = 0; order < 2; ++order)
     {
       SCOPED_TRACE(std::string(c.name) + " order " + std::to_string(order));
-      RTC::ConnectorProfile cp =
-          order == 0 ? profileFor({out(), in()}, c.props) : profileFor({in(), out()}, c.props);
+      RTC::ConnectorProfile cp = order == 0 ? profileFor({out(), in()}, c.props) : profileFor({in(), out()}, c.props);
 
       EXPECT_EQ(c.expected, connectVia(cp.ports[0], cp));
 

@@ -86,7 +86,7 @@ TEST_F(PayloadTest, InPortDecodesLittleEndianOctetsFromAPeer)
 TEST_F(PayloadTest, InPortHonoursBigEndianWhenTheProfileNamesItFirst)
 {
   OpenRTM::InPortCdr_var target =
-      attachRawWriter(sut.in.getPortRef(), {{"dataport.serializer.cdr.endian", "big,little"}});
+    attachRawWriter(sut.in.getPortRef(), {{"dataport.serializer.cdr.endian", "big,little"}});
   ASSERT_FALSE(CORBA::is_nil(target));
 
   EXPECT_EQ(OpenRTM::PORT_OK, target->put(beTimedLong(0x01020304, 7, 0x7fffffff)));
@@ -101,8 +101,8 @@ TEST_F(PayloadTest, InPortAssumesLittleEndianWithoutSerializerOptions)
 {
   RTC::ConnectorProfile cp = profileFor({sut.in.getPortRef()}, {}, "no-serializer");
   ASSERT_EQ(RTC::RTC_OK, sut.in.getPortRef()->notify_connect(cp));
-  CORBA::Object_var obj = testsupport::testOrb()->string_to_object(
-      getString(cp.properties, "dataport.corba_cdr.inport_ior").c_str());
+  CORBA::Object_var obj =
+    testsupport::testOrb()->string_to_object(getString(cp.properties, "dataport.corba_cdr.inport_ior").c_str());
   OpenRTM::InPortCdr_var target = OpenRTM::InPortCdr::_narrow(obj.in());
 
   EXPECT_EQ(OpenRTM::PORT_OK, target->put(leTimedLong(5, 6, -7)));
@@ -117,7 +117,7 @@ TEST_F(PayloadTest, EachConnectionDecodesInItsOwnByteOrder)
   std::string bigId = "big-writer";
   OpenRTM::InPortCdr_var little = attachRawWriter(sut.in.getPortRef(), {}, &littleId);
   OpenRTM::InPortCdr_var big =
-      attachRawWriter(sut.in.getPortRef(), {{"dataport.serializer.cdr.endian", "big"}}, &bigId);
+    attachRawWriter(sut.in.getPortRef(), {{"dataport.serializer.cdr.endian", "big"}}, &bigId);
 
   EXPECT_EQ(OpenRTM::PORT_OK, little->put(leTimedLong(1, 1, 100)));
   EXPECT_EQ(OpenRTM::PORT_OK, big->put(beTimedLong(2, 2, 200)));
@@ -133,13 +133,12 @@ TEST_F(PayloadTest, PullProviderEncodesInTheNegotiatedOrder)
   for (const char* endian : {"little", "big"})
   {
     SCOPED_TRACE(endian);
-    RTC::ConnectorProfile cp = profileFor({sut.out.getPortRef()},
-                                          {{"dataport.dataflow_type", "pull"},
-                                           {"dataport.serializer.cdr.endian", endian}},
-                                          std::string("pull-") + endian);
+    RTC::ConnectorProfile cp = profileFor(
+      {sut.out.getPortRef()}, {{"dataport.dataflow_type", "pull"}, {"dataport.serializer.cdr.endian", endian}},
+      std::string("pull-") + endian);
     ASSERT_EQ(RTC::RTC_OK, sut.out.getPortRef()->notify_connect(cp));
-    CORBA::Object_var obj = testsupport::testOrb()->string_to_object(
-        getString(cp.properties, "dataport.corba_cdr.outport_ior").c_str());
+    CORBA::Object_var obj =
+      testsupport::testOrb()->string_to_object(getString(cp.properties, "dataport.corba_cdr.outport_ior").c_str());
     OpenRTM::OutPortCdr_var source = OpenRTM::OutPortCdr::_narrow(obj.in());
     ASSERT_FALSE(CORBA::is_nil(source));
 
@@ -152,8 +151,7 @@ TEST_F(PayloadTest, PullProviderEncodesInTheNegotiatedOrder)
     OpenRTM::CdrData_var data;
     ASSERT_EQ(OpenRTM::PORT_OK, source->get(data.out()));
 
-    const OpenRTM::CdrData expected =
-        std::string(endian) == "big" ? beTimedLong(1, 2, -3) : leTimedLong(1, 2, -3);
+    const OpenRTM::CdrData expected = std::string(endian) == "big" ? beTimedLong(1, 2, -3) : leTimedLong(1, 2, -3);
     ASSERT_EQ(12u, data->length());
     for (CORBA::ULong i = 0; i < 12; ++i)
       EXPECT_EQ(expected[i], data[i]) << "octet " << i;

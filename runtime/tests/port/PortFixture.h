@@ -35,8 +35,7 @@ namespace porttest
   class Host : public RTC::RTObject_impl
   {
   public:
-    explicit Host(const std::string& instanceName)
-      : RTC::RTObject_impl(testsupport::testOrb(), rootPoa())
+    explicit Host(const std::string& instanceName) : RTC::RTObject_impl(testsupport::testOrb(), rootPoa())
     {
       setInstanceName(instanceName.c_str());
     }
@@ -55,16 +54,15 @@ namespace porttest
         rootPoa()->deactivate_object(oid.in());
       }
       catch (...)
-      {
-      }
+      {}
       testsupport::waitUntil(
-          [this] {
-            for (RTC::PortBase* port : m_ports)
-              if (port->_refcount_value() > 1)
-                return false;
-            return _refcount_value() <= 1;
-          },
-          std::chrono::seconds(5));
+        [this] {
+          for (RTC::PortBase* port : m_ports)
+            if (port->_refcount_value() > 1)
+              return false;
+          return _refcount_value() <= 1;
+        },
+        std::chrono::seconds(5));
     }
 
     template <class Port>
@@ -91,8 +89,7 @@ namespace porttest
   // A host with one TimedLong port of each direction.
   struct LongPorts
   {
-    explicit LongPorts(const std::string& name, const Props& inOptions = {},
-                       const Props& outOptions = {})
+    explicit LongPorts(const std::string& name, const Props& inOptions = {}, const Props& outOptions = {})
       : host(name), in("in", inSample), out("out", outSample)
     {
       host.addIn("in", in, inOptions);
@@ -124,8 +121,7 @@ namespace porttest
   }
 
   // The string value of a property, "" if absent; `found` tells which.
-  inline std::string getString(const SDOPackage::NVList& nv, const std::string& name,
-                               bool* found = nullptr)
+  inline std::string getString(const SDOPackage::NVList& nv, const std::string& name, bool* found = nullptr)
   {
     if (found != nullptr)
       *found = false;
@@ -151,8 +147,8 @@ namespace porttest
   }
 
   // What a tool sends: push over corba_cdr unless overridden, the ports in the given order.
-  inline RTC::ConnectorProfile profileFor(std::initializer_list<RTC::PortService_ptr> ports,
-                                          const Props& props = {}, const std::string& id = "")
+  inline RTC::ConnectorProfile profileFor(std::initializer_list<RTC::PortService_ptr> ports, const Props& props = {},
+                                          const std::string& id = "")
   {
     RTC::ConnectorProfile cp;
     cp.name = CORBA::string_dup("test-connection");
@@ -229,7 +225,7 @@ namespace porttest
     if (id != nullptr)
       *id = cp.connector_id.in();
     CORBA::Object_var obj =
-        testsupport::testOrb()->string_to_object(getString(cp.properties, "dataport.corba_cdr.inport_ior").c_str());
+      testsupport::testOrb()->string_to_object(getString(cp.properties, "dataport.corba_cdr.inport_ior").c_str());
     return OpenRTM::InPortCdr::_narrow(obj.in());
   }
 
@@ -254,8 +250,7 @@ namespace porttest
   }
 
   // A TimedLong's octets: sec, nsec, data, each in the given byte order.
-  inline OpenRTM::CdrData timedLongOctets(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data,
-                                          bool bigEndian)
+  inline OpenRTM::CdrData timedLongOctets(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data, bool bigEndian)
   {
     OpenRTM::CdrData out;
     out.length(12);
@@ -304,8 +299,7 @@ namespace porttest
         rootPoa()->deactivate_object(oid.in());
       }
       catch (...)
-      {
-      }
+      {}
     }
     // Valid until stop().
     Servant* operator->() { return servant; }

@@ -26,9 +26,8 @@ TEST(PortProfileTest, InPortProfileNamesItsOwnerAndListsItsPropertiesInOrder)
   EXPECT_EQ(0u, profile->interfaces.length());
   EXPECT_TRUE(profile->port_ref->_is_equivalent(sut.in.getPortRef()));
   EXPECT_TRUE(profile->owner->_is_equivalent(sut.host.getObjRef()));
-  EXPECT_EQ((std::vector<std::string>{"port.port_type", "dataport.data_type",
-                                      "dataport.subscription_type", "dataport.dataflow_type",
-                                      "dataport.interface_type"}),
+  EXPECT_EQ((std::vector<std::string>{"port.port_type", "dataport.data_type", "dataport.subscription_type",
+                                      "dataport.dataflow_type", "dataport.interface_type"}),
             propertyNames(profile->properties));
   EXPECT_EQ("DataInPort", getString(profile->properties, "port.port_type"));
   EXPECT_EQ("IDL:RTC/TimedLong:1.0", getString(profile->properties, "dataport.data_type"));
@@ -46,9 +45,8 @@ TEST(PortProfileTest, OutPortProfileCarriesTheLastWrittenSampleAsDataValue)
   RTC::PortProfile_var profile = sut.out.getPortRef()->get_port_profile();
 
   EXPECT_STREQ("Trimul0.out", profile->name.in());
-  EXPECT_EQ((std::vector<std::string>{"port.port_type", "dataport.data_type",
-                                      "dataport.subscription_type", "dataport.data_value",
-                                      "dataport.dataflow_type", "dataport.interface_type"}),
+  EXPECT_EQ((std::vector<std::string>{"port.port_type", "dataport.data_type", "dataport.subscription_type",
+                                      "dataport.data_value", "dataport.dataflow_type", "dataport.interface_type"}),
             propertyNames(profile->properties));
   EXPECT_EQ("DataOutPort", getString(profile->properties, "port.port_type"));
   EXPECT_EQ("flush,new,periodic", getString(profile->properties, "dataport.subscription_type"));

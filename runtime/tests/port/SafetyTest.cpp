@@ -33,10 +33,9 @@ TEST_F(MalformedPutTest, OctetsOfAnotherShapeAreRefusedWithPortErrorAndNothingIs
 {
   OpenRTM::InPortCdr_var in = attachRawWriter(sut.in.getPortRef());
   const std::vector<OpenRTM::CdrData> malformed = {
-      octets({}),
-      octets({1, 0, 0, 0, 2, 0, 0, 0}),                                 // too short
-      octets({1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4}),                  // one octet left over
-      octets({1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F}),  // a TimedDouble
+    octets({}), octets({1, 0, 0, 0, 2, 0, 0, 0}),  // too short
+    octets({1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4}),  // one octet left over
+    octets({1, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xF0, 0x3F}),  // a TimedDouble
   };
   for (const OpenRTM::CdrData& data : malformed)
   {
@@ -60,9 +59,9 @@ TEST(MalformedVariablePutTest, HostileLengthsAreRefusedWithoutReadingPastTheOcte
   host.addIn("seq", seqIn);
   host.addIn("str", stringIn);
   OpenRTM::InPortCdr_var seq =
-      attachRawWriter(seqIn.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedLongSeq:1.0"}});
+    attachRawWriter(seqIn.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedLongSeq:1.0"}});
   OpenRTM::InPortCdr_var str =
-      attachRawWriter(stringIn.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedString:1.0"}});
+    attachRawWriter(stringIn.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedString:1.0"}});
 
   // 0x20000001 longs claimed: a 32-bit size check would wrap round to four octets.
   EXPECT_EQ(OpenRTM::PORT_ERROR, seq->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0x20, 7, 0, 0, 0})));
@@ -86,7 +85,7 @@ TEST(MalformedVariablePutTest, BooleanOctetsOtherThanZeroOrOneReadAsTrue)
   RTC::InPort<RTC::TimedBooleanSeq> in("b", sample);
   host.addIn("b", in);
   OpenRTM::InPortCdr_var writer =
-      attachRawWriter(in.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedBooleanSeq:1.0"}});
+    attachRawWriter(in.getPortRef(), {{"dataport.data_type", "IDL:RTC/TimedBooleanSeq:1.0"}});
 
   ASSERT_EQ(OpenRTM::PORT_OK, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0, 2, 0xFF})));
   ASSERT_TRUE(in.read());
@@ -149,11 +148,11 @@ TEST_F(DeadPeerTest, AsyncPublisherLossIsActedOnAtTheNextWrite)
     vanish(peer);
 
     EXPECT_TRUE(testsupport::waitUntil(
-        [&] {
-          a.out.write();
-          return a.out.connectionCount() == 0;
-        },
-        5s));
+      [&] {
+        a.out.write();
+        return a.out.connectionCount() == 0;
+      },
+      5s));
     a.out.deactivateInterfaces();
   }
 }
@@ -180,8 +179,8 @@ TEST_F(DeadPeerTest, InPortSweepsAConnectionWhoseWriterIsGone)
 
 TEST_F(DeadPeerTest, PullReaderDropsAWriterThatIsGone)
 {
-  RTC::ConnectorProfile cp = profileFor({a.out.getPortRef(), living.in.getPortRef()},
-                                        {{"dataport.dataflow_type", "pull"}});
+  RTC::ConnectorProfile cp =
+    profileFor({a.out.getPortRef(), living.in.getPortRef()}, {{"dataport.dataflow_type", "pull"}});
   ASSERT_EQ(RTC::RTC_OK, connectVia(a.out.getPortRef(), cp));
   a.out.deactivatePort();
 

@@ -173,7 +173,7 @@ TEST(DataTypeNameTest, TheSameTypeMatchesInEveryFormOtherTypesInNone)
   const std::string own = "IDL:RTC/TimedLong:1.0";
   for (const char* same : {"IDL:RTC/TimedLong:1.0", "RTC/TimedLong", "RTC::TimedLong", "TimedLong"})
     EXPECT_TRUE(rtm::sameDataType(same, own)) << same;
-  for (const char* other : {"IDL:RTC/TimedLongSeq:1.0", "TimedDouble", "Other::TimedLong",
-                            "IDL:Other/TimedLong:1.0", "timedlong", "Long", ""})
+  for (const char* other : {"IDL:RTC/TimedLongSeq:1.0", "TimedDouble", "Other::TimedLong", "IDL:Other/TimedLong:1.0",
+                            "timedlong", "Long", ""})
     EXPECT_FALSE(rtm::sameDataType(other, own)) << other;
 }

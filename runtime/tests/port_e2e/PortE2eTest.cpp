@@ -61,8 +61,7 @@ namespace
         while (peer.in.isNew() && peer.in.read())
         {
           std::ostringstream line;
-          line << "got " << peer.inSample.tm.sec << ' ' << peer.inSample.tm.nsec << ' '
-               << peer.inSample.data;
+          line << "got " << peer.inSample.tm.sec << ' ' << peer.inSample.tm.nsec << ' ' << peer.inSample.data;
           say(line.str());
         }
         std::this_thread::sleep_for(1ms);
@@ -141,8 +140,8 @@ namespace
 
     void write(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
     {
-      process.writeStdin("write " + std::to_string(sec) + " " + std::to_string(nsec) + " " +
-                         std::to_string(data) + "\n");
+      process.writeStdin("write " + std::to_string(sec) + " " + std::to_string(nsec) + " " + std::to_string(data) +
+                         "\n");
     }
     void activate()
     {
@@ -152,8 +151,7 @@ namespace
     bool got(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
     {
       return process.waitForStdout(
-          "got " + std::to_string(sec) + " " + std::to_string(nsec) + " " + std::to_string(data) + "\n",
-          5s);
+        "got " + std::to_string(sec) + " " + std::to_string(nsec) + " " + std::to_string(data) + "\n", 5s);
     }
     // The data values the peer printed, in order.
     std::vector<CORBA::Long> received()
@@ -181,11 +179,10 @@ namespace
   const std::vector<std::pair<std::string, Props>>& everyFlow()
   {
     static const std::vector<std::pair<std::string, Props>> flows = {
-        {"push flush", {{"dataport.subscription_type", "flush"}}},
-        {"push new", {{"dataport.subscription_type", "new"}}},
-        {"push periodic",
-         {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "500"}}},
-        {"pull", {{"dataport.dataflow_type", "pull"}, {"dataport.buffer.read.empty_policy", "do_nothing"}}},
+      {"push flush", {{"dataport.subscription_type", "flush"}}},
+      {"push new", {{"dataport.subscription_type", "new"}}},
+      {"push periodic", {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "500"}}},
+      {"pull", {{"dataport.dataflow_type", "pull"}, {"dataport.buffer.read.empty_policy", "do_nothing"}}},
     };
     return flows;
   }
@@ -280,17 +277,17 @@ TEST_F(TwoProcessTest, HandshakeMatrixAcrossProcesses)
     RTC::ReturnCode_t expected;
   };
   const std::vector<Case> cases = {
-      {"flush", {}, RTC::RTC_OK},
-      {"new", {{"dataport.subscription_type", "new"}}, RTC::RTC_OK},
-      {"periodic with rate",
-       {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "10"}},
-       RTC::RTC_OK},
-      {"periodic without rate", {{"dataport.subscription_type", "periodic"}}, RTC::RTC_ERROR},
-      {"pull", {{"dataport.dataflow_type", "pull"}}, RTC::RTC_OK},
-      {"interface list", {{"dataport.interface_type", "corba_cdr,foo"}}, RTC::BAD_PARAMETER},
-      {"no interface", {{"dataport.interface_type", ""}}, RTC::BAD_PARAMETER},
-      {"data type", {{"dataport.data_type", "IDL:RTC/TimedShort:1.0"}}, RTC::BAD_PARAMETER},
-      {"endian", {{"dataport.serializer.cdr.endian", "pdp"}}, RTC::UNSUPPORTED},
+    {"flush", {}, RTC::RTC_OK},
+    {"new", {{"dataport.subscription_type", "new"}}, RTC::RTC_OK},
+    {"periodic with rate",
+     {{"dataport.subscription_type", "periodic"}, {"dataport.publisher.push_rate", "10"}},
+     RTC::RTC_OK},
+    {"periodic without rate", {{"dataport.subscription_type", "periodic"}}, RTC::RTC_ERROR},
+    {"pull", {{"dataport.dataflow_type", "pull"}}, RTC::RTC_OK},
+    {"interface list", {{"dataport.interface_type", "corba_cdr,foo"}}, RTC::BAD_PARAMETER},
+    {"no interface", {{"dataport.interface_type", ""}}, RTC::BAD_PARAMETER},
+    {"data type", {{"dataport.data_type", "IDL:RTC/TimedShort:1.0"}}, RTC::BAD_PARAMETER},
+    {"endian", {{"dataport.serializer.cdr.endian", "pdp"}}, RTC::UNSUPPORTED},
   };
   RTC::PortService_ptr ourOut = local.out.getPortRef();
   for (const Case& c : cases)
@@ -300,14 +297,14 @@ TEST_F(TwoProcessTest, HandshakeMatrixAcrossProcesses)
       const bool outFirst = variant % 2 == 0;
       const bool viaPeer = variant / 2 == 1;
       SCOPED_TRACE(c.name + (outFirst ? " out-first" : " in-first") + (viaPeer ? " via peer" : " via us"));
-      RTC::ConnectorProfile cp = outFirst ? profileFor({ourOut, peer.in.in()}, c.props)
-                                          : profileFor({peer.in.in(), ourOut}, c.props);
+      RTC::ConnectorProfile cp =
+        outFirst ? profileFor({ourOut, peer.in.in()}, c.props) : profileFor({peer.in.in(), ourOut}, c.props);
 
       const RTC::ReturnCode_t result = (viaPeer ? peer.in.in() : ourOut)->connect(cp);
 
       EXPECT_EQ(c.expected, result);
       const std::vector<std::string> expected =
-          result == RTC::RTC_OK ? std::vector<std::string>{cp.connector_id.in()} : std::vector<std::string>{};
+        result == RTC::RTC_OK ? std::vector<std::string>{cp.connector_id.in()} : std::vector<std::string>{};
       EXPECT_EQ(expected, connectorIds(ourOut));
       EXPECT_EQ(expected, connectorIds(peer.in.in()));
       if (result == RTC::RTC_OK)
@@ -331,8 +328,8 @@ TEST_F(TwoProcessTest, OctetsFromThePeerAreBareLittleEndianCdrWhateverTheProfile
   Served<RecordingInPort> recorder;
   OpenRTM::InPortCdr_var target = OpenRTM::InPortCdr::_narrow(recorder.ref);
   ASSERT_EQ(RTC::RTC_OK, attachRawReader(peer.out.in(), target.in(), {}, "plain"));
-  ASSERT_EQ(RTC::RTC_OK, attachRawReader(peer.out.in(), target.in(),
-                                         {{"dataport.serializer.cdr.endian", "big,little"}}, "big-first"));
+  ASSERT_EQ(RTC::RTC_OK, attachRawReader(peer.out.in(), target.in(), {{"dataport.serializer.cdr.endian", "big,little"}},
+                                         "big-first"));
 
   peer.write(1, 2, -3);
   ASSERT_TRUE(peer.process.waitForStdout("wrote ok\n", 5s));
@@ -350,7 +347,7 @@ TEST_F(TwoProcessTest, ThePeersInPortDecodesHandMadeOctetsInTheNegotiatedOrder)
   std::string bigId = "big";
   OpenRTM::InPortCdr_var little = attachRawWriter(peer.in.in(), {}, &littleId);
   OpenRTM::InPortCdr_var big =
-      attachRawWriter(peer.in.in(), {{"dataport.serializer.cdr.endian", "big,little"}}, &bigId);
+    attachRawWriter(peer.in.in(), {{"dataport.serializer.cdr.endian", "big,little"}}, &bigId);
   ASSERT_FALSE(CORBA::is_nil(little));
   ASSERT_FALSE(CORBA::is_nil(big));
 
@@ -403,20 +400,19 @@ TEST_P(DeadPeerProcessTest, PeerKilledMidStreamLosesItsConnectorAndTheOtherReade
   EXPECT_TRUE(testsupport::waitUntil([&] { return local.out.connectionCount() == 1; }, 5s));
   const CORBA::Long afterLoss = written.load();
   EXPECT_TRUE(testsupport::waitUntil(
-      [&] {
-        while (bystander.in.isNew())
-          bystander.in.read();
-        return bystander.inSample.data > afterLoss;
-      },
-      5s));
+    [&] {
+      while (bystander.in.isNew())
+        bystander.in.read();
+      return bystander.inSample.data > afterLoss;
+    },
+    5s));
   writing.store(false);
   writer.join();
   local.out.deactivateInterfaces();
   EXPECT_EQ(std::vector<std::string>{toBystander.connector_id.in()}, connectorIds(local.out.getPortRef()));
 }
 
-INSTANTIATE_TEST_SUITE_P(EverySubscription, DeadPeerProcessTest,
-                         ::testing::Values("flush", "new", "periodic"));
+INSTANTIATE_TEST_SUITE_P(EverySubscription, DeadPeerProcessTest, ::testing::Values("flush", "new", "periodic"));
 
 TEST(DeadWriterProcessTest, ReadingOurInPortsProfileSweepsTheConnectorOfAKilledWriter)
 {

@@ -19,11 +19,14 @@
 
 namespace
 {
+  // A profile table keeps its hand layout.
+  // clang-format off
   const char* const exit_probe_spec[] = {
     "implementation_id", "ExitProbe", "type_name", "ExitProbe", "description", "Exit probe",
     "version", "1.0.0", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "2", "language", "C++", "lang_type", "compile",
     ""};
+  // clang-format on
 
   std::string mode()
   {

@@ -11,35 +11,63 @@
 
 namespace
 {
+  // A profile table keeps its hand layout.
+  // clang-format off
   const char* const probe_spec[] = {
     "implementation_id", "Probe", "type_name", "Probe", "description", "Lifecycle probe",
     "version", "2.0.1", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "3", "language", "C++", "lang_type", "compile",
     ""};
+  // clang-format on
 
-  void say(const char* what)
-  {
-    std::cout << what << std::endl;
-  }
+  void say(const char* what) { std::cout << what << std::endl; }
 
   class Probe : public RTC::DataFlowComponentBase
   {
   public:
     explicit Probe(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
 
-    RTC::ReturnCode_t onInitialize() override { say("initialize"); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onFinalize() override { say("finalize"); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onStartup(RTC::UniqueId) override { say("startup"); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override { say("shutdown"); return RTC::RTC_OK; }
+    RTC::ReturnCode_t onInitialize() override
+    {
+      say("initialize");
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onFinalize() override
+    {
+      say("finalize");
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onStartup(RTC::UniqueId) override
+    {
+      say("startup");
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override
+    {
+      say("shutdown");
+      return RTC::RTC_OK;
+    }
     RTC::ReturnCode_t onActivated(RTC::UniqueId) override
     {
       m_failed = false;
       say("activated");
       return RTC::RTC_OK;
     }
-    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override { say("deactivated"); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onAborting(RTC::UniqueId) override { say("aborting"); return RTC::RTC_OK; }
-    RTC::ReturnCode_t onError(RTC::UniqueId) override { say("error"); return RTC::RTC_OK; }
+    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override
+    {
+      say("deactivated");
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onAborting(RTC::UniqueId) override
+    {
+      say("aborting");
+      return RTC::RTC_OK;
+    }
+    RTC::ReturnCode_t onError(RTC::UniqueId) override
+    {
+      say("error");
+      return RTC::RTC_OK;
+    }
     RTC::ReturnCode_t onReset(RTC::UniqueId) override
     {
       say("reset");

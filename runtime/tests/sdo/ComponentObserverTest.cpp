@@ -38,18 +38,14 @@ namespace
   public:
     explicit Watched(RTC::Manager* m)
       : RTC::DataFlowComponentBase(m), x1("x1", x1Sample), y1("y1", y1Sample), x2("x2", x2Sample)
-    {
-    }
+    {}
     RTC::ReturnCode_t onInitialize() override
     {
       addInPort("x1", x1);
       addOutPort("y1", y1);
       return RTC::RTC_OK;
     }
-    RTC::ReturnCode_t onExecute(RTC::UniqueId) override
-    {
-      return g_failExecute ? RTC::RTC_ERROR : RTC::RTC_OK;
-    }
+    RTC::ReturnCode_t onExecute(RTC::UniqueId) override { return g_failExecute ? RTC::RTC_ERROR : RTC::RTC_OK; }
 
     RTC::TimedLong x1Sample, y1Sample, x2Sample;
     RTC::InPort<RTC::TimedLong> x1;
@@ -60,16 +56,28 @@ namespace
   RTC::Manager& manager()
   {
     static RTC::Manager* m = [] {
-      const char* args[] = {"sdo_tests", "-o", "naming.enable:NO", "-o", "manager.shutdown_auto:NO",
-                            "-o", "manager.shutdown_on_nortcs:NO", "-o", "corba.endpoints:127.0.0.1:",
-                            "-o", "exec_cxt.periodic.rate:1000"};
+      const char* args[] = {"sdo_tests",
+                            "-o",
+                            "naming.enable:NO",
+                            "-o",
+                            "manager.shutdown_auto:NO",
+                            "-o",
+                            "manager.shutdown_on_nortcs:NO",
+                            "-o",
+                            "corba.endpoints:127.0.0.1:",
+                            "-o",
+                            "exec_cxt.periodic.rate:1000"};
       RTC::Manager* mgr = RTC::Manager::init(11, const_cast<char**>(args));
       mgr->activateManager();
       mgr->runManager(true);
+      // A profile table keeps its hand layout.
+      // clang-format off
       const char* profileText[] = {"implementation_id", "Watched", "type_name", "Watched", "version", "1.0", ""};
+      // clang-format on
       coil::Properties profile(profileText, 2147483647);
-      mgr->registerFactory(profile, [](RTC::Manager* mm) -> RTC::RTObject_impl* { return new Watched(mm); },
-                           [](RTC::RTObject_impl* rtc) { delete rtc; });
+      mgr->registerFactory(
+        profile, [](RTC::Manager* mm) -> RTC::RTObject_impl* { return new Watched(mm); },
+        [](RTC::RTObject_impl* rtc) { delete rtc; });
       return mgr;
     }();
     return *m;
@@ -200,7 +208,8 @@ namespace
       const char* what;
       SDOPackage::ServiceProfile profile;
     } refused[] = {
-      {"another interface type", [&] {
+      {"another interface type",
+       [&] {
          auto sp = observerProfile("a", objref.in());
          sp.interface_type = CORBA::string_dup("IDL:OpenRTM/Logger:1.0");
          return sp;
@@ -276,19 +285,30 @@ namespace
     } rows[] = {
       {"activate", [&] { ec->activate_component(ref.in()); }, OpenRTM::RTC_STATUS, "ACTIVE:0"},
       {"deactivate", [&] { ec->deactivate_component(ref.in()); }, OpenRTM::RTC_STATUS, "INACTIVE:0"},
-      {"fail in onExecute", [&] { g_failExecute = true; ec->activate_component(ref.in()); },
+      {"fail in onExecute",
+       [&] {
+         g_failExecute = true;
+         ec->activate_component(ref.in());
+       },
        OpenRTM::RTC_STATUS, "ERROR:0"},
-      {"reset", [&] { g_failExecute = false; ec->reset_component(ref.in()); }, OpenRTM::RTC_STATUS, "INACTIVE:0"},
+      {"reset",
+       [&] {
+         g_failExecute = false;
+         ec->reset_component(ref.in());
+       },
+       OpenRTM::RTC_STATUS, "INACTIVE:0"},
       {"change the rate", [&] { ec->set_rate(500.0); }, OpenRTM::EC_STATUS, "RATE_CHANGED:0"},
       {"stop the context", [&] { ec->stop(); }, OpenRTM::EC_STATUS, "SHUTDOWN:0"},
       {"start it", [&] { ec->start(); }, OpenRTM::EC_STATUS, "STARTUP:0"},
-      {"connect y1 to x1", [&] {
+      {"connect y1 to x1",
+       [&] {
          connection.name = CORBA::string_dup("loop");
          connection.connector_id = CORBA::string_dup("");
          connection.ports.length(2);
          connection.ports[0] = RTC::PortService::_duplicate(y1.in());
          connection.ports[1] = RTC::PortService::_duplicate(x1.in());
-         const char* props[][2] = {{"dataport.interface_type", "corba_cdr"}, {"dataport.dataflow_type", "push"},
+         const char* props[][2] = {{"dataport.interface_type", "corba_cdr"},
+                                   {"dataport.dataflow_type", "push"},
                                    {"dataport.subscription_type", "flush"},
                                    {"dataport.data_type", "IDL:RTC/TimedLong:1.0"}};
          connection.properties.length(4);
@@ -298,30 +318,33 @@ namespace
            connection.properties[i].value <<= props[i][1];
          }
          ASSERT_EQ(RTC::RTC_OK, y1->connect(connection));
-       }, OpenRTM::PORT_PROFILE, "CONNECT:" + x1Name},
+       },
+       OpenRTM::PORT_PROFILE, "CONNECT:" + x1Name},
       {"disconnect", [&] { y1->disconnect(connection.connector_id); }, OpenRTM::PORT_PROFILE, "DISCONNECT:" + x1Name},
       {"add a port", [&] { sut->addInPort("x2", sut->x2); }, OpenRTM::PORT_PROFILE, "ADD:" + x2Name},
       {"remove it", [&] { sut->removeInPort(sut->x2); }, OpenRTM::PORT_PROFILE, "REMOVE:" + x2Name},
       {"join a foreign context", [&] { foreign->add_component(ref.in()); }, OpenRTM::EC_STATUS, "ATTACHED:1000"},
       {"leave it", [&] { foreign->remove_component(ref.in()); }, OpenRTM::EC_STATUS, "DETACHED:1000"},
-      {"add a set", [&] { conf->add_configuration_set(configSet("fast", "3")); },
-       OpenRTM::CONFIGURATION, "ADD_CONFIG_SET: fast"},
+      {"add a set", [&] { conf->add_configuration_set(configSet("fast", "3")); }, OpenRTM::CONFIGURATION,
+       "ADD_CONFIG_SET: fast"},
       {"set values of the active set", [&] { conf->set_configuration_set_values(configSet("default", "2")); },
        OpenRTM::CONFIGURATION, "SET_CONFIG_SET: default"},
       {"", nullptr, OpenRTM::CONFIGURATION, "UPDATE_CONFIG_SET: default"},
       {"", nullptr, OpenRTM::CONFIGURATION, "UPDATE_CONFIG_PARAM: default.gain"},
-      {"activate the added set", [&] { conf->activate_configuration_set("fast"); },
-       OpenRTM::CONFIGURATION, "ACTIVATE_CONFIG_SET: fast"},
-      {"back to default", [&] { conf->activate_configuration_set("default"); },
-       OpenRTM::CONFIGURATION, "ACTIVATE_CONFIG_SET: default"},
-      {"remove the added set", [&] { conf->remove_configuration_set("fast"); },
-       OpenRTM::CONFIGURATION, "REMOVE_CONFIG_SET: fast"},
-      {"change the profile", [&] {
+      {"activate the added set", [&] { conf->activate_configuration_set("fast"); }, OpenRTM::CONFIGURATION,
+       "ACTIVATE_CONFIG_SET: fast"},
+      {"back to default", [&] { conf->activate_configuration_set("default"); }, OpenRTM::CONFIGURATION,
+       "ACTIVATE_CONFIG_SET: default"},
+      {"remove the added set", [&] { conf->remove_configuration_set("fast"); }, OpenRTM::CONFIGURATION,
+       "REMOVE_CONFIG_SET: fast"},
+      {"change the profile",
+       [&] {
          coil::Properties changed;
          changed.setProperty("version", "9.9");
          changed.setProperty("vendor", "Elsewhere");
          sut->setProperties(changed);
-       }, OpenRTM::COMPONENT_PROFILE, "version,vendor"},
+       },
+       OpenRTM::COMPONENT_PROFILE, "version,vendor"},
       {"exit", [&] { ref->exit(); }, OpenRTM::RTC_STATUS, "FINALIZE:0"},
     };
     long last = -1;
@@ -448,7 +471,8 @@ namespace
     for (int i = 0; i < cycles; ++i)
     {
       ASSERT_EQ(RTC::RTC_OK, ec->activate_component(ref.in()));
-      ASSERT_TRUE(testsupport::waitUntil([&] { return ec->get_component_state(ref.in()) == RTC::ACTIVE_STATE; }, kBound));
+      ASSERT_TRUE(
+        testsupport::waitUntil([&] { return ec->get_component_state(ref.in()) == RTC::ACTIVE_STATE; }, kBound));
       ASSERT_EQ(RTC::RTC_OK, ec->deactivate_component(ref.in())) << "cycle " << i;
     }
     EXPECT_TRUE(stuck->entered());

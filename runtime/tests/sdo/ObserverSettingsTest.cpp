@@ -57,8 +57,8 @@ namespace
     };
     for (const auto& c : cases)
     {
-      const ObserverSettings sut = ObserverSettings::parse(
-        c.value == nullptr ? properties({}) : properties({{"observed_status", c.value}}));
+      const ObserverSettings sut =
+        ObserverSettings::parse(c.value == nullptr ? properties({}) : properties({{"observed_status", c.value}}));
       EXPECT_EQ(c.kinds, observedKinds(sut)) << (c.value == nullptr ? "(absent)" : c.value);
     }
   }
@@ -87,8 +87,8 @@ namespace
     };
     for (const auto& c : cases)
     {
-      const ObserverSettings sut = ObserverSettings::parse(
-        properties({{"heartbeat.enable", c.enable}, {"heartbeat.interval", c.interval}}));
+      const ObserverSettings sut =
+        ObserverSettings::parse(properties({{"heartbeat.enable", c.enable}, {"heartbeat.interval", c.interval}}));
       EXPECT_EQ(c.heartbeat, sut.heartbeat) << c.enable << " " << c.interval;
       EXPECT_EQ(c.ms, sut.heartbeatInterval.count()) << c.enable << " " << c.interval;
     }

@@ -9,30 +9,30 @@
 #error "TRIMUL_BINARY_DIR must be defined by the build"
 #endif
 
-namespace testsupport {
-
-std::string binaryDir()
+namespace testsupport
 {
-  return TRIMUL_BINARY_DIR;
-}
 
-std::string findProgram(const std::string& relativePath)
-{
-  const std::string path = binaryDir() + "/" + relativePath;
-  if (::access(path.c_str(), X_OK) != 0) {
-    throw std::runtime_error("program not found or not executable: " + path +
-                             " (build its target first)");
+  std::string binaryDir() { return TRIMUL_BINARY_DIR; }
+
+  std::string findProgram(const std::string& relativePath)
+  {
+    const std::string path = binaryDir() + "/" + relativePath;
+    if (::access(path.c_str(), X_OK) != 0)
+    {
+      throw std::runtime_error("program not found or not executable: " + path + " (build its target first)");
+    }
+    return path;
   }
-  return path;
-}
 
-std::string hostName()
-{
-  struct utsname names {};
-  if (::uname(&names) != 0) {
-    throw std::runtime_error("uname failed");
+  std::string hostName()
+  {
+    struct utsname names
+    {};
+    if (::uname(&names) != 0)
+    {
+      throw std::runtime_error("uname failed");
+    }
+    return names.nodename;
   }
-  return names.nodename;
-}
 
 }  // namespace testsupport

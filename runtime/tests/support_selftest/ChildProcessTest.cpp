@@ -14,8 +14,9 @@
 using namespace std::chrono_literals;
 using testsupport::ChildProcess;
 
-namespace {
-constexpr auto kBound = 10s;  // generous: a loaded CI machine must not fail these
+namespace
+{
+  constexpr auto kBound = 10s;  // generous: a loaded CI machine must not fail these
 }
 
 TEST(ChildProcess, OutputOfEachStreamAndExitCodeAreCaptured)
@@ -33,8 +34,7 @@ TEST(ChildProcess, OutputOfEachStreamAndExitCodeAreCaptured)
 
 TEST(ChildProcess, ExtraEnvironmentReachesChildAlongsideInheritedOne)
 {
-  ChildProcess sut("sh", {"-c", "echo \"$TRIMUL_TEST_VAR:${PATH:+path}\""},
-                   {{"TRIMUL_TEST_VAR", "value"}});
+  ChildProcess sut("sh", {"-c", "echo \"$TRIMUL_TEST_VAR:${PATH:+path}\""}, {{"TRIMUL_TEST_VAR", "value"}});
 
   ASSERT_TRUE(sut.waitExit(kBound));
 
@@ -55,8 +55,10 @@ TEST(ChildProcess, SignalEndsChildAndIsReportedAsCause)
 
 TEST(ChildProcess, SigintReachesChildEvenWhenTestProgramIgnoresIt)
 {
-  struct sigaction ignore {};
-  struct sigaction previous {};
+  struct sigaction ignore
+  {};
+  struct sigaction previous
+  {};
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGINT, &ignore, &previous);
   ChildProcess sut("sleep", {"60"});
@@ -140,12 +142,14 @@ TEST(ChildProcess, ProgramThatCannotBeExecutedIsReportedAtStart)
 
 TEST(Paths, MissingProgramIsReportedWithItsPath)
 {
-  try {
+  try
+  {
     testsupport::findProgram("no/such/program");
     FAIL() << "expected an exception";
-  } catch (const std::runtime_error& error) {
-    EXPECT_NE(std::string(error.what()).find(testsupport::binaryDir() + "/no/such/program"),
-              std::string::npos);
+  }
+  catch (const std::runtime_error& error)
+  {
+    EXPECT_NE(std::string(error.what()).find(testsupport::binaryDir() + "/no/such/program"), std::string::npos);
   }
 }
 

@@ -11,15 +11,14 @@ using testsupport::ChildProcess;
 using testsupport::NamingClient;
 using testsupport::testOrb;
 
-namespace {
-
-// The script lives in the source tree, which the build hands us only through this file's path.
-std::string scriptPath()
+namespace
 {
-  return (std::filesystem::path(__FILE__).parent_path() / "../../../scripts/nameserver")
-      .lexically_normal()
-      .string();
-}
+
+  // The script lives in the source tree, which the build hands us only through this file's path.
+  std::string scriptPath()
+  {
+    return (std::filesystem::path(__FILE__).parent_path() / "../../../scripts/nameserver").lexically_normal().string();
+  }
 
 }  // namespace
 

@@ -15,31 +15,31 @@ using testsupport::NameServer;
 using testsupport::NamingClient;
 using testsupport::testOrb;
 
-namespace {
-
-// Local addresses (hex, as the kernel prints them) of sockets listening on the port.
-std::vector<std::string> listeningAddresses(int port)
+namespace
 {
-  std::ifstream table("/proc/net/tcp");
-  std::string line;
-  std::getline(table, line);  // header
-  std::vector<std::string> found;
-  while (std::getline(table, line)) {
-    std::istringstream fields(line);
-    std::string slot, local, remote, state;
-    fields >> slot >> local >> remote >> state;
-    const auto colon = local.find(':');
-    if (state == "0A" && std::stoi(local.substr(colon + 1), nullptr, 16) == port) {
-      found.push_back(local.substr(0, colon));
+
+  // Local addresses (hex, as the kernel prints them) of sockets listening on the port.
+  std::vector<std::string> listeningAddresses(int port)
+  {
+    std::ifstream table("/proc/net/tcp");
+    std::string line;
+    std::getline(table, line);  // header
+    std::vector<std::string> found;
+    while (std::getline(table, line))
+    {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state;
+      fields >> slot >> local >> remote >> state;
+      const auto colon = local.find(':');
+      if (state == "0A" && std::stoi(local.substr(colon + 1), nullptr, 16) == port)
+      {
+        found.push_back(local.substr(0, colon));
+      }
     }
+    return found;
   }
-  return found;
-}
 
-CORBA::Object_ptr someObject(const NameServer& ns)
-{
-  return testOrb()->string_to_object(ns.corbaloc().c_str());
-}
+  CORBA::Object_ptr someObject(const NameServer& ns) { return testOrb()->string_to_object(ns.corbaloc().c_str()); }
 
 }  // namespace
 

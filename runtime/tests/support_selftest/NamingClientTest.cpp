@@ -31,7 +31,8 @@ TEST(NamingClientPath, PartWithoutDotHasEmptyKindAndStraySlashesAreIgnored)
   EXPECT_EQ(NamingClient::toString(sut[1]), "x.rtc");
 }
 
-class NamingClientTest : public ::testing::Test {
+class NamingClientTest : public ::testing::Test
+{
 protected:
   // One service for the suite, emptied before each test: cheaper than a start per test, and it
   // exercises restart(false) the way other suites will use it.

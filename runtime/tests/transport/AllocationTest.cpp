@@ -16,55 +16,56 @@
 #include <new>
 #include <vector>
 
-namespace {
-
-std::atomic<std::size_t> g_allocations{0};
-std::atomic<std::size_t> g_largest{0};
-
-void* countedAllocation(std::size_t size)
+namespace
 {
-  ++g_allocations;
-  std::size_t largest = g_largest.load();
-  while (size > largest && !g_largest.compare_exchange_weak(largest, size)) {
-  }
-  return std::malloc(size == 0 ? 1 : size);
-}
 
-// Out of line: once inlined, GCC pairs `new` with the free() inside and warns of a mismatch.
-[[gnu::noinline]] void release(void* p) noexcept { std::free(p); }
+  std::atomic<std::size_t> g_allocations{0};
+  std::atomic<std::size_t> g_largest{0};
 
-// Counts what is allocated between construction and the call of allocations()/largest().
-class AllocationCounter {
-public:
-  AllocationCounter()
+  void* countedAllocation(std::size_t size)
   {
-    g_largest = 0;
-    start_ = g_allocations.load();
+    ++g_allocations;
+    std::size_t largest = g_largest.load();
+    while (size > largest && !g_largest.compare_exchange_weak(largest, size))
+    {}
+    return std::malloc(size == 0 ? 1 : size);
   }
-  std::size_t allocations() const { return g_allocations.load() - start_; }
-  std::size_t largest() const { return g_largest.load(); }
 
-private:
-  std::size_t start_;
-};
+  // Out of line: once inlined, GCC pairs `new` with the free() inside and warns of a mismatch.
+  [[gnu::noinline]] void release(void* p) noexcept { std::free(p); }
+
+  // Counts what is allocated between construction and the call of allocations()/largest().
+  class AllocationCounter
+  {
+  public:
+    AllocationCounter()
+    {
+      g_largest = 0;
+      start_ = g_allocations.load();
+    }
+    std::size_t allocations() const { return g_allocations.load() - start_; }
+    std::size_t largest() const { return g_largest.load(); }
+
+  private:
+    std::size_t start_;
+  };
 
 }  // namespace
 
 void* operator new(std::size_t size)
 {
-  if (void* p = countedAllocation(size)) return p;
+  if (void* p = countedAllocation(size))
+    return p;
   throw std::bad_alloc();
 }
 void* operator new[](std::size_t size)
 {
-  if (void* p = countedAllocation(size)) return p;
+  if (void* p = countedAllocation(size))
+    return p;
   throw std::bad_alloc();
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
-  return countedAllocation(size);
-}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
 void operator delete(void* p) noexcept { release(p); }
 void operator delete[](void* p) noexcept { release(p); }
 void operator delete(void* p, std::size_t) noexcept { release(p); }
@@ -72,30 +73,31 @@ void operator delete[](void* p, std::size_t) noexcept { release(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
 
-namespace {
-
-RTC::TimedLong timedLong(CORBA::Long data)
+namespace
 {
-  RTC::TimedLong s;
-  s.tm.sec = 1;
-  s.tm.nsec = 2;
-  s.data = data;
-  return s;
-}
 
-// Decodes from an 8-aligned copy, so that only the decoder's own allocations are counted.
-struct AlignedBytes {
-  explicit AlignedBytes(std::initializer_list<std::uint8_t> bytes)
-      : storage(bytes.size() / 8 + 1), size(bytes.size())
+  RTC::TimedLong timedLong(CORBA::Long data)
   {
-    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(storage.data()));
+    RTC::TimedLong s;
+    s.tm.sec = 1;
+    s.tm.nsec = 2;
+    s.data = data;
+    return s;
   }
-  const CORBA::Octet* data() const { return reinterpret_cast<const CORBA::Octet*>(storage.data()); }
-  std::vector<std::uint64_t> storage;
-  std::size_t size;
-};
 
-constexpr std::size_t kSmall = 4096;
+  // Decodes from an 8-aligned copy, so that only the decoder's own allocations are counted.
+  struct AlignedBytes
+  {
+    explicit AlignedBytes(std::initializer_list<std::uint8_t> bytes) : storage(bytes.size() / 8 + 1), size(bytes.size())
+    {
+      std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(storage.data()));
+    }
+    const CORBA::Octet* data() const { return reinterpret_cast<const CORBA::Octet*>(storage.data()); }
+    std::vector<std::uint64_t> storage;
+    std::size_t size;
+  };
+
+  constexpr std::size_t kSmall = 4096;
 
 }  // namespace
 
@@ -116,7 +118,8 @@ TEST(SteadyStateAllocation, EncodingTimedLongAgainAllocatesNothing)
 
   AllocationCounter counter;
   bool ok = true;
-  for (CORBA::Long i = 1; i <= 1000; ++i) {
+  for (CORBA::Long i = 1; i <= 1000; ++i)
+  {
     ok = sut.encode(timedLong(i)) && ok;
     sut.toCdrData(seq);
   }
@@ -133,7 +136,8 @@ TEST(SteadyStateAllocation, EncodingSequencesNoLongerThanBeforeAllocatesNothing)
   ASSERT_TRUE(sut.encode(sample));
 
   AllocationCounter counter;
-  for (CORBA::ULong i = 0; i < 100; ++i) {
+  for (CORBA::ULong i = 0; i < 100; ++i)
+  {
     sample.data[i] = i;
     sut.encode(sample, i % 2 ? rtm::ByteOrder::Big : rtm::ByteOrder::Little);
   }
@@ -159,10 +163,12 @@ TEST(SteadyStateAllocation, RingBufferWriteAndReadOfTimedLongAllocateNothing)
   RTC::TimedLong out{};
 
   AllocationCounter counter;
-  for (CORBA::Long i = 0; i < 100; ++i) {
+  for (CORBA::Long i = 0; i < 100; ++i)
+  {
     sut.write(timedLong(i));  // overwrites once full
   }
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 0; i < 10; ++i)
+  {
     sut.read(out);  // the last two read back
   }
 
@@ -201,8 +207,8 @@ TEST(HostileLength, MaximalLongSequenceAllocatesLittle)
 TEST(HostileLength, StringSequenceAllocatesNoMoreThanItsOctetsCouldHold)
 {
   // 0x10000000 strings, each a pointer in memory: 2 GiB of slots if the count were believed.
-  const AlignedBytes bytes{0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
-                           0x00, 0x00, 0x00, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00};
+  const AlignedBytes bytes{0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00,
+                           0x00, 0x00, 0x10, 0x01, 0x00, 0x00, 0x00, 0x00};
   RTC::TimedStringSeq out;
 
   AllocationCounter counter;
@@ -214,8 +220,7 @@ TEST(HostileLength, StringSequenceAllocatesNoMoreThanItsOctetsCouldHold)
 
 TEST(HostileLength, StringLengthAllocatesLittle)
 {
-  const AlignedBytes bytes{0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
-                           0xF0, 0xFF, 0xFF, 0x7F, 'h', 'i', 0x00};
+  const AlignedBytes bytes{0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0xF0, 0xFF, 0xFF, 0x7F, 'h', 'i', 0x00};
   RTC::TimedString out;
 
   AllocationCounter counter;
@@ -234,8 +239,10 @@ TEST(SteadyStateAllocation, RingBufferOfGrowableSamplesAllocatesNothingAfterAPro
   std::vector<int> out(16);
 
   AllocationCounter counter;
-  for (int i = 0; i < 20; ++i) sut.write(sample);
-  while (!sut.empty()) sut.read(out);
+  for (int i = 0; i < 20; ++i)
+    sut.write(sample);
+  while (!sut.empty())
+    sut.read(out);
 
   EXPECT_EQ(counter.allocations(), 0u);
   EXPECT_EQ(out, sample);

@@ -11,97 +11,101 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// Concatenates the fields of an expected encoding, so each test lists one field a line.
-Bytes fields(std::initializer_list<Bytes> parts)
+namespace
 {
-  Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
 
-template <class T>
-Bytes encoded(const T& sample, rtm::ByteOrder order = rtm::ByteOrder::Little)
-{
-  rtm::CdrEncoder<T> sut;
-  EXPECT_TRUE(sut.encode(sample, order));
-  return Bytes(sut.data(), sut.data() + sut.size());
-}
+  using Bytes = std::vector<std::uint8_t>;
 
-// Decodes from an 8-aligned copy, as omniORB hands us a received CdrData.
-template <class T>
-bool decoded(const Bytes& bytes, T& out, rtm::ByteOrder order = rtm::ByteOrder::Little)
-{
-  std::vector<std::uint64_t> aligned((bytes.size() + 7) / 8 + 1);
-  std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(aligned.data()));
-  return rtm::cdrDecode(reinterpret_cast<const CORBA::Octet*>(aligned.data()), bytes.size(), order,
-                        out);
-}
+  // Concatenates the fields of an expected encoding, so each test lists one field a line.
+  Bytes fields(std::initializer_list<Bytes> parts)
+  {
+    Bytes all;
+    for (const Bytes& part : parts)
+      all.insert(all.end(), part.begin(), part.end());
+    return all;
+  }
 
-RTC::Time time(CORBA::ULong sec, CORBA::ULong nsec)
-{
-  RTC::Time t;
-  t.sec = sec;
-  t.nsec = nsec;
-  return t;
-}
+  template <class T>
+  Bytes encoded(const T& sample, rtm::ByteOrder order = rtm::ByteOrder::Little)
+  {
+    rtm::CdrEncoder<T> sut;
+    EXPECT_TRUE(sut.encode(sample, order));
+    return Bytes(sut.data(), sut.data() + sut.size());
+  }
 
-RTC::TimedLong timedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
-{
-  RTC::TimedLong s;
-  s.tm = time(sec, nsec);
-  s.data = data;
-  return s;
-}
+  // Decodes from an 8-aligned copy, as omniORB hands us a received CdrData.
+  template <class T>
+  bool decoded(const Bytes& bytes, T& out, rtm::ByteOrder order = rtm::ByteOrder::Little)
+  {
+    std::vector<std::uint64_t> aligned((bytes.size() + 7) / 8 + 1);
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<std::uint8_t*>(aligned.data()));
+    return rtm::cdrDecode(reinterpret_cast<const CORBA::Octet*>(aligned.data()), bytes.size(), order, out);
+  }
 
-RTC::TimedDouble timedDouble(double data)
-{
-  RTC::TimedDouble s;
-  s.tm = time(1, 2);
-  s.data = data;
-  return s;
-}
+  RTC::Time time(CORBA::ULong sec, CORBA::ULong nsec)
+  {
+    RTC::Time t;
+    t.sec = sec;
+    t.nsec = nsec;
+    return t;
+  }
 
-RTC::TimedString timedString(const char* data)
-{
-  RTC::TimedString s;
-  s.tm = time(1, 2);
-  s.data = data;
-  return s;
-}
+  RTC::TimedLong timedLong(CORBA::ULong sec, CORBA::ULong nsec, CORBA::Long data)
+  {
+    RTC::TimedLong s;
+    s.tm = time(sec, nsec);
+    s.data = data;
+    return s;
+  }
 
-RTC::TimedLongSeq timedLongSeq(std::initializer_list<CORBA::Long> data)
-{
-  RTC::TimedLongSeq s;
-  s.tm = time(1, 2);
-  s.data.length(static_cast<CORBA::ULong>(data.size()));
-  CORBA::ULong i = 0;
-  for (CORBA::Long v : data) s.data[i++] = v;
-  return s;
-}
+  RTC::TimedDouble timedDouble(double data)
+  {
+    RTC::TimedDouble s;
+    s.tm = time(1, 2);
+    s.data = data;
+    return s;
+  }
 
-RTC::TimedDoubleSeq timedDoubleSeq(std::initializer_list<double> data)
-{
-  RTC::TimedDoubleSeq s;
-  s.tm = time(1, 2);
-  s.data.length(static_cast<CORBA::ULong>(data.size()));
-  CORBA::ULong i = 0;
-  for (double v : data) s.data[i++] = v;
-  return s;
-}
+  RTC::TimedString timedString(const char* data)
+  {
+    RTC::TimedString s;
+    s.tm = time(1, 2);
+    s.data = data;
+    return s;
+  }
 
-RTC::TimedStringSeq timedStringSeq(std::initializer_list<const char*> data)
-{
-  RTC::TimedStringSeq s;
-  s.tm = time(1, 2);
-  s.data.length(static_cast<CORBA::ULong>(data.size()));
-  CORBA::ULong i = 0;
-  for (const char* v : data) s.data[i++] = v;
-  return s;
-}
+  RTC::TimedLongSeq timedLongSeq(std::initializer_list<CORBA::Long> data)
+  {
+    RTC::TimedLongSeq s;
+    s.tm = time(1, 2);
+    s.data.length(static_cast<CORBA::ULong>(data.size()));
+    CORBA::ULong i = 0;
+    for (CORBA::Long v : data)
+      s.data[i++] = v;
+    return s;
+  }
+
+  RTC::TimedDoubleSeq timedDoubleSeq(std::initializer_list<double> data)
+  {
+    RTC::TimedDoubleSeq s;
+    s.tm = time(1, 2);
+    s.data.length(static_cast<CORBA::ULong>(data.size()));
+    CORBA::ULong i = 0;
+    for (double v : data)
+      s.data[i++] = v;
+    return s;
+  }
+
+  RTC::TimedStringSeq timedStringSeq(std::initializer_list<const char*> data)
+  {
+    RTC::TimedStringSeq s;
+    s.tm = time(1, 2);
+    s.data.length(static_cast<CORBA::ULong>(data.size()));
+    CORBA::ULong i = 0;
+    for (const char* v : data)
+      s.data[i++] = v;
+    return s;
+  }
 
 }  // namespace
 
@@ -110,9 +114,9 @@ RTC::TimedStringSeq timedStringSeq(std::initializer_list<const char*> data)
 TEST(CdrEncoding, TimedLongLittleEndianIsTwelveBareOctets)
 {
   const Bytes expected = fields({
-      {0x01, 0x00, 0x00, 0x00},  // tm.sec = 1
-      {0x02, 0x00, 0x00, 0x00},  // tm.nsec = 2
-      {0xFD, 0xFF, 0xFF, 0xFF},  // data = -3
+    {0x01, 0x00, 0x00, 0x00},  // tm.sec = 1
+    {0x02, 0x00, 0x00, 0x00},  // tm.nsec = 2
+    {0xFD, 0xFF, 0xFF, 0xFF},  // data = -3
   });
   EXPECT_EQ(encoded(timedLong(1, 2, -3)), expected);
 }
@@ -120,9 +124,9 @@ TEST(CdrEncoding, TimedLongLittleEndianIsTwelveBareOctets)
 TEST(CdrEncoding, TimedLongBigEndianSwapsEachField)
 {
   const Bytes expected = fields({
-      {0x00, 0x00, 0x00, 0x01},  // tm.sec = 1
-      {0x00, 0x00, 0x00, 0x02},  // tm.nsec = 2
-      {0xFF, 0xFF, 0xFF, 0xFD},  // data = -3
+    {0x00, 0x00, 0x00, 0x01},  // tm.sec = 1
+    {0x00, 0x00, 0x00, 0x02},  // tm.nsec = 2
+    {0xFF, 0xFF, 0xFF, 0xFD},  // data = -3
   });
   EXPECT_EQ(encoded(timedLong(1, 2, -3), rtm::ByteOrder::Big), expected);
 }
@@ -130,9 +134,9 @@ TEST(CdrEncoding, TimedLongBigEndianSwapsEachField)
 TEST(CdrEncoding, TimedLongExtremeValues)
 {
   const Bytes expected = fields({
-      {0xFF, 0xFF, 0xFF, 0xFF},  // tm.sec = 0xffffffff
-      {0x00, 0x00, 0x00, 0x00},  // tm.nsec = 0
-      {0xFF, 0xFF, 0xFF, 0x7F},  // data = 0x7fffffff
+    {0xFF, 0xFF, 0xFF, 0xFF},  // tm.sec = 0xffffffff
+    {0x00, 0x00, 0x00, 0x00},  // tm.nsec = 0
+    {0xFF, 0xFF, 0xFF, 0x7F},  // data = 0x7fffffff
   });
   EXPECT_EQ(encoded(timedLong(0xFFFFFFFFu, 0, 0x7FFFFFFF)), expected);
 }
@@ -140,9 +144,9 @@ TEST(CdrEncoding, TimedLongExtremeValues)
 TEST(CdrEncoding, TimedDoubleStartsAtOffsetEightWithoutPadding)
 {
   const Bytes expected = fields({
-      {0x01, 0x00, 0x00, 0x00},                          // tm.sec
-      {0x02, 0x00, 0x00, 0x00},                          // tm.nsec
-      {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F},  // data = 1.5
+    {0x01, 0x00, 0x00, 0x00},  // tm.sec
+    {0x02, 0x00, 0x00, 0x00},  // tm.nsec
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F},  // data = 1.5
   });
   EXPECT_EQ(encoded(timedDouble(1.5)), expected);
 }
@@ -150,9 +154,9 @@ TEST(CdrEncoding, TimedDoubleStartsAtOffsetEightWithoutPadding)
 TEST(CdrEncoding, TimedDoubleBigEndian)
 {
   const Bytes expected = fields({
-      {0x00, 0x00, 0x00, 0x01},
-      {0x00, 0x00, 0x00, 0x02},
-      {0x3F, 0xF8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
+    {0x00, 0x00, 0x00, 0x01},
+    {0x00, 0x00, 0x00, 0x02},
+    {0x3F, 0xF8, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},
   });
   EXPECT_EQ(encoded(timedDouble(1.5), rtm::ByteOrder::Big), expected);
 }
@@ -160,10 +164,10 @@ TEST(CdrEncoding, TimedDoubleBigEndian)
 TEST(CdrEncoding, TimedStringCarriesLengthWithTerminatingNul)
 {
   const Bytes expected = fields({
-      {0x01, 0x00, 0x00, 0x00},  // tm.sec
-      {0x02, 0x00, 0x00, 0x00},  // tm.nsec
-      {0x03, 0x00, 0x00, 0x00},  // string length, NUL included
-      {'h', 'i', 0x00},          // no padding after the last field
+    {0x01, 0x00, 0x00, 0x00},  // tm.sec
+    {0x02, 0x00, 0x00, 0x00},  // tm.nsec
+    {0x03, 0x00, 0x00, 0x00},  // string length, NUL included
+    {'h', 'i', 0x00},  // no padding after the last field
   });
   EXPECT_EQ(encoded(timedString("hi")), expected);
 }
@@ -171,11 +175,11 @@ TEST(CdrEncoding, TimedStringCarriesLengthWithTerminatingNul)
 TEST(CdrEncoding, TimedLongSeqCarriesElementCount)
 {
   const Bytes expected = fields({
-      {0x01, 0x00, 0x00, 0x00},  // tm.sec
-      {0x02, 0x00, 0x00, 0x00},  // tm.nsec
-      {0x02, 0x00, 0x00, 0x00},  // 2 elements
-      {0x07, 0x00, 0x00, 0x00},  // 7
-      {0xFF, 0xFF, 0xFF, 0xFF},  // -1
+    {0x01, 0x00, 0x00, 0x00},  // tm.sec
+    {0x02, 0x00, 0x00, 0x00},  // tm.nsec
+    {0x02, 0x00, 0x00, 0x00},  // 2 elements
+    {0x07, 0x00, 0x00, 0x00},  // 7
+    {0xFF, 0xFF, 0xFF, 0xFF},  // -1
   });
   EXPECT_EQ(encoded(timedLongSeq({7, -1})), expected);
 }
@@ -183,11 +187,11 @@ TEST(CdrEncoding, TimedLongSeqCarriesElementCount)
 TEST(CdrEncoding, TimedDoubleSeqPadsElementsToEightFromFirstOctet)
 {
   const Bytes expected = fields({
-      {0x01, 0x00, 0x00, 0x00},                          // tm.sec
-      {0x02, 0x00, 0x00, 0x00},                          // tm.nsec
-      {0x01, 0x00, 0x00, 0x00},                          // 1 element, ends at offset 12
-      {0x00, 0x00, 0x00, 0x00},                          // padding to offset 16
-      {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F},  // 1.5
+    {0x01, 0x00, 0x00, 0x00},  // tm.sec
+    {0x02, 0x00, 0x00, 0x00},  // tm.nsec
+    {0x01, 0x00, 0x00, 0x00},  // 1 element, ends at offset 12
+    {0x00, 0x00, 0x00, 0x00},  // padding to offset 16
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xF8, 0x3F},  // 1.5
   });
   EXPECT_EQ(encoded(timedDoubleSeq({1.5})), expected);
 }
@@ -195,14 +199,14 @@ TEST(CdrEncoding, TimedDoubleSeqPadsElementsToEightFromFirstOctet)
 TEST(CdrEncoding, TimedStringSeqAlignsEachLengthToFour)
 {
   const Bytes expected = fields({
-      {0x01, 0x00, 0x00, 0x00},  // tm.sec
-      {0x02, 0x00, 0x00, 0x00},  // tm.nsec
-      {0x02, 0x00, 0x00, 0x00},  // 2 strings
-      {0x02, 0x00, 0x00, 0x00},  // "a"
-      {'a', 0x00},
-      {0x00, 0x00},              // padding to offset 20
-      {0x03, 0x00, 0x00, 0x00},  // "bc"
-      {'b', 'c', 0x00},
+    {0x01, 0x00, 0x00, 0x00},  // tm.sec
+    {0x02, 0x00, 0x00, 0x00},  // tm.nsec
+    {0x02, 0x00, 0x00, 0x00},  // 2 strings
+    {0x02, 0x00, 0x00, 0x00},  // "a"
+    {'a', 0x00},
+    {0x00, 0x00},  // padding to offset 20
+    {0x03, 0x00, 0x00, 0x00},  // "bc"
+    {'b', 'c', 0x00},
   });
   EXPECT_EQ(encoded(timedStringSeq({"a", "bc"})), expected);
 }
@@ -223,38 +227,40 @@ TEST(CdrEncoding, PaddingIsZeroAfterTheBufferGrows)
   RTC::TimedStringSeq sample = timedStringSeq({});
   sample.data.length(200);
   Bytes expected = fields({{0x01, 0x00, 0x00, 0x00}, {0x02, 0x00, 0x00, 0x00}, {0xC8, 0x00, 0x00, 0x00}});
-  for (CORBA::ULong i = 0; i < sample.data.length(); ++i) {
+  for (CORBA::ULong i = 0; i < sample.data.length(); ++i)
+  {
     sample.data[i] = "a";
     const Bytes string = {0x02, 0x00, 0x00, 0x00, 'a', 0x00};
     expected.insert(expected.end(), string.begin(), string.end());
-    if (i + 1 < sample.data.length()) expected.insert(expected.end(), {0x00, 0x00});
+    if (i + 1 < sample.data.length())
+      expected.insert(expected.end(), {0x00, 0x00});
   }
 
   EXPECT_EQ(encoded(sample), expected);
 }
 
-namespace {
-
-RTC::TimedWString timedWString(const wchar_t* data)
+namespace
 {
-  RTC::TimedWString s;
-  s.tm = time(1, 2);
-  s.data = data;
-  return s;
-}
 
-// Exits 0 if, with the ORB initialised, strings encode to the given octets.
-[[noreturn]] void exitWhetherOrbEncodesAlike(const Bytes& narrow, const Bytes& wide)
-{
-  int argc = 1;
-  char name[] = "transport_tests";
-  char* argv[] = {name, nullptr};
-  CORBA::ORB_var orb = CORBA::ORB_init(argc, argv);
-  const bool same = encoded(timedString("\xE9t\xE9")) == narrow &&
-                    encoded(timedWString(L"w\u00e9")) == wide;
-  orb->destroy();
-  std::_Exit(same ? 0 : 1);
-}
+  RTC::TimedWString timedWString(const wchar_t* data)
+  {
+    RTC::TimedWString s;
+    s.tm = time(1, 2);
+    s.data = data;
+    return s;
+  }
+
+  // Exits 0 if, with the ORB initialised, strings encode to the given octets.
+  [[noreturn]] void exitWhetherOrbEncodesAlike(const Bytes& narrow, const Bytes& wide)
+  {
+    int argc = 1;
+    char name[] = "transport_tests";
+    char* argv[] = {name, nullptr};
+    CORBA::ORB_var orb = CORBA::ORB_init(argc, argv);
+    const bool same = encoded(timedString("\xE9t\xE9")) == narrow && encoded(timedWString(L"w\u00e9")) == wide;
+    orb->destroy();
+    std::_Exit(same ? 0 : 1);
+  }
 
 }  // namespace
 
@@ -300,58 +306,77 @@ TEST(CdrEncoding, CdrDataBorrowsTheEncodedOctetsWithoutOwningThem)
 
 // --- Round trips -----------------------------------------------------------------------------------
 
-namespace {
-
-template <class T>
-T sampleOf();
-template <>
-RTC::TimedLong sampleOf() { return timedLong(1700000000u, 999999999u, -123456); }
-template <>
-RTC::TimedDouble sampleOf() { return timedDouble(-0.000123); }
-template <>
-RTC::TimedString sampleOf() { return timedString("Trimul \xE9t\xE9"); }
-template <>
-RTC::TimedLongSeq sampleOf() { return timedLongSeq({1, -2, 0x7FFFFFFF, -0x7FFFFFFF - 1}); }
-template <>
-RTC::TimedDoubleSeq sampleOf() { return timedDoubleSeq({0.5, -1e300, 3.25}); }
-template <>
-RTC::TimedStringSeq sampleOf() { return timedStringSeq({"", "one", "three"}); }
-template <>
-RTC::TimedShort sampleOf()
+namespace
 {
-  RTC::TimedShort s;
-  s.tm = time(3, 4);
-  s.data = -2;
-  return s;
-}
-template <>
-RTC::TimedOctetSeq sampleOf()
-{
-  RTC::TimedOctetSeq s;
-  s.tm = time(5, 6);
-  s.data.length(3);
-  s.data[0] = 0;
-  s.data[1] = 0x80;
-  s.data[2] = 0xFF;
-  return s;
-}
-template <>
-RTC::TimedWString sampleOf()
-{
-  RTC::TimedWString s;
-  s.tm = time(7, 8);
-  s.data = L"w\u00e9";
-  return s;
-}
 
-template <class T>
-class CdrRoundTrip : public ::testing::Test {};
+  template <class T>
+  T sampleOf();
+  template <>
+  RTC::TimedLong sampleOf()
+  {
+    return timedLong(1700000000u, 999999999u, -123456);
+  }
+  template <>
+  RTC::TimedDouble sampleOf()
+  {
+    return timedDouble(-0.000123);
+  }
+  template <>
+  RTC::TimedString sampleOf()
+  {
+    return timedString("Trimul \xE9t\xE9");
+  }
+  template <>
+  RTC::TimedLongSeq sampleOf()
+  {
+    return timedLongSeq({1, -2, 0x7FFFFFFF, -0x7FFFFFFF - 1});
+  }
+  template <>
+  RTC::TimedDoubleSeq sampleOf()
+  {
+    return timedDoubleSeq({0.5, -1e300, 3.25});
+  }
+  template <>
+  RTC::TimedStringSeq sampleOf()
+  {
+    return timedStringSeq({"", "one", "three"});
+  }
+  template <>
+  RTC::TimedShort sampleOf()
+  {
+    RTC::TimedShort s;
+    s.tm = time(3, 4);
+    s.data = -2;
+    return s;
+  }
+  template <>
+  RTC::TimedOctetSeq sampleOf()
+  {
+    RTC::TimedOctetSeq s;
+    s.tm = time(5, 6);
+    s.data.length(3);
+    s.data[0] = 0;
+    s.data[1] = 0x80;
+    s.data[2] = 0xFF;
+    return s;
+  }
+  template <>
+  RTC::TimedWString sampleOf()
+  {
+    RTC::TimedWString s;
+    s.tm = time(7, 8);
+    s.data = L"w\u00e9";
+    return s;
+  }
 
-using RoundTripTypes =
-    ::testing::Types<RTC::TimedLong, RTC::TimedDouble, RTC::TimedString, RTC::TimedLongSeq,
-                     RTC::TimedDoubleSeq, RTC::TimedStringSeq, RTC::TimedShort, RTC::TimedOctetSeq,
-                     RTC::TimedWString>;
-TYPED_TEST_SUITE(CdrRoundTrip, RoundTripTypes);
+  template <class T>
+  class CdrRoundTrip : public ::testing::Test
+  {};
+
+  using RoundTripTypes =
+    ::testing::Types<RTC::TimedLong, RTC::TimedDouble, RTC::TimedString, RTC::TimedLongSeq, RTC::TimedDoubleSeq,
+                     RTC::TimedStringSeq, RTC::TimedShort, RTC::TimedOctetSeq, RTC::TimedWString>;
+  TYPED_TEST_SUITE(CdrRoundTrip, RoundTripTypes);
 
 }  // namespace
 
@@ -381,7 +406,8 @@ TYPED_TEST(CdrRoundTrip, EveryTruncationIsRefusedAndLeavesOutputAlone)
 {
   const Bytes whole = encoded(sampleOf<TypeParam>());
   const TypeParam sentinel = TypeParam();
-  for (std::size_t length = 0; length < whole.size(); ++length) {
+  for (std::size_t length = 0; length < whole.size(); ++length)
+  {
     TypeParam out = sentinel;
     EXPECT_FALSE(decoded(Bytes(whole.begin(), whole.begin() + length), out)) << length;
     EXPECT_EQ(encoded(out), encoded(sentinel)) << length;
@@ -438,25 +464,22 @@ TEST(CdrDecoding, UnalignedInputStillAlignsFromItsFirstOctet)
 
 // --- Malformed input -------------------------------------------------------------------------------
 
-namespace {
-
-template <class T>
-void expectRefusedAndUntouched(const Bytes& bytes, const T& sentinel,
-                               rtm::ByteOrder order = rtm::ByteOrder::Little)
+namespace
 {
-  T out = sentinel;
-  EXPECT_FALSE(decoded(bytes, out, order));
-  EXPECT_EQ(encoded(out), encoded(sentinel));
-}
 
-const Bytes kTime = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00};
+  template <class T>
+  void expectRefusedAndUntouched(const Bytes& bytes, const T& sentinel, rtm::ByteOrder order = rtm::ByteOrder::Little)
+  {
+    T out = sentinel;
+    EXPECT_FALSE(decoded(bytes, out, order));
+    EXPECT_EQ(encoded(out), encoded(sentinel));
+  }
+
+  const Bytes kTime = {0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00};
 
 }  // namespace
 
-TEST(CdrDecoding, EmptyPayloadIsRefused)
-{
-  expectRefusedAndUntouched(Bytes{}, timedLong(9, 9, 9));
-}
+TEST(CdrDecoding, EmptyPayloadIsRefused) { expectRefusedAndUntouched(Bytes{}, timedLong(9, 9, 9)); }
 
 TEST(CdrDecoding, NullDataWithLengthIsRefused)
 {
@@ -526,27 +549,23 @@ TEST(CdrDecoding, TimedLongSentAsTimedDoubleIsRefused)
 
 TEST(EndianOption, FirstTokenDecidesWhateverItsCaseAndBlanks)
 {
-  struct Case {
+  struct Case
+  {
     const char* value;
     bool accepted;
     rtm::ByteOrder order;
   };
   const Case cases[] = {
-      {"little,big", true, rtm::ByteOrder::Little},
-      {"big,little", true, rtm::ByteOrder::Big},
-      {"big", true, rtm::ByteOrder::Big},
-      {" BIG , little", true, rtm::ByteOrder::Big},
-      {"Little", true, rtm::ByteOrder::Little},
-      {"", true, rtm::ByteOrder::Little},
-      {"  ", true, rtm::ByteOrder::Little},
-      {"middle,little", false, rtm::ByteOrder::Big},
-      {"littlebig", false, rtm::ByteOrder::Big},
-      {",big", false, rtm::ByteOrder::Big},
+    {"little,big", true, rtm::ByteOrder::Little}, {"big,little", true, rtm::ByteOrder::Big},
+    {"big", true, rtm::ByteOrder::Big},           {" BIG , little", true, rtm::ByteOrder::Big},
+    {"Little", true, rtm::ByteOrder::Little},     {"", true, rtm::ByteOrder::Little},
+    {"  ", true, rtm::ByteOrder::Little},         {"middle,little", false, rtm::ByteOrder::Big},
+    {"littlebig", false, rtm::ByteOrder::Big},    {",big", false, rtm::ByteOrder::Big},
   };
-  for (const Case& c : cases) {
+  for (const Case& c : cases)
+  {
     // Start from the other order, so that an untouched output cannot pass for a parsed one.
-    const rtm::ByteOrder before =
-        c.order == rtm::ByteOrder::Big ? rtm::ByteOrder::Little : rtm::ByteOrder::Big;
+    const rtm::ByteOrder before = c.order == rtm::ByteOrder::Big ? rtm::ByteOrder::Little : rtm::ByteOrder::Big;
     rtm::ByteOrder order = before;
     EXPECT_EQ(rtm::parseEndianOption(c.value, order), c.accepted) << '"' << c.value << '"';
     EXPECT_EQ(order, c.accepted ? c.order : before) << '"' << c.value << '"';

@@ -11,43 +11,46 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-using rtm::BufferStatus;
-using rtm::ReadPolicy;
-using rtm::RingBuffer;
-using rtm::RingBufferOptions;
-using rtm::WritePolicy;
-
-// Long enough never to expire on a loaded machine, short enough that a hang fails the test.
-constexpr auto kBound = std::chrono::seconds(20);
-constexpr double kLongWait = 30.0;
-constexpr double kShortWait = 0.02;
-
-RingBufferOptions options(WritePolicy write, ReadPolicy read, std::size_t length = 8,
-                          double writeTimeout = 1.0, double readTimeout = 1.0)
+namespace
 {
-  RingBufferOptions o;
-  o.length = length;
-  o.writePolicy = write;
-  o.readPolicy = read;
-  o.writeTimeout = writeTimeout;
-  o.readTimeout = readTimeout;
-  return o;
-}
 
-void writeRange(RingBuffer<int>& sut, int first, int last)
-{
-  for (int i = first; i <= last; ++i) ASSERT_EQ(sut.write(i), BufferStatus::OK) << i;
-}
+  using rtm::BufferStatus;
+  using rtm::ReadPolicy;
+  using rtm::RingBuffer;
+  using rtm::RingBufferOptions;
+  using rtm::WritePolicy;
 
-std::vector<int> readAll(RingBuffer<int>& sut)
-{
-  std::vector<int> values;
-  int value = 0;
-  while (!sut.empty() && sut.read(value) == BufferStatus::OK) values.push_back(value);
-  return values;
-}
+  // Long enough never to expire on a loaded machine, short enough that a hang fails the test.
+  constexpr auto kBound = std::chrono::seconds(20);
+  constexpr double kLongWait = 30.0;
+  constexpr double kShortWait = 0.02;
+
+  RingBufferOptions options(WritePolicy write, ReadPolicy read, std::size_t length = 8, double writeTimeout = 1.0,
+                            double readTimeout = 1.0)
+  {
+    RingBufferOptions o;
+    o.length = length;
+    o.writePolicy = write;
+    o.readPolicy = read;
+    o.writeTimeout = writeTimeout;
+    o.readTimeout = readTimeout;
+    return o;
+  }
+
+  void writeRange(RingBuffer<int>& sut, int first, int last)
+  {
+    for (int i = first; i <= last; ++i)
+      ASSERT_EQ(sut.write(i), BufferStatus::OK) << i;
+  }
+
+  std::vector<int> readAll(RingBuffer<int>& sut)
+  {
+    std::vector<int> values;
+    int value = 0;
+    while (!sut.empty() && sut.read(value) == BufferStatus::OK)
+      values.push_back(value);
+    return values;
+  }
 
 }  // namespace
 
@@ -101,7 +104,7 @@ TEST(RingBufferDefaults, ReadbackAfterOverwritingTheLastReadSlotReturnsTheLastRe
   writeRange(sut, 1, 3);
   int value = 0;
   ASSERT_EQ(sut.read(value), BufferStatus::OK);  // 1
-  writeRange(sut, 4, 6);                          // drops 2 and 3
+  writeRange(sut, 4, 6);  // drops 2 and 3
 
   EXPECT_EQ(readAll(sut), (std::vector<int>{4, 5, 6}));
   ASSERT_EQ(sut.read(value), BufferStatus::OK);
@@ -113,18 +116,22 @@ TEST(RingBufferDefaults, InterleavedWritesAndReadsKeepFifoOrderAcrossManyWraps)
   RingBuffer<int> sut(options(WritePolicy::DoNothing, ReadPolicy::DoNothing, 5));
   std::vector<int> read;
   int next = 0;
-  for (int round = 0; round < 50; ++round) {
+  for (int round = 0; round < 50; ++round)
+  {
     const int writes = round % 5 + 1;
-    for (int i = 0; i < writes; ++i) ASSERT_EQ(sut.write(next++), BufferStatus::OK);
+    for (int i = 0; i < writes; ++i)
+      ASSERT_EQ(sut.write(next++), BufferStatus::OK);
     int value = 0;
-    for (int i = 0; i < writes; ++i) {
+    for (int i = 0; i < writes; ++i)
+    {
       ASSERT_EQ(sut.read(value), BufferStatus::OK);
       read.push_back(value);
     }
   }
 
   ASSERT_EQ(read.size(), static_cast<std::size_t>(next));
-  for (int i = 0; i < next; ++i) EXPECT_EQ(read[i], i);
+  for (int i = 0; i < next; ++i)
+    EXPECT_EQ(read[i], i);
 }
 
 // --- do_nothing --------------------------------------------------------------------------------------
@@ -236,9 +243,7 @@ TEST(RingBufferBlock, AfterWakeAllNeitherReadNorWriteWaits)
   });
 
   ASSERT_EQ(calls.wait_for(kBound), std::future_status::ready);
-  EXPECT_EQ(calls.get(),
-            (std::vector<BufferStatus>{BufferStatus::TIMEOUT, BufferStatus::OK,
-                                       BufferStatus::TIMEOUT}));
+  EXPECT_EQ(calls.get(), (std::vector<BufferStatus>{BufferStatus::TIMEOUT, BufferStatus::OK, BufferStatus::TIMEOUT}));
 }
 
 TEST(RingBufferBlock, WriterAndReaderThreadsPassEverySampleInOrder)
@@ -247,19 +252,23 @@ TEST(RingBufferBlock, WriterAndReaderThreadsPassEverySampleInOrder)
   constexpr int kSamples = 5000;
 
   auto writer = std::async(std::launch::async, [&] {
-    for (int i = 0; i < kSamples; ++i) {
-      if (sut.write(i) != BufferStatus::OK) return false;
+    for (int i = 0; i < kSamples; ++i)
+    {
+      if (sut.write(i) != BufferStatus::OK)
+        return false;
     }
     return true;
   });
   std::vector<int> received;
   int value = 0;
-  for (int i = 0; i < kSamples && sut.read(value) == BufferStatus::OK; ++i) received.push_back(value);
+  for (int i = 0; i < kSamples && sut.read(value) == BufferStatus::OK; ++i)
+    received.push_back(value);
 
   ASSERT_EQ(writer.wait_for(kBound), std::future_status::ready);
   EXPECT_TRUE(writer.get());
   ASSERT_EQ(received.size(), static_cast<std::size_t>(kSamples));
-  for (int i = 0; i < kSamples; ++i) ASSERT_EQ(received[i], i);
+  for (int i = 0; i < kSamples; ++i)
+    ASSERT_EQ(received[i], i);
 }
 
 // --- reset ------------------------------------------------------------------------------------------
@@ -312,15 +321,16 @@ TEST(RingBufferReset, ResetReleasesAWriterBlockedOnTheOldContents)
 
 // --- options from connector properties -------------------------------------------------------------
 
-namespace {
-
-RingBufferOptions optionsFrom(const std::map<std::string, std::string>& properties)
+namespace
 {
-  return rtm::readRingBufferOptions([&](const std::string& key) {
-    const auto it = properties.find(key);
-    return it == properties.end() ? std::string() : it->second;
-  });
-}
+
+  RingBufferOptions optionsFrom(const std::map<std::string, std::string>& properties)
+  {
+    return rtm::readRingBufferOptions([&](const std::string& key) {
+      const auto it = properties.find(key);
+      return it == properties.end() ? std::string() : it->second;
+    });
+  }
 
 }  // namespace
 
@@ -352,7 +362,8 @@ TEST(RingBufferOptionsFromProperties, EveryKeyIsRead)
 
 TEST(RingBufferOptionsFromProperties, LengthsThatAreNotAUsableCountKeepTheDefault)
 {
-  for (const char* bad : {"0", "-3", "abc", "4x", "", "1.5", "99999999999999999999", "2000000"}) {
+  for (const char* bad : {"0", "-3", "abc", "4x", "", "1.5", "99999999999999999999", "2000000"})
+  {
     EXPECT_EQ(optionsFrom({{"buffer.length", bad}}).length, 8u) << '"' << bad << '"';
   }
   EXPECT_EQ(optionsFrom({{"buffer.length", " 4 "}}).length, 4u);
@@ -360,26 +371,23 @@ TEST(RingBufferOptionsFromProperties, LengthsThatAreNotAUsableCountKeepTheDefaul
 
 TEST(RingBufferOptionsFromProperties, WritePolicyIgnoresCase)
 {
-  EXPECT_EQ(optionsFrom({{"buffer.write.full_policy", "Do_Nothing"}}).writePolicy,
-            WritePolicy::DoNothing);
+  EXPECT_EQ(optionsFrom({{"buffer.write.full_policy", "Do_Nothing"}}).writePolicy, WritePolicy::DoNothing);
   EXPECT_EQ(optionsFrom({{"buffer.write.full_policy", "BLOCK"}}).writePolicy, WritePolicy::Block);
-  EXPECT_EQ(optionsFrom({{"buffer.write.full_policy", "discard"}}).writePolicy,
-            WritePolicy::Overwrite);
+  EXPECT_EQ(optionsFrom({{"buffer.write.full_policy", "discard"}}).writePolicy, WritePolicy::Overwrite);
 }
 
 TEST(RingBufferOptionsFromProperties, ReadPolicyIsCaseSensitive)
 {
   EXPECT_EQ(optionsFrom({{"buffer.read.empty_policy", "block"}}).readPolicy, ReadPolicy::Block);
   EXPECT_EQ(optionsFrom({{"buffer.read.empty_policy", "Block"}}).readPolicy, ReadPolicy::Readback);
-  EXPECT_EQ(optionsFrom({{"buffer.read.empty_policy", "DO_NOTHING"}}).readPolicy,
-            ReadPolicy::Readback);
+  EXPECT_EQ(optionsFrom({{"buffer.read.empty_policy", "DO_NOTHING"}}).readPolicy, ReadPolicy::Readback);
 }
 
 TEST(RingBufferOptionsFromProperties, TimeoutsThatAreNotANonNegativeNumberKeepTheDefault)
 {
-  for (const char* bad : {"-1", "x", "nan", "inf", "1s", ""}) {
-    const RingBufferOptions sut =
-        optionsFrom({{"buffer.write.timeout", bad}, {"buffer.read.timeout", bad}});
+  for (const char* bad : {"-1", "x", "nan", "inf", "1s", ""})
+  {
+    const RingBufferOptions sut = optionsFrom({{"buffer.write.timeout", bad}, {"buffer.read.timeout", bad}});
     EXPECT_EQ(sut.writeTimeout, 1.0) << '"' << bad << '"';
     EXPECT_EQ(sut.readTimeout, 1.0) << '"' << bad << '"';
   }

@@ -32,14 +32,20 @@ namespace
   };
 
   template <class Component>
-  RTC::RTObject_impl* create(RTC::Manager* manager) { return new Component(manager); }
+  RTC::RTObject_impl* create(RTC::Manager* manager)
+  {
+    return new Component(manager);
+  }
   void destroy(RTC::RTObject_impl* rtc) { delete rtc; }
 
   template <class Component>
   void registerType(RTC::Manager* manager, const char* name)
   {
+    // A profile table keeps its hand layout.
+    // clang-format off
     const char* const profileText[] = {"implementation_id", name, "type_name", name, "category", "Test",
                                        "vendor", "Tests", "version", "1.0", ""};
+    // clang-format on
     coil::Properties profile(profileText);
     manager->registerFactory(profile, create<Component>, destroy);
   }

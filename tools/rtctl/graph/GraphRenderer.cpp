@@ -140,8 +140,7 @@ namespace rtctl
     const std::string complaint = readAll(messages.read());
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR)
-    {
-    }
+    {}
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     {
       std::remove(temporary.c_str());

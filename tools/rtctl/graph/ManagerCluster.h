@@ -10,9 +10,9 @@ namespace rtctl
 {
   struct ManagerCluster
   {
-    std::string name;     // how it was found: "/h:2809/myhost.host_cxt/manager.mgr", "slave 0"
-    std::string host;     // the host it says it runs on ("" when it does not say)
-    std::string pid;      // its process id ("" when it does not say)
+    std::string name;  // how it was found: "/h:2809/myhost.host_cxt/manager.mgr", "slave 0"
+    std::string host;  // the host it says it runs on ("" when it does not say)
+    std::string pid;  // its process id ("" when it does not say)
     std::string problem;  // why it could not be read; "" when it was
     // The path URIs ("h:2809/myhost.host_cxt/Trimul0.rtc") of the bound components it holds
     // itself; a master's slaves' components are in their own clusters.
@@ -22,9 +22,6 @@ namespace rtctl
     std::vector<ManagerCluster> slaves;
 
     // "vm, pid 4711": what tells two managers on one host apart ("?" for what it does not say).
-    std::string whereItRuns() const
-    {
-      return (host.empty() ? "?" : host) + ", pid " + (pid.empty() ? "?" : pid);
-    }
+    std::string whereItRuns() const { return (host.empty() ? "?" : host) + ", pid " + (pid.empty() ? "?" : pid); }
   };
 }

@@ -31,8 +31,7 @@ namespace rtctl
   }
 
   ManagerReader::ManagerReader(Session& session, BoundComponents bound) : m_session(session), m_bound(std::move(bound))
-  {
-  }
+  {}
 
   bool ManagerReader::seen(RTM::Manager_ptr manager)
   {
@@ -50,7 +49,8 @@ namespace rtctl
       out.name += (out.name.empty() ? "" : "/") + name;
     try
     {
-      const ManagerRef manager(m_session, ManagerAddress::parse(PathUri::shown(PathUri::of(path)), Session::defaultServer()));
+      const ManagerRef manager(m_session,
+                               ManagerAddress::parse(PathUri::shown(PathUri::of(path)), Session::defaultServer()));
       if (seen(manager.ref()))
         return false;
       ManagerRef::identify(manager.ref(), out.host, out.pid);

@@ -18,7 +18,7 @@ namespace rtctl
   {
   public:
     // The components bound under the names read: path URI and reference.
-    typedef std::vector<std::pair<std::string, CORBA::Object_var> > BoundComponents;
+    typedef std::vector<std::pair<std::string, CORBA::Object_var>> BoundComponents;
 
     ManagerReader(Session& session, BoundComponents bound);
 

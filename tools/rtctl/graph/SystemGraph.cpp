@@ -76,8 +76,7 @@ namespace rtctl
     public:
       NodeWriter(std::ostream& out, const SystemProfile& profile, const std::map<std::string, std::string>& states)
         : m_out(out), m_profile(profile), m_states(states)
-      {
-      }
+      {}
 
       // False for a component the profile does not hold, or one already drawn.
       bool write(const SavedComponent& component, const std::string& indent)
@@ -100,8 +99,8 @@ namespace rtctl
           label += "|" + portColumn(s.outputs);
         label += "}";
         m_out << indent << SystemGraph::quoted(component.pathUri) << " [label=" << SystemGraph::quotedRecord(label)
-              << ", fillcolor=\"" << SystemGraph::colour(state) << "\", tooltip="
-              << SystemGraph::quoted("/" + component.pathUri) << "];\n";
+              << ", fillcolor=\"" << SystemGraph::colour(state)
+              << "\", tooltip=" << SystemGraph::quoted("/" + component.pathUri) << "];\n";
         return true;
       }
 
@@ -135,7 +134,8 @@ namespace rtctl
       for (size_t i = 0; i < manager.slaves.size(); ++i)
         writeCluster(out, manager.slaves[i], id + "_" + std::to_string(i), indent + "  ", nodes);
       if (drawn == 0 && manager.slaves.empty())
-        out << indent << "  " << SystemGraph::quoted("cluster_" + id + "_note") << " [shape=plaintext, style=\"\", label="
+        out << indent << "  " << SystemGraph::quoted("cluster_" + id + "_note")
+            << " [shape=plaintext, style=\"\", label="
             << SystemGraph::quoted(manager.problem.empty() ? "no component" : "does not answer") << "];\n";
       out << indent << "}\n";
     }

@@ -16,10 +16,7 @@
 
 namespace rtctl
 {
-  std::string LiveSystem::Member::shown() const
-  {
-    return PathUri::shown(saved->pathUri);
-  }
+  std::string LiveSystem::Member::shown() const { return PathUri::shown(saved->pathUri); }
 
   const ComponentRef::Port* LiveSystem::Member::port(const std::string& name) const
   {
@@ -41,8 +38,7 @@ namespace rtctl
       Lookups(Session& session, std::vector<LiveSystem::Member>& members, unsigned long deadlineMs)
         : m_session(session), m_members(members), m_deadlineMs(deadlineMs),
           m_deadline(Clock::now() + std::chrono::milliseconds(deadlineMs))
-      {
-      }
+      {}
 
       void work()
       {

@@ -24,8 +24,8 @@ namespace rtctl
     {
       const SavedComponent* saved;
       std::unique_ptr<ComponentRef> ref;  // null when it is not running
-      std::string problem;                // why not, when it is not
-      bool unknown = false;               // no answer: whether it runs cannot be told
+      std::string problem;  // why not, when it is not
+      bool unknown = false;  // no answer: whether it runs cannot be told
       std::vector<ComponentRef::Port> ports;
 
       // "/127.0.0.1:2809/host.host_cxt/Trimul0.rtc"

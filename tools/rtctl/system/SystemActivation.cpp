@@ -17,8 +17,7 @@ namespace rtctl
                     " has no execution context to run in");
   }
 
-  bool SystemActivation::apply(const LiveSystem& system, StateRequest::Kind kind, std::ostream& out,
-                               std::ostream& err)
+  bool SystemActivation::apply(const LiveSystem& system, StateRequest::Kind kind, std::ostream& out, std::ostream& err)
   {
     const StateRequest request(kind, kWaitSeconds);
     const bool activating = kind == StateRequest::kActivate;

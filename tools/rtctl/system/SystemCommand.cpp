@@ -110,8 +110,7 @@ namespace rtctl
       explicit FileAgainstSystem(const std::vector<std::string>& words)
         : profile(SystemFileReader::read(fileArgument(Arguments(words, {}, {})))), session(Orb::kClientOnly),
           system(session, profile), connections(system, profile)
-      {
-      }
+      {}
 
       // Runs the checks that must all hold before anything is changed: the first failure ends
       // the command, saying that nothing was changed. Their warnings come before the steps.

@@ -59,8 +59,7 @@ namespace rtctl
         SDOPackage::ConfigurationSet_var active = m_configuration->get_active_configuration_set();
       }
       catch (const SDOPackage::NotAvailable&)
-      {
-      }
+      {}
       return m_configuration->get_configuration_sets();
     }
     catch (const CORBA::Exception& e)
@@ -113,8 +112,8 @@ namespace rtctl
       m_member.ref->fail("setting its configuration", e);
     }
     std::string line = "configured " + m_member.shown() + ": " +
-                       std::to_string(m_member.saved->configurationSets.size()) + " set(s), " +
-                       std::to_string(values) + " value(s)";
+                       std::to_string(m_member.saved->configurationSets.size()) + " set(s), " + std::to_string(values) +
+                       " value(s)";
     if (!m_member.saved->activeConfigurationSet.empty())
       line += ", set '" + m_member.saved->activeConfigurationSet + "' active";
     return line;

@@ -223,8 +223,8 @@ namespace rtctl
           for (const LiveSystem::Member& other : m_system.members())
             for (const ComponentRef::Port& peer : other.ports)
               if (peer.info.isInput() && joins(connectors[i], peer.ref.in()) && known.insert(id).second)
-                found.push_back("connection not in the file " + member.shown() + ":" + port.info.shortName() +
-                                " -> " + other.shown() + ":" + peer.info.shortName() + " (" + id + ")");
+                found.push_back("connection not in the file " + member.shown() + ":" + port.info.shortName() + " -> " +
+                                other.shown() + ":" + peer.info.shortName() + " (" + id + ")");
         }
       }
     }

@@ -29,8 +29,8 @@ namespace rtctl
 
     enum Presence
     {
-      kAbsent,    // no connector with that id on either port
-      kPresent,   // the connector joins the two ports
+      kAbsent,  // no connector with that id on either port
+      kPresent,  // the connector joins the two ports
       kConflict,  // a connector with that id joins something else
     };
 
@@ -54,8 +54,7 @@ namespace rtctl
     static std::string skipped(const Link& link);
     // Runs `step` for each link whose ports are all running, with whether its connector is
     // there; a step's Error is reported on `err` as "<doing> <link>: ..." and the rest go on.
-    bool eachLink(const char* doing, std::ostream& err,
-                  const std::function<void(const Link&, Presence)>& step) const;
+    bool eachLink(const char* doing, std::ostream& err, const std::function<void(const Link&, Presence)>& step) const;
 
     const LiveSystem& m_system;
     std::vector<Link> m_links;

@@ -24,8 +24,8 @@ namespace rtctl
       {
         const pugi::xml_node root = document.document_element();
         if (!X::is(root, X::kRts, "RtsProfile"))
-          fail("not a system profile: its root element is <" + std::string(root.name()) +
-               ">, not rts:RtsProfile of " + X::kRts);
+          fail("not a system profile: its root element is <" + std::string(root.name()) + ">, not rts:RtsProfile of " +
+               X::kRts);
         SystemProfile profile;
         profile.id = rts(root, "id");
         profile.abstract = rts(root, "abstract");
@@ -40,10 +40,7 @@ namespace rtctl
       }
 
     private:
-      [[noreturn]] void fail(const std::string& message) const
-      {
-        throw Error(m_file + ": " + message);
-      }
+      [[noreturn]] void fail(const std::string& message) const { throw Error(m_file + ": " + message); }
 
       static std::string rts(pugi::xml_node element, const char* local)
       {
@@ -84,7 +81,8 @@ namespace rtctl
         c.id = rts(element, "id");
         c.pathUri = rts(element, "pathUri");
         c.instanceName = rts(element, "instanceName");
-        const std::string shown = "rts:Components" + (c.instanceName.empty() ? std::string() : " '" + c.instanceName + "'") +
+        const std::string shown = "rts:Components" +
+                                  (c.instanceName.empty() ? std::string() : " '" + c.instanceName + "'") +
                                   " (component " + std::to_string(profile.components.size() + 1) + ")";
         if (c.pathUri.empty())
           fail(shown + " has no rts:pathUri: nothing tells where to find it");
@@ -97,8 +95,8 @@ namespace rtctl
         for (pugi::xml_node port : X::children(element, X::kRts, "DataPorts"))
         {
           const TextPairs portProperties = properties(port);
-          c.dataPorts.push_back({rts(port, "name"), value(portProperties, "port.port_type"),
-                                 value(portProperties, "dataport.data_type")});
+          c.dataPorts.push_back(
+            {rts(port, "name"), value(portProperties, "port.port_type"), value(portProperties, "dataport.data_type")});
         }
         for (pugi::xml_node port : X::children(element, X::kRts, "ServicePorts"))
           c.servicePorts.push_back(rts(port, "name"));

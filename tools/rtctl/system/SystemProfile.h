@@ -9,11 +9,11 @@
 
 namespace rtctl
 {
-  typedef std::vector<std::pair<std::string, std::string> > TextPairs;
+  typedef std::vector<std::pair<std::string, std::string>> TextPairs;
 
   struct SavedDataPort
   {
-    std::string name;      // short name, "x1"
+    std::string name;  // short name, "x1"
     std::string portType;  // "DataInPort" / "DataOutPort"; empty when the file does not say
     std::string dataType;  // "IDL:RTC/TimedLong:1.0"; empty when the file does not say
   };
@@ -33,7 +33,7 @@ namespace rtctl
 
   struct SavedComponent
   {
-    std::string id;       // RTC:<vendor>:<category>:<type_name>:<version>
+    std::string id;  // RTC:<vendor>:<category>:<type_name>:<version>
     std::string pathUri;  // "127.0.0.1:2809/host.host_cxt/Trimul0.rtc"
     std::string instanceName;
     std::string activeConfigurationSet;
@@ -54,7 +54,7 @@ namespace rtctl
     std::string componentId;
     std::string instanceName;
     std::string portName;  // full name, "Trimul0.y1"
-    std::string pathUri;   // the component's, from COMPONENT_PATH_ID
+    std::string pathUri;  // the component's, from COMPONENT_PATH_ID
 
     // "y1": the port name without the instance name in front.
     std::string shortName() const;

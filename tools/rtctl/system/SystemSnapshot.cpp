@@ -15,10 +15,7 @@ namespace rtctl
 {
   namespace
   {
-    std::string text(const char* value)
-    {
-      return value == nullptr ? std::string() : std::string(value);
-    }
+    std::string text(const char* value) { return value == nullptr ? std::string() : std::string(value); }
 
     std::string number(double value)
     {
@@ -140,8 +137,8 @@ namespace rtctl
       ref.fail("reading its profile", e);
     }
     SavedComponent saved;
-    saved.id = "RTC:" + text(profile->vendor) + ":" + text(profile->category) + ":" + text(profile->type_name) +
-               ":" + text(profile->version);
+    saved.id = "RTC:" + text(profile->vendor) + ":" + text(profile->category) + ":" + text(profile->type_name) + ":" +
+               text(profile->version);
     saved.pathUri = pathUri;
     saved.instanceName = text(profile->instance_name);
 
@@ -211,8 +208,7 @@ namespace rtctl
     }
   }
 
-  const SystemSnapshot::Found* SystemSnapshot::owner(RTC::PortService_ptr port,
-                                                     const ComponentRef::Port** found) const
+  const SystemSnapshot::Found* SystemSnapshot::owner(RTC::PortService_ptr port, const ComponentRef::Port** found) const
   {
     for (const Found& candidate : m_found)
     {
@@ -228,8 +224,7 @@ namespace rtctl
     return nullptr;
   }
 
-  void SystemSnapshot::addConnectors(const Found& found, const ComponentRef::Port& port,
-                                     SystemProfile& profile) const
+  void SystemSnapshot::addConnectors(const Found& found, const ComponentRef::Port& port, SystemProfile& profile) const
   {
     RTC::ConnectorProfileList_var connectors;
     try
@@ -282,9 +277,9 @@ namespace rtctl
     }
   }
 
-  std::vector<std::pair<std::string, CORBA::Object_var> > SystemSnapshot::components() const
+  std::vector<std::pair<std::string, CORBA::Object_var>> SystemSnapshot::components() const
   {
-    std::vector<std::pair<std::string, CORBA::Object_var> > list;
+    std::vector<std::pair<std::string, CORBA::Object_var>> list;
     for (const Found& found : m_found)
       list.emplace_back(found.saved.pathUri, CORBA::Object::_duplicate(found.ref.ref()));
     return list;

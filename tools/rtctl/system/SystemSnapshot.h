@@ -32,7 +32,7 @@ namespace rtctl
     const std::map<std::string, std::string>& states() const { return m_states; }
     bool empty() const { return m_found.empty(); }
     // Each component found: its path URI and reference.
-    std::vector<std::pair<std::string, CORBA::Object_var> > components() const;
+    std::vector<std::pair<std::string, CORBA::Object_var>> components() const;
     // The managers bound under the paths added, in the order found.
     const std::vector<RtPath>& managers() const { return m_managers; }
 

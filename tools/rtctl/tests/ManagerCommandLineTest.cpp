@@ -22,8 +22,16 @@ namespace rtctl
       const Case cases[] = {
         {{"ls", "h:2810"}, "ls", {}, SlaveChoice::kNone, false},
         {{"modules", "--loadable", "h:2810"}, "modules", {}, SlaveChoice::kNone, true},
-        {{"load", "h:2810", "/opt/T.so", "TInit", "--slave", "1"}, "load", {"/opt/T.so", "TInit"}, SlaveChoice::kIndex, false},
-        {{"create", "--slave=vm", "h:2810", "Trimul?instance_name=f"}, "create", {"Trimul?instance_name=f"}, SlaveChoice::kHost, false},
+        {{"load", "h:2810", "/opt/T.so", "TInit", "--slave", "1"},
+         "load",
+         {"/opt/T.so", "TInit"},
+         SlaveChoice::kIndex,
+         false},
+        {{"create", "--slave=vm", "h:2810", "Trimul?instance_name=f"},
+         "create",
+         {"Trimul?instance_name=f"},
+         SlaveChoice::kHost,
+         false},
         {{"config", "h:2810", "logger.log_level", ""}, "config", {"logger.log_level", ""}, SlaveChoice::kNone, false},
         {{"config", "h:2810", "--", "k", "-v"}, "config", {"k", "-v"}, SlaveChoice::kNone, false},
       };
@@ -80,11 +88,8 @@ namespace rtctl
     TEST(ManagerCommandLine, LoadCallsTheModulesNamedInitFunctionUnlessOneIsGiven)
     {
       const char* const cases[][2] = {
-        {"Trimul.so", "TrimulInit"},
-        {"/opt/rtc/Trimul.so", "TrimulInit"},
-        {"./libTrimul.so.1.0", "libTrimulInit"},
-        {"Trimul", "TrimulInit"},
-        {"dir.d/Trimul.so", "TrimulInit"},
+        {"Trimul.so", "TrimulInit"}, {"/opt/rtc/Trimul.so", "TrimulInit"}, {"./libTrimul.so.1.0", "libTrimulInit"},
+        {"Trimul", "TrimulInit"},    {"dir.d/Trimul.so", "TrimulInit"},
       };
       for (const auto& c : cases)
         EXPECT_EQ(c[1], ManagerCommandLine::defaultInitFunction(c[0])) << c[0];

@@ -11,7 +11,7 @@ namespace rtctl
 {
   namespace
   {
-    RTM::ModuleProfileList listOf(const std::vector<std::vector<std::pair<const char*, const char*> > >& entries)
+    RTM::ModuleProfileList listOf(const std::vector<std::vector<std::pair<const char*, const char*>>>& entries)
     {
       RTM::ModuleProfileList list;
       list.length(static_cast<CORBA::ULong>(entries.size()));
@@ -33,17 +33,21 @@ namespace rtctl
       const struct
       {
         const char* form;
-        std::vector<std::pair<const char*, const char*> > properties;
+        std::vector<std::pair<const char*, const char*>> properties;
         const char* title;
       } cases[] = {
-        {"loaded", {{"file_path", "/m/Trimul.so"}, {"module_file_name", "Trimul.so"}, {"init_func", "TrimulInit"}},
+        {"loaded",
+         {{"file_path", "/m/Trimul.so"}, {"module_file_name", "Trimul.so"}, {"init_func", "TrimulInit"}},
          "/m/Trimul.so"},
         {"loadable, a type's profile",
-         {{"implementation_id", "Trimul"}, {"version", "1.0.0"}, {"module_file_name", "Trimul.so"},
+         {{"implementation_id", "Trimul"},
+          {"version", "1.0.0"},
+          {"module_file_name", "Trimul.so"},
           {"module_file_path", "/m/Trimul.so"}},
          "/m/Trimul.so"},
         {"loadable, from an older manager of ours",
-         {{"file_path", "/m/Trimul.so"}, {"module_file_name", "Trimul.so"}, {"loaded", "NO"}}, "/m/Trimul.so"},
+         {{"file_path", "/m/Trimul.so"}, {"module_file_name", "Trimul.so"}, {"loaded", "NO"}},
+         "/m/Trimul.so"},
         {"only a file name", {{"module_file_name", "Trimul.so"}}, "Trimul.so"},
         {"nothing that names it", {{"implementation_id", "Trimul"}}, "module 0"},
       };

@@ -112,7 +112,7 @@ namespace rtctl
 
       CORBA::ORB_ptr orb = testsupport::testOrb();
       FakeManager master{"alpha", "100", true};
-      std::vector<std::unique_ptr<FakeManager> > slaves;
+      std::vector<std::unique_ptr<FakeManager>> slaves;
       const ManagerRef sut{master.ref(), "manager at h:2810"};
     };
 
@@ -156,8 +156,10 @@ namespace rtctl
       const Case cases[] = {
         {{SlaveChoice::kIndex, 4, ""}, "manager at h:2810 has no slave 4 (it has 4)"},
         {{SlaveChoice::kIndex, 3, ""}, "slave 3 of manager at h:2810 no longer exists (OBJECT_NOT_EXIST)"},
-        {{SlaveChoice::kHost, 0, "beta"}, "manager at h:2810 has several slaves on beta (1, 2, ...); name one by its index"},
-        {{SlaveChoice::kHost, 0, "delta"}, "manager at h:2810 has no slave on host 'delta' (its slaves' hosts: alpha, beta, beta)"},
+        {{SlaveChoice::kHost, 0, "beta"},
+         "manager at h:2810 has several slaves on beta (1, 2, ...); name one by its index"},
+        {{SlaveChoice::kHost, 0, "delta"},
+         "manager at h:2810 has no slave on host 'delta' (its slaves' hosts: alpha, beta, beta)"},
       };
       for (const Case& c : cases)
       {

@@ -35,7 +35,7 @@ namespace rtctl
         {"\xff", "", true},
         {"\xc0\xaf", "rtc", true},  // an overlong '/'
         {"tab\there", "rtc", true},
-        {"1.2", "", true},           // reads back as id "1", kind "2"
+        {"1.2", "", true},  // reads back as id "1", kind "2"
         {"", "", true},
       };
       for (const auto& c : cases)

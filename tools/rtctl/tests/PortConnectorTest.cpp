@@ -36,11 +36,9 @@ namespace rtctl
       const PortInfo kDoubleIn = port("C0.in", "DataInPort", "IDL:RTC/TimedDouble:1.0", "Any");
     };
     class PortConnectorProperties : public KnownPorts
-    {
-    };
+    {};
     class PortConnectorCheck : public KnownPorts
-    {
-    };
+    {};
 
     std::string valueOf(const PortConnector::Properties& properties, const std::string& key)
     {
@@ -76,10 +74,10 @@ namespace rtctl
 
     TEST_F(PortConnectorCheck, OutputToInputOfTheSameTypeIsAccepted)
     {
-      EXPECT_NO_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongIn,
-                                                     PortConnector::properties(kLongOut, {})));
-      EXPECT_NO_THROW(PortConnector::checkCompatible("b", kLongIn, "a", kLongOut,
-                                                     PortConnector::properties(kLongIn, {})));
+      EXPECT_NO_THROW(
+        PortConnector::checkCompatible("a", kLongOut, "b", kLongIn, PortConnector::properties(kLongOut, {})));
+      EXPECT_NO_THROW(
+        PortConnector::checkCompatible("b", kLongIn, "a", kLongOut, PortConnector::properties(kLongIn, {})));
     }
 
     TEST_F(PortConnectorCheck, DifferentDataTypesAreRefusedNamingBothTypes)
@@ -100,8 +98,8 @@ namespace rtctl
     {
       EXPECT_THROW(PortConnector::checkCompatible("a", kLongIn, "b", kLongIn, PortConnector::properties(kLongIn, {})),
                    Error);
-      EXPECT_THROW(PortConnector::checkCompatible("a", kLongOut, "b", kLongOut, PortConnector::properties(kLongOut, {})),
-                   Error);
+      EXPECT_THROW(
+        PortConnector::checkCompatible("a", kLongOut, "b", kLongOut, PortConnector::properties(kLongOut, {})), Error);
     }
 
     TEST_F(PortConnectorCheck, ValueThePortDoesNotOfferIsRefused)

@@ -16,8 +16,8 @@ namespace rtctl
 
     TEST(SampleCodecTable, EveryBasicScalarTypeIsCarried)
     {
-      for (const char* name : {"TimedShort", "TimedLong", "TimedUShort", "TimedULong", "TimedFloat",
-                               "TimedDouble", "TimedChar", "TimedBoolean", "TimedOctet", "TimedString"})
+      for (const char* name : {"TimedShort", "TimedLong", "TimedUShort", "TimedULong", "TimedFloat", "TimedDouble",
+                               "TimedChar", "TimedBoolean", "TimedOctet", "TimedString"})
       {
         const SampleCodec* sut = SampleCodec::find(std::string("IDL:RTC/") + name + ":1.0");
         ASSERT_NE(nullptr, sut) << name;

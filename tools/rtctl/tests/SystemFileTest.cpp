@@ -132,10 +132,10 @@ namespace rtctl
       // What a new connection is given: the saved options and the attributes, never the object
       // reference of the connection that was saved.
       EXPECT_EQ((TextPairs{{"dataport.buffer.length", "4"},
-                            {"dataport.dataflow_type", "push"},
-                            {"dataport.interface_type", "corba_cdr"},
-                            {"dataport.subscription_type", "new"},
-                            {"dataport.data_type", "IDL:RTC/TimedLong:1.0"}}),
+                           {"dataport.dataflow_type", "push"},
+                           {"dataport.interface_type", "corba_cdr"},
+                           {"dataport.subscription_type", "new"},
+                           {"dataport.data_type", "IDL:RTC/TimedLong:1.0"}}),
                 c.connectionProperties());
     }
 
@@ -154,10 +154,12 @@ namespace rtctl
 
     TEST(SystemFile, AFileThatCannotBeUsedIsRefusedNamingTheElement)
     {
-      const std::string open = R"(<rts:RtsProfile xmlns:rts="http://www.openrtp.org/namespaces/rts" xmlns:rtsExt="http://www.openrtp.org/namespaces/rts_ext">)";
+      const std::string open =
+        R"(<rts:RtsProfile xmlns:rts="http://www.openrtp.org/namespaces/rts" xmlns:rtsExt="http://www.openrtp.org/namespaces/rts_ext">)";
       const std::string close = "</rts:RtsProfile>";
       const std::string a = R"(<rts:Components rts:pathUri="h:2809/A.rtc" rts:instanceName="A" rts:id="RTC:V:C:A:1"/>)";
-      const std::string end = R"(<rts:sourceDataPort rts:portName="A.y1"><rtsExt:Properties rtsExt:name="COMPONENT_PATH_ID" rtsExt:value="h:2809/A.rtc"/></rts:sourceDataPort>)";
+      const std::string end =
+        R"(<rts:sourceDataPort rts:portName="A.y1"><rtsExt:Properties rtsExt:name="COMPONENT_PATH_ID" rtsExt:value="h:2809/A.rtc"/></rts:sourceDataPort>)";
       const struct
       {
         std::string text;
@@ -168,8 +170,8 @@ namespace rtctl
         {"<a/>", "sys.xml: not a system profile: its root element is <a>, not rts:RtsProfile of "
                  "http://www.openrtp.org/namespaces/rts"},
         {"<rts:RtsProfile xmlns:rts=\"urn:other\"/>", "sys.xml: not a system profile: its root element is "
-                                                     "<rts:RtsProfile>, not rts:RtsProfile of "
-                                                     "http://www.openrtp.org/namespaces/rts"},
+                                                      "<rts:RtsProfile>, not rts:RtsProfile of "
+                                                      "http://www.openrtp.org/namespaces/rts"},
         {open + R"(<rts:Components rts:instanceName="A"/>)" + close,
          "sys.xml: rts:Components 'A' (component 1) has no rts:pathUri: nothing tells where to find it"},
         {open + a + a + close,

@@ -67,13 +67,15 @@ namespace rtctl
         "color=\"#607d8b\"; fontsize=10;\n" +
         line("    ", "h:2809/ctx/Sensor0.rtc");
       EXPECT_NE(std::string::npos, sut.find(clusters)) << sut;
-      EXPECT_NE(std::string::npos, sut.find("    subgraph \"cluster_0_0\" {\n      label=\"slave 0\\nfar\\\"host, pid ?\"; "))
+      EXPECT_NE(std::string::npos,
+                sut.find("    subgraph \"cluster_0_0\" {\n      label=\"slave 0\\nfar\\\"host, pid ?\"; "))
         << sut;
       EXPECT_NE(std::string::npos, sut.find(line("      ", "h:2809/ctx/odd|name.rtc"))) << sut;
-      EXPECT_NE(std::string::npos,
-                sut.find("    subgraph \"cluster_0_1\" {\n      label=\"slave 1\\n?, pid ?\"; style=\"rounded,dashed\"; "
-                         "color=\"#607d8b\"; fontsize=10;\n      \"cluster_0_1_note\" [shape=plaintext, style=\"\", "
-                         "label=\"does not answer\"];\n    }\n  }\n"))
+      EXPECT_NE(
+        std::string::npos,
+        sut.find("    subgraph \"cluster_0_1\" {\n      label=\"slave 1\\n?, pid ?\"; style=\"rounded,dashed\"; "
+                 "color=\"#607d8b\"; fontsize=10;\n      \"cluster_0_1_note\" [shape=plaintext, style=\"\", "
+                 "label=\"does not answer\"];\n    }\n  }\n"))
         << sut;
       // Drawn once, outside every cluster: a component no manager holds; a name no component has
       // is no node at all.

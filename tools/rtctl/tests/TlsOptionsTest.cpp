@@ -22,19 +22,35 @@ namespace rtctl
 
     TEST(TlsOptions, OptionsBeforeTheCommandWinOverTheEnvironmentAndAreTakenOff)
     {
-      const std::map<std::string, std::string> env = {
-        {"RTCTL_SSL_CA_FILE", "env-ca.pem"}, {"RTCTL_SSL_KEY_FILE", "env-key.pem"}, {"RTCTL_SSL_KEY_PASSWORD", "env-pw"}};
+      const std::map<std::string, std::string> env = {{"RTCTL_SSL_CA_FILE", "env-ca.pem"},
+                                                      {"RTCTL_SSL_KEY_FILE", "env-key.pem"},
+                                                      {"RTCTL_SSL_KEY_PASSWORD", "env-pw"}};
       const Case cases[] = {
         {"nothing given", {"ls", "-l"}, {}, "", "", "", {"ls", "-l"}},
         {"options", {"--ssl-ca", "ca.pem", "--ssl-key", "me.pem", "ls"}, {}, "ca.pem", "me.pem", "", {"ls"}},
-        {"options with =", {"--ssl-ca=ca.pem", "--ssl-key=me.pem", "--ssl-key-password=pw", "cat", "x.rtc"}, {},
-         "ca.pem", "me.pem", "pw", {"cat", "x.rtc"}},
+        {"options with =",
+         {"--ssl-ca=ca.pem", "--ssl-key=me.pem", "--ssl-key-password=pw", "cat", "x.rtc"},
+         {},
+         "ca.pem",
+         "me.pem",
+         "pw",
+         {"cat", "x.rtc"}},
         {"the environment alone", {"ls"}, env, "env-ca.pem", "env-key.pem", "env-pw", {"ls"}},
         {"an option over its variable", {"--ssl-key", "me.pem", "ls"}, env, "env-ca.pem", "me.pem", "env-pw", {"ls"}},
-        {"options after the command are the command's", {"ls", "--ssl-ca", "ca.pem"}, {}, "", "", "",
+        {"options after the command are the command's",
+         {"ls", "--ssl-ca", "ca.pem"},
+         {},
+         "",
+         "",
+         "",
          {"ls", "--ssl-ca", "ca.pem"}},
-        {"a password given as empty stays empty", {"--ssl-key-password", "", "ls"}, env, "env-ca.pem", "env-key.pem",
-         "", {"ls"}},
+        {"a password given as empty stays empty",
+         {"--ssl-key-password", "", "ls"},
+         env,
+         "env-ca.pem",
+         "env-key.pem",
+         "",
+         {"ls"}},
       };
       for (const Case& c : cases)
       {

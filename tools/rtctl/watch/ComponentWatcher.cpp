@@ -34,14 +34,12 @@ namespace rtctl
                                      std::function<void(const WatchEvent&)> callback, Options options)
     : m_orb(CORBA::ORB::_duplicate(orb)), m_poa(PortableServer::POA::_duplicate(poa)),
       m_sink(std::make_shared<EventSink>(std::move(callback))), m_options(std::move(options))
-  {
-  }
+  {}
 
   ComponentWatcher::ComponentWatcher(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa,
                                      std::function<void(const WatchEvent&)> callback)
     : ComponentWatcher(orb, poa, std::move(callback), Options())
-  {
-  }
+  {}
 
   ComponentWatcher::~ComponentWatcher()
   {
@@ -60,8 +58,7 @@ namespace rtctl
     {
       CORBA::Object_var observer = m_poa->id_to_reference(attachment->oid.in());
       attachment->configuration = attachment->component->get_configuration();
-      omniORB::setClientCallTimeout(attachment->configuration.in(),
-                                    static_cast<CORBA::ULong>(m_options.callTimeoutMs));
+      omniORB::setClientCallTimeout(attachment->configuration.in(), static_cast<CORBA::ULong>(m_options.callTimeoutMs));
 
       SDOPackage::ServiceProfile profile;
       profile.id = CORBA::string_dup(attachment->id.c_str());

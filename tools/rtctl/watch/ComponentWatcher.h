@@ -42,10 +42,9 @@ namespace rtctl
       kRefused,  // the component does not take observers
     };
 
-    ComponentWatcher(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa,
-                     std::function<void(const WatchEvent&)> callback, Options options);
-    ComponentWatcher(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa,
-                     std::function<void(const WatchEvent&)> callback);
+    ComponentWatcher(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa, std::function<void(const WatchEvent&)> callback,
+                     Options options);
+    ComponentWatcher(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa, std::function<void(const WatchEvent&)> callback);
     // Detaches from every component still attached.
     ~ComponentWatcher();
     ComponentWatcher(const ComponentWatcher&) = delete;

@@ -2,9 +2,7 @@
 
 namespace rtctl
 {
-  EventSink::EventSink(std::function<void(const WatchEvent&)> callback) : m_callback(std::move(callback))
-  {
-  }
+  EventSink::EventSink(std::function<void(const WatchEvent&)> callback) : m_callback(std::move(callback)) {}
 
   void EventSink::deliver(const WatchEvent& event)
   {
@@ -21,8 +19,7 @@ namespace rtctl
 
   ObserverServant::ObserverServant(std::string label, std::shared_ptr<EventSink> sink)
     : m_label(std::move(label)), m_sink(std::move(sink)), m_lastHeard(std::chrono::steady_clock::now())
-  {
-  }
+  {}
 
   void ObserverServant::update_status(OpenRTM::StatusKind kind, const char* hint)
   {
@@ -43,13 +40,20 @@ namespace rtctl
   {
     switch (kind)
     {
-    case OpenRTM::COMPONENT_PROFILE: return "COMPONENT_PROFILE";
-    case OpenRTM::RTC_STATUS: return "RTC_STATUS";
-    case OpenRTM::EC_STATUS: return "EC_STATUS";
-    case OpenRTM::PORT_PROFILE: return "PORT_PROFILE";
-    case OpenRTM::CONFIGURATION: return "CONFIGURATION";
-    case OpenRTM::HEARTBEAT: return "HEARTBEAT";
-    default: return "STATUS_" + std::to_string(static_cast<int>(kind));
+      case OpenRTM::COMPONENT_PROFILE:
+        return "COMPONENT_PROFILE";
+      case OpenRTM::RTC_STATUS:
+        return "RTC_STATUS";
+      case OpenRTM::EC_STATUS:
+        return "EC_STATUS";
+      case OpenRTM::PORT_PROFILE:
+        return "PORT_PROFILE";
+      case OpenRTM::CONFIGURATION:
+        return "CONFIGURATION";
+      case OpenRTM::HEARTBEAT:
+        return "HEARTBEAT";
+      default:
+        return "STATUS_" + std::to_string(static_cast<int>(kind));
     }
   }
 }

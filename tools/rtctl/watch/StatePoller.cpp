@@ -8,20 +8,22 @@ namespace rtctl
     {
       switch (state)
       {
-      case RTC::ACTIVE_STATE: return "ACTIVE";
-      case RTC::ERROR_STATE: return "ERROR";
-      case RTC::INACTIVE_STATE: return "INACTIVE";
-      default: return "CREATED";
+        case RTC::ACTIVE_STATE:
+          return "ACTIVE";
+        case RTC::ERROR_STATE:
+          return "ERROR";
+        case RTC::INACTIVE_STATE:
+          return "INACTIVE";
+        default:
+          return "CREATED";
       }
     }
   }
 
   StatePoller::StatePoller(std::string label, RTC::RTObject_ptr component,
                            std::function<void(const WatchEvent&)> callback)
-    : m_label(std::move(label)), m_component(RTC::RTObject::_duplicate(component)),
-      m_callback(std::move(callback))
-  {
-  }
+    : m_label(std::move(label)), m_component(RTC::RTObject::_duplicate(component)), m_callback(std::move(callback))
+  {}
 
   void StatePoller::poll()
   {

@@ -19,8 +19,7 @@ namespace rtctl
   {
   public:
     // The first poll() only records where the component stands.
-    StatePoller(std::string label, RTC::RTObject_ptr component,
-                std::function<void(const WatchEvent&)> callback);
+    StatePoller(std::string label, RTC::RTObject_ptr component, std::function<void(const WatchEvent&)> callback);
 
     // Throws the CORBA exception of a component that does not answer.
     void poll();
@@ -29,7 +28,7 @@ namespace rtctl
     struct Snapshot
     {
       std::map<RTC::ExecutionContextHandle_t, RTC::LifeCycleState> states;
-      std::map<std::string, std::set<std::string> > connectors;  // port name -> connector ids
+      std::map<std::string, std::set<std::string>> connectors;  // port name -> connector ids
     };
 
     Snapshot read();

@@ -41,7 +41,8 @@ namespace rtctl
     {
       const auto since = when.time_since_epoch();
       const time_t seconds = static_cast<time_t>(std::chrono::duration_cast<std::chrono::seconds>(since).count());
-      const long millis = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000);
+      const long millis =
+        static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count() % 1000);
       tm local{};
       localtime_r(&seconds, &local);
       char text[96];
@@ -50,10 +51,7 @@ namespace rtctl
       return text;
     }
 
-    void note(const std::string& text)
-    {
-      std::cerr << "rtctl: watch: " << text << std::endl;
-    }
+    void note(const std::string& text) { std::cerr << "rtctl: watch: " << text << std::endl; }
 
     // Every component bound under a context, depth first, in the context's order.
     void collect(const NameWalk::Node& node, std::vector<Target>& out)
@@ -93,7 +91,8 @@ namespace rtctl
       {
         collect(NameWalk(names, note).read(path), out);
         if (out.empty())
-          throw Error("no component is bound under " + (path.componentText().empty() ? path.server() : path.componentText()));
+          throw Error("no component is bound under " +
+                      (path.componentText().empty() ? path.server() : path.componentText()));
         return out;
       }
       const ComponentRef component(obj.in(), path);
@@ -190,7 +189,7 @@ namespace rtctl
     const auto print = [&printer](const WatchEvent& e) { printer.print(e); };
     ComponentWatcher watcher(session.orb().orb(), session.orb().poa(), print, options);
     std::map<std::string, RTC::RTObject_var> watched;
-    std::map<std::string, std::unique_ptr<StatePoller> > polled;
+    std::map<std::string, std::unique_ptr<StatePoller>> polled;
     const auto pollInstead = [&](const Target& t) {
       auto poller = std::make_unique<StatePoller>(t.label, t.ref.in(), print);
       poller->poll();
@@ -228,7 +227,8 @@ namespace rtctl
       watcher.forget(label);
       watched.erase(label);
       polled.erase(label);
-      note(label + " " + why + "; " + (watched.empty() && polled.empty() ? "nothing left to watch" : "watching the others"));
+      note(label + " " + why + "; " +
+           (watched.empty() && polled.empty() ? "nothing left to watch" : "watching the others"));
     };
     auto nextPoll = std::chrono::steady_clock::now();
     while (!StopSignal::raised() && !(watched.empty() && polled.empty()))
@@ -270,7 +270,8 @@ namespace rtctl
 
       if (std::chrono::steady_clock::now() < nextPoll)
         continue;
-      nextPoll += std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(interval));
+      nextPoll +=
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(interval));
       std::vector<std::string> failed;
       std::map<std::string, std::string> reasons;
       for (auto& p : polled)

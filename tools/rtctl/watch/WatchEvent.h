@@ -9,9 +9,9 @@ namespace rtctl
   struct WatchEvent
   {
     std::string component;  // the label the component was watched under (its path)
-    std::string kind;       // RTC_STATUS, EC_STATUS, PORT_PROFILE, CONFIGURATION,
-                            // COMPONENT_PROFILE or HEARTBEAT
-    std::string hint;       // "ACTIVE:0", "CONNECT:Trimul0.x1", ...
+    std::string kind;  // RTC_STATUS, EC_STATUS, PORT_PROFILE, CONFIGURATION,
+      // COMPONENT_PROFILE or HEARTBEAT
+    std::string hint;  // "ACTIVE:0", "CONNECT:Trimul0.x1", ...
     std::chrono::system_clock::time_point when;
   };
 }

@@ -11,8 +11,5 @@ namespace rtctl
     omniORB::setClientThreadCallTimeout(static_cast<CORBA::ULong>(milliseconds));
   }
 
-  CallBound::~CallBound()
-  {
-    omniORB::setClientThreadCallTimeout(static_cast<CORBA::ULong>(Orb::kCallTimeoutMs));
-  }
+  CallBound::~CallBound() { omniORB::setClientThreadCallTimeout(static_cast<CORBA::ULong>(Orb::kCallTimeoutMs)); }
 }

@@ -17,13 +17,20 @@ namespace rtctl
     {
       switch (status)
       {
-      case 400: return "Bad Request";
-      case 403: return "Forbidden";
-      case 408: return "Request Timeout";
-      case 413: return "Payload Too Large";
-      case 431: return "Request Header Fields Too Large";
-      case 503: return "Service Unavailable";
-      default: return "Error";
+        case 400:
+          return "Bad Request";
+        case 403:
+          return "Forbidden";
+        case 408:
+          return "Request Timeout";
+        case 413:
+          return "Payload Too Large";
+        case 431:
+          return "Request Header Fields Too Large";
+        case 503:
+          return "Service Unavailable";
+        default:
+          return "Error";
       }
     }
 
@@ -180,21 +187,20 @@ namespace rtctl
   {
     if (m_begin != m_end)
       return true;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - std::chrono::steady_clock::now());
+    const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - std::chrono::steady_clock::now());
     return left.count() > 0 && await(m_socket, POLLIN, left);
   }
 
-  bool ConnectionStream::is_writable() const
-  {
-    return await(m_socket, POLLOUT, m_limits.write);
-  }
+  bool ConnectionStream::is_writable() const { return await(m_socket, POLLOUT, m_limits.write); }
 
   void ConnectionStream::refuse(int status, const std::string& line)
   {
     const std::string body = line + "\n";
-    const std::string text = "HTTP/1.1 " + std::to_string(status) + " " + reasonPhrase(status) +
-                             "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " +
-                             std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    const std::string text =
+      "HTTP/1.1 " + std::to_string(status) + " " + reasonPhrase(status) +
+      "\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) +
+      "\r\nConnection: close\r\n\r\n" + body;
     size_t sent = 0;
     while (sent < text.size())
     {

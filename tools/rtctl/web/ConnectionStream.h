@@ -23,7 +23,7 @@ namespace rtctl
       size_t headLines;
       size_t bodyBytes;
       std::chrono::milliseconds request;  // from a request's first octet to its last
-      std::chrono::milliseconds write;    // for the client to take the next part of an answer
+      std::chrono::milliseconds write;  // for the client to take the next part of an answer
     };
     enum class Overrun
     {

@@ -26,7 +26,7 @@ namespace rtctl
     void prune();
 
     std::mutex m_mutex;
-    std::vector<std::weak_ptr<EventQueue> > m_queues;
+    std::vector<std::weak_ptr<EventQueue>> m_queues;
     bool m_closed = false;
   };
 }

@@ -39,10 +39,7 @@ namespace rtctl
 
   GuardedServer::GuardedServer(const Limits& limits) : m_limits(limits), m_slots(limits.connectionsPerClient) {}
 
-  void GuardedServer::closeAfterAnswer()
-  {
-    tCloseAfterAnswer = true;
-  }
+  void GuardedServer::closeAfterAnswer() { tCloseAfterAnswer = true; }
 
   ConnectionStream::Overrun GuardedServer::currentOverrun()
   {
@@ -54,22 +51,22 @@ namespace rtctl
     const ConnectionStream::Limits& bound = m_limits.connection;
     switch (overrun)
     {
-    case ConnectionStream::Overrun::kHeadTooLarge:
-      status = 431;
-      line = "the request's head is too large: send at most " + std::to_string(bound.headLines) +
-             " header lines and " + std::to_string(bound.headBytes) + " octets";
-      return true;
-    case ConnectionStream::Overrun::kBodyTooLarge:
-      status = 413;
-      line = "a request body may hold at most " + std::to_string(bound.bodyBytes) + " octets";
-      return true;
-    case ConnectionStream::Overrun::kTimedOut:
-      status = 408;
-      line = "the request did not arrive within " +
-             std::to_string(std::chrono::duration_cast<std::chrono::seconds>(bound.request).count()) + " s";
-      return true;
-    case ConnectionStream::Overrun::kNone:
-      break;
+      case ConnectionStream::Overrun::kHeadTooLarge:
+        status = 431;
+        line = "the request's head is too large: send at most " + std::to_string(bound.headLines) +
+               " header lines and " + std::to_string(bound.headBytes) + " octets";
+        return true;
+      case ConnectionStream::Overrun::kBodyTooLarge:
+        status = 413;
+        line = "a request body may hold at most " + std::to_string(bound.bodyBytes) + " octets";
+        return true;
+      case ConnectionStream::Overrun::kTimedOut:
+        status = 408;
+        line = "the request did not arrive within " +
+               std::to_string(std::chrono::duration_cast<std::chrono::seconds>(bound.request).count()) + " s";
+        return true;
+      case ConnectionStream::Overrun::kNone:
+        break;
     }
     return false;
   }

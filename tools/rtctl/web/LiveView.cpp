@@ -25,13 +25,9 @@ namespace rtctl
 
   LiveView::LiveView(Session& session, std::vector<RtPath> roots, std::chrono::milliseconds interval)
     : m_session(session), m_roots(std::move(roots)), m_interval(interval), m_reader(session)
-  {
-  }
+  {}
 
-  LiveView::~LiveView()
-  {
-    close();
-  }
+  LiveView::~LiveView() { close(); }
 
   void LiveView::start()
   {
@@ -202,8 +198,7 @@ namespace rtctl
         // Gone again, or its name moved: the next pass polls it and tries again.
       }
       catch (const CORBA::Exception&)
-      {
-      }
+      {}
     }
   }
 

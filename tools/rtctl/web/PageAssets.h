@@ -12,7 +12,7 @@ namespace rtctl
   public:
     struct Asset
     {
-      const char* path;         // "/app.js"
+      const char* path;  // "/app.js"
       const char* contentType;  // "text/javascript; charset=utf-8"
       const unsigned char* data;
       size_t size;

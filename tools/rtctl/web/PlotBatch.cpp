@@ -4,15 +4,9 @@
 
 namespace rtctl
 {
-  void PlotBatch::add(double milliseconds, const std::string& value)
-  {
-    m_samples.push_back({milliseconds, value});
-  }
+  void PlotBatch::add(double milliseconds, const std::string& value) { m_samples.push_back({milliseconds, value}); }
 
-  bool PlotBatch::empty() const
-  {
-    return m_samples.empty();
-  }
+  bool PlotBatch::empty() const { return m_samples.empty(); }
 
   std::string PlotBatch::take()
   {

@@ -45,15 +45,9 @@ namespace rtctl
     m_streams.close();
   }
 
-  std::shared_ptr<EventQueue> PlotFeed::subscribe()
-  {
-    return m_streams.subscribe(kStreamBacklog);
-  }
+  std::shared_ptr<EventQueue> PlotFeed::subscribe() { return m_streams.subscribe(kStreamBacklog); }
 
-  bool PlotFeed::idle()
-  {
-    return m_ended || m_streams.subscribers() == 0;
-  }
+  bool PlotFeed::idle() { return m_ended || m_streams.subscribers() == 0; }
 
   void PlotFeed::run()
   {

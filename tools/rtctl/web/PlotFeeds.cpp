@@ -26,7 +26,7 @@ namespace rtctl
 
   void PlotFeeds::release()
   {
-    std::vector<std::unique_ptr<PlotFeed> > idle;
+    std::vector<std::unique_ptr<PlotFeed>> idle;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       for (auto it = m_feeds.begin(); it != m_feeds.end();)
@@ -47,7 +47,7 @@ namespace rtctl
 
   void PlotFeeds::close()
   {
-    std::map<std::string, std::unique_ptr<PlotFeed> > all;
+    std::map<std::string, std::unique_ptr<PlotFeed>> all;
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       all.swap(m_feeds);

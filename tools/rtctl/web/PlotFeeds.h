@@ -28,6 +28,6 @@ namespace rtctl
   private:
     Session& m_session;
     std::mutex m_mutex;
-    std::map<std::string, std::unique_ptr<PlotFeed> > m_feeds;
+    std::map<std::string, std::unique_ptr<PlotFeed>> m_feeds;
   };
 }

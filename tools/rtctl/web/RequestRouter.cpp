@@ -21,18 +21,16 @@ namespace rtctl
 
     bool sameText(const std::string& a, const std::string& b)
     {
-      return a.size() == b.size() &&
-             std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+      return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
              });
     }
 
     size_t headerCount(const RequestRouter::Request& request, const char* name)
     {
-      return static_cast<size_t>(std::count_if(request.headers.begin(), request.headers.end(),
-                                               [name](const std::pair<std::string, std::string>& h) {
-                                                 return sameText(h.first, name);
-                                               }));
+      return static_cast<size_t>(
+        std::count_if(request.headers.begin(), request.headers.end(),
+                      [name](const std::pair<std::string, std::string>& h) { return sameText(h.first, name); }));
     }
 
     const std::string* header(const RequestRouter::Request& request, const char* name)
@@ -130,16 +128,11 @@ namespace rtctl
   }
 
   RequestRouter::RequestRouter(Settings settings)
-    : m_settings(std::move(settings)),
-      m_loopbackOnly(isLoopback(m_settings.bindAddress)),
+    : m_settings(std::move(settings)), m_loopbackOnly(isLoopback(m_settings.bindAddress)),
       m_wildcard(isWildcard(m_settings.bindAddress))
-  {
-  }
+  {}
 
-  std::string RequestRouter::cookieName() const
-  {
-    return "rtctl_token_" + std::to_string(m_settings.port);
-  }
+  std::string RequestRouter::cookieName() const { return "rtctl_token_" + std::to_string(m_settings.port); }
 
   bool RequestRouter::isLoopback(const std::string& address)
   {
@@ -232,16 +225,19 @@ namespace rtctl
     const bool reading = request.method == "GET" || request.method == "HEAD";
     const bool api = request.path.compare(0, 5, "/api/") == 0;
     if (!tokenCarried(request, reading && !api))
-      return refuse(403, "this server asks for its token: open the address rtctl serve printed (http://HOST:PORT/?token=...)");
+      return refuse(
+        403, "this server asks for its token: open the address rtctl serve printed (http://HOST:PORT/?token=...)");
 
     // The body is never read when it is refused here, so its size is judged from the head.
     const std::string* length = header(request, "Content-Length");
     if (header(request, "Transfer-Encoding") != nullptr)
-      return refuse(411, "send the body with a Content-Length, of at most " + std::to_string(kMaxBodyBytes) + " octets");
+      return refuse(411,
+                    "send the body with a Content-Length, of at most " + std::to_string(kMaxBodyBytes) + " octets");
     if (length != nullptr && !isDecimal(*length))
       return refuse(400, "the Content-Length is not a number: " + length->substr(0, 40));
     if (length != nullptr && std::stoull(*length) > kMaxBodyBytes)
-      return refuse(413, "a request body may hold at most " + std::to_string(kMaxBodyBytes) + " octets, not " + *length);
+      return refuse(413,
+                    "a request body may hold at most " + std::to_string(kMaxBodyBytes) + " octets, not " + *length);
     const bool hasBody = length != nullptr && std::stoull(*length) > 0;
 
     Route route;
@@ -273,7 +269,8 @@ namespace rtctl
     {
       if (!reading)
       {
-        Route refused = refuse(405, request.method.substr(0, 20) + " is not answered here: " + request.path + " takes GET");
+        Route refused =
+          refuse(405, request.method.substr(0, 20) + " is not answered here: " + request.path + " takes GET");
         refused.allow = "GET, HEAD";
         return refused;
       }
@@ -296,7 +293,8 @@ namespace rtctl
     if (type == nullptr || type->compare(0, 16, "application/json") != 0)
       return refuse(415, "send " + shape + " as application/json to " + request.path);
     if (length == nullptr)
-      return refuse(411, "send the body with a Content-Length, of at most " + std::to_string(kMaxBodyBytes) + " octets");
+      return refuse(411,
+                    "send the body with a Content-Length, of at most " + std::to_string(kMaxBodyBytes) + " octets");
     return route;
   }
 

@@ -32,8 +32,8 @@ namespace rtctl
     {
       std::string method;
       std::string path;
-      std::vector<std::pair<std::string, std::string> > query;
-      std::vector<std::pair<std::string, std::string> > headers;
+      std::vector<std::pair<std::string, std::string>> query;
+      std::vector<std::pair<std::string, std::string>> headers;
       std::string body;
     };
 
@@ -52,21 +52,21 @@ namespace rtctl
     struct Route
     {
       Action action = Action::kRefuse;
-      int status = 0;         // of a refusal
-      std::string line;       // a refusal's one line
-      std::string allow;      // the methods a 405 names
-      RtPath target;          // the component of a state request, the port of a plot
-      std::string targetText; // the target as the request wrote it
+      int status = 0;  // of a refusal
+      std::string line;  // a refusal's one line
+      std::string allow;  // the methods a 405 names
+      RtPath target;  // the component of a state request, the port of a plot
+      std::string targetText;  // the target as the request wrote it
       bool changesState() const;
     };
 
     struct Settings
     {
       std::string defaultServer;  // for paths without a naming service of their own
-      std::string bindAddress;    // what the server listens on
-      int port = 0;               // and its port
+      std::string bindAddress;  // what the server listens on
+      int port = 0;  // and its port
       std::vector<std::string> hostNames;  // names of this host a wildcard bind answers to
-      std::string token;          // every request must carry it, unless empty
+      std::string token;  // every request must carry it, unless empty
     };
 
     // A request's head may not say its body is longer than this: the API takes a few names.

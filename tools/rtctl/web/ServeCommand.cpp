@@ -82,8 +82,7 @@ namespace rtctl
     // Signals are blocked before any thread starts, so that only this one receives them.
     StopSignal stop;
     Session session(Orb::kServing);
-    LiveView view(session, roots,
-                      std::chrono::milliseconds(static_cast<long>(interval * 1000.0)));
+    LiveView view(session, roots, std::chrono::milliseconds(static_cast<long>(interval * 1000.0)));
     PlotFeeds plots(session);
     WebServer server(session, view, plots);
     const std::string token =

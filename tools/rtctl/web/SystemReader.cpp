@@ -39,10 +39,7 @@ namespace rtctl
     }
   }
 
-  std::string SystemReader::keyOf(const RtPath& path)
-  {
-    return PathUri::shown(PathUri::of(path));
-  }
+  std::string SystemReader::keyOf(const RtPath& path) { return PathUri::shown(PathUri::of(path)); }
 
   SystemView SystemReader::read(const std::vector<RtPath>& roots, const Wanted& wanted)
   {
@@ -190,16 +187,16 @@ namespace rtctl
       component.state = ProfilePrinter::stateInFirstContext(ref);
       for (const ComponentRef::Port& port : ref.ports())
       {
-        SystemView::Port view{port.info.shortName(), port.info.fullName(), port.info.direction(),
-                              port.info.dataType(), {}};
+        SystemView::Port view{
+          port.info.shortName(), port.info.fullName(), port.info.direction(), port.info.dataType(), {}};
         try
         {
           view.connections = readConnections(port);
         }
         catch (const CORBA::Exception& e)
         {
-          component.problem = "the connections of " + view.name + " cannot be read: the port " +
-                              CorbaText::exception(e);
+          component.problem =
+            "the connections of " + view.name + " cannot be read: the port " + CorbaText::exception(e);
         }
         component.ports.push_back(std::move(view));
       }

@@ -13,7 +13,7 @@ namespace rtctl
     // The ports of the view by the connectors they list: both ends of a connection between two
     // components of the view list the same connector id. A component that gives no id cannot
     // be paired by it.
-    typedef std::multimap<std::string, std::pair<const SystemView::Component*, const SystemView::Port*> > ConnectorIndex;
+    typedef std::multimap<std::string, std::pair<const SystemView::Component*, const SystemView::Port*>> ConnectorIndex;
 
     ConnectorIndex indexConnectors(const std::map<std::string, SystemView::Component>& components)
     {
@@ -67,8 +67,8 @@ namespace rtctl
         const SystemView::Port& otherPort = *it->second.second;
         if (other.key == component.key && otherPort.name == port.name)
           continue;
-        ends.push_back({boundInstance(other.key) + "." + otherPort.name, other.key + ":" + otherPort.name, "",
-                        otherPort.fullName});
+        ends.push_back(
+          {boundInstance(other.key) + "." + otherPort.name, other.key + ":" + otherPort.name, "", otherPort.fullName});
       }
       if (!ends.empty())
         return ends;
@@ -86,18 +86,22 @@ namespace rtctl
     {
       switch (kind)
       {
-      case SystemView::Node::kContext: return "context";
-      case SystemView::Node::kComponent: return "component";
-      case SystemView::Node::kManager: return "manager";
-      default: return "object";
+        case SystemView::Node::kContext:
+          return "context";
+        case SystemView::Node::kComponent:
+          return "component";
+        case SystemView::Node::kManager:
+          return "manager";
+        default:
+          return "object";
       }
     }
 
     json treeNode(const std::string& name, const char* kind, const std::string& key, const std::string& problem,
                   const std::string& detail, json children)
     {
-      return {{"name", name}, {"kind", kind}, {"key", key}, {"problem", problem}, {"detail", detail},
-              {"children", std::move(children)}};
+      return {{"name", name},       {"kind", kind},     {"key", key},
+              {"problem", problem}, {"detail", detail}, {"children", std::move(children)}};
     }
 
     // What a manager holds, as tree nodes: its components by the names they are bound under,
@@ -106,13 +110,13 @@ namespace rtctl
     {
       json children = json::array();
       for (const std::string& pathUri : manager.components)
-        children.push_back(treeNode(pathUri.substr(pathUri.rfind('/') + 1), "component", "/" + pathUri, "", "", json::array()));
+        children.push_back(
+          treeNode(pathUri.substr(pathUri.rfind('/') + 1), "component", "/" + pathUri, "", "", json::array()));
       if (manager.unbound != 0)
         children.push_back(treeNode(std::to_string(manager.unbound) + " not bound under the names shown", "object", "",
                                     "", "", json::array()));
       for (const ManagerCluster& slave : manager.slaves)
-        children.push_back(treeNode(slave.name, "slave", "", slave.problem,
-                                    slave.whereItRuns(), heldNodes(slave)));
+        children.push_back(treeNode(slave.name, "slave", "", slave.problem, slave.whereItRuns(), heldNodes(slave)));
       return children;
     }
 
@@ -123,7 +127,8 @@ namespace rtctl
       {
         const ManagerCluster& m = manager->second;
         const std::string detail = m.problem.empty() ? m.whereItRuns() : std::string();
-        return treeNode(node.name, "manager", node.key, m.problem.empty() ? node.problem : m.problem, detail, heldNodes(m));
+        return treeNode(node.name, "manager", node.key, m.problem.empty() ? node.problem : m.problem, detail,
+                        heldNodes(m));
       }
       json children = json::array();
       for (const SystemView::Node& child : node.children)
@@ -154,15 +159,23 @@ namespace rtctl
             names.push_back(end.name);
             ends.push_back({{"name", end.name}, {"path", end.path}, {"tool", end.tool}, {"port", end.port}});
           }
-          connections.push_back({{"id", connection.id}, {"subscription", connection.subscription},
-                                 {"dataflow", connection.dataflow}, {"pushRate", connection.pushRate},
-                                 {"peers", names}, {"ends", ends}});
+          connections.push_back({{"id", connection.id},
+                                 {"subscription", connection.subscription},
+                                 {"dataflow", connection.dataflow},
+                                 {"pushRate", connection.pushRate},
+                                 {"peers", names},
+                                 {"ends", ends}});
         }
-        ports.push_back({{"name", port.name}, {"direction", port.direction}, {"dataType", port.dataType},
+        ports.push_back({{"name", port.name},
+                         {"direction", port.direction},
+                         {"dataType", port.dataType},
                          {"connections", connections}});
       }
-      return {{"key", component.key}, {"name", component.name}, {"state", component.state},
-              {"problem", component.problem}, {"ports", ports}};
+      return {{"key", component.key},
+              {"name", component.name},
+              {"state", component.state},
+              {"problem", component.problem},
+              {"ports", ports}};
     }
   }
 

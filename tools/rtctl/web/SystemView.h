@@ -21,10 +21,10 @@ namespace rtctl
     struct Connection
     {
       std::string id;
-      std::string subscription;       // dataport.subscription_type, "" when the profile has none
-      std::string dataflow;           // dataport.dataflow_type
-      std::string pushRate;           // dataport.publisher.push_rate (periodic)
-      std::vector<std::string> peers; // the other ports' own names ("Trimul0.x1")
+      std::string subscription;  // dataport.subscription_type, "" when the profile has none
+      std::string dataflow;  // dataport.dataflow_type
+      std::string pushRate;  // dataport.publisher.push_rate (periodic)
+      std::vector<std::string> peers;  // the other ports' own names ("Trimul0.x1")
 
       // The field a connector property of that name fills, or nullptr when the page does not
       // show it. An older peer gives the push rate as "dataport.push_rate"; the newer name wins.
@@ -44,19 +44,19 @@ namespace rtctl
 
     struct Port
     {
-      std::string name;       // "x1"
-      std::string fullName;   // "Trimul0.x1"
+      std::string name;  // "x1"
+      std::string fullName;  // "Trimul0.x1"
       std::string direction;  // "in", "out", or the port type
-      std::string dataType;   // "IDL:RTC/TimedLong:1.0"
+      std::string dataType;  // "IDL:RTC/TimedLong:1.0"
       std::vector<Connection> connections;
     };
 
     struct Component
     {
-      std::string key;       // the absolute path, "/127.0.0.1:2809/host.host_cxt/Trimul0.rtc"
-      std::string name;      // its last naming element, "Trimul0.rtc"
-      std::string state;     // "Active", "Inactive", "Error", "Created", or "Zombie" when it does not answer
-      std::string problem;   // why it could not be read whole; "" when it was
+      std::string key;  // the absolute path, "/127.0.0.1:2809/host.host_cxt/Trimul0.rtc"
+      std::string name;  // its last naming element, "Trimul0.rtc"
+      std::string state;  // "Active", "Inactive", "Error", "Created", or "Zombie" when it does not answer
+      std::string problem;  // why it could not be read whole; "" when it was
       std::vector<Port> ports;
 
       const Port* port(const std::string& name) const;
@@ -69,7 +69,7 @@ namespace rtctl
         kContext,
         kComponent,
         kManager,  // a manager (NAME.mgr, as a master binds itself)
-        kObject,   // anything else bound there (another service)
+        kObject,  // anything else bound there (another service)
       };
       std::string name;
       Kind kind;

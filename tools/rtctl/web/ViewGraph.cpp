@@ -74,7 +74,7 @@ namespace rtctl
   SystemProfile ViewGraph::profile(const SystemView& view, std::map<std::string, std::string>& states)
   {
     SystemProfile profile;
-    std::map<std::string, std::vector<PortEnd> > ends;
+    std::map<std::string, std::vector<PortEnd>> ends;
     for (const auto& entry : view.components)
     {
       const SystemView::Component& component = entry.second;
@@ -83,7 +83,10 @@ namespace rtctl
       saved.instanceName = instanceName(component);
       for (const SystemView::Port& port : component.ports)
       {
-        saved.dataPorts.push_back({port.name, port.direction == "in" ? "DataInPort" : port.direction == "out" ? "DataOutPort" : "",
+        saved.dataPorts.push_back({port.name,
+                                   port.direction == "in"    ? "DataInPort"
+                                   : port.direction == "out" ? "DataOutPort"
+                                                             : "",
                                    port.dataType});
         for (const SystemView::Connection& connection : port.connections)
           ends[connection.id].push_back({&component, &port, &connection});

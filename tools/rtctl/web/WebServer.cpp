@@ -49,8 +49,7 @@ namespace rtctl
       kConnectionsPerClient,
     };
 
-    const StateRequest::Kind kRequests[] = {StateRequest::kActivate, StateRequest::kDeactivate,
-                                            StateRequest::kReset};
+    const StateRequest::Kind kRequests[] = {StateRequest::kActivate, StateRequest::kDeactivate, StateRequest::kReset};
 
     void answer(httplib::Response& response, int status, const std::string& line)
     {
@@ -82,7 +81,7 @@ namespace rtctl
   }
 
   WebServer::WebServer(Session& session, LiveView& view, PlotFeeds& plots)
-    : m_session(session), m_view(view), m_plots(plots), m_openStreams(std::make_shared<std::atomic<int> >(0)),
+    : m_session(session), m_view(view), m_plots(plots), m_openStreams(std::make_shared<std::atomic<int>>(0)),
       m_server(kLimits)
   {
     m_server.new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
@@ -96,10 +95,7 @@ namespace rtctl
     routes();
   }
 
-  bool WebServer::isLoopback(const std::string& address)
-  {
-    return RequestRouter::isLoopback(address);
-  }
+  bool WebServer::isLoopback(const std::string& address) { return RequestRouter::isLoopback(address); }
 
   bool WebServer::hostAllowed(const std::string& host, bool loopbackOnly)
   {
@@ -122,7 +118,8 @@ namespace rtctl
     }
     if (ok)
     {
-      m_router.reset(new RequestRouter({Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token}));
+      m_router.reset(
+        new RequestRouter({Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token}));
       return bound;
     }
     const int error = errno;
@@ -134,15 +131,9 @@ namespace rtctl
     throw Error(where + std::strerror(error));
   }
 
-  void WebServer::run()
-  {
-    m_server.listen_after_bind();
-  }
+  void WebServer::run() { m_server.listen_after_bind(); }
 
-  void WebServer::stop()
-  {
-    m_server.stop();
-  }
+  void WebServer::stop() { m_server.stop(); }
 
   void WebServer::refuse(httplib::Response& response, const RequestRouter::Route& route)
   {
@@ -172,22 +163,22 @@ namespace rtctl
       refuse(response, route);
       return route.status;
     });
-    m_server.set_error_handler(httplib::Server::HandlerWithResponse([this](const httplib::Request& request,
-                                                                           httplib::Response& response) {
-      // The library answers 400 to a request whose reading its stream cut short; say which bound.
-      int status;
-      std::string line;
-      if (m_server.overrunAnswer(GuardedServer::currentOverrun(), status, line))
-      {
-        answer(response, status, line);
+    m_server.set_error_handler(
+      httplib::Server::HandlerWithResponse([this](const httplib::Request& request, httplib::Response& response) {
+        // The library answers 400 to a request whose reading its stream cut short; say which bound.
+        int status;
+        std::string line;
+        if (m_server.overrunAnswer(GuardedServer::currentOverrun(), status, line))
+        {
+          answer(response, status, line);
+          return httplib::Server::HandlerResponse::Handled;
+        }
+        if (!response.body.empty())
+          return httplib::Server::HandlerResponse::Unhandled;
+        answer(response, response.status,
+               response.status == 404 ? "no such page: " + request.path : "cannot answer " + request.path);
         return httplib::Server::HandlerResponse::Handled;
-      }
-      if (!response.body.empty())
-        return httplib::Server::HandlerResponse::Unhandled;
-      answer(response, response.status,
-             response.status == 404 ? "no such page: " + request.path : "cannot answer " + request.path);
-      return httplib::Server::HandlerResponse::Handled;
-    }));
+      }));
     m_server.set_exception_handler([](const httplib::Request&, httplib::Response& response, std::exception_ptr error) {
       try
       {
@@ -214,36 +205,36 @@ namespace rtctl
     const RequestRouter::Route route = m_router->route(routerRequest(request));
     switch (route.action)
     {
-    case RequestRouter::Action::kRefuse:
-      return refuse(response, route);
-    case RequestRouter::Action::kPage:
-    {
-      const PageAssets::Asset* asset = PageAssets::find(request.path);
-      if (asset == nullptr)
-        return answer(response, 404, "no such page: " + request.path);
-      if (!m_router->settings().token.empty())
-        response.set_header("Set-Cookie", m_router->cookieName() + "=" + m_router->settings().token +
-                                            "; Path=/; HttpOnly; SameSite=Strict");
-      // The page has buttons: no other site may show it inside a frame of its own and have the
-      // user click them there.
-      response.set_header("X-Frame-Options", "DENY");
-      response.set_header("Content-Security-Policy", "frame-ancestors 'none'");
-      // The first address carries the token; nothing the page loads should pass it on.
-      response.set_header("Referrer-Policy", "no-referrer");
-      response.set_header("X-Content-Type-Options", "nosniff");
-      return response.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
-    }
-    case RequestRouter::Action::kSystem:
-      response.set_header("Cache-Control", "no-cache");
-      return response.set_content(m_view.snapshot(), "application/json");
-    case RequestRouter::Action::kEvents:
-      return stream(response, m_view.subscribe(), nullptr);
-    case RequestRouter::Action::kPlot:
-      return plot(route, response);
-    case RequestRouter::Action::kActivate:
-    case RequestRouter::Action::kDeactivate:
-    case RequestRouter::Action::kReset:
-      return changeState(route, response);
+      case RequestRouter::Action::kRefuse:
+        return refuse(response, route);
+      case RequestRouter::Action::kPage:
+      {
+        const PageAssets::Asset* asset = PageAssets::find(request.path);
+        if (asset == nullptr)
+          return answer(response, 404, "no such page: " + request.path);
+        if (!m_router->settings().token.empty())
+          response.set_header("Set-Cookie", m_router->cookieName() + "=" + m_router->settings().token +
+                                              "; Path=/; HttpOnly; SameSite=Strict");
+        // The page has buttons: no other site may show it inside a frame of its own and have the
+        // user click them there.
+        response.set_header("X-Frame-Options", "DENY");
+        response.set_header("Content-Security-Policy", "frame-ancestors 'none'");
+        // The first address carries the token; nothing the page loads should pass it on.
+        response.set_header("Referrer-Policy", "no-referrer");
+        response.set_header("X-Content-Type-Options", "nosniff");
+        return response.set_content(reinterpret_cast<const char*>(asset->data), asset->size, asset->contentType);
+      }
+      case RequestRouter::Action::kSystem:
+        response.set_header("Cache-Control", "no-cache");
+        return response.set_content(m_view.snapshot(), "application/json");
+      case RequestRouter::Action::kEvents:
+        return stream(response, m_view.subscribe(), nullptr);
+      case RequestRouter::Action::kPlot:
+        return plot(route, response);
+      case RequestRouter::Action::kActivate:
+      case RequestRouter::Action::kDeactivate:
+      case RequestRouter::Action::kReset:
+        return changeState(route, response);
     }
   }
 
@@ -257,7 +248,7 @@ namespace rtctl
 
     const int action = route.action == RequestRouter::Action::kActivate     ? 0
                        : route.action == RequestRouter::Action::kDeactivate ? 1
-                                                                             : 2;
+                                                                            : 2;
     try
     {
       const ComponentRef component(m_session.names(path), path);
@@ -293,8 +284,9 @@ namespace rtctl
       std::string names;
       for (const SystemView::Port& p : known.ports)
         names += (names.empty() ? "" : ", ") + p.name;
-      return answer(response, 404, "no port '" + path.port() + "' on " + path.componentText() +
-                                     (names.empty() ? std::string(" (it has no ports)") : " (its ports: " + names + ")"));
+      return answer(response, 404,
+                    "no port '" + path.port() + "' on " + path.componentText() +
+                      (names.empty() ? std::string(" (it has no ports)") : " (its ports: " + names + ")"));
     }
     if (port->direction != "out")
       return answer(response, 400, text + " is not an output port; only what an output port sends can be plotted");
@@ -325,9 +317,10 @@ namespace rtctl
       queue->close();
       if (onEnd)
         onEnd();
-      return answer(response, 503, "too many open streams (" + std::to_string(kMaxStreams) + "): close a page or a plot");
+      return answer(response, 503,
+                    "too many open streams (" + std::to_string(kMaxStreams) + "): close a page or a plot");
     }
-    std::shared_ptr<std::atomic<int> > open = m_openStreams;
+    std::shared_ptr<std::atomic<int>> open = m_openStreams;
     EventStream::serve(response, queue, [open, onEnd] {
       --*open;
       if (onEnd)

@@ -66,7 +66,7 @@ namespace rtctl
     LiveView& m_view;
     PlotFeeds& m_plots;
     std::unique_ptr<RequestRouter> m_router;  // once bound: it needs the port
-    std::shared_ptr<std::atomic<int> > m_openStreams;
+    std::shared_ptr<std::atomic<int>> m_openStreams;
     GuardedServer m_server;
   };
 }

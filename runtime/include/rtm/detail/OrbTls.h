@@ -17,8 +17,8 @@ namespace rtm
     struct Settings
     {
       std::string authorityFile;  // PEM: the authority whose certificates are trusted
-      std::string keyFile;        // PEM: this process's certificate and its private key
-      std::string keyPassword;    // of that key; empty when it has none
+      std::string keyFile;  // PEM: this process's certificate and its private key
+      std::string keyPassword;  // of that key; empty when it has none
       // Off, neither side asks the other for a certificate: the traffic is private but anyone
       // may connect.
       bool verifyPeer = true;

@@ -21,7 +21,8 @@ namespace rtctl
       c.name = key.substr(key.rfind('/') + 1);
       c.state = state;
       for (const char* port : {"x1", "y1"})
-        c.ports.push_back({port, "Trimul0." + std::string(port), port[0] == 'x' ? "in" : "out", "IDL:RTC/TimedLong:1.0", {}});
+        c.ports.push_back(
+          {port, "Trimul0." + std::string(port), port[0] == 'x' ? "in" : "out", "IDL:RTC/TimedLong:1.0", {}});
       return c;
     }
 
@@ -106,7 +107,9 @@ namespace rtctl
               found = connection;
         ASSERT_TRUE(found.is_object()) << c.port << " " << c.connection << " in " << sut.dump(1);
         EXPECT_EQ(nlohmann::json::array({c.name}), found["peers"]) << c.connection;
-        EXPECT_EQ(nlohmann::json::array({nlohmann::json{{"name", c.name}, {"path", c.path}, {"tool", c.tool}, {"port", c.ownName}}}), found["ends"])
+        EXPECT_EQ(nlohmann::json::array(
+                    {nlohmann::json{{"name", c.name}, {"path", c.path}, {"tool", c.tool}, {"port", c.ownName}}}),
+                  found["ends"])
           << c.connection;
       }
     }
@@ -120,8 +123,14 @@ namespace rtctl
         std::string sent;
         std::string shown;
       } cases[] = {
-        {"d\xe9""bit", "d\xef\xbf\xbd""bit"},
-        {"d\xc3\xa9""bit", "d\xc3\xa9""bit"},
+        {"d\xe9"
+         "bit",
+         "d\xef\xbf\xbd"
+         "bit"},
+        {"d\xc3\xa9"
+         "bit",
+         "d\xc3\xa9"
+         "bit"},
         {"\xff", "\xef\xbf\xbd"},
       };
       for (const auto& c : cases)
@@ -134,7 +143,8 @@ namespace rtctl
         std::string text;
         ASSERT_NO_THROW(text = JsonText::dump(view.toJson())) << c.shown;
         EXPECT_EQ(c.shown, nlohmann::json::parse(text)["components"][0]["ports"][1]["name"]);
-        EXPECT_EQ(c.shown + ".in", nlohmann::json::parse(text)["components"][0]["ports"][1]["connections"][0]["peers"][0]);
+        EXPECT_EQ(c.shown + ".in",
+                  nlohmann::json::parse(text)["components"][0]["ports"][1]["connections"][0]["peers"][0]);
         PlotBatch batch;
         batch.add(1, c.sent);
         ASSERT_NO_THROW(text = batch.take());
@@ -147,7 +157,7 @@ namespace rtctl
     {
       const struct
       {
-        std::vector<std::pair<std::string, std::string> > properties;
+        std::vector<std::pair<std::string, std::string>> properties;
         SystemView::Connection shown;
       } cases[] = {
         {{{"dataport.subscription_type", "periodic"}, {"dataport.dataflow_type", "push"}, {"dataport.push_rate", "10"}},
@@ -174,9 +184,12 @@ namespace rtctl
       SystemView view;
       const std::string manager = "/h:1/ctx/manager.mgr";
       const std::string again = "/h:1/ctx/again.mgr";
-      view.roots.push_back({"/h:1", SystemView::Node::kContext, "/h:1", "", {
-        {"manager.mgr", SystemView::Node::kManager, manager, "", {}},
-        {"again.mgr", SystemView::Node::kManager, again, "", {}}}});
+      view.roots.push_back({"/h:1",
+                            SystemView::Node::kContext,
+                            "/h:1",
+                            "",
+                            {{"manager.mgr", SystemView::Node::kManager, manager, "", {}},
+                             {"again.mgr", SystemView::Node::kManager, again, "", {}}}});
       ManagerCluster cluster{"ctx/manager.mgr", "vm", "100", "", {"h:1/ctx/a.rtc"}, 0, {}};
       cluster.slaves.push_back({"slave 0", "far", "200", "", {"h:1/ctx/b.rtc"}, 2, {}});
       cluster.slaves.push_back({"slave 1", "", "", "not reachable (TRANSIENT)", {}, 0, {}});
@@ -188,8 +201,12 @@ namespace rtctl
       EXPECT_EQ("manager", held["kind"]);
       EXPECT_EQ("vm, pid 100", held["detail"]);
       ASSERT_EQ(3u, held["children"].size()) << held.dump(1);
-      EXPECT_EQ((nlohmann::json{{"name", "a.rtc"}, {"kind", "component"}, {"key", "/h:1/ctx/a.rtc"}, {"problem", ""},
-                                {"detail", ""}, {"children", nlohmann::json::array()}}),
+      EXPECT_EQ((nlohmann::json{{"name", "a.rtc"},
+                                {"kind", "component"},
+                                {"key", "/h:1/ctx/a.rtc"},
+                                {"problem", ""},
+                                {"detail", ""},
+                                {"children", nlohmann::json::array()}}),
                 held["children"][0]);
       const nlohmann::json& slave = held["children"][1];
       EXPECT_EQ("slave", slave["kind"]);
@@ -213,9 +230,15 @@ namespace rtctl
         bool loopbackOnly;
         bool allowed;
       } cases[] = {
-        {"127.0.0.1:8080", true, true},  {"localhost:8080", true, true},   {"[::1]:8080", true, true},
-        {"127.1.2.3", true, true},       {"", true, true},                 {"evil.example:8080", true, false},
-        {"127.0.0.1.evil.example", true, false}, {"192.168.1.5:8080", true, false}, {"evil.example", false, true},
+        {"127.0.0.1:8080", true, true},
+        {"localhost:8080", true, true},
+        {"[::1]:8080", true, true},
+        {"127.1.2.3", true, true},
+        {"", true, true},
+        {"evil.example:8080", true, false},
+        {"127.0.0.1.evil.example", true, false},
+        {"192.168.1.5:8080", true, false},
+        {"evil.example", false, true},
       };
       for (const auto& c : cases)
         EXPECT_EQ(c.allowed, WebServer::hostAllowed(c.host, c.loopbackOnly)) << c.host << " " << c.loopbackOnly;
