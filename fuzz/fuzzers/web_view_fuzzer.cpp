@@ -13,11 +13,11 @@
 //   then every field left is a sample's value.
 #include "Require.h"
 
-#include "JsonText.h"
-#include "PlotBatch.h"
-#include "SystemGraph.h"
-#include "SystemView.h"
-#include "ViewGraph.h"
+#include "format/SystemGraph.h"
+#include "web/JsonText.h"
+#include "web/PlotBatch.h"
+#include "web/SystemView.h"
+#include "web/ViewGraph.h"
 
 #include <nlohmann/json.hpp>
 

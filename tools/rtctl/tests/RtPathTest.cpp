@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "RtPath.h"
+#include "client/Error.h"
+#include "client/RtPath.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CallBound.h"
+#include "web/CallBound.h"
 
-#include "Orb.h"
+#include "client/Orb.h"
 
 #include <omniORB4/CORBA.h>
 

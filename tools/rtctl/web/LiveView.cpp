@@ -1,10 +1,10 @@
-#include "LiveView.h"
+#include "web/LiveView.h"
 
-#include "JsonText.h"
-#include "ViewGraph.h"
+#include "web/JsonText.h"
+#include "web/ViewGraph.h"
 
-#include "ComponentRef.h"
-#include "Error.h"
+#include "client/ComponentRef.h"
+#include "client/Error.h"
 
 #include <iostream>
 

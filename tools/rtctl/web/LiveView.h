@@ -6,9 +6,9 @@
 // changed a component (a button) has it read again at once.
 #pragma once
 
-#include "EventFanout.h"
-#include "SystemReader.h"
-#include "SystemView.h"
+#include "web/EventFanout.h"
+#include "web/SystemReader.h"
+#include "web/SystemView.h"
 
 #include "watch/ComponentWatcher.h"
 

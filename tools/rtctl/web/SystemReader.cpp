@@ -1,15 +1,14 @@
-#include "SystemReader.h"
+#include "web/SystemReader.h"
 
-#include "CallBound.h"
+#include "web/CallBound.h"
 
-#include "ComponentRef.h"
-#include "CorbaText.h"
-#include "Error.h"
-#include "NameText.h"
-#include "NameWalk.h"
-#include "ManagerReader.h"
-#include "PathUri.h"
-#include "ProfilePrinter.h"
+#include "client/ComponentRef.h"
+#include "client/CorbaText.h"
+#include "client/Error.h"
+#include "client/ManagerReader.h"
+#include "client/NameText.h"
+#include "client/NameWalk.h"
+#include "client/PathUri.h"
 
 namespace rtctl
 {
@@ -32,7 +31,7 @@ namespace rtctl
             *field = CorbaText::anyValue(profile.properties[k].value);
         for (CORBA::ULong j = 0; j < profile.ports.length(); ++j)
           if (!profile.ports[j]->_is_equivalent(port.ref.in()))
-            connection.peers.push_back(ProfilePrinter::portName(profile.ports[j].in()));
+            connection.peers.push_back(ComponentRef::portName(profile.ports[j].in()));
         connections.push_back(std::move(connection));
       }
       return connections;
@@ -184,7 +183,7 @@ namespace rtctl
     try
     {
       const ComponentRef ref(obj, path);
-      component.state = ProfilePrinter::stateInFirstContext(ref);
+      component.state = ref.stateInFirstContext();
       for (const ComponentRef::Port& port : ref.ports())
       {
         SystemView::Port view{

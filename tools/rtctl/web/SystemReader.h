@@ -4,11 +4,11 @@
 // view, and the rest is read all the same.
 #pragma once
 
-#include "SystemView.h"
+#include "web/SystemView.h"
 
-#include "NameWalk.h"
-#include "RtPath.h"
-#include "Session.h"
+#include "client/NameWalk.h"
+#include "client/RtPath.h"
+#include "client/Session.h"
 
 #include <omniORB4/CORBA.h>
 

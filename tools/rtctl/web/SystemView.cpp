@@ -1,6 +1,6 @@
-#include "SystemView.h"
+#include "web/SystemView.h"
 
-#include "NameText.h"
+#include "client/NameText.h"
 
 #include <cctype>
 

@@ -4,7 +4,7 @@
 // JSON the page shows by toJson(), and into the graph by ViewGraph.
 #pragma once
 
-#include "ManagerCluster.h"
+#include "client/ManagerCluster.h"
 
 #include <nlohmann/json.hpp>
 

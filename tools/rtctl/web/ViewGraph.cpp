@@ -1,9 +1,9 @@
-#include "ViewGraph.h"
+#include "web/ViewGraph.h"
 
-#include "GraphRenderer.h"
-#include "SystemGraph.h"
+#include "format/GraphRenderer.h"
+#include "format/SystemGraph.h"
 
-#include "Error.h"
+#include "client/Error.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -5,9 +5,9 @@
 // into SVG.
 #pragma once
 
-#include "SystemView.h"
+#include "web/SystemView.h"
 
-#include "SystemProfile.h"
+#include "client/SystemProfile.h"
 
 #include <map>
 #include <string>

@@ -16,9 +16,9 @@
 // streams 24.
 #pragma once
 
-#include "EventQueue.h"
-#include "GuardedServer.h"
-#include "RequestRouter.h"
+#include "web/EventQueue.h"
+#include "web/GuardedServer.h"
+#include "web/RequestRouter.h"
 
 #include <httplib.h>
 

@@ -2,11 +2,11 @@
 // components of the view, each from its output to its input), the managers in its naming tree,
 // and the server's answers that need no running system (which Host names it answers, which
 // files it serves).
-#include "JsonText.h"
-#include "PageAssets.h"
-#include "PlotBatch.h"
-#include "ViewGraph.h"
-#include "WebServer.h"
+#include "web/JsonText.h"
+#include "web/PageAssets.h"
+#include "web/PlotBatch.h"
+#include "web/ViewGraph.h"
+#include "web/WebServer.h"
 
 #include <gtest/gtest.h>
 
