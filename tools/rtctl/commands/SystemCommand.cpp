@@ -2,9 +2,8 @@
 
 #include "client/Arguments.h"
 #include "client/Error.h"
-#include "client/ManagerReader.h"
 #include "client/Session.h"
-#include "client/SystemSnapshot.h"
+#include "client/SystemReader.h"
 #include "commands/SubVerbs.h"
 #include "format/GraphRenderer.h"
 #include "format/SystemGraph.h"
@@ -83,23 +82,38 @@ namespace rtctl
       std::ostringstream m_text;
     };
 
+    // The running system under the PATHs (the whole default naming service when none is given),
+    // read whole; what is left out is told as a warning.
+    SystemView readSystem(Session& session, std::vector<std::string> paths, std::ostream& warnings)
+    {
+      if (paths.empty())
+        paths.push_back("");
+      std::vector<RtPath> roots;
+      for (const std::string& path : paths)
+        roots.push_back(session.path(path).requireNoPort("give components or naming contexts"));
+      SystemReader reader(session, SystemReader::kWhole,
+                          [&warnings](const std::string& line) { warnings << "warning: " << line << '\n'; });
+      return reader.read(roots);
+    }
+
     // The managers bound among the paths read, each around the components it holds; one that
     // cannot be read is drawn all the same, with a warning saying why.
-    std::vector<ManagerCluster> readManagers(Session& session, const SystemSnapshot& snapshot, std::ostream& warnings)
+    std::vector<ManagerCluster> readManagers(Session& session, SystemView& view, std::ostream& warnings)
     {
-      ManagerReader reader(session, snapshot.components());
+      SystemReader(session, SystemReader::kWhole).readManagers(view);
       std::vector<ManagerCluster> managers;
-      for (const RtPath& path : snapshot.managers())
+      for (const std::string& key : view.inTreeOrder(SystemView::Node::kManager))
       {
-        ManagerCluster manager;
-        if (!reader.read(path, manager))
+        const auto found = view.managers.find(key);
+        if (found == view.managers.end())
           continue;
+        const ManagerCluster& manager = found->second;
         if (!manager.problem.empty())
           warnings << "warning: manager " << manager.problem << '\n';
         for (const ManagerCluster& slave : manager.slaves)
           if (!slave.problem.empty())
-            warnings << "warning: " << slave.name << " of " << path.text() << " " << slave.problem << '\n';
-        managers.push_back(std::move(manager));
+            warnings << "warning: " << slave.name << " of " << key << " " << slave.problem << '\n';
+        managers.push_back(manager);
       }
       return managers;
     }
@@ -191,20 +205,16 @@ namespace rtctl
     if (args.positional().empty())
       throw UsageError("save takes a FILE to write, then the PATHs to save (see --help)");
     const std::string file = args.positional()[0];
-    std::vector<std::string> paths(args.positional().begin() + 1, args.positional().end());
-    if (paths.empty())
-      paths.push_back("");
+    const std::vector<std::string> paths(args.positional().begin() + 1, args.positional().end());
 
     Session session(Orb::kClientOnly);
     Warnings warnings;
-    SystemSnapshot snapshot(session, warnings.stream());
-    for (const std::string& path : paths)
-      snapshot.add(path);
-    if (snapshot.empty())
+    const SystemView view = readSystem(session, paths, warnings.stream());
+    SystemProfile profile = view.profile(view.inTreeOrder(SystemView::Node::kComponent), &warnings.stream());
+    if (profile.components.empty())
       throw Error(std::string("no running component under ") +
                   (args.positional().size() == 1 ? "the naming service" : "the paths given") + "; " + file +
                   " was not written");
-    SystemProfile profile = snapshot.profile();
     profile.id = "RTSystem:" + args.value("--vendor", "rtctl") + ":" + args.value("--name", baseName(file)) + ":" +
                  args.value("--version", "1.0");
     profile.abstract = args.value("--abstract");
@@ -373,14 +383,10 @@ namespace rtctl
     {
       if (args.has("--state"))
         throw UsageError("--state goes with a system FILE; a running system is always drawn with its states");
-      SystemSnapshot snapshot(session, warnings.stream());
-      if (positional.empty())
-        snapshot.add("");
-      for (const std::string& path : positional)
-        snapshot.add(path);
-      profile = snapshot.profile();
-      states = snapshot.states();
-      managers = readManagers(session, snapshot, warnings.stream());
+      SystemView view = readSystem(session, positional, warnings.stream());
+      profile = view.profile(view.inTreeOrder(SystemView::Node::kComponent), &warnings.stream());
+      states = view.states();
+      managers = readManagers(session, view, warnings.stream());
     }
 
     const std::string dot = SystemGraph::dot(profile, states, title, managers);

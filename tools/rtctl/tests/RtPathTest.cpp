@@ -70,6 +70,21 @@ namespace rtctl
       EXPECT_NO_THROW(RtPath::parse("a.rtc:in", kDefault).requirePort());
     }
 
+    // The one line every verb that takes components or contexts gives for a port.
+    TEST(RtPathPort, RequireNoPortRefusesAPortPathSayingWhatTheVerbTakes)
+    {
+      EXPECT_EQ("a.rtc", RtPath::parse("a.rtc", kDefault).requireNoPort("exit takes a component").text());
+      try
+      {
+        RtPath::parse("a.rtc:in", kDefault).requireNoPort("exit takes a component");
+        ADD_FAILURE() << "a port was taken for a component";
+      }
+      catch (const UsageError& e)
+      {
+        EXPECT_STREQ("'a.rtc:in' names a port; exit takes a component", e.what());
+      }
+    }
+
     TEST(RtPathElements, EmptyElementIsRefused)
     {
       EXPECT_THROW(RtPath::parse("a.host_cxt//b.rtc", kDefault), UsageError);

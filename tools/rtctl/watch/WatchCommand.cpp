@@ -2,13 +2,13 @@
 
 #include "client/Arguments.h"
 #include "client/ComponentRef.h"
+#include "client/ComponentWatcher.h"
 #include "client/CorbaText.h"
 #include "client/Error.h"
 #include "client/NameText.h"
 #include "client/NameWalk.h"
 #include "client/Session.h"
 #include "client/StopSignal.h"
-#include "watch/ComponentWatcher.h"
 #include "watch/StatePoller.h"
 
 #include <time.h>

@@ -2,6 +2,7 @@
 
 #include "web/JsonText.h"
 #include "web/ViewGraph.h"
+#include "web/ViewJson.h"
 
 #include "client/ComponentRef.h"
 #include "client/Error.h"
@@ -239,7 +240,7 @@ namespace rtctl
 
   void LiveView::publishLocked()
   {
-    nlohmann::json json = m_view.toJson();
+    nlohmann::json json = ViewJson::of(m_view);
     std::string viewJson = JsonText::dump(json);
     if (viewJson == m_viewJson)
       return;

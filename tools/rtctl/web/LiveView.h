@@ -6,11 +6,11 @@
 // changed a component (a button) has it read again at once.
 #pragma once
 
+#include "client/SystemReader.h"
+#include "client/SystemView.h"
 #include "web/EventFanout.h"
-#include "web/SystemReader.h"
-#include "web/SystemView.h"
 
-#include "watch/ComponentWatcher.h"
+#include "client/ComponentWatcher.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,10 +1,10 @@
 #include "web/WebServer.h"
 
+#include "client/SystemReader.h"
 #include "web/EventStream.h"
 #include "web/LiveView.h"
 #include "web/PageAssets.h"
 #include "web/PlotFeeds.h"
-#include "web/SystemReader.h"
 
 #include "client/ComponentRef.h"
 #include "client/CorbaText.h"

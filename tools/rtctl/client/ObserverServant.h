@@ -2,7 +2,7 @@
 // becomes a WatchEvent for the sink, which may outlive or be closed before the servant.
 #pragma once
 
-#include "watch/WatchEvent.h"
+#include "client/WatchEvent.h"
 
 #include <rtm/idl/ComponentObserver.hh>
 

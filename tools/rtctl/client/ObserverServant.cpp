@@ -1,4 +1,4 @@
-#include "watch/ObserverServant.h"
+#include "client/ObserverServant.h"
 
 namespace rtctl
 {

@@ -10,8 +10,8 @@
 // `poa` must be active and reachable by the components (the process serves the observers).
 #pragma once
 
-#include "watch/ObserverServant.h"
-#include "watch/WatchEvent.h"
+#include "client/ObserverServant.h"
+#include "client/WatchEvent.h"
 
 #include <rtm/idl/RTC.hh>
 

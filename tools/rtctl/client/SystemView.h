@@ -1,14 +1,15 @@
-// The system as the page shows it, in plain C++: the naming tree under the roots `serve` was
-// given, for each component found there its state, ports and connections, and for each manager
-// bound there the components it and its slaves hold. Filled by SystemReader, turned into the
-// JSON the page shows by toJson(), and into the graph by ViewGraph.
+// A running system as read, in plain C++: the naming tree under the roots read, for each
+// component found there its state, ports and connections (and, read whole, what a system file
+// keeps of it), and for each manager bound there the components it and its slaves hold. Filled
+// by SystemReader; serve shows it (web/ViewJson), and profile() is the one way from it to the
+// SystemProfile that system save writes and every picture of a running system draws.
 #pragma once
 
 #include "client/ManagerCluster.h"
-
-#include <nlohmann/json.hpp>
+#include "client/SystemProfile.h"
 
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ namespace rtctl
       std::string dataflow;  // dataport.dataflow_type
       std::string pushRate;  // dataport.publisher.push_rate (periodic)
       std::vector<std::string> peers;  // the other ports' own names ("Trimul0.x1")
+      std::string name{};  // the connector's
+      TextPairs properties{};  // its dataport.* text values, without those of this one connection
 
       // The field a connector property of that name fills, or nullptr when the page does not
       // show it. An older peer gives the push rate as "dataport.push_rate"; the newer name wins.
@@ -54,10 +57,13 @@ namespace rtctl
     struct Component
     {
       std::string key;  // the absolute path, "/127.0.0.1:2809/host.host_cxt/Trimul0.rtc"
+      std::string path;  // the path as the user or the walk named it
       std::string name;  // its last naming element, "Trimul0.rtc"
       std::string state;  // "Active", "Inactive", "Error", "Created", or "Zombie" when it does not answer
       std::string problem;  // why it could not be read whole; "" when it was
       std::vector<Port> ports;
+      // Read whole: its type id, instance name, configuration sets, execution contexts and IOR.
+      SavedComponent saved;
 
       const Port* port(const std::string& name) const;
     };
@@ -87,12 +93,14 @@ namespace rtctl
     const Component* component(const std::string& key) const;
     // The keys of every component the tree names, read or not.
     std::set<std::string> componentKeys() const;
+    // The keys of the tree's nodes of one kind, depth first in the order read, each once.
+    std::vector<std::string> inTreeOrder(Node::Kind kind) const;
 
-    // { "roots": [...], "components": [...] }, each as the structs above; a manager's node holds
-    // a node for each component it holds (by the component's key) and one for each slave
-    // ("kind": "slave") with those of its own, and says where it runs in "detail". A
-    // connection's "peers" are its far ends' names and "ends" the same as PeerEnd objects: the
-    // other ports of the view that list the same connector, else what the port's own name tells.
-    nlohmann::json toJson() const;
+    // The components of `keys` (those read) and each data connection between two of them, from
+    // its output to its input, in that order. A connection with one end among them is left
+    // out, with a warning line when `warnings` is given.
+    SystemProfile profile(const std::vector<std::string>& keys, std::ostream* warnings) const;
+    // Each component's state, by its path URI.
+    std::map<std::string, std::string> states() const;
   };
 }

@@ -1,4 +1,4 @@
-#include "watch/ComponentWatcher.h"
+#include "client/ComponentWatcher.h"
 
 #include <cstdio>
 #include <random>

@@ -1,4 +1,4 @@
-#include "web/SystemView.h"
+#include "web/ViewJson.h"
 
 #include "client/NameText.h"
 
@@ -136,14 +136,6 @@ namespace rtctl
       return treeNode(node.name, kindText(node.kind), node.key, node.problem, "", children);
     }
 
-    void collectKeys(const SystemView::Node& node, std::set<std::string>& keys)
-    {
-      if (node.kind == SystemView::Node::kComponent)
-        keys.insert(node.key);
-      for (const SystemView::Node& child : node.children)
-        collectKeys(child, keys);
-    }
-
     json componentJson(const SystemView::Component& component, const ConnectorIndex& index)
     {
       json ports = json::array();
@@ -179,48 +171,15 @@ namespace rtctl
     }
   }
 
-  std::string* SystemView::Connection::field(const std::string& propertyName)
-  {
-    if (propertyName == "dataport.subscription_type")
-      return &subscription;
-    if (propertyName == "dataport.dataflow_type")
-      return &dataflow;
-    if (propertyName == "dataport.publisher.push_rate" || (propertyName == "dataport.push_rate" && pushRate.empty()))
-      return &pushRate;
-    return nullptr;
-  }
-
-  const SystemView::Port* SystemView::Component::port(const std::string& name) const
-  {
-    for (const Port& p : ports)
-      if (p.name == name)
-        return &p;
-    return nullptr;
-  }
-
-  const SystemView::Component* SystemView::component(const std::string& key) const
-  {
-    const auto it = components.find(key);
-    return it == components.end() ? nullptr : &it->second;
-  }
-
-  std::set<std::string> SystemView::componentKeys() const
-  {
-    std::set<std::string> keys;
-    for (const Node& root : roots)
-      collectKeys(root, keys);
-    return keys;
-  }
-
-  json SystemView::toJson() const
+  json ViewJson::of(const SystemView& view)
   {
     json rootList = json::array();
-    for (const Node& root : roots)
-      rootList.push_back(nodeJson(root, *this));
+    for (const SystemView::Node& root : view.roots)
+      rootList.push_back(nodeJson(root, view));
 
-    const ConnectorIndex index = indexConnectors(components);
+    const ConnectorIndex index = indexConnectors(view.components);
     json componentList = json::array();
-    for (const auto& entry : components)
+    for (const auto& entry : view.components)
       componentList.push_back(componentJson(entry.second, index));
     return {{"roots", rootList}, {"components", componentList}};
   }

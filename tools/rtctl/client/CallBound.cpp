@@ -1,4 +1,4 @@
-#include "web/CallBound.h"
+#include "client/CallBound.h"
 
 #include "client/Orb.h"
 
