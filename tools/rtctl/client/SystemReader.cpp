@@ -30,6 +30,24 @@ namespace rtctl
       return out.str();
     }
 
+    // The component a path names, before anything is read of it.
+    SystemView::Component named(const RtPath& path)
+    {
+      SystemView::Component component;
+      component.key = SystemReader::keyOf(path);
+      component.path = path.text();
+      component.name = path.names().empty() ? component.key : path.names().back();
+      return component;
+    }
+
+    SystemView::Component unknown(const RtPath& path, const std::string& problem)
+    {
+      SystemView::Component component = named(path);
+      component.state = "Unknown";
+      component.problem = problem;
+      return component;
+    }
+
     std::vector<SystemView::Connection> readConnections(const ComponentRef::Port& port)
     {
       std::vector<SystemView::Connection> connections;
@@ -125,7 +143,7 @@ namespace rtctl
     if (view.managers.empty())
       return;
     ManagerReader::BoundComponents bound;
-    for (const std::string& key : view.componentKeys())
+    for (const std::string& key : view.inTreeOrder(SystemView::Node::kComponent))
     {
       try
       {
@@ -176,12 +194,7 @@ namespace rtctl
       return node;
     if (CORBA::is_nil(walked.object) && m_mode == kView)
     {
-      SystemView::Component& component = view.components[node.key];
-      component.key = node.key;
-      component.path = walked.path.text();
-      component.name = walked.name;
-      component.state = "Unknown";
-      component.problem = walked.path.componentText() + " " + walked.problem;
+      view.components[node.key] = unknown(walked.path, walked.path.componentText() + " " + walked.problem);
       return node;
     }
     try
@@ -211,22 +224,13 @@ namespace rtctl
     }
     catch (const Error& e)
     {
-      SystemView::Component component;
-      component.key = keyOf(path);
-      component.path = path.text();
-      component.name = path.names().empty() ? keyOf(path) : path.names().back();
-      component.state = "Unknown";
-      component.problem = e.what();
-      return component;
+      return unknown(path, e.what());
     }
   }
 
   SystemView::Component SystemReader::readComponent(CORBA::Object_ptr obj, const RtPath& path)
   {
-    SystemView::Component component;
-    component.key = keyOf(path);
-    component.path = path.text();
-    component.name = path.names().empty() ? component.key : path.names().back();
+    SystemView::Component component = named(path);
     try
     {
       const ComponentRef ref(obj, path);

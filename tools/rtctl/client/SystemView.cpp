@@ -105,12 +105,6 @@ namespace rtctl
     return it == components.end() ? nullptr : &it->second;
   }
 
-  std::set<std::string> SystemView::componentKeys() const
-  {
-    const std::vector<std::string> keys = inTreeOrder(Node::kComponent);
-    return std::set<std::string>(keys.begin(), keys.end());
-  }
-
   std::vector<std::string> SystemView::inTreeOrder(Node::Kind kind) const
   {
     std::vector<std::string> keys;

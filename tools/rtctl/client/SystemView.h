@@ -10,7 +10,6 @@
 
 #include <map>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -91,9 +90,7 @@ namespace rtctl
 
     // Nullptr when the view holds no component under that key.
     const Component* component(const std::string& key) const;
-    // The keys of every component the tree names, read or not.
-    std::set<std::string> componentKeys() const;
-    // The keys of the tree's nodes of one kind, depth first in the order read, each once.
+    // The keys of the tree's nodes of one kind (read or not), depth first in the order read, each once.
     std::vector<std::string> inTreeOrder(Node::Kind kind) const;
 
     // The components of `keys` (those read) and each data connection between two of them, from

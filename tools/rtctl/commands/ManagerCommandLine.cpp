@@ -2,35 +2,10 @@
 
 #include "client/Arguments.h"
 #include "client/Error.h"
-#include "commands/SubVerbs.h"
+#include "commands/MgrCommand.h"
 
 namespace rtctl
 {
-  namespace
-  {
-    struct Action
-    {
-      const char* word;
-      size_t minOperands;
-      size_t maxOperands;
-      const char* operands;  // as --help shows them
-    };
-
-    const SubVerbs<Action> kActions("action", "see --help",
-                                    {
-                                      {"ls", 0, 0, ""},
-                                      {"modules", 0, 0, " [--loadable]"},
-                                      {"factories", 0, 0, ""},
-                                      {"load", 1, 2, " FILE [INITFUNC]"},
-                                      {"unload", 1, 1, " FILE"},
-                                      {"create", 1, 1, " TYPE[?KEY=VALUE&...]"},
-                                      {"delete", 1, 1, " INSTANCE"},
-                                      {"slaves", 0, 0, ""},
-                                      {"shutdown", 0, 0, ""},
-                                      {"config", 0, 2, " [KEY [VALUE]]"},
-                                    });
-  }
-
   ManagerCommandLine::ManagerCommandLine(const std::vector<std::string>& words)
   {
     const Arguments args(words, {"--loadable"}, {"--slave"});
@@ -38,7 +13,7 @@ namespace rtctl
     if (positional.empty())
       throw UsageError("takes an ACTION and a MANAGER (see --help)");
     m_action = positional[0];
-    const Action* action = &kActions.find(m_action);
+    const MgrCommand::Verb* action = &MgrCommand::verbs().find(m_action);
     if (positional.size() < 2)
       throw UsageError(m_action + " takes a MANAGER: mgr " + m_action + " MANAGER" + action->operands);
     m_manager = positional[1];

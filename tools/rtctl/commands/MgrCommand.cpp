@@ -77,16 +77,16 @@ namespace rtctl
   {
     static const SubVerbs<Verb> all(
       "action", "see --help",
-      {{"ls", [](const Call& c) { ManagerPrinter(std::cout).printOverview(c.manager, c.orb); }},
-       {"modules", [](const Call& c) { c.self.modules(c.manager, c.line.loadable(), false); }},
-       {"factories", [](const Call& c) { c.self.modules(c.manager, false, true); }},
-       {"load", [](const Call& c) { c.self.load(c.manager, c.line); }},
-       {"unload", [](const Call& c) { c.self.unload(c.manager, c.line.operands()[0]); }},
-       {"create", [](const Call& c) { c.self.create(c.manager, *c.request); }},
-       {"delete", [](const Call& c) { c.self.remove(c.manager, c.line.operands()[0]); }},
-       {"slaves", [](const Call& c) { ManagerPrinter(std::cout).printSlaves(c.manager.slaves(c.orb)); }},
-       {"shutdown", [](const Call& c) { c.self.shutdown(c.manager); }},
-       {"config", [](const Call& c) { c.self.config(c.manager, c.line.operands()); }}});
+      {{"ls", 0, 0, "", [](const Call& c) { ManagerPrinter(std::cout).printOverview(c.manager, c.orb); }},
+       {"modules", 0, 0, " [--loadable]", [](const Call& c) { c.self.modules(c.manager, c.line.loadable(), false); }},
+       {"factories", 0, 0, "", [](const Call& c) { c.self.modules(c.manager, false, true); }},
+       {"load", 1, 2, " FILE [INITFUNC]", [](const Call& c) { c.self.load(c.manager, c.line); }},
+       {"unload", 1, 1, " FILE", [](const Call& c) { c.self.unload(c.manager, c.line.operands()[0]); }},
+       {"create", 1, 1, " TYPE[?KEY=VALUE&...]", [](const Call& c) { c.self.create(c.manager, *c.request); }},
+       {"delete", 1, 1, " INSTANCE", [](const Call& c) { c.self.remove(c.manager, c.line.operands()[0]); }},
+       {"slaves", 0, 0, "", [](const Call& c) { ManagerPrinter(std::cout).printSlaves(c.manager.slaves(c.orb)); }},
+       {"shutdown", 0, 0, "", [](const Call& c) { c.self.shutdown(c.manager); }},
+       {"config", 0, 2, " [KEY [VALUE]]", [](const Call& c) { c.self.config(c.manager, c.line.operands()); }}});
     return all;
   }
 

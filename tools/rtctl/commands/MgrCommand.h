@@ -22,7 +22,6 @@ namespace rtctl
     const char* usage() const override;
     int run(const std::vector<std::string>& args) override;
 
-  private:
     // What each action is run with.
     struct Call
     {
@@ -32,13 +31,19 @@ namespace rtctl
       CORBA::ORB_ptr orb;
       const std::optional<CreateArgument>& request;
     };
+    // Each action: its word, the operands it takes after MANAGER (as --help shows them) and what
+    // runs it. ManagerCommandLine checks a command line against these before a manager is asked.
     struct Verb
     {
       const char* word;
+      size_t minOperands;
+      size_t maxOperands;
+      const char* operands;
       void (*run)(const Call& call);
     };
     static const SubVerbs<Verb>& verbs();
 
+  private:
     void load(const ManagerRef& manager, const ManagerCommandLine& line) const;
     void unload(const ManagerRef& manager, const std::string& file) const;
     void create(const ManagerRef& manager, const CreateArgument& request) const;

@@ -1,8 +1,7 @@
-// The verbs of one family as rows of a table, each row its word and whatever the family needs to
-// run it: `system save`, `mgr load`, `conf PATH set`, and the context verbs `start`, `stop` and
-// `rate`. Every family finds a verb the same way and refuses a word it does not know before it
-// asks anything of the system, rather than letting a chain of comparisons end in a branch that
-// takes whatever is left.
+// The verbs of one family as rows of a table, each its word and what the family needs to run it
+// (`system save`, `mgr load`, `conf PATH set`, `start`): every family finds a verb the same way and
+// refuses a word it does not know before asking anything, where a chain of comparisons could end in
+// a branch that takes whatever is left.
 #pragma once
 
 #include "client/Error.h"

@@ -190,8 +190,8 @@ namespace rtctl
                                       {{"save", &SystemCommand::save},
                                        {"up", &SystemCommand::up},
                                        {"down", &SystemCommand::down},
-                                       {"start", &SystemCommand::start},
-                                       {"stop", &SystemCommand::stop},
+                                       {"start", &SystemCommand::changeState<StateRequest::kActivate>},
+                                       {"stop", &SystemCommand::changeState<StateRequest::kDeactivate>},
                                        {"check", &SystemCommand::check},
                                        {"graph", &SystemCommand::graph}});
     if (args.empty())
@@ -282,7 +282,8 @@ namespace rtctl
     return file.connections.disconnectAll(std::cout, std::cerr) ? kExitOk : kExitFailure;
   }
 
-  int SystemCommand::changeState(const std::vector<std::string>& words, StateRequest::Kind kind)
+  template <StateRequest::Kind kind>
+  int SystemCommand::changeState(const std::vector<std::string>& words)
   {
     FileAgainstSystem file(words);
     file.checkFirst([&file](std::ostream& warnings) {
@@ -290,16 +291,6 @@ namespace rtctl
       SystemActivation::checkContexts(file.system);
     });
     return SystemActivation::apply(file.system, kind, std::cout, std::cerr) ? kExitOk : kExitFailure;
-  }
-
-  int SystemCommand::start(const std::vector<std::string>& words)
-  {
-    return changeState(words, StateRequest::kActivate);
-  }
-
-  int SystemCommand::stop(const std::vector<std::string>& words)
-  {
-    return changeState(words, StateRequest::kDeactivate);
   }
 
   int SystemCommand::check(const std::vector<std::string>& words)

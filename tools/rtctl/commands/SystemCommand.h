@@ -26,9 +26,9 @@ namespace rtctl
     int save(const std::vector<std::string>& words);
     int up(const std::vector<std::string>& words);
     int down(const std::vector<std::string>& words);
-    int start(const std::vector<std::string>& words);
-    int stop(const std::vector<std::string>& words);
-    int changeState(const std::vector<std::string>& words, StateRequest::Kind kind);
+    // start and stop.
+    template <StateRequest::Kind kind>
+    int changeState(const std::vector<std::string>& words);
     int check(const std::vector<std::string>& words);
     int graph(const std::vector<std::string>& words);
   };

@@ -13,37 +13,27 @@ namespace rtctl
       int number;
     };
 
-    // What a family says of a word it does not know is what its users read: with a hint of its
-    // own ("set or activate; see --help"), else the list of its words.
+    // A family refuses a word it does not know with its own hint, else with the list of its words.
     TEST(SubVerbs, EachWordFindsItsRowAndAnUnknownOneIsRefusedWithTheHint)
     {
       const SubVerbs<Verb> listed("subcommand", "", {{"up", 1}, {"down", 2}, {"check", 3}});
       const SubVerbs<Verb> hinted("action", "see --help", {{"", 0}, {"set", 1}});
-      EXPECT_EQ(1, listed.find("up").number);
       EXPECT_EQ(3, listed.find("check").number);
       EXPECT_EQ(0, hinted.find("").number);
       EXPECT_EQ("up, down or check", listed.words(" or "));
-      const struct
-      {
-        const SubVerbs<Verb>& family;
-        std::string word;
-        std::string refusal;
-      } cases[] = {
-        {listed, "restore", "unknown subcommand 'restore' (up, down, check)"},
-        {listed, "", "unknown subcommand '' (up, down, check)"},
-        {listed, "UP", "unknown subcommand 'UP' (up, down, check)"},
-        {hinted, "show", "unknown action 'show' (see --help)"},
-      };
-      for (const auto& c : cases)
+      const std::pair<const SubVerbs<Verb>*, const char*> unknown[] = {{&listed, "UP"}, {&hinted, "show"}};
+      const char* const refusals[] = {"unknown subcommand 'UP' (up, down, check)",
+                                      "unknown action 'show' (see --help)"};
+      for (size_t i = 0; i < 2; ++i)
       {
         try
         {
-          c.family.find(c.word);
-          ADD_FAILURE() << c.word << " was found";
+          unknown[i].first->find(unknown[i].second);
+          ADD_FAILURE() << unknown[i].second << " was found";
         }
         catch (const UsageError& e)
         {
-          EXPECT_EQ(c.refusal, e.what());
+          EXPECT_STREQ(refusals[i], e.what());
         }
       }
     }

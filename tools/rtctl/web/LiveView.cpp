@@ -138,7 +138,8 @@ namespace rtctl
     const unsigned long ticket = nextTicket();
     SystemView fresh = m_reader.read(m_roots, [this](const std::string& key) { return m_observed.count(key) == 0; });
     reportRootProblems(fresh);
-    const std::set<std::string> present = fresh.componentKeys();
+    const std::vector<std::string> keys = fresh.inTreeOrder(SystemView::Node::kComponent);
+    const std::set<std::string> present(keys.begin(), keys.end());
     std::vector<std::string> read;
     std::vector<std::string> gone;
     {
