@@ -1,6 +1,6 @@
 // A saved system in plain C++: what a system profile file holds of each component and each data
 // connection, independent of both XML and CORBA. The reader and writer translate it to and from
-// the file; the snapshot fills it from a running system; the other commands act on it.
+// the file; SystemView::profile fills it from a running system; the other commands act on it.
 #pragma once
 
 #include <string>

@@ -25,6 +25,7 @@ namespace rtctl
       std::string dataflow;  // dataport.dataflow_type
       std::string pushRate;  // dataport.publisher.push_rate (periodic)
       std::vector<std::string> peers;  // the other ports' own names ("Trimul0.x1")
+      // Last, and defaulted, so that a connection written as {id, ..., peers} needs neither.
       std::string name{};  // the connector's
       TextPairs properties{};  // its dataport.* text values, without those of this one connection
 
