@@ -2,7 +2,7 @@
 // written text instead would hide a reader that drops the same field every time.
 #pragma once
 
-#include "SystemProfile.h"
+#include "client/SystemProfile.h"
 
 #include <tuple>
 

@@ -4,9 +4,9 @@
 #include "ProfileEquality.h"
 #include "Require.h"
 
-#include "Error.h"
-#include "SystemFileReader.h"
-#include "SystemFileWriter.h"
+#include "client/Error.h"
+#include "system/SystemFileReader.h"
+#include "system/SystemFileWriter.h"
 
 #include <cstddef>
 #include <cstdint>

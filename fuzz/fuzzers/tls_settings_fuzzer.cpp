@@ -7,8 +7,8 @@
 // checked as a manager checks them before its ORB starts.
 #include "Require.h"
 
-#include "Error.h"
-#include "TlsOptions.h"
+#include "client/Error.h"
+#include "client/TlsOptions.h"
 
 #include <rtm/detail/OrbTls.h>
 

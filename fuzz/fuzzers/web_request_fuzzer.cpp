@@ -6,7 +6,7 @@
 // "Name: value\n" up to an empty line, then the body.
 #include "Require.h"
 
-#include "RequestRouter.h"
+#include "web/RequestRouter.h"
 
 #include <cstddef>
 #include <cstdint>

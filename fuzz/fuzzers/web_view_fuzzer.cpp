@@ -13,11 +13,11 @@
 //   then every field left is a sample's value.
 #include "Require.h"
 
-#include "JsonText.h"
-#include "PlotBatch.h"
-#include "SystemGraph.h"
-#include "SystemView.h"
-#include "ViewGraph.h"
+#include "client/SystemView.h"
+#include "format/SystemGraph.h"
+#include "web/JsonText.h"
+#include "web/PlotBatch.h"
+#include "web/ViewJson.h"
 
 #include <nlohmann/json.hpp>
 
@@ -196,7 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   view.roots.push_back(root);
 
   // The snapshot the page is sent.
-  const json snapshot = parsed(rtctl::JsonText::dump(view.toJson()));
+  const json snapshot = parsed(rtctl::JsonText::dump(rtctl::ViewJson::of(view)));
   const json& shownComponents = snapshot.at("components");
   fuzz::require(shownComponents.size() == view.components.size(), "every component is shown");
   std::size_t at = 0;
@@ -241,10 +241,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   requireShown(shownManager.at("children").back().at("name"), slave.name, "a slave's name round-trips");
 
   // The graph, short of running dot.
-  std::map<std::string, std::string> states;
-  const rtctl::SystemProfile profile = rtctl::ViewGraph::profile(view, states);
+  std::vector<std::string> keys;
+  for (const auto& entry : view.components)
+    keys.push_back(entry.first);
+  const rtctl::SystemProfile profile = view.profile(keys, nullptr);
   fuzz::require(profile.components.size() == view.components.size(), "every component is drawn");
-  (void)rtctl::SystemGraph::dot(profile, states, "", {manager});
+  (void)rtctl::SystemGraph::dot(profile, view.states(), "", {manager});
 
   // A plot's batch of samples.
   std::vector<std::string> samples;

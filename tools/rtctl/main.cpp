@@ -1,20 +1,7 @@
 // rtctl: drive a running system of RT-components from the shell.
-#include "CatCommand.h"
-#include "ConfCommand.h"
-#include "ConnectCommand.h"
-#include "ContextCommand.h"
-#include "DisconnectCommand.h"
-#include "Error.h"
-#include "ExitCommand.h"
-#include "InjectCommand.h"
-#include "LsCommand.h"
-#include "MgrCommand.h"
-#include "PrintCommand.h"
-#include "ServeCommand.h"
-#include "StateCommand.h"
-#include "SystemCommand.h"
-#include "TlsOptions.h"
-#include "watch/WatchCommand.h"
+#include "client/Error.h"
+#include "client/TlsOptions.h"
+#include "commands/CommandList.h"
 
 #include <omniORB4/CORBA.h>
 
@@ -28,30 +15,6 @@
 namespace
 {
   using rtctl::Command;
-
-  std::vector<std::unique_ptr<Command>> commands()
-  {
-    std::vector<std::unique_ptr<Command>> all;
-    all.emplace_back(new rtctl::LsCommand);
-    all.emplace_back(new rtctl::CatCommand);
-    all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kActivate));
-    all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kDeactivate));
-    all.emplace_back(new rtctl::StateCommand(rtctl::StateCommand::kReset));
-    all.emplace_back(new rtctl::ExitCommand);
-    all.emplace_back(new rtctl::ConnectCommand);
-    all.emplace_back(new rtctl::DisconnectCommand);
-    all.emplace_back(new rtctl::InjectCommand);
-    all.emplace_back(new rtctl::PrintCommand);
-    all.emplace_back(new rtctl::ServeCommand);
-    all.emplace_back(new rtctl::SystemCommand);
-    all.emplace_back(new rtctl::WatchCommand);
-    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kStart));
-    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kStop));
-    all.emplace_back(new rtctl::ContextCommand(rtctl::ContextCommand::kRate));
-    all.emplace_back(new rtctl::ConfCommand);
-    all.emplace_back(new rtctl::MgrCommand);
-    return all;
-  }
 
   void printUsage(std::ostream& out, const std::vector<std::unique_ptr<Command>>& all)
   {
@@ -106,7 +69,7 @@ namespace
 
 int main(int argc, char** argv)
 {
-  const std::vector<std::unique_ptr<Command>> all = commands();
+  const std::vector<std::unique_ptr<Command>> all = rtctl::allCommands();
   std::vector<std::string> words(argv + 1, argv + argc);
   try
   {

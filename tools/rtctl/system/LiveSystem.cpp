@@ -1,8 +1,8 @@
-#include "LiveSystem.h"
+#include "system/LiveSystem.h"
 
-#include "CorbaText.h"
-#include "Error.h"
-#include "PathUri.h"
+#include "client/CorbaText.h"
+#include "client/Error.h"
+#include "client/PathUri.h"
 
 #include <omniORB4/CORBA.h>
 #include <omnithread.h>

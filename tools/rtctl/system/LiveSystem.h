@@ -5,10 +5,10 @@
 // that takes connections but never answers costs about one call's bound, not one per component.
 #pragma once
 
-#include "ComponentRef.h"
-#include "Orb.h"
-#include "Session.h"
-#include "SystemProfile.h"
+#include "client/ComponentRef.h"
+#include "client/Orb.h"
+#include "client/Session.h"
+#include "client/SystemProfile.h"
 
 #include <memory>
 #include <ostream>

@@ -1,6 +1,6 @@
-#include "SystemActivation.h"
+#include "system/SystemActivation.h"
 
-#include "Error.h"
+#include "client/Error.h"
 
 namespace rtctl
 {

@@ -3,8 +3,8 @@
 // order, so that what others depend on runs first.
 #pragma once
 
-#include "LiveSystem.h"
-#include "StateRequest.h"
+#include "client/StateRequest.h"
+#include "system/LiveSystem.h"
 
 #include <ostream>
 

@@ -1,7 +1,7 @@
-#include "SystemConfiguration.h"
+#include "system/SystemConfiguration.h"
 
-#include "Error.h"
-#include "NameValues.h"
+#include "client/Error.h"
+#include "client/NameValues.h"
 
 namespace rtctl
 {

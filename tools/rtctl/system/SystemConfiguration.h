@@ -2,7 +2,7 @@
 // set, missing sets added, then the saved set activated) and telling how they differ.
 #pragma once
 
-#include "LiveSystem.h"
+#include "system/LiveSystem.h"
 
 #include <rtm/idl/SDOPackage.hh>
 

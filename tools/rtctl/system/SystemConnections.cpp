@@ -1,9 +1,9 @@
-#include "SystemConnections.h"
+#include "system/SystemConnections.h"
 
-#include "CorbaText.h"
-#include "Error.h"
-#include "NameValues.h"
-#include "PortConnector.h"
+#include "client/CorbaText.h"
+#include "client/Error.h"
+#include "client/NameValues.h"
+#include "client/PortConnector.h"
 
 #include <functional>
 #include <set>

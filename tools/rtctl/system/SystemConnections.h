@@ -3,8 +3,8 @@
 // and properties, removing them, and telling how they differ.
 #pragma once
 
-#include "LiveSystem.h"
-#include "SystemProfile.h"
+#include "client/SystemProfile.h"
+#include "system/LiveSystem.h"
 
 #include <functional>
 #include <ostream>

@@ -1,7 +1,7 @@
-#include "SystemFileReader.h"
+#include "system/SystemFileReader.h"
 
-#include "Error.h"
-#include "XmlNames.h"
+#include "client/Error.h"
+#include "system/XmlNames.h"
 
 #include <cerrno>
 #include <cstring>

@@ -4,7 +4,7 @@
 // with one Error naming the file, the element and what is wrong.
 #pragma once
 
-#include "SystemProfile.h"
+#include "client/SystemProfile.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
-#include "SystemFileWriter.h"
+#include "system/SystemFileWriter.h"
 
-#include "Error.h"
-#include "XmlNames.h"
+#include "client/Error.h"
+#include "system/XmlNames.h"
 
 #include <pugixml.hpp>
 

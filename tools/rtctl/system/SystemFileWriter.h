@@ -2,7 +2,7 @@
 // shell tools write and read: prefixes rts, rtsExt and xsi, components, then data connectors.
 #pragma once
 
-#include "SystemProfile.h"
+#include "client/SystemProfile.h"
 
 #include <string>
 

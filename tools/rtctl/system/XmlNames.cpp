@@ -1,4 +1,4 @@
-#include "XmlNames.h"
+#include "system/XmlNames.h"
 
 #include <cstring>
 

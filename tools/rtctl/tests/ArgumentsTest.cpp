@@ -1,5 +1,5 @@
-#include "Arguments.h"
-#include "Error.h"
+#include "client/Arguments.h"
+#include "client/Error.h"
 
 #include <gtest/gtest.h>
 

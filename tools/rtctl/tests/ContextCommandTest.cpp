@@ -1,5 +1,5 @@
-#include "ContextCommand.h"
-#include "Error.h"
+#include "client/Error.h"
+#include "commands/ContextCommand.h"
 
 #include <gtest/gtest.h>
 

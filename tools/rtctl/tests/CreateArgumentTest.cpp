@@ -1,5 +1,5 @@
-#include "CreateArgument.h"
-#include "Error.h"
+#include "client/Error.h"
+#include "commands/CreateArgument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "IorAddress.h"
+#include "client/IorAddress.h"
 
 #include "NamingClient.h"
 

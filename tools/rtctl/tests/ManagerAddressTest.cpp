@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "ManagerAddress.h"
+#include "client/Error.h"
+#include "client/ManagerAddress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "ManagerCommandLine.h"
+#include "client/Error.h"
+#include "commands/ManagerCommandLine.h"
 
 #include <gtest/gtest.h>
 

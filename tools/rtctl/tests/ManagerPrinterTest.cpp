@@ -1,7 +1,7 @@
 // What `mgr modules` shows of a module, whichever form of list a manager answers: a loaded module
 // (file_path), a loadable one as managers list them now (the profile of a type it registers,
 // module_file_path) or as our older managers did (file_path, loaded).
-#include "ManagerPrinter.h"
+#include "format/ManagerPrinter.h"
 
 #include <gtest/gtest.h>
 

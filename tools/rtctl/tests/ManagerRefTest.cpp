@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "ManagerRef.h"
+#include "client/Error.h"
+#include "client/ManagerRef.h"
 
 #include "NamingClient.h"
 

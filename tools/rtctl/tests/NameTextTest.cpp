@@ -1,6 +1,6 @@
 // Bound names as the tools read them: which text names its binding again, and how a name that
 // does not is shown on one line.
-#include "NameText.h"
+#include "client/NameText.h"
 
 #include <gtest/gtest.h>
 

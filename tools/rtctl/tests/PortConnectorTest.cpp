@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "PortConnector.h"
+#include "client/Error.h"
+#include "client/PortConnector.h"
 
 #include <gtest/gtest.h>
 

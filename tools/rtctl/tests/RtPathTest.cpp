@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "RtPath.h"
+#include "client/Error.h"
+#include "client/RtPath.h"
 
 #include <gtest/gtest.h>
 
@@ -68,6 +68,21 @@ namespace rtctl
     {
       EXPECT_THROW(RtPath::parse("a.rtc", kDefault).requirePort(), UsageError);
       EXPECT_NO_THROW(RtPath::parse("a.rtc:in", kDefault).requirePort());
+    }
+
+    // The one line every verb that takes components or contexts gives for a port.
+    TEST(RtPathPort, RequireNoPortRefusesAPortPathSayingWhatTheVerbTakes)
+    {
+      EXPECT_EQ("a.rtc", RtPath::parse("a.rtc", kDefault).requireNoPort("exit takes a component").text());
+      try
+      {
+        RtPath::parse("a.rtc:in", kDefault).requireNoPort("exit takes a component");
+        ADD_FAILURE() << "a port was taken for a component";
+      }
+      catch (const UsageError& e)
+      {
+        EXPECT_STREQ("'a.rtc:in' names a port; exit takes a component", e.what());
+      }
     }
 
     TEST(RtPathElements, EmptyElementIsRefused)

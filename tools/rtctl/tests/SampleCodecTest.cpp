@@ -1,4 +1,4 @@
-#include "SampleCodec.h"
+#include "client/SampleCodec.h"
 
 #include <gtest/gtest.h>
 

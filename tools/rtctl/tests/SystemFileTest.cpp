@@ -1,9 +1,9 @@
 // System profile files: what our writer writes reads back whole, a file as another tool writes it
 // (its own prefixes, another order, elements we do not know) loads, and a file that cannot be used
 // is refused with one line naming the element.
-#include "Error.h"
-#include "SystemFileReader.h"
-#include "SystemFileWriter.h"
+#include "client/Error.h"
+#include "system/SystemFileReader.h"
+#include "system/SystemFileWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The DOT picture of a system: which side each port is drawn on, names that would otherwise
 // break the record syntax or end a string, and managers as clusters around their components.
-#include "SystemGraph.h"
+#include "format/SystemGraph.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TextTable.h"
+#include "format/TextTable.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Error.h"
-#include "TlsOptions.h"
+#include "client/Error.h"
+#include "client/TlsOptions.h"
 
 #include <gtest/gtest.h>
 

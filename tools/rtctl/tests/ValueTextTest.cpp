@@ -1,4 +1,4 @@
-#include "ValueText.h"
+#include "client/ValueText.h"
 
 #include <gtest/gtest.h>
 

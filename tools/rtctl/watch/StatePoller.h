@@ -4,7 +4,7 @@
 // CONNECT:Trimul0.x1, ...). Coarser than an observer: a change undone between two polls is missed.
 #pragma once
 
-#include "watch/WatchEvent.h"
+#include "client/WatchEvent.h"
 
 #include <rtm/idl/RTC.hh>
 

@@ -1,14 +1,14 @@
 #include "watch/WatchCommand.h"
 
-#include "Arguments.h"
-#include "ComponentRef.h"
-#include "CorbaText.h"
-#include "Error.h"
-#include "NameText.h"
-#include "NameWalk.h"
-#include "Session.h"
-#include "StopSignal.h"
-#include "watch/ComponentWatcher.h"
+#include "client/Arguments.h"
+#include "client/ComponentRef.h"
+#include "client/ComponentWatcher.h"
+#include "client/CorbaText.h"
+#include "client/Error.h"
+#include "client/NameText.h"
+#include "client/NameWalk.h"
+#include "client/Session.h"
+#include "client/StopSignal.h"
 #include "watch/StatePoller.h"
 
 #include <time.h>
@@ -72,9 +72,7 @@ namespace rtctl
 
     std::vector<Target> targetsOf(Session& session, const std::string& text)
     {
-      const RtPath path = session.path(text);
-      if (path.hasPort())
-        throw UsageError("'" + path.text() + "' names a port; watch takes components or naming contexts");
+      const RtPath path = session.path(text).requireNoPort("watch takes components or naming contexts");
       NameService& names = session.names(path);
       std::vector<Target> out;
       CORBA::Object_var obj = names.resolve(path);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Command.h"
+#include "client/Command.h"
 
 namespace rtctl
 {

@@ -1,6 +1,6 @@
-#include "AccessToken.h"
+#include "web/AccessToken.h"
 
-#include "Error.h"
+#include "client/Error.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "ClientSlots.h"
+#include "web/ClientSlots.h"
 
 namespace rtctl
 {

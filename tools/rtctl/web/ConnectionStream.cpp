@@ -1,4 +1,4 @@
-#include "ConnectionStream.h"
+#include "web/ConnectionStream.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

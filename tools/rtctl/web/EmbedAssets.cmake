@@ -1,6 +1,6 @@
 # Writes OUTPUT, a C++ file holding each of FILES (absolute paths separated by '|') as an array of
 # octets, with the table PageAssets::find() looks in. Run as: cmake -DOUTPUT=... -DFILES=... -P
-set(body "// Generated from the page's files by EmbedAssets.cmake: do not edit.\n#include \"PageAssets.h\"\n\nnamespace rtctl\n{\n  namespace\n  {\n")
+set(body "// Generated from the page's files by EmbedAssets.cmake: do not edit.\n#include \"web/PageAssets.h\"\n\nnamespace rtctl\n{\n  namespace\n  {\n")
 set(table "")
 string(REPLACE "|" ";" FILES "${FILES}")
 set(index 0)

@@ -1,4 +1,4 @@
-#include "EventFanout.h"
+#include "web/EventFanout.h"
 
 #include <algorithm>
 

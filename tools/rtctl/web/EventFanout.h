@@ -3,7 +3,7 @@
 // letting go of it, so a browser that vanished costs nothing once its stream has ended.
 #pragma once
 
-#include "EventQueue.h"
+#include "web/EventQueue.h"
 
 #include <memory>
 #include <mutex>

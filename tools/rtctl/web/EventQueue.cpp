@@ -1,4 +1,4 @@
-#include "EventQueue.h"
+#include "web/EventQueue.h"
 
 namespace rtctl
 {

@@ -1,4 +1,4 @@
-#include "EventStream.h"
+#include "web/EventStream.h"
 
 #include <httplib.h>
 

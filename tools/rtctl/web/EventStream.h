@@ -4,7 +4,7 @@
 // its connection is noticed by a failed write and its stream ends.
 #pragma once
 
-#include "EventQueue.h"
+#include "web/EventQueue.h"
 
 #include <functional>
 #include <memory>

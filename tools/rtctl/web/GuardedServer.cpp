@@ -1,4 +1,4 @@
-#include "GuardedServer.h"
+#include "web/GuardedServer.h"
 
 #include <sys/socket.h>
 #include <unistd.h>

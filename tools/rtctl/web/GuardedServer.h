@@ -5,8 +5,8 @@
 // without reading the rest.
 #pragma once
 
-#include "ClientSlots.h"
-#include "ConnectionStream.h"
+#include "web/ClientSlots.h"
+#include "web/ConnectionStream.h"
 
 #include <httplib.h>
 

@@ -1,4 +1,4 @@
-#include "JsonText.h"
+#include "web/JsonText.h"
 
 namespace rtctl
 {

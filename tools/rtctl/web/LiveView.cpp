@@ -1,10 +1,11 @@
-#include "LiveView.h"
+#include "web/LiveView.h"
 
-#include "JsonText.h"
-#include "ViewGraph.h"
+#include "web/JsonText.h"
+#include "web/ViewGraph.h"
+#include "web/ViewJson.h"
 
-#include "ComponentRef.h"
-#include "Error.h"
+#include "client/ComponentRef.h"
+#include "client/Error.h"
 
 #include <iostream>
 
@@ -137,7 +138,8 @@ namespace rtctl
     const unsigned long ticket = nextTicket();
     SystemView fresh = m_reader.read(m_roots, [this](const std::string& key) { return m_observed.count(key) == 0; });
     reportRootProblems(fresh);
-    const std::set<std::string> present = fresh.componentKeys();
+    const std::vector<std::string> keys = fresh.inTreeOrder(SystemView::Node::kComponent);
+    const std::set<std::string> present(keys.begin(), keys.end());
     std::vector<std::string> read;
     std::vector<std::string> gone;
     {
@@ -239,7 +241,7 @@ namespace rtctl
 
   void LiveView::publishLocked()
   {
-    nlohmann::json json = m_view.toJson();
+    nlohmann::json json = ViewJson::of(m_view);
     std::string viewJson = JsonText::dump(json);
     if (viewJson == m_viewJson)
       return;

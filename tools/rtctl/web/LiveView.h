@@ -6,11 +6,11 @@
 // changed a component (a button) has it read again at once.
 #pragma once
 
-#include "EventFanout.h"
-#include "SystemReader.h"
-#include "SystemView.h"
+#include "client/SystemReader.h"
+#include "client/SystemView.h"
+#include "web/EventFanout.h"
 
-#include "watch/ComponentWatcher.h"
+#include "client/ComponentWatcher.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "PageAssets.h"
+#include "web/PageAssets.h"
 
 namespace rtctl
 {

@@ -1,6 +1,6 @@
-#include "PlotBatch.h"
+#include "web/PlotBatch.h"
 
-#include "JsonText.h"
+#include "web/JsonText.h"
 
 namespace rtctl
 {

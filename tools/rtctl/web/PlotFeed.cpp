@@ -1,7 +1,7 @@
-#include "PlotFeed.h"
+#include "web/PlotFeed.h"
 
-#include "JsonText.h"
-#include "PlotBatch.h"
+#include "web/JsonText.h"
+#include "web/PlotBatch.h"
 
 #include <nlohmann/json.hpp>
 

@@ -4,11 +4,11 @@
 // it arrived (components often leave the time stamp unset).
 #pragma once
 
-#include "EventFanout.h"
+#include "web/EventFanout.h"
 
-#include "DataPortTarget.h"
-#include "LocalComponent.h"
-#include "Session.h"
+#include "client/DataPortTarget.h"
+#include "client/LocalComponent.h"
+#include "client/Session.h"
 
 #include <atomic>
 #include <memory>

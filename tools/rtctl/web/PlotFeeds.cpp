@@ -1,4 +1,4 @@
-#include "PlotFeeds.h"
+#include "web/PlotFeeds.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // A feed is dropped, and so disconnected from its port, once its last stream has ended.
 #pragma once
 
-#include "PlotFeed.h"
+#include "web/PlotFeed.h"
 
 #include <map>
 #include <memory>

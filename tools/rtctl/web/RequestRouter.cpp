@@ -1,8 +1,8 @@
-#include "RequestRouter.h"
+#include "web/RequestRouter.h"
 
-#include "AccessToken.h"
+#include "web/AccessToken.h"
 
-#include "Error.h"
+#include "client/Error.h"
 
 #include <nlohmann/json.hpp>
 

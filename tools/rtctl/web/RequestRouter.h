@@ -16,7 +16,7 @@
 // without a permission this server never gives) and no Origin but this server's.
 #pragma once
 
-#include "RtPath.h"
+#include "client/RtPath.h"
 
 #include <string>
 #include <utility>

@@ -1,14 +1,14 @@
-#include "ServeCommand.h"
+#include "web/ServeCommand.h"
 
-#include "AccessToken.h"
-#include "LiveView.h"
-#include "PlotFeeds.h"
-#include "WebServer.h"
+#include "web/AccessToken.h"
+#include "web/LiveView.h"
+#include "web/PlotFeeds.h"
+#include "web/WebServer.h"
 
-#include "Arguments.h"
-#include "Error.h"
-#include "Session.h"
-#include "StopSignal.h"
+#include "client/Arguments.h"
+#include "client/Error.h"
+#include "client/Session.h"
+#include "client/StopSignal.h"
 
 #include <unistd.h>
 
@@ -72,9 +72,8 @@ namespace rtctl
     std::vector<RtPath> roots;
     for (const std::string& text : args.positional())
     {
-      roots.push_back(RtPath::parse(text, Session::defaultServer()));
-      if (roots.back().hasPort())
-        throw UsageError("'" + text + "' names a port; serve shows naming contexts and components");
+      roots.push_back(
+        RtPath::parse(text, Session::defaultServer()).requireNoPort("serve shows naming contexts and components"));
     }
     if (roots.empty())
       roots.push_back(RtPath::parse("", Session::defaultServer()));

@@ -1,10 +1,11 @@
-#include "ViewGraph.h"
+#include "web/ViewGraph.h"
 
-#include "GraphRenderer.h"
-#include "SystemGraph.h"
+#include "format/GraphRenderer.h"
+#include "format/SystemGraph.h"
 
-#include "Error.h"
+#include "client/Error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -18,35 +19,6 @@ namespace rtctl
 {
   namespace
   {
-    struct PortEnd
-    {
-      const SystemView::Component* component;
-      const SystemView::Port* port;
-      const SystemView::Connection* connection;
-    };
-
-    // "Trimul0" from the ports' own names ("Trimul0.x1"): the instance the graph shows beside a
-    // bound name that differs from it.
-    std::string instanceName(const SystemView::Component& component)
-    {
-      for (const SystemView::Port& port : component.ports)
-      {
-        const std::string::size_type dot = port.fullName.rfind('.');
-        if (dot != std::string::npos && dot > 0)
-          return port.fullName.substr(0, dot);
-      }
-      return std::string();
-    }
-
-    SavedPortEnd savedEnd(const PortEnd& end)
-    {
-      SavedPortEnd saved;
-      saved.instanceName = instanceName(*end.component);
-      saved.portName = end.port->fullName.empty() ? end.port->name : end.port->fullName;
-      saved.pathUri = end.component->key.substr(1);
-      return saved;
-    }
-
     // A folder of its own for dot's output, removed with what is in it.
     class ScratchFolder
     {
@@ -71,57 +43,20 @@ namespace rtctl
     };
   }
 
-  SystemProfile ViewGraph::profile(const SystemView& view, std::map<std::string, std::string>& states)
-  {
-    SystemProfile profile;
-    std::map<std::string, std::vector<PortEnd>> ends;
-    for (const auto& entry : view.components)
-    {
-      const SystemView::Component& component = entry.second;
-      SavedComponent saved;
-      saved.pathUri = component.key.substr(1);
-      saved.instanceName = instanceName(component);
-      for (const SystemView::Port& port : component.ports)
-      {
-        saved.dataPorts.push_back({port.name,
-                                   port.direction == "in"    ? "DataInPort"
-                                   : port.direction == "out" ? "DataOutPort"
-                                                             : "",
-                                   port.dataType});
-        for (const SystemView::Connection& connection : port.connections)
-          ends[connection.id].push_back({&component, &port, &connection});
-      }
-      profile.components.push_back(std::move(saved));
-      states[component.key.substr(1)] = component.state;
-    }
-    for (const auto& entry : ends)
-    {
-      const std::vector<PortEnd>& pair = entry.second;
-      if (pair.size() != 2)
-        continue;
-      const bool firstIsSource = pair[0].port->direction == "out" || pair[1].port->direction == "in";
-      const PortEnd& source = firstIsSource ? pair[0] : pair[1];
-      const PortEnd& target = firstIsSource ? pair[1] : pair[0];
-      SavedConnector connector;
-      connector.connectorId = entry.first;
-      connector.dataType = source.port->dataType;
-      connector.subscriptionType = source.connection->subscription;
-      connector.dataflowType = source.connection->dataflow;
-      connector.pushInterval = source.connection->pushRate;
-      connector.source = savedEnd(source);
-      connector.target = savedEnd(target);
-      profile.connectors.push_back(std::move(connector));
-    }
-    return profile;
-  }
-
   std::string ViewGraph::svg(const SystemView& view)
   {
-    std::map<std::string, std::string> states;
+    // Components and managers in the order of their keys, connections in that of their ids,
+    // so that the same system is drawn the same way whatever order it was read in.
+    std::vector<std::string> keys;
+    for (const auto& entry : view.components)
+      keys.push_back(entry.first);
+    SystemProfile profile = view.profile(keys, nullptr);
+    std::sort(profile.connectors.begin(), profile.connectors.end(),
+              [](const SavedConnector& a, const SavedConnector& b) { return a.connectorId < b.connectorId; });
     std::vector<ManagerCluster> managers;
     for (const auto& entry : view.managers)
       managers.push_back(entry.second);
-    const std::string dot = SystemGraph::dot(profile(view, states), states, "", managers);
+    const std::string dot = SystemGraph::dot(profile, view.states(), "", managers);
     const ScratchFolder folder;
     GraphRenderer::render(dot, folder.file());
     std::ifstream in(folder.file());

@@ -1,17 +1,17 @@
-#include "WebServer.h"
+#include "web/WebServer.h"
 
-#include "EventStream.h"
-#include "LiveView.h"
-#include "PageAssets.h"
-#include "PlotFeeds.h"
-#include "SystemReader.h"
+#include "client/SystemReader.h"
+#include "web/EventStream.h"
+#include "web/LiveView.h"
+#include "web/PageAssets.h"
+#include "web/PlotFeeds.h"
 
-#include "ComponentRef.h"
-#include "CorbaText.h"
-#include "Error.h"
-#include "SampleCodec.h"
-#include "Session.h"
-#include "StateRequest.h"
+#include "client/ComponentRef.h"
+#include "client/CorbaText.h"
+#include "client/Error.h"
+#include "client/SampleCodec.h"
+#include "client/Session.h"
+#include "client/StateRequest.h"
 
 #include <nlohmann/json.hpp>
 

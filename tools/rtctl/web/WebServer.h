@@ -4,7 +4,7 @@
 // else keeps serving.
 //
 //   GET  /                          the page (and its /app.js, /app.css)
-//   GET  /api/system                the current snapshot (SystemView::toJson)
+//   GET  /api/system                the current snapshot (ViewJson::of)
 //   GET  /api/events                server-sent events: "system", a new snapshot on each change
 //   POST /api/activate|deactivate|reset   body {"component": KEY}: the state it reached
 //   POST /api/plot                  body {"port": KEY:PORT}: server-sent events of the port's
@@ -16,9 +16,9 @@
 // streams 24.
 #pragma once
 
-#include "EventQueue.h"
-#include "GuardedServer.h"
-#include "RequestRouter.h"
+#include "web/EventQueue.h"
+#include "web/GuardedServer.h"
+#include "web/RequestRouter.h"
 
 #include <httplib.h>
 

@@ -1,7 +1,7 @@
 // The way events reach the page: bounded queues that shed their oldest events for a browser that
 // falls behind, a fanout that forgets streams once they end, and the server-sent event frames.
-#include "EventFanout.h"
-#include "EventStream.h"
+#include "web/EventFanout.h"
+#include "web/EventStream.h"
 
 #include <gtest/gtest.h>
 

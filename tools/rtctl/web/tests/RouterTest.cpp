@@ -1,7 +1,7 @@
 // The web view's routing decisions for what the end-to-end tests cannot reach: a server bound
 // off loopback (its Host check takes the address it listens on, and its port), and the body
 // checks of every route.
-#include "RequestRouter.h"
+#include "web/RequestRouter.h"
 
 #include <gtest/gtest.h>
 

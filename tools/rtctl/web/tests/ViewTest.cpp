@@ -2,13 +2,15 @@
 // components of the view, each from its output to its input), the managers in its naming tree,
 // and the server's answers that need no running system (which Host names it answers, which
 // files it serves).
-#include "JsonText.h"
-#include "PageAssets.h"
-#include "PlotBatch.h"
-#include "ViewGraph.h"
-#include "WebServer.h"
+#include "web/JsonText.h"
+#include "web/PageAssets.h"
+#include "web/PlotBatch.h"
+#include "web/ViewJson.h"
+#include "web/WebServer.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace rtctl
 {
@@ -26,23 +28,24 @@ namespace rtctl
       return c;
     }
 
-    TEST(ViewGraph, ConnectionsBetweenViewedComponentsBecomeConnectorsFromOutputToInput)
+    TEST(SystemViewProfile, ConnectionsBetweenItsComponentsBecomeConnectorsFromOutputToInput)
     {
       SystemView view;
       SystemView::Component a = trimul("/h:1/a.rtc", "Active");
       SystemView::Component b = trimul("/h:1/b.rtc", "Zombie");
-      // Listed input side first: the profile must still run from y1 to x1.
+      a.path = "a.rtc";
       b.ports[0].connections.push_back({"c1", "new", "push", "", {"Trimul0.y1"}});
       a.ports[1].connections.push_back({"c1", "new", "push", "", {"Trimul0.x1"}});
       a.ports[1].connections.push_back({"c2", "flush", "push", "", {"rtctl_plot_1.port"}});
       view.components[a.key] = a;
       view.components[b.key] = b;
 
-      std::map<std::string, std::string> states;
-      const SystemProfile sut = ViewGraph::profile(view, states);
+      // The input side first: the profile must still run from y1 to x1.
+      std::ostringstream warnings;
+      const SystemProfile sut = view.profile({b.key, a.key}, &warnings);
       ASSERT_EQ(2u, sut.components.size());
-      EXPECT_EQ("h:1/a.rtc", sut.components[0].pathUri);
-      EXPECT_EQ("DataOutPort", sut.components[0].dataPort("y1")->portType);
+      EXPECT_EQ("h:1/a.rtc", sut.components[1].pathUri);
+      EXPECT_EQ("DataOutPort", sut.components[1].dataPort("y1")->portType);
       ASSERT_EQ(1u, sut.connectors.size()) << "a connection to a port outside the view was drawn";
       const SavedConnector& c = sut.connectors[0];
       EXPECT_EQ("c1", c.connectorId);
@@ -51,7 +54,9 @@ namespace rtctl
       EXPECT_EQ("y1", c.source.shortName());
       EXPECT_EQ("h:1/b.rtc", c.target.pathUri);
       EXPECT_EQ("x1", c.target.shortName());
-      EXPECT_EQ((std::map<std::string, std::string>{{"h:1/a.rtc", "Active"}, {"h:1/b.rtc", "Zombie"}}), states);
+      EXPECT_EQ("warning: left out connector c2 of a.rtc:y1: it joins a port outside the components saved\n",
+                warnings.str());
+      EXPECT_EQ((std::map<std::string, std::string>{{"h:1/a.rtc", "Active"}, {"h:1/b.rtc", "Zombie"}}), view.states());
     }
 
     // Both components are of one type and so carry one instance name in their ports' own names;
@@ -97,7 +102,7 @@ namespace rtctl
         {0, "y1", "", "Trimul0.x1", "", "", "Trimul0.x1"},
         {1, "x1", "", "Trimul0.y1", "", "", "Trimul0.y1"},
       };
-      const nlohmann::json sut = view.toJson()["components"];
+      const nlohmann::json sut = ViewJson::of(view)["components"];
       for (const auto& c : cases)
       {
         nlohmann::json found;
@@ -141,7 +146,7 @@ namespace rtctl
         a.ports[1].connections.push_back({"c1", "new", "push", "", {c.sent + ".in"}});
         view.components[a.key] = a;
         std::string text;
-        ASSERT_NO_THROW(text = JsonText::dump(view.toJson())) << c.shown;
+        ASSERT_NO_THROW(text = JsonText::dump(ViewJson::of(view))) << c.shown;
         EXPECT_EQ(c.shown, nlohmann::json::parse(text)["components"][0]["ports"][1]["name"]);
         EXPECT_EQ(c.shown + ".in",
                   nlohmann::json::parse(text)["components"][0]["ports"][1]["connections"][0]["peers"][0]);
@@ -195,7 +200,7 @@ namespace rtctl
       cluster.slaves.push_back({"slave 1", "", "", "not reachable (TRANSIENT)", {}, 0, {}});
       view.managers[manager] = cluster;
 
-      const nlohmann::json sut = view.toJson()["roots"][0]["children"];
+      const nlohmann::json sut = ViewJson::of(view)["roots"][0]["children"];
 
       const nlohmann::json& held = sut[0];
       EXPECT_EQ("manager", held["kind"]);

@@ -1,0 +1,87 @@
+// A SampleCodec for one Timed* type, described by a traits class:
+//   typedef ... Sample;                               the IDL struct (RTC::TimedLong)
+//   static const char* name();                        "TimedLong"
+//   static const char* description();                 "a 32-bit integer"
+//   static bool parse(const std::string&, Sample&);   sets Sample::data; false when not a value
+//   static std::string format(const Sample&);         Sample::data as text
+#pragma once
+
+#include "client/SampleCodec.h"
+
+#include <rtm/InPort.h>
+#include <rtm/OutPort.h>
+
+namespace rtctl
+{
+  template <class Traits>
+  class TypedWriter : public SampleWriter
+  {
+  public:
+    explicit TypedWriter(const char* name) : m_sample(), m_port(name, m_sample) {}
+    RTC::PortBase& port() override { return m_port; }
+    bool parse(const std::string& text) override
+    {
+      typename Traits::Sample next = m_sample;
+      if (!Traits::parse(text, next))
+        return false;
+      m_sample = next;
+      return true;
+    }
+    bool write(const RTC::Time& stamp) override
+    {
+      m_sample.tm = stamp;
+      return m_port.write();
+    }
+
+  private:
+    typename Traits::Sample m_sample;
+    RTC::OutPort<typename Traits::Sample> m_port;
+  };
+
+  template <class Traits>
+  class TypedReader : public SampleReader
+  {
+  public:
+    explicit TypedReader(const char* name) : m_sample(), m_port(name, m_sample) {}
+    RTC::PortBase& port() override { return m_port; }
+    bool take(std::string& value, RTC::Time& stamp) override
+    {
+      // isNew first: read() alone would hand the last sample again once the buffer is empty.
+      if (!m_port.isNew() || !m_port.read())
+        return false;
+      value = Traits::format(m_sample);
+      stamp = m_sample.tm;
+      return true;
+    }
+
+  private:
+    typename Traits::Sample m_sample;
+    RTC::InPort<typename Traits::Sample> m_port;
+  };
+
+  template <class Traits>
+  class TypedCodec : public SampleCodec
+  {
+  public:
+    const char* typeName() const override { return Traits::name(); }
+    const char* valueDescription() const override { return Traits::description(); }
+    bool accepts(const std::string& text) const override
+    {
+      typename Traits::Sample sample;
+      return Traits::parse(text, sample);
+    }
+    std::string normalise(const std::string& text) const override
+    {
+      typename Traits::Sample sample;
+      return Traits::parse(text, sample) ? Traits::format(sample) : std::string();
+    }
+    std::unique_ptr<SampleWriter> makeWriter(const char* portName) const override
+    {
+      return std::unique_ptr<SampleWriter>(new TypedWriter<Traits>(portName));
+    }
+    std::unique_ptr<SampleReader> makeReader(const char* portName) const override
+    {
+      return std::unique_ptr<SampleReader>(new TypedReader<Traits>(portName));
+    }
+  };
+}
