@@ -9,12 +9,12 @@
 #include "manager/ManagerPeers.h"
 #include "manager/ManagerServant.h"
 #include "manager/PortPreconnect.h"
-#include "manager/ReturnCodeName.h"
 #include "manager/ShutdownSignals.h"
 #include "naming/NamingManager.h"
 
 #include <coil/stringutil.h>
 #include <rtm/RTObject.h>
+#include <rtm/detail/ReturnCodeName.h>
 #include <rtm/detail/OrbTls.h>
 
 #include <algorithm>

@@ -4,9 +4,9 @@
 #include "log/Logger.h"
 #include "manager/ManagerCore.h"
 #include "manager/ManagerPeers.h"
-#include "manager/ReturnCodeName.h"
 
 #include <rtm/RTObject.h>
+#include <rtm/detail/ReturnCodeName.h>
 
 #include <exception>
 
