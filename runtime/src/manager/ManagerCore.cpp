@@ -82,12 +82,6 @@ namespace rtm
       return std::chrono::milliseconds(static_cast<long long>(value * 1000.0));
     }
 
-    std::string trimmed(std::string s)
-    {
-      coil::eraseBothEndsBlank(s);
-      return s;
-    }
-
     std::string joined(const std::vector<std::string>& items)
     {
       std::string out;
@@ -119,8 +113,10 @@ namespace rtm
     OrbTls tlsOf(const coil::Properties& config)
     {
       OrbTls::Settings s;
-      s.authorityFile = trimmed(config.getProperty("corba.ssl.certificate_authority_file"));
-      s.keyFile = trimmed(config.getProperty("corba.ssl.key_file"));
+      s.authorityFile = config.getProperty("corba.ssl.certificate_authority_file");
+      s.keyFile = config.getProperty("corba.ssl.key_file");
+      coil::eraseBothEndsBlank(s.authorityFile);
+      coil::eraseBothEndsBlank(s.keyFile);
       s.keyPassword = config.getProperty("corba.ssl.key_file_password");
       s.verifyPeer = yes(config, "corba.ssl.verify_peer", true);
       return OrbTls(s);
@@ -165,9 +161,6 @@ namespace rtm
       configured = config.getProperty("corba.endpoint");
     for (std::string ep : coil::split(configured, ",", true))
     {
-      ep = trimmed(ep);
-      if (ep.empty())
-        continue;
       if (ep.find(':') == std::string::npos)
         ep += ":";
       endpoints.push_back(ep);
@@ -319,9 +312,8 @@ namespace rtm
   // manager.modules.preload: "file" or "file(initfunc)", comma separated.
   void ManagerCore::preload()
   {
-    for (const std::string& item : coil::split(setting("manager.modules.preload"), ",", true))
+    for (std::string file : coil::split(setting("manager.modules.preload"), ",", true))
     {
-      std::string file = trimmed(item);
       std::string init;
       const auto open = file.find('(');
       if (open != std::string::npos)
@@ -331,8 +323,10 @@ namespace rtm
           reportStartupProblem("malformed manager.modules.preload entry '" + file + "': expected file(initfunc)");
           continue;
         }
-        init = trimmed(file.substr(open + 1, file.size() - open - 2));
-        file = trimmed(file.substr(0, open));
+        init = file.substr(open + 1, file.size() - open - 2);
+        file.erase(open);
+        coil::eraseBothEndsBlank(init);
+        coil::eraseBothEndsBlank(file);
       }
       std::string error;
       if (m_types.load(file, init, error) != RTC::RTC_OK)
@@ -342,9 +336,8 @@ namespace rtm
 
   void ManagerCore::preCreate()
   {
-    for (const std::string& item : coil::split(setting("manager.components.precreate"), ",", true))
+    for (const std::string& arg : coil::split(setting("manager.components.precreate"), ",", true))
     {
-      const std::string arg = trimmed(item);
       std::string error;
       if (!arg.empty() && createComponent(arg, error) == nullptr)
         reportStartupProblem(error);
@@ -372,9 +365,8 @@ namespace rtm
 
   void ManagerCore::preActivate()
   {
-    for (const std::string& item : coil::split(setting("manager.components.preactivation"), ",", true))
+    for (const std::string& name : coil::split(setting("manager.components.preactivation"), ",", true))
     {
-      const std::string name = trimmed(item);
       const std::string problem = config::instanceNameProblem(name);
       if (!problem.empty())
       {

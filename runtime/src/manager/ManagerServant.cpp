@@ -1,9 +1,9 @@
 #include "manager/ManagerServant.h"
 
-#include "component/NVUtil.h"
 #include "log/Logger.h"
 #include "manager/ManagerCore.h"
 #include "manager/ManagerPeers.h"
+#include "sdo/NVUtil.h"
 
 #include <rtm/RTObject.h>
 #include <rtm/detail/ReturnCodeName.h>

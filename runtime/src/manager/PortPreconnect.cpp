@@ -1,6 +1,6 @@
 #include "manager/PortPreconnect.h"
 
-#include "component/NVUtil.h"
+#include "sdo/NVUtil.h"
 
 #include <rtm/detail/ReturnCodeName.h>
 

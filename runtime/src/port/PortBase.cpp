@@ -1,12 +1,12 @@
 #include <rtm/PortBase.h>
 #include <rtm/RTObject.h>
 
-#include "component/ComponentEventListener.h"
 #include "log/Logger.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "port/DeferredCalls.h"
 #include "port/Uuid.h"
+#include "sdo/ComponentEventListener.h"
 #include "transport/CallTimeout.h"
 
 #include <algorithm>

@@ -6,6 +6,8 @@
 // by the connector's "buffer.*" options.
 #pragma once
 
+#include <coil/stringutil.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -55,19 +57,12 @@ namespace rtm
   namespace detail
   {
 
-    inline std::string trimmed(const std::string& text)
-    {
-      const auto isBlank = [](unsigned char c) { return std::isspace(c) != 0; };
-      const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-      const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-      return first < last ? std::string(first, last) : std::string();
-    }
-
-    // Parses the whole of `text` (blanks around allowed) into `value`; false leaves `value` alone.
+    // Parses the whole of `t` (spaces and tabs around allowed, as the middleware's coil reads
+    // every setting) into `value`; false leaves `value` alone.
     template <class Number>
-    bool parseNumber(const std::string& text, Number& value)
+    bool parseNumber(std::string t, Number& value)
     {
-      const std::string t = trimmed(text);
+      coil::eraseBothEndsBlank(t);
       Number parsed{};
       const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), parsed);
       if (t.empty() || error != std::errc() || end != t.data() + t.size())
@@ -96,9 +91,8 @@ namespace rtm
 
     // Write policy names are matched case-insensitively, read policy names exactly, as the
     // middleware does.
-    std::string write = detail::trimmed(lookup("buffer.write.full_policy"));
-    std::transform(write.begin(), write.end(), write.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string write = lookup("buffer.write.full_policy");
+    coil::normalize(write);
     if (write == "overwrite")
       options.writePolicy = WritePolicy::Overwrite;
     if (write == "do_nothing")
@@ -106,7 +100,8 @@ namespace rtm
     if (write == "block")
       options.writePolicy = WritePolicy::Block;
 
-    const std::string read = detail::trimmed(lookup("buffer.read.empty_policy"));
+    std::string read = lookup("buffer.read.empty_policy");
+    coil::eraseBothEndsBlank(read);
     if (read == "readback")
       options.readPolicy = ReadPolicy::Readback;
     if (read == "do_nothing")
