@@ -9,16 +9,6 @@
 
 namespace rtm
 {
-  void PeerHealth::markUnreachable() noexcept
-  {
-    m_lastFailure.store(PeerClock::now().time_since_epoch().count(), std::memory_order_release);
-  }
-
-  bool PeerHealth::unreachableSince(PeerClock::time_point since) const noexcept
-  {
-    return m_lastFailure.load(std::memory_order_acquire) >= since.time_since_epoch().count();
-  }
-
   std::string peerAddressOf(CORBA::Object_ptr ref)
   {
     if (CORBA::is_nil(ref))

@@ -178,13 +178,17 @@ namespace rtm
             case WritePolicy::DoNothing:
               return BufferStatus::FULL;
             case WritePolicy::Block:
-              if (!notFull_.wait_for(lock, seconds(options_.writeTimeout),
-                                     [this] { return count_ < options_.length || woken_; }) ||
-                  count_ == options_.length)
+            {
+              ++waitingWriters_;
+              const bool woken = notFull_.wait_for(lock, seconds(options_.writeTimeout),
+                                                   [this] { return count_ < options_.length || woken_; });
+              --waitingWriters_;
+              if (!woken || count_ == options_.length)
               {
                 return BufferStatus::TIMEOUT;
               }
               break;
+            }
           }
         }
         slots_[(head_ + count_) % slots_.size()] = sample;
@@ -214,12 +218,17 @@ namespace rtm
             case ReadPolicy::DoNothing:
               return BufferStatus::EMPTY;
             case ReadPolicy::Block:
-              if (!notEmpty_.wait_for(lock, seconds(options_.readTimeout), [this] { return count_ > 0 || woken_; }) ||
-                  count_ == 0)
+            {
+              ++waitingReaders_;
+              const bool woken =
+                notEmpty_.wait_for(lock, seconds(options_.readTimeout), [this] { return count_ > 0 || woken_; });
+              --waitingReaders_;
+              if (!woken || count_ == 0)
               {
                 return BufferStatus::TIMEOUT;
               }
               break;
+            }
           }
         }
         out = slots_[head_];
@@ -259,6 +268,19 @@ namespace rtm
       std::lock_guard<std::mutex> lock(mutex_);
       return options_.length;
     }
+    // Readers blocked in read() for a sample, writers blocked in write() for room, right now:
+    // whoever must act only once one waits (a test of the wake-up) watches these rather than
+    // guessing with a sleep.
+    std::size_t waitingReaders() const
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return waitingReaders_;
+    }
+    std::size_t waitingWriters() const
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return waitingWriters_;
+    }
     // Samples dropped unread by the Overwrite policy since the last reset().
     std::uint64_t overwrittenCount() const
     {
@@ -286,6 +308,8 @@ namespace rtm
     std::size_t count_ = 0;  // unread samples
     bool everRead_ = false;
     bool woken_ = false;
+    std::size_t waitingReaders_ = 0;
+    std::size_t waitingWriters_ = 0;
     std::uint64_t overwritten_ = 0;
   };
 
