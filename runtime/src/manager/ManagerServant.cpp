@@ -117,7 +117,7 @@ namespace rtm
       "create_component", [] { return RTC::RTObject::_nil(); },
       [&] {
         std::string error;
-        RTC::RTObject_impl* comp = m_core.createComponent(text(module_name), error);
+        RTC::RTObject_impl* comp = m_core.components().createComponent(text(module_name), error);
         if (comp == nullptr)
           m_core.reportRefusal("create_component: " + error);
         return comp != nullptr ? RTC::RTObject::_duplicate(comp->getObjRef()) : RTC::RTObject::_nil();
@@ -128,7 +128,7 @@ namespace rtm
   {
     return guarded("delete_component", failed, [&] {
       std::string error;
-      const RTC::ReturnCode_t ret = m_core.deleteComponent(text(instance_name), error);
+      const RTC::ReturnCode_t ret = m_core.components().deleteComponent(text(instance_name), error);
       if (ret != RTC::RTC_OK)
         m_core.reportRefusal("delete_component: " + error);
       return ret;
@@ -142,9 +142,9 @@ namespace rtm
       "get_components", [] { return new RTC::RTCList; },
       [&] {
         RTC::RTCList_var list = new RTC::RTCList;
-        for (const RTC::RTObject_var& ref : m_core.componentRefs())
+        for (const RTC::RTObject_var& ref : m_core.components().componentRefs())
           append(list.inout(), RTC::RTObject::_duplicate(ref.in()));
-        if (m_core.isMaster())
+        if (m_core.settings().isMaster())
         {
           m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
             RTC::RTCList_var theirs = slave->get_components();
@@ -162,7 +162,7 @@ namespace rtm
       "get_component_profiles", [] { return new RTC::ComponentProfileList; },
       [&] {
         RTC::ComponentProfileList_var list = new RTC::ComponentProfileList;
-        for (const RTC::RTObject_var& ref : m_core.componentRefs())
+        for (const RTC::RTObject_var& ref : m_core.components().componentRefs())
         {
           try
           {
@@ -174,7 +174,7 @@ namespace rtm
             // Deleted since the list was taken.
           }
         }
-        if (m_core.isMaster())
+        if (m_core.settings().isMaster())
         {
           m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
             RTC::ComponentProfileList_var theirs = slave->get_component_profiles();
@@ -193,7 +193,7 @@ namespace rtm
     return guarded(
       "get_profile", [] { return new RTM::ManagerProfile; },
       [&] {
-        const coil::Properties cfg = m_core.settings();
+        const coil::Properties cfg = m_core.settings().settings();
         RTM::ManagerProfile_var profile = new RTM::ManagerProfile;
         if (const coil::Properties* manager = cfg.findNode("manager"))
           appendProperties(profile->properties, *manager);
@@ -207,7 +207,7 @@ namespace rtm
       "get_configuration", [] { return new RTM::NVList; },
       [&] {
         RTM::NVList_var list = new RTM::NVList;
-        appendProperties(list.inout(), m_core.settings());
+        appendProperties(list.inout(), m_core.settings().settings());
         return list._retn();
       });
   }
@@ -219,7 +219,7 @@ namespace rtm
     return guarded("set_configuration", failed, [&] {
       if (text(name).empty())
         return logged("set_configuration of an empty name", RTC::BAD_PARAMETER);
-      m_core.changeSetting(text(name), text(value));
+      m_core.settings().changeSetting(text(name), text(value));
       return RTC::RTC_OK;
     });
   }
@@ -227,7 +227,7 @@ namespace rtm
   CORBA::Boolean ManagerServant::is_master()
   {
     return guarded(
-      "is_master", [] { return false; }, [&] { return m_core.isMaster(); });
+      "is_master", [] { return false; }, [&] { return m_core.settings().isMaster(); });
   }
 
   RTM::ManagerList* ManagerServant::get_master_managers()
