@@ -5,6 +5,7 @@
 #include "config/InstanceName.h"
 #include "config/NamingFormat.h"
 #include "log/Logger.h"
+#include "log/ServantBoundary.h"
 #include "manager/ManagerSettings.h"
 #include "naming/NamingManager.h"
 
@@ -195,6 +196,8 @@ namespace rtm
       m_namesBeingCreated.erase(instanceName);
     };
 
+    // What a factory or an initialize() threw goes into the one line that refuses the request.
+    std::string thrown;
     RTC::RTObject_impl* comp = nullptr;
     try
     {
@@ -202,13 +205,14 @@ namespace rtm
     }
     catch (...)
     {
+      thrown = ": " + currentExceptionText();
       comp = nullptr;
     }
     if (comp == nullptr)
     {
       m_types.releaseSlot(*factory, slot);
       forgetName();
-      error = "'" + shown + "': the factory made no component";
+      error = "'" + shown + "': the factory made no component" + thrown;
       RTM_LOG_ERROR("manager", error);
       return nullptr;
     }
@@ -222,11 +226,12 @@ namespace rtm
     }
     catch (...)
     {
+      thrown = ": " + currentExceptionText();
       ret = RTC::RTC_ERROR;
     }
     if (ret != RTC::RTC_OK)
     {
-      error = "initialisation of '" + shown + "' failed (" + returnCodeName(ret) + ")";
+      error = "initialisation of '" + shown + "' failed (" + returnCodeName(ret) + thrown + ")";
       RTM_LOG_ERROR("manager", error);
       comp->m_core->discard();
       destroyComponent(entry);
@@ -435,7 +440,8 @@ namespace rtm
       }
       catch (...)
       {
-        RTM_LOG_ERROR("manager", "exit of " << e.comp->getInstanceName() << " failed");
+        // The others still exit; this one is deleted with them all the same.
+        RTM_LOG_ERROR("manager", "exit of " << e.comp->getInstanceName() << " failed: " << currentExceptionText());
       }
     }
     for (const Entry& e : entries)

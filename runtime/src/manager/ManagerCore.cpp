@@ -97,7 +97,10 @@ namespace rtm
     {
       m_orb.orb()->shutdown(true);
     }
-    catch (...)
-    {}
+    catch (const CORBA::Exception& e)
+    {
+      // The ORB is stopping already (a second shutdown, or one from a component): the end we want.
+      RTM_LOG_DEBUG("manager", "ORB shutdown: " << e._name());
+    }
   }
 }

@@ -27,8 +27,9 @@ namespace rtm
         address = std::string(body.address.host.in()) + ":" + std::to_string(body.address.port);
       }
     }
-    catch (...)
+    catch (const CORBA::SystemException&)
     {
+      // A profile that does not decode gives no address: the reference has no record to share.
       address.clear();
     }
     ior->release();
