@@ -4,7 +4,7 @@
 #define RTM_INPORT_H
 
 #include <rtm/InPortBase.h>
-#include <rtm/TypedSampleOps.h>
+#include <rtm/detail/TypedSampleOps.h>
 
 namespace RTC
 {

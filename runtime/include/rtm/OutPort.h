@@ -4,7 +4,7 @@
 #define RTM_OUTPORT_H
 
 #include <rtm/OutPortBase.h>
-#include <rtm/TypedSampleOps.h>
+#include <rtm/detail/TypedSampleOps.h>
 
 namespace RTC
 {

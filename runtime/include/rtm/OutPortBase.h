@@ -5,7 +5,7 @@
 #define RTM_OUTPORTBASE_H
 
 #include <rtm/PortBase.h>
-#include <rtm/SampleOps.h>
+#include <rtm/detail/SampleOps.h>
 #include <coil/Properties.h>
 
 #include <memory>

@@ -11,7 +11,7 @@
 namespace rtm
 {
   class ComponentCore;
-  class ManagerCore;
+  class ComponentTable;
 }
 
 namespace RTC
@@ -121,7 +121,7 @@ namespace RTC
     RTObject_impl(const RTObject_impl&);
     RTObject_impl& operator=(const RTObject_impl&);
     friend class rtm::ComponentCore;
-    friend class rtm::ManagerCore;
+    friend class rtm::ComponentTable;
     rtm::ComponentCore* m_core;
   };
 }

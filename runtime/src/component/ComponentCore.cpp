@@ -1,10 +1,10 @@
 #include "component/ComponentCore.h"
 
-#include "component/SdoConfiguration.h"
 #include "ec/PeriodicExecutionContext.h"
 #include "ec/ServantCallbacks.h"
 #include "log/Logger.h"
 #include "log/Warning.h"
+#include "sdo/SdoConfiguration.h"
 
 #include <rtm/Manager.h>
 #include <rtm/PortBase.h>

@@ -3,8 +3,8 @@
 #include <rtm/RTObject.h>
 
 #include "component/ComponentCore.h"
-#include "component/NVUtil.h"
 #include "log/Logger.h"
+#include "sdo/NVUtil.h"
 
 #include <rtm/InPortBase.h>
 #include <rtm/Manager.h>

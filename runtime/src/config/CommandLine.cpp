@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "config/CommandLine.h"
 
 #include <coil/stringutil.h>
 

@@ -1,6 +1,6 @@
-#include "ComponentArgs.h"
+#include "config/ComponentArgs.h"
 
-#include "InstanceName.h"
+#include "config/InstanceName.h"
 
 #include <coil/stringutil.h>
 

@@ -1,4 +1,4 @@
-#include "InstanceName.h"
+#include "config/InstanceName.h"
 
 #include <cstddef>
 #include <cstdint>

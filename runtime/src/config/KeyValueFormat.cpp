@@ -1,4 +1,4 @@
-#include "KeyValueFormat.h"
+#include "config/KeyValueFormat.h"
 
 #include <iterator>
 #include <optional>

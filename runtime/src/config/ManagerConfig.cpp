@@ -1,7 +1,7 @@
-#include "ManagerConfig.h"
+#include "config/ManagerConfig.h"
 
-#include "InstanceName.h"
-#include "NamingFormat.h"
+#include "config/InstanceName.h"
+#include "config/NamingFormat.h"
 
 #include <coil/stringutil.h>
 

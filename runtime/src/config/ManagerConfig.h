@@ -2,7 +2,7 @@
 // one configuration file, system information (os.*, manager.pid), -d, then -o/-p/-a.
 #pragma once
 
-#include "CommandLine.h"
+#include "config/CommandLine.h"
 
 #include <coil/Properties.h>
 

@@ -1,4 +1,4 @@
-#include "NamingFormat.h"
+#include "config/NamingFormat.h"
 
 #include <coil/stringutil.h>
 

@@ -1,6 +1,6 @@
-#include "Preconnect.h"
+#include "config/Preconnect.h"
 
-#include "InstanceName.h"
+#include "config/InstanceName.h"
 
 #include <coil/stringutil.h>
 

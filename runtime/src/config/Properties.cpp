@@ -2,7 +2,7 @@
 
 #include <coil/stringutil.h>
 
-#include "KeyValueFormat.h"
+#include "config/KeyValueFormat.h"
 
 #include <algorithm>
 #include <ostream>

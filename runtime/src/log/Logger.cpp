@@ -1,6 +1,8 @@
 #include "log/Logger.h"
 #include "log/Warning.h"
 
+#include <coil/stringutil.h>
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,41 +18,10 @@ namespace rtm
   {
     const char* const kDefaultDateFormat = "%b %d %H:%M:%S.%Q";
 
-    std::string trimmed(const std::string& s)
-    {
-      const auto first = s.find_first_not_of(" \t");
-      if (first == std::string::npos)
-      {
-        return {};
-      }
-      const auto last = s.find_last_not_of(" \t");
-      return s.substr(first, last - first + 1);
-    }
-
     std::string upper(std::string s)
     {
       std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
       return s;
-    }
-
-    std::vector<std::string> listEntries(const std::string& list)
-    {
-      std::vector<std::string> entries;
-      std::size_t start = 0;
-      for (;;)
-      {
-        const auto comma = list.find(',', start);
-        std::string entry = trimmed(list.substr(start, comma == std::string::npos ? comma : comma - start));
-        if (!entry.empty())
-        {
-          entries.push_back(std::move(entry));
-        }
-        if (comma == std::string::npos)
-        {
-          return entries;
-        }
-        start = comma + 1;
-      }
     }
 
     std::string withPid(const std::string& name)
@@ -113,7 +84,8 @@ namespace rtm
       std::lock_guard<std::mutex> lock(mutex_);
       threshold_.store(static_cast<int>(LogLevel::Silent));
       closeSinks();
-      const std::string format = trimmed(dateFormat);
+      std::string format = dateFormat;
+      coil::eraseBothEndsBlank(format);
       dateFormat_ = format.empty() ? kDefaultDateFormat : format;
 
       const LogLevel threshold = levelFromName(level);
@@ -123,7 +95,7 @@ namespace rtm
         return;
       }
 
-      for (const std::string& entry : listEntries(fileName))
+      for (const std::string& entry : coil::split(fileName, ",", true))
       {
         addSink(withPid(entry));
       }
@@ -170,7 +142,9 @@ namespace rtm
                    {"WARN", LogLevel::Warn},        {"INFO", LogLevel::Info},   {"NORMAL", LogLevel::Info},
                    {"DEBUG", LogLevel::Debug},      {"TRACE", LogLevel::Trace}, {"VERBOSE", LogLevel::Verbose},
                    {"PARANOID", LogLevel::Paranoid}};
-    const std::string key = upper(trimmed(name));
+    std::string key = name;
+    coil::eraseBothEndsBlank(key);
+    key = upper(key);
     for (const auto& entry : kLevels)
     {
       if (key == entry.name)

@@ -3,6 +3,7 @@
 #include "config/ComponentArgs.h"
 #include "config/InstanceName.h"
 #include "log/Logger.h"
+#include "log/ServantBoundary.h"
 
 #include <algorithm>
 
@@ -129,6 +130,7 @@ namespace rtm
       m_initializing.push_back({std::this_thread::get_id(), module});
     }
     bool failed = false;
+    std::string cause;
     try
     {
       init(&m_manager);
@@ -136,6 +138,7 @@ namespace rtm
     catch (...)
     {
       failed = true;
+      cause = currentExceptionText();
     }
     std::lock_guard<std::mutex> lock(m_mutex);
     m_initializing.pop_back();
@@ -147,7 +150,7 @@ namespace rtm
                                          return f->modulePath == path && !f->inUse();
                                        }),
                         m_factories.end());
-      error = "init function '" + module.initFunc + "' of module '" + path + "' failed";
+      error = "init function '" + module.initFunc + "' of module '" + path + "' failed (" + cause + ")";
       RTM_LOG_ERROR("manager", error);
       return RTC::RTC_ERROR;
     }

@@ -92,7 +92,7 @@ namespace RTC
     return *init(2, argv);
   }
 
-  void Manager::setModuleInitProc(ModuleInitProc proc) { m_core->moduleInitProc = proc; }
+  void Manager::setModuleInitProc(ModuleInitProc proc) { m_core->setModuleInitProc(proc); }
   bool Manager::activateManager() { return m_core->activate(); }
   void Manager::runManager(bool no_block) { m_core->run(no_block); }
   void Manager::shutdown() { m_core->requestShutdown(); }
@@ -124,27 +124,27 @@ namespace RTC
   RTObject_impl* Manager::createComponent(const char* comp_args)
   {
     std::string error;
-    return comp_args == nullptr ? nullptr : m_core->createComponent(comp_args, error);
+    return comp_args == nullptr ? nullptr : m_core->components().createComponent(comp_args, error);
   }
 
-  void Manager::deleteComponent(RTObject_impl* comp) { m_core->deleteComponent(comp); }
+  void Manager::deleteComponent(RTObject_impl* comp) { m_core->components().deleteComponent(comp); }
 
   void Manager::deleteComponent(const char* instance_name)
   {
     if (instance_name != nullptr)
-      m_core->deleteComponent(m_core->findComponent(instance_name));
+      m_core->components().deleteComponent(m_core->components().findComponent(instance_name));
   }
 
-  std::vector<RTObject_impl*> Manager::getComponents() { return m_core->components(); }
+  std::vector<RTObject_impl*> Manager::getComponents() { return m_core->components().components(); }
 
   RTObject_impl* Manager::getComponent(const char* instance_name)
   {
-    return instance_name == nullptr ? nullptr : m_core->findComponent(instance_name);
+    return instance_name == nullptr ? nullptr : m_core->components().findComponent(instance_name);
   }
 
-  coil::Properties& Manager::getConfig() { return m_core->config; }
-  CORBA::ORB_ptr Manager::getORB() { return m_core->orb.in(); }
-  PortableServer::POA_ptr Manager::getPOA() { return m_core->poa.in(); }
-  PortableServer::POAManager_ptr Manager::getPOAManager() { return m_core->poaManager.in(); }
+  coil::Properties& Manager::getConfig() { return m_core->settings().unguarded(); }
+  CORBA::ORB_ptr Manager::getORB() { return m_core->orb().orb(); }
+  PortableServer::POA_ptr Manager::getPOA() { return m_core->orb().poa(); }
+  PortableServer::POAManager_ptr Manager::getPOAManager() { return m_core->orb().poaManager(); }
   void Manager::notifyFinalized(RTObject_impl* comp) { m_core->notifyFinalized(comp); }
 }

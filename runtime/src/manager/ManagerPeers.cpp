@@ -16,8 +16,9 @@ namespace rtm
       {
         return !CORBA::is_nil(a) && !CORBA::is_nil(b) && a->_is_equivalent(b);
       }
-      catch (...)
+      catch (const CORBA::SystemException&)
       {
+        // A reference whose profile does not decode is like no other.
         return false;
       }
     }

@@ -1,43 +1,18 @@
 #include "manager/ManagerServant.h"
 
-#include "component/NVUtil.h"
 #include "log/Logger.h"
+#include "log/ServantBoundary.h"
 #include "manager/ManagerCore.h"
 #include "manager/ManagerPeers.h"
-#include "manager/ReturnCodeName.h"
+#include "sdo/NVUtil.h"
 
 #include <rtm/RTObject.h>
-
-#include <exception>
+#include <rtm/detail/ReturnCodeName.h>
 
 namespace rtm
 {
   namespace
   {
-    // Runs one operation; whatever it throws becomes `fallback()` and a log line, never an
-    // exception for the caller.
-    template <class Fallback, class Body>
-    auto guarded(const char* operation, Fallback fallback, Body body) -> decltype(body())
-    {
-      try
-      {
-        return body();
-      }
-      catch (const CORBA::Exception& e)
-      {
-        RTM_LOG_ERROR("manager", operation << ": " << e._name());
-      }
-      catch (const std::exception& e)
-      {
-        RTM_LOG_ERROR("manager", operation << ": " << e.what());
-      }
-      catch (...)
-      {
-        RTM_LOG_ERROR("manager", operation << " failed");
-      }
-      return fallback();
-    }
-
     RTC::ReturnCode_t failed() { return RTC::RTC_ERROR; }
 
     // The list operations refuse a nil, a duplicate or an unknown manager without saying more;
@@ -75,7 +50,7 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::load_module(const char* pathname, const char* initfunc)
   {
-    return guarded("load_module", failed, [&] {
+    return guarded("manager", "load_module", failed, [&] {
       std::string error;
       const RTC::ReturnCode_t ret = m_core.factories().load(text(pathname), text(initfunc), error);
       if (ret != RTC::RTC_OK)
@@ -86,7 +61,7 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::unload_module(const char* pathname)
   {
-    return guarded("unload_module", failed, [&] {
+    return guarded("manager", "unload_module", failed, [&] {
       std::string error;
       const RTC::ReturnCode_t ret = m_core.factories().unload(text(pathname), error);
       if (ret != RTC::RTC_OK)
@@ -97,27 +72,29 @@ namespace rtm
 
   RTM::ModuleProfileList* ManagerServant::get_loadable_modules()
   {
-    return guarded("get_loadable_modules", noProfiles,
+    return guarded("manager", "get_loadable_modules", noProfiles,
                    [&] { return toProfiles(m_core.factories().loadableModules()); });
   }
 
   RTM::ModuleProfileList* ManagerServant::get_loaded_modules()
   {
-    return guarded("get_loaded_modules", noProfiles, [&] { return toProfiles(m_core.factories().loadedModules()); });
+    return guarded("manager", "get_loaded_modules", noProfiles,
+                   [&] { return toProfiles(m_core.factories().loadedModules()); });
   }
 
   RTM::ModuleProfileList* ManagerServant::get_factory_profiles()
   {
-    return guarded("get_factory_profiles", noProfiles, [&] { return toProfiles(m_core.factories().profiles()); });
+    return guarded("manager", "get_factory_profiles", noProfiles,
+                   [&] { return toProfiles(m_core.factories().profiles()); });
   }
 
   RTC::RTObject_ptr ManagerServant::create_component(const char* module_name)
   {
     return guarded(
-      "create_component", [] { return RTC::RTObject::_nil(); },
+      "manager", "create_component", [] { return RTC::RTObject::_nil(); },
       [&] {
         std::string error;
-        RTC::RTObject_impl* comp = m_core.createComponent(text(module_name), error);
+        RTC::RTObject_impl* comp = m_core.components().createComponent(text(module_name), error);
         if (comp == nullptr)
           m_core.reportRefusal("create_component: " + error);
         return comp != nullptr ? RTC::RTObject::_duplicate(comp->getObjRef()) : RTC::RTObject::_nil();
@@ -126,9 +103,9 @@ namespace rtm
 
   RTC::ReturnCode_t ManagerServant::delete_component(const char* instance_name)
   {
-    return guarded("delete_component", failed, [&] {
+    return guarded("manager", "delete_component", failed, [&] {
       std::string error;
-      const RTC::ReturnCode_t ret = m_core.deleteComponent(text(instance_name), error);
+      const RTC::ReturnCode_t ret = m_core.components().deleteComponent(text(instance_name), error);
       if (ret != RTC::RTC_OK)
         m_core.reportRefusal("delete_component: " + error);
       return ret;
@@ -139,12 +116,12 @@ namespace rtm
   RTC::RTCList* ManagerServant::get_components()
   {
     return guarded(
-      "get_components", [] { return new RTC::RTCList; },
+      "manager", "get_components", [] { return new RTC::RTCList; },
       [&] {
         RTC::RTCList_var list = new RTC::RTCList;
-        for (const RTC::RTObject_var& ref : m_core.componentRefs())
+        for (const RTC::RTObject_var& ref : m_core.components().componentRefs())
           append(list.inout(), RTC::RTObject::_duplicate(ref.in()));
-        if (m_core.isMaster())
+        if (m_core.settings().isMaster())
         {
           m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
             RTC::RTCList_var theirs = slave->get_components();
@@ -159,10 +136,10 @@ namespace rtm
   RTC::ComponentProfileList* ManagerServant::get_component_profiles()
   {
     return guarded(
-      "get_component_profiles", [] { return new RTC::ComponentProfileList; },
+      "manager", "get_component_profiles", [] { return new RTC::ComponentProfileList; },
       [&] {
         RTC::ComponentProfileList_var list = new RTC::ComponentProfileList;
-        for (const RTC::RTObject_var& ref : m_core.componentRefs())
+        for (const RTC::RTObject_var& ref : m_core.components().componentRefs())
         {
           try
           {
@@ -174,7 +151,7 @@ namespace rtm
             // Deleted since the list was taken.
           }
         }
-        if (m_core.isMaster())
+        if (m_core.settings().isMaster())
         {
           m_peers.forEachSlave([&](RTM::Manager_ptr slave) {
             RTC::ComponentProfileList_var theirs = slave->get_component_profiles();
@@ -191,9 +168,9 @@ namespace rtm
   RTM::ManagerProfile* ManagerServant::get_profile()
   {
     return guarded(
-      "get_profile", [] { return new RTM::ManagerProfile; },
+      "manager", "get_profile", [] { return new RTM::ManagerProfile; },
       [&] {
-        const coil::Properties cfg = m_core.settings();
+        const coil::Properties cfg = m_core.settings().settings();
         RTM::ManagerProfile_var profile = new RTM::ManagerProfile;
         if (const coil::Properties* manager = cfg.findNode("manager"))
           appendProperties(profile->properties, *manager);
@@ -204,10 +181,10 @@ namespace rtm
   RTM::NVList* ManagerServant::get_configuration()
   {
     return guarded(
-      "get_configuration", [] { return new RTM::NVList; },
+      "manager", "get_configuration", [] { return new RTM::NVList; },
       [&] {
         RTM::NVList_var list = new RTM::NVList;
-        appendProperties(list.inout(), m_core.settings());
+        appendProperties(list.inout(), m_core.settings().settings());
         return list._retn();
       });
   }
@@ -216,10 +193,10 @@ namespace rtm
   // created, the next timer round) take the new value.
   RTC::ReturnCode_t ManagerServant::set_configuration(const char* name, const char* value)
   {
-    return guarded("set_configuration", failed, [&] {
+    return guarded("manager", "set_configuration", failed, [&] {
       if (text(name).empty())
         return logged("set_configuration of an empty name", RTC::BAD_PARAMETER);
-      m_core.changeSetting(text(name), text(value));
+      m_core.settings().changeSetting(text(name), text(value));
       return RTC::RTC_OK;
     });
   }
@@ -227,40 +204,42 @@ namespace rtm
   CORBA::Boolean ManagerServant::is_master()
   {
     return guarded(
-      "is_master", [] { return false; }, [&] { return m_core.isMaster(); });
+      "manager", "is_master", [] { return false; }, [&] { return m_core.settings().isMaster(); });
   }
 
   RTM::ManagerList* ManagerServant::get_master_managers()
   {
     return guarded(
-      "get_master_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.masters(); });
+      "manager", "get_master_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.masters(); });
   }
 
   RTC::ReturnCode_t ManagerServant::add_master_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("add_master_manager", failed, [&] { return logged("add_master_manager", m_peers.addMaster(mgr)); });
+    return guarded("manager", "add_master_manager", failed,
+                   [&] { return logged("add_master_manager", m_peers.addMaster(mgr)); });
   }
 
   RTC::ReturnCode_t ManagerServant::remove_master_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("remove_master_manager", failed,
+    return guarded("manager", "remove_master_manager", failed,
                    [&] { return logged("remove_master_manager", m_peers.removeMaster(mgr)); });
   }
 
   RTM::ManagerList* ManagerServant::get_slave_managers()
   {
     return guarded(
-      "get_slave_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.slaves(); });
+      "manager", "get_slave_managers", [] { return new RTM::ManagerList; }, [&] { return m_peers.slaves(); });
   }
 
   RTC::ReturnCode_t ManagerServant::add_slave_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("add_slave_manager", failed, [&] { return logged("add_slave_manager", m_peers.addSlave(mgr)); });
+    return guarded("manager", "add_slave_manager", failed,
+                   [&] { return logged("add_slave_manager", m_peers.addSlave(mgr)); });
   }
 
   RTC::ReturnCode_t ManagerServant::remove_slave_manager(RTM::Manager_ptr mgr)
   {
-    return guarded("remove_slave_manager", failed,
+    return guarded("manager", "remove_slave_manager", failed,
                    [&] { return logged("remove_slave_manager", m_peers.removeSlave(mgr)); });
   }
 
@@ -273,7 +252,7 @@ namespace rtm
   // and lets this call's reply go out before the ORB stops.
   RTC::ReturnCode_t ManagerServant::shutdown()
   {
-    return guarded("shutdown", failed, [&] {
+    return guarded("manager", "shutdown", failed, [&] {
       m_core.requestShutdown();
       return RTC::RTC_OK;
     });

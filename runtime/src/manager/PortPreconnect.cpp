@@ -1,7 +1,8 @@
 #include "manager/PortPreconnect.h"
 
-#include "component/NVUtil.h"
-#include "manager/ReturnCodeName.h"
+#include "sdo/NVUtil.h"
+
+#include <rtm/detail/ReturnCodeName.h>
 
 namespace rtm
 {

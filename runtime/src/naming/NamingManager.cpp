@@ -2,42 +2,19 @@
 
 #include "log/Logger.h"
 
+#include <coil/stringutil.h>
+
 namespace rtm
 {
-  namespace
-  {
-    std::string trimmed(const std::string& s)
-    {
-      const auto first = s.find_first_not_of(" \t");
-      if (first == std::string::npos)
-      {
-        return {};
-      }
-      return s.substr(first, s.find_last_not_of(" \t") - first + 1);
-    }
-  }  // namespace
-
   NamingManager::NamingManager(CORBA::ORB_ptr orb, const std::string& nameservers, bool enabled, double retryInterval)
   {
     if (!enabled)
     {
       return;
     }
-    std::size_t start = 0;
-    for (;;)
+    for (const std::string& entry : coil::split(nameservers, ",", true))
     {
-      const auto comma = nameservers.find(',', start);
-      const std::string entry =
-        trimmed(nameservers.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-      if (!entry.empty())
-      {
-        servers_.push_back(std::make_unique<NamingServer>(orb, entry, retryInterval, kCallTimeoutMs));
-      }
-      if (comma == std::string::npos)
-      {
-        break;
-      }
-      start = comma + 1;
+      servers_.push_back(std::make_unique<NamingServer>(orb, entry, retryInterval, kCallTimeoutMs));
     }
   }
 

@@ -1,6 +1,6 @@
 #include "port/ConnectorOptions.h"
 
-#include "component/NVUtil.h"
+#include "sdo/NVUtil.h"
 
 #include <coil/stringutil.h>
 

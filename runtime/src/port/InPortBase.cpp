@@ -2,6 +2,7 @@
 #include <rtm/RTObject.h>
 
 #include "log/Logger.h"
+#include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "transport/InPortCdrProvider.h"
@@ -64,48 +65,36 @@ namespace RTC
   // tools inject a value) must not race the next tick. Only readback needs a connection.
   bool InPortBase::isNew()
   {
-    try
-    {
-      if (m_queue->readable() > 0)
-        return true;
-      if (!hasConnections())
-        return false;
-      if (m_queue->readable() == 0 && m_pulling.load() > 0)
-        fetchFromPeers();
-      return m_queue->readable() > 0;
-    }
-    catch (...)
-    {
-      return false;
-    }
+    return ::rtm::guarded(
+      "port", "InPort isNew", [] { return false; },
+      [&] {
+        if (m_queue->readable() > 0)
+          return true;
+        if (!hasConnections())
+          return false;
+        if (m_queue->readable() == 0 && m_pulling.load() > 0)
+          fetchFromPeers();
+        return m_queue->readable() > 0;
+      });
   }
 
   bool InPortBase::isEmpty()
   {
-    try
-    {
-      return m_queue->readable() == 0;
-    }
-    catch (...)
-    {
-      return true;
-    }
+    return ::rtm::guarded(
+      "port", "InPort isEmpty", [] { return true; }, [&] { return m_queue->readable() == 0; });
   }
 
   bool InPortBase::readSample(void* sample)
   {
-    try
-    {
-      if (!hasConnections())
-        return m_queue->readable() > 0 && m_queue->readInto(sample);
-      if (m_queue->readable() == 0 && m_pulling.load() > 0)
-        fetchFromPeers();
-      return m_queue->readInto(sample);
-    }
-    catch (...)
-    {
-      return false;
-    }
+    return ::rtm::guarded(
+      "port", "InPort read", [] { return false; },
+      [&] {
+        if (!hasConnections())
+          return m_queue->readable() > 0 && m_queue->readInto(sample);
+        if (m_queue->readable() == 0 && m_pulling.load() > 0)
+          fetchFromPeers();
+        return m_queue->readInto(sample);
+      });
   }
 
   bool InPortBase::hasConnections() const { return m_ready.load() > 0; }
@@ -235,8 +224,10 @@ namespace RTC
           return BAD_PARAMETER;
         source = std::make_unique<::rtm::OutPortCdrConsumer>(peer.in(), request.callTimeoutMs);
       }
-      catch (...)
+      catch (const CORBA::SystemException& e)
       {
+        // A reference that does not parse is the peer's fault, refused as a bad profile.
+        RTM_LOG_WARN("port", profileName() << ": the peer's outport_ior is unusable (" << e._name() << ")");
         return BAD_PARAMETER;
       }
     }
@@ -281,8 +272,10 @@ namespace RTC
         PortableServer::ObjectId_var oid = poa->reference_to_id(connection->provider.in());
         poa->deactivate_object(oid.in());
       }
-      catch (...)
-      {}
+      catch (const CORBA::Exception&)
+      {
+        // Already deactivated, or the POA went with the ORB: the end we want.
+      }
     }
   }
 

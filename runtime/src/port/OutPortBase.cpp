@@ -2,6 +2,7 @@
 #include <rtm/RTObject.h>
 
 #include "log/Logger.h"
+#include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "transport/CdrCodec.h"
@@ -115,59 +116,56 @@ namespace RTC
 
   bool OutPortBase::writeSample(const void* sample)
   {
-    try
-    {
-      {
-        std::lock_guard<std::mutex> lock(m_valueMutex);
-        m_ops.copy(m_lastValue.get(), sample);
-      }
-      const std::shared_ptr<const ConnectionList> live = liveConnections();
-      if (live->empty())
-        return false;
+    return ::rtm::guarded(
+      "port", "OutPort write", [] { return false; },
+      [&] {
+        {
+          std::lock_guard<std::mutex> lock(m_valueMutex);
+          m_ops.copy(m_lastValue.get(), sample);
+        }
+        const std::shared_ptr<const ConnectionList> live = liveConnections();
+        if (live->empty())
+          return false;
 
-      const ErasedSample erased = {&m_ops, sample};
-      bool encodedLittle = false;
-      bool encodedBig = false;
-      bool allSent = true;
-      bool anyLost = false;
-      for (const std::shared_ptr<Connection>& c : *live)
-      {
-        const bool big = c->order == ::rtm::ByteOrder::Big;
-        ::rtm::CdrEncoder<ErasedSample>& encoder = big ? m_encoders->big : m_encoders->little;
-        bool& encoded = big ? encodedBig : encodedLittle;
-        if (!encoded)
-        {
-          if (!encoder.encode(erased, c->order))
-            return false;
-          encoded = true;
-        }
-        const ::rtm::SendStatus status = c->publisher->write(encoder.data(), encoder.size());
-        if (status != ::rtm::SendStatus::OK)
-          allSent = false;
-        if (status == ::rtm::SendStatus::CONNECTION_LOST || c->publisher->lost())
-        {
-          c->lost = true;
-          anyLost = true;
-        }
-      }
-      // Dropped once every connection had its turn, as dropping replaces the list being walked.
-      if (anyLost)
-      {
+        const ErasedSample erased = {&m_ops, sample};
+        bool encodedLittle = false;
+        bool encodedBig = false;
+        bool allSent = true;
+        bool anyLost = false;
         for (const std::shared_ptr<Connection>& c : *live)
         {
-          if (!c->lost)
-            continue;
-          RTM_LOG_WARN("port", profileName()
-                                 << ": the peer of connection '" << c->id << "' is gone; removing the connection");
-          dropConnection(c->id);
+          const bool big = c->order == ::rtm::ByteOrder::Big;
+          ::rtm::CdrEncoder<ErasedSample>& encoder = big ? m_encoders->big : m_encoders->little;
+          bool& encoded = big ? encodedBig : encodedLittle;
+          if (!encoded)
+          {
+            if (!encoder.encode(erased, c->order))
+              return false;
+            encoded = true;
+          }
+          const ::rtm::SendStatus status = c->publisher->write(encoder.data(), encoder.size());
+          if (status != ::rtm::SendStatus::OK)
+            allSent = false;
+          if (status == ::rtm::SendStatus::CONNECTION_LOST || c->publisher->lost())
+          {
+            c->lost = true;
+            anyLost = true;
+          }
         }
-      }
-      return allSent;
-    }
-    catch (...)
-    {
-      return false;
-    }
+        // Dropped once every connection had its turn, as dropping replaces the list being walked.
+        if (anyLost)
+        {
+          for (const std::shared_ptr<Connection>& c : *live)
+          {
+            if (!c->lost)
+              continue;
+            RTM_LOG_WARN("port", profileName()
+                                   << ": the peer of connection '" << c->id << "' is gone; removing the connection");
+            dropConnection(c->id);
+          }
+        }
+        return allSent;
+      });
   }
 
   // ---------------------------------------------------------------- handshake --------------
@@ -282,8 +280,10 @@ namespace RTC
             peer = OpenRTM::InPortCdr::_narrow(obj.in());
         }
       }
-      catch (...)
+      catch (const CORBA::SystemException& e)
       {
+        // A reference that does not parse is the peer's fault, refused as a bad profile.
+        RTM_LOG_WARN("port", profileName() << ": the peer's inport reference is unusable (" << e._name() << ")");
         peer = OpenRTM::InPortCdr::_nil();
       }
       if (CORBA::is_nil(peer))

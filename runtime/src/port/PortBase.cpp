@@ -1,12 +1,13 @@
 #include <rtm/PortBase.h>
 #include <rtm/RTObject.h>
 
-#include "component/ComponentEventListener.h"
 #include "log/Logger.h"
+#include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "port/DeferredCalls.h"
 #include "port/Uuid.h"
+#include "sdo/ComponentEventListener.h"
 #include "transport/CallTimeout.h"
 
 #include <algorithm>
@@ -57,61 +58,55 @@ namespace RTC
 
   PortProfile* PortBase::get_port_profile()
   {
-    try
-    {
-      sweepDeadPeers();
-      refreshProfile();
-      PortProfile_var profile = new PortProfile;
-      std::lock_guard<std::mutex> lock(m_mutex);
-      profile->name = CORBA::string_dup(m_profileName.c_str());
-      profile->interfaces.length(0);
-      profile->port_ref = RTC::PortService::_duplicate(m_objref.in());
-      profile->connector_profiles = m_connectors;
-      profile->owner = RTObject::_duplicate(m_ownerRef.in());
-      profile->properties = m_properties;
-      return profile._retn();
-    }
-    catch (...)
-    {
-      return new PortProfile;
-    }
+    return rtm::guarded(
+      "port", profileName() + ": get_port_profile", [] { return new PortProfile; },
+      [&] {
+        sweepDeadPeers();
+        refreshProfile();
+        PortProfile_var profile = new PortProfile;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        profile->name = CORBA::string_dup(m_profileName.c_str());
+        profile->interfaces.length(0);
+        profile->port_ref = RTC::PortService::_duplicate(m_objref.in());
+        profile->connector_profiles = m_connectors;
+        profile->owner = RTObject::_duplicate(m_ownerRef.in());
+        profile->properties = m_properties;
+        return profile._retn();
+      });
   }
 
   ConnectorProfileList* PortBase::get_connector_profiles()
   {
-    try
-    {
-      sweepDeadPeers();
-      std::lock_guard<std::mutex> lock(m_mutex);
-      return new ConnectorProfileList(m_connectors);
-    }
-    catch (...)
-    {
-      return new ConnectorProfileList;
-    }
+    return rtm::guarded(
+      "port", profileName() + ": get_connector_profiles", [] { return new ConnectorProfileList; },
+      [&] {
+        sweepDeadPeers();
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return new ConnectorProfileList(m_connectors);
+      });
   }
 
   ConnectorProfile* PortBase::get_connector_profile(const char* connector_id)
   {
-    try
-    {
-      sweepDeadPeers();
-      ConnectorProfile_var profile = new ConnectorProfile;
-      findConnector(connector_id != nullptr ? connector_id : "", profile.inout());
-      return profile._retn();
-    }
-    catch (...)
-    {
-      return new ConnectorProfile;
-    }
+    return rtm::guarded(
+      "port", profileName() + ": get_connector_profile", [] { return new ConnectorProfile; },
+      [&] {
+        sweepDeadPeers();
+        ConnectorProfile_var profile = new ConnectorProfile;
+        findConnector(connector_id != nullptr ? connector_id : "", profile.inout());
+        return profile._retn();
+      });
   }
 
   // ---------------------------------------------------------------- handshake --------------
 
   ReturnCode_t PortBase::connect(ConnectorProfile& connector_profile)
   {
-    try
-    {
+    const auto failed = [&] {
+      undoConnect(connector_profile);
+      return BAD_PARAMETER;
+    };
+    return rtm::guarded("port", profileName() + ": connect", failed, [&] {
       prepareConnect(connector_profile);
       if (idOf(connector_profile).empty())
         connector_profile.connector_id = CORBA::string_dup(rtm::generateUuid().c_str());
@@ -126,19 +121,17 @@ namespace RTC
       if (result != RTC_OK)
         undoConnect(connector_profile);
       return result;
-    }
-    catch (...)
-    {
-      undoConnect(connector_profile);
-      return BAD_PARAMETER;
-    }
+    });
   }
 
   ReturnCode_t PortBase::notify_connect(ConnectorProfile& connector_profile)
   {
     const std::string id = idOf(connector_profile);
-    try
-    {
+    const auto failed = [&] {
+      removeConnector(id);
+      return RTC_ERROR;
+    };
+    return rtm::guarded("port", profileName() + ": notify_connect", failed, [&] {
       const CORBA::Long self = indexOfSelf(connector_profile);
       if (self < 0)
         return BAD_PARAMETER;
@@ -154,15 +147,12 @@ namespace RTC
       if (next < connector_profile.ports.length())
       {
         PortService_var peer = RTC::PortService::_duplicate(connector_profile.ports[next]);
-        try
-        {
-          rtm::limitCallTime(peer.in(), std::max(kHandshakeTimeoutMs, peerCallTimeout()));
-          result = CORBA::is_nil(peer) ? BAD_PARAMETER : peer->notify_connect(connector_profile);
-        }
-        catch (...)
-        {
+        // A next port that does not answer refuses the connection as one that says no.
+        if (!rtm::peerAnswered("port", profileName() + ": notify_connect to the next port", [&] {
+              rtm::limitCallTime(peer.in(), std::max(kHandshakeTimeoutMs, peerCallTimeout()));
+              result = CORBA::is_nil(peer) ? BAD_PARAMETER : peer->notify_connect(connector_profile);
+            }))
           result = BAD_PARAMETER;
-        }
         // The later ports have cleaned up after themselves; the initiator of connect() makes
         // sure of it for peers that keep a failed connection.
         if (result != RTC_OK)
@@ -178,137 +168,113 @@ namespace RTC
         removeConnector(id);
         if (next < connector_profile.ports.length())
         {
-          try
-          {
+          // Best effort: a later port that is gone has nothing to undo.
+          rtm::peerAnswered("port", profileName() + ": notify_disconnect after a failed subscription", [&] {
             PortService_var peer = RTC::PortService::_duplicate(connector_profile.ports[next]);
             rtm::limitCallTime(peer.in(), peerCallTimeout());
             peer->notify_disconnect(id.c_str());
-          }
-          catch (...)
-          {}
+          });
         }
         return result;
       }
       storeConnector(connector_profile);
       return RTC_OK;
-    }
-    catch (...)
-    {
-      removeConnector(id);
-      return RTC_ERROR;
-    }
+    });
   }
 
   ReturnCode_t PortBase::disconnect(const char* connector_id)
   {
-    try
-    {
-      const std::string id = connector_id != nullptr ? connector_id : "";
-      ConnectorProfile profile;
-      if (!findConnector(id, profile))
-        return BAD_PARAMETER;
-      if (profile.ports.length() == 0)
-      {
-        removeConnector(id);
-        eraseConnector(id);
-        return PRECONDITION_NOT_MET;
-      }
-      // The relay starts at the first port that still answers; each port then passes it on.
-      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
-      {
-        try
+    return rtm::guarded(
+      "port", profileName() + ": disconnect", [] { return RTC_ERROR; },
+      [&] {
+        const std::string id = connector_id != nullptr ? connector_id : "";
+        ConnectorProfile profile;
+        if (!findConnector(id, profile))
+          return BAD_PARAMETER;
+        if (profile.ports.length() == 0)
+        {
+          removeConnector(id);
+          eraseConnector(id);
+          return PRECONDITION_NOT_MET;
+        }
+        // The relay starts at the first port that still answers; each port then passes it on.
+        for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
         {
           PortService_ptr port = profile.ports[i];
-          if (CORBA::is_nil(port))
+          ReturnCode_t result = RTC_ERROR;
+          // A port that does not answer is passed over: the next one may.
+          if (CORBA::is_nil(port) || !rtm::peerAnswered("port", profileName() + ": notify_disconnect", [&] {
+                rtm::limitCallTime(port, callTimeoutOf(profile));
+                result = port->notify_disconnect(id.c_str());
+              }))
             continue;
-          rtm::limitCallTime(port, callTimeoutOf(profile));
-          const ReturnCode_t result = port->notify_disconnect(id.c_str());
           // If the relay never reached this port (it started after us), drop our side anyway.
           removeConnector(id);
           eraseConnector(id);
           return result;
         }
-        catch (...)
-        {}
-      }
-      removeConnector(id);
-      eraseConnector(id);
-      return RTC_ERROR;
-    }
-    catch (...)
-    {
-      return RTC_ERROR;
-    }
+        removeConnector(id);
+        eraseConnector(id);
+        return RTC_ERROR;
+      });
   }
 
   ReturnCode_t PortBase::notify_disconnect(const char* connector_id)
   {
-    try
-    {
-      const std::string id = connector_id != nullptr ? connector_id : "";
-      ConnectorProfile profile;
-      if (!findConnector(id, profile))
-        return BAD_PARAMETER;
+    return rtm::guarded(
+      "port", profileName() + ": notify_disconnect", [] { return RTC_ERROR; },
+      [&] {
+        const std::string id = connector_id != nullptr ? connector_id : "";
+        ConnectorProfile profile;
+        if (!findConnector(id, profile))
+          return BAD_PARAMETER;
 
-      ReturnCode_t result = RTC_OK;
-      const CORBA::Long self = indexOfSelf(profile);
-      if (self >= 0)
-      {
-        result = RTC_OK;
-        bool anyLater = false;
-        bool reached = false;
-        for (CORBA::ULong i = static_cast<CORBA::ULong>(self) + 1; i < profile.ports.length(); ++i)
+        ReturnCode_t result = RTC_OK;
+        const CORBA::Long self = indexOfSelf(profile);
+        if (self >= 0)
         {
-          anyLater = true;
-          try
+          result = RTC_OK;
+          bool anyLater = false;
+          bool reached = false;
+          for (CORBA::ULong i = static_cast<CORBA::ULong>(self) + 1; i < profile.ports.length() && !reached; ++i)
           {
+            anyLater = true;
             PortService_ptr port = profile.ports[i];
-            if (CORBA::is_nil(port))
-              continue;
-            rtm::limitCallTime(port, callTimeoutOf(profile));
-            result = port->notify_disconnect(id.c_str());
-            reached = true;
-            break;
+            // A port that does not answer is passed over: the next one may.
+            reached = !CORBA::is_nil(port) && rtm::peerAnswered("port", profileName() + ": notify_disconnect", [&] {
+              rtm::limitCallTime(port, callTimeoutOf(profile));
+              result = port->notify_disconnect(id.c_str());
+            });
           }
-          catch (...)
-          {}
+          if (anyLater && !reached)
+            result = RTC_ERROR;
         }
-        if (anyLater && !reached)
-          result = RTC_ERROR;
-      }
-      removeConnector(id);
-      eraseConnector(id);
-      return result;
-    }
-    catch (...)
-    {
-      return RTC_ERROR;
-    }
+        removeConnector(id);
+        eraseConnector(id);
+        return result;
+      });
   }
 
   ReturnCode_t PortBase::disconnect_all()
   {
-    try
-    {
-      std::vector<std::string> ids;
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
-          ids.push_back(idOf(m_connectors[i]));
-      }
-      ReturnCode_t result = RTC_OK;
-      for (const std::string& id : ids)
-      {
-        const ReturnCode_t one = disconnect(id.c_str());
-        if (one != RTC_OK)
-          result = one;
-      }
-      return result;
-    }
-    catch (...)
-    {
-      return RTC_ERROR;
-    }
+    return rtm::guarded(
+      "port", profileName() + ": disconnect_all", [] { return RTC_ERROR; },
+      [&] {
+        std::vector<std::string> ids;
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          for (CORBA::ULong i = 0; i < m_connectors.length(); ++i)
+            ids.push_back(idOf(m_connectors[i]));
+        }
+        ReturnCode_t result = RTC_OK;
+        for (const std::string& id : ids)
+        {
+          const ReturnCode_t one = disconnect(id.c_str());
+          if (one != RTC_OK)
+            result = one;
+        }
+        return result;
+      });
   }
 
   // The initiating port cleans up after a failed connect on every port of the connection, in
@@ -320,20 +286,18 @@ namespace RTC
       return;
     for (CORBA::ULong i = 0; i < connector_profile.ports.length(); ++i)
     {
-      try
-      {
-        PortService_var port = RTC::PortService::_duplicate(connector_profile.ports[i]);
+      PortService_var port = RTC::PortService::_duplicate(connector_profile.ports[i]);
+      // A port that is gone keeps nothing to undo.
+      rtm::peerAnswered("port", profileName() + ": undoing a failed connect", [&] {
         if (CORBA::is_nil(port) || port->_is_equivalent(m_objref.in()))
-          continue;
+          return;
         rtm::limitCallTime(port.in(), peerCallTimeout());
         // Only an entry naming the same ports is this connection; an older one that happens to
         // use the same id stays.
         ConnectorProfile_var held = port->get_connector_profile(id.c_str());
         if (std::string(held->connector_id.in()) == id && samePorts(held->ports, connector_profile.ports))
           port->notify_disconnect(id.c_str());
-      }
-      catch (...)
-      {}
+      });
     }
   }
 
@@ -353,17 +317,14 @@ namespace RTC
       for (CORBA::ULong i = 0; i < profile.ports.length() && !dead; ++i)
       {
         PortService_ptr port = profile.ports[i];
-        try
-        {
-          if (CORBA::is_nil(port) || port->_is_equivalent(m_objref.in()))
-            continue;
-          rtm::limitCallTime(port, callTimeoutOf(profile));
-          dead = port->_non_existent();
-        }
-        catch (...)
-        {
-          dead = true;
-        }
+        // A peer that does not answer counts as gone, as one that says it no longer exists.
+        dead = !rtm::peerAnswered("port", profileName() + ": probing a peer", [&] {
+          if (!CORBA::is_nil(port) && !port->_is_equivalent(m_objref.in()))
+          {
+            rtm::limitCallTime(port, callTimeoutOf(profile));
+            dead = port->_non_existent();
+          }
+        }) || dead;
       }
       if (dead)
       {
@@ -396,17 +357,18 @@ namespace RTC
       // As disconnect(): the first other port that answers passes the news on to the rest.
       for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
       {
-        try
-        {
-          PortService_ptr port = profile.ports[i];
+        PortService_ptr port = profile.ports[i];
+        bool told = false;
+        // A port that does not answer is passed over: the next one may.
+        rtm::peerAnswered("port", "notify_disconnect of a dropped connection", [&] {
           if (CORBA::is_nil(port) || (!CORBA::is_nil(self) && port->_is_equivalent(self.in())))
-            continue;
+            return;
           rtm::limitCallTime(port, timeoutMs);
           port->notify_disconnect(id.c_str());
+          told = true;
+        });
+        if (told)
           return;
-        }
-        catch (...)
-        {}
       }
     });
   }
@@ -487,9 +449,9 @@ namespace RTC
     {
       m_poa->deactivate_object(m_oid.in());
     }
-    catch (...)
+    catch (const CORBA::Exception&)
     {
-      // Already deactivated.
+      // Already deactivated (ObjectNotActive), or the POA is gone with the ORB: the end we want.
     }
   }
 

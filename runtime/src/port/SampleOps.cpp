@@ -1,4 +1,4 @@
-#include <rtm/SampleOps.h>
+#include <rtm/detail/SampleOps.h>
 
 namespace rtm
 {

@@ -9,7 +9,7 @@
 // an observer cannot keep up, the oldest updates are dropped (and logged) rather than memory.
 #pragma once
 
-#include "component/ComponentEventListener.h"
+#include "sdo/ComponentEventListener.h"
 #include "sdo/ObserverSettings.h"
 #include "sdo/StatusUpdate.h"
 

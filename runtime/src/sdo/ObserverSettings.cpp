@@ -1,6 +1,8 @@
 #include "sdo/ObserverSettings.h"
 
-#include "component/NVUtil.h"
+#include "sdo/NVUtil.h"
+
+#include <coil/stringutil.h>
 
 #include <algorithm>
 #include <cctype>
@@ -23,14 +25,6 @@ namespace rtm
       return text;
     }
 
-    std::string trimmed(const std::string& text)
-    {
-      const auto first = text.find_first_not_of(" \t");
-      if (first == std::string::npos)
-        return "";
-      return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-    }
-
     void observe(ObserverSettings& settings, const std::string& word)
     {
       static const struct
@@ -49,11 +43,12 @@ namespace rtm
           settings.observed.set(entry.kind);
     }
 
-    double intervalSeconds(const std::string& text)
+    double intervalSeconds(std::string text)
     {
+      coil::eraseBothEndsBlank(text);
       char* end = nullptr;
       const double seconds = std::strtod(text.c_str(), &end);
-      if (text.empty() || end == nullptr || *trimmed(end).c_str() != '\0' || !std::isfinite(seconds) || seconds <= 0.0)
+      if (text.empty() || end == nullptr || *end != '\0' || !std::isfinite(seconds) || seconds <= 0.0)
         return kDefaultIntervalSeconds;
       return std::max(seconds, kShortestIntervalSeconds);
     }
@@ -68,19 +63,16 @@ namespace rtm
   {
     const coil::Properties prop = toProperties(properties);
     ObserverSettings settings;
-    const std::string wanted = upper(trimmed(prop.getProperty("observed_status")));
-    std::string::size_type from = 0;
-    while (from <= wanted.size())
-    {
-      const std::string::size_type comma = std::min(wanted.find(',', from), wanted.size());
-      observe(settings, trimmed(wanted.substr(from, comma - from)));
-      from = comma + 1;
-    }
+    std::string wanted = upper(prop.getProperty("observed_status"));
+    coil::eraseBothEndsBlank(wanted);
+    for (const std::string& word : coil::split(wanted, ",", true))
+      observe(settings, word);
     if (wanted.empty())
       observe(settings, "ALL");
 
-    settings.heartbeat = upper(trimmed(prop.getProperty("heartbeat.enable"))) == "YES";
-    const double seconds = intervalSeconds(trimmed(prop.getProperty("heartbeat.interval")));
+    std::string heartbeat = prop.getProperty("heartbeat.enable");
+    settings.heartbeat = coil::normalize(heartbeat) == "yes";
+    const double seconds = intervalSeconds(prop.getProperty("heartbeat.interval"));
     settings.heartbeatInterval = std::chrono::milliseconds(std::llround(seconds * 1000.0));
     return settings;
   }

@@ -3,7 +3,7 @@
 // hints at ',').
 #pragma once
 
-#include "component/ComponentEventListener.h"
+#include "sdo/ComponentEventListener.h"
 
 #include <rtm/idl/ComponentObserver.hh>
 #include <rtm/idl/RTCComponentObserver.hh>

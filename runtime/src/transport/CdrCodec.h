@@ -187,6 +187,7 @@ namespace rtm
       }
       catch (...)
       {
+        // The caller reports the sample as not sent; what half-encoded is dropped.
         stream_.restartOutput();
         return false;
       }
@@ -245,6 +246,7 @@ namespace rtm
     }
     catch (...)
     {
+      // Octets cut short or malformed (MARSHAL) decode to nothing: the caller refuses them.
       return false;
     }
   }

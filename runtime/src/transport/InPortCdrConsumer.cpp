@@ -1,5 +1,6 @@
 #include "transport/InPortCdrConsumer.h"
 
+#include "log/ServantBoundary.h"
 #include "transport/CallTimeout.h"
 
 namespace rtm
@@ -30,6 +31,7 @@ namespace rtm
     }
     catch (...)
     {
+      RTM_LOG_ERROR("transport", "call to a peer failed: " << currentExceptionText());
       return SendStatus::CONNECTION_LOST;
     }
   }

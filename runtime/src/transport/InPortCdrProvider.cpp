@@ -1,6 +1,7 @@
 #include "transport/InPortCdrProvider.h"
 
 #include "ec/ServingThreadPriority.h"
+#include "log/ServantBoundary.h"
 
 namespace rtm
 {
@@ -11,13 +12,8 @@ namespace rtm
   OpenRTM::PortStatus InPortCdrProvider::put(const OpenRTM::CdrData& data)
   {
     ServingThreadPriority::follow();
-    try
-    {
-      return m_queue->putCdr(data.get_buffer(), data.length(), m_order);
-    }
-    catch (...)
-    {
-      return OpenRTM::UNKNOWN_ERROR;
-    }
+    return guarded(
+      "transport", "InPortCdr put", [] { return OpenRTM::UNKNOWN_ERROR; },
+      [&] { return m_queue->putCdr(data.get_buffer(), data.length(), m_order); });
   }
 }

@@ -1,5 +1,6 @@
 #include "transport/OutPortCdrConsumer.h"
 
+#include "log/ServantBoundary.h"
 #include "transport/CallTimeout.h"
 
 namespace rtm
@@ -26,6 +27,7 @@ namespace rtm
     }
     catch (...)
     {
+      RTM_LOG_ERROR("transport", "call to a peer failed: " << currentExceptionText());
       return false;
     }
   }

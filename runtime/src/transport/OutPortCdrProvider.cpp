@@ -1,5 +1,7 @@
 #include "transport/OutPortCdrProvider.h"
 
+#include "log/ServantBoundary.h"
+
 namespace rtm
 {
   OutPortCdrProvider::OutPortCdrProvider(std::shared_ptr<OctetBuffer> buffer) : m_buffer(std::move(buffer)) {}
@@ -7,8 +9,11 @@ namespace rtm
   OpenRTM::PortStatus OutPortCdrProvider::get(OpenRTM::CdrData_out data)
   {
     data = new OpenRTM::CdrData;
-    try
-    {
+    const auto failed = [&] {
+      data->length(0);
+      return OpenRTM::UNKNOWN_ERROR;
+    };
+    return guarded("transport", "OutPortCdr get", failed, [&] {
       std::vector<CORBA::Octet> sample;
       switch (m_buffer->read(sample))
       {
@@ -27,11 +32,6 @@ namespace rtm
         default:
           return OpenRTM::UNKNOWN_ERROR;
       }
-    }
-    catch (...)
-    {
-      data->length(0);
-      return OpenRTM::UNKNOWN_ERROR;
-    }
+    });
   }
 }

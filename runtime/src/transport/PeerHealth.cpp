@@ -9,16 +9,6 @@
 
 namespace rtm
 {
-  void PeerHealth::markUnreachable() noexcept
-  {
-    m_lastFailure.store(PeerClock::now().time_since_epoch().count(), std::memory_order_release);
-  }
-
-  bool PeerHealth::unreachableSince(PeerClock::time_point since) const noexcept
-  {
-    return m_lastFailure.load(std::memory_order_acquire) >= since.time_since_epoch().count();
-  }
-
   std::string peerAddressOf(CORBA::Object_ptr ref)
   {
     if (CORBA::is_nil(ref))
@@ -37,8 +27,9 @@ namespace rtm
         address = std::string(body.address.host.in()) + ":" + std::to_string(body.address.port);
       }
     }
-    catch (...)
+    catch (const CORBA::SystemException&)
     {
+      // A profile that does not decode gives no address: the reference has no record to share.
       address.clear();
     }
     ior->release();

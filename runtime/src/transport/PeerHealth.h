@@ -8,24 +8,23 @@
 #include <omniORB4/CORBA.h>
 
 #include <atomic>
-#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 
 namespace rtm
 {
-  using PeerClock = std::chrono::steady_clock;
-
   class PeerHealth
   {
   public:
     // A call to this address found it unreachable now.
-    void markUnreachable() noexcept;
-    // Whether the address was found unreachable at or after `since`.
-    bool unreachableSince(PeerClock::time_point since) const noexcept;
+    void markUnreachable() noexcept { m_failures.fetch_add(1, std::memory_order_acq_rel); }
+    // How often the address was found unreachable so far: a generation, not a time, so that
+    // "after this connection was made" holds however close together the two happen.
+    std::uint64_t failures() const noexcept { return m_failures.load(std::memory_order_acquire); }
 
   private:
-    std::atomic<PeerClock::rep> m_lastFailure{PeerClock::time_point::min().time_since_epoch().count()};
+    std::atomic<std::uint64_t> m_failures{0};
   };
 
   // The record of the address `ref` is served at ("host:port" of its first IIOP profile), shared
@@ -44,8 +43,10 @@ namespace rtm
   class PeerWatch
   {
   public:
-    explicit PeerWatch(CORBA::Object_ptr ref) : m_health(peerHealthOf(ref)), m_since(PeerClock::now()) {}
-    bool knownUnreachable() const noexcept { return m_health && m_health->unreachableSince(m_since); }
+    explicit PeerWatch(CORBA::Object_ptr ref)
+      : m_health(peerHealthOf(ref)), m_failuresBefore(m_health ? m_health->failures() : 0)
+    {}
+    bool knownUnreachable() const noexcept { return m_health && m_health->failures() != m_failuresBefore; }
     // Records what a failed call says about the address.
     void failed(const CORBA::SystemException& e) noexcept
     {
@@ -55,6 +56,6 @@ namespace rtm
 
   private:
     std::shared_ptr<PeerHealth> m_health;
-    PeerClock::time_point m_since;
+    std::uint64_t m_failuresBefore;
   };
 }

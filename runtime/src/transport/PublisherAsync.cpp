@@ -1,5 +1,7 @@
 #include "transport/PublisherAsync.h"
 
+#include "log/ServantBoundary.h"
+
 #include <chrono>
 
 namespace rtm
@@ -25,25 +27,22 @@ namespace rtm
 
   SendStatus PublisherAsync::write(const CORBA::Octet* data, std::size_t length) noexcept
   {
-    try
-    {
-      BufferStatus status;
-      {
-        std::lock_guard<std::mutex> lock(m_writeMutex);
-        m_incoming.assign(data, data + length);  // reuses the capacity of earlier samples
-        status = m_buffer.write(m_incoming);
-      }
-      {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_pending = true;
-      }
-      m_wake.notify_one();
-      return toSendStatus(status);
-    }
-    catch (...)
-    {
-      return SendStatus::UNKNOWN_ERROR;
-    }
+    return guarded(
+      "transport", "publisher write", [] { return SendStatus::UNKNOWN_ERROR; },
+      [&] {
+        BufferStatus status;
+        {
+          std::lock_guard<std::mutex> lock(m_writeMutex);
+          m_incoming.assign(data, data + length);  // reuses the capacity of earlier samples
+          status = m_buffer.write(m_incoming);
+        }
+        {
+          std::lock_guard<std::mutex> lock(m_mutex);
+          m_pending = true;
+        }
+        m_wake.notify_one();
+        return toSendStatus(status);
+      });
   }
 
   void PublisherAsync::shutdown() noexcept
@@ -59,8 +58,10 @@ namespace rtm
       if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id())
         m_thread.join();
     }
-    catch (...)
-    {}
+    catch (const std::system_error& e)
+    {
+      RTM_LOG_ERROR("transport", "publisher thread not joined: " << e.what());
+    }
   }
 
   void PublisherAsync::run() noexcept
@@ -102,6 +103,7 @@ namespace rtm
       catch (...)
       {
         // Keep the thread alive: the next cycle tries again.
+        RTM_LOG_ERROR("transport", "publisher cycle failed: " << currentExceptionText());
       }
     }
   }

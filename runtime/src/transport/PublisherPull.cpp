@@ -1,5 +1,7 @@
 #include "transport/PublisherPull.h"
 
+#include "log/ServantBoundary.h"
+
 namespace rtm
 {
   PublisherPull::PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options)
@@ -16,16 +18,13 @@ namespace rtm
 
   SendStatus PublisherPull::write(const CORBA::Octet* data, std::size_t length) noexcept
   {
-    try
-    {
-      std::lock_guard<std::mutex> lock(m_writeMutex);
-      m_incoming.assign(data, data + length);
-      return toSendStatus(m_buffer->write(m_incoming));
-    }
-    catch (...)
-    {
-      return SendStatus::UNKNOWN_ERROR;
-    }
+    return guarded(
+      "transport", "publisher write", [] { return SendStatus::UNKNOWN_ERROR; },
+      [&] {
+        std::lock_guard<std::mutex> lock(m_writeMutex);
+        m_incoming.assign(data, data + length);
+        return toSendStatus(m_buffer->write(m_incoming));
+      });
   }
 
   void PublisherPull::shutdown() noexcept
@@ -40,7 +39,9 @@ namespace rtm
       PortableServer::ObjectId_var oid = m_poa->reference_to_id(m_ref.in());
       m_poa->deactivate_object(oid.in());
     }
-    catch (...)
-    {}
+    catch (const CORBA::Exception&)
+    {
+      // Already deactivated, or the POA went with the ORB: the end we want.
+    }
   }
 }

@@ -6,6 +6,8 @@
 // by the connector's "buffer.*" options.
 #pragma once
 
+#include <coil/stringutil.h>
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -55,19 +57,12 @@ namespace rtm
   namespace detail
   {
 
-    inline std::string trimmed(const std::string& text)
-    {
-      const auto isBlank = [](unsigned char c) { return std::isspace(c) != 0; };
-      const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-      const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-      return first < last ? std::string(first, last) : std::string();
-    }
-
-    // Parses the whole of `text` (blanks around allowed) into `value`; false leaves `value` alone.
+    // Parses the whole of `t` (spaces and tabs around allowed, as the middleware's coil reads
+    // every setting) into `value`; false leaves `value` alone.
     template <class Number>
-    bool parseNumber(const std::string& text, Number& value)
+    bool parseNumber(std::string t, Number& value)
     {
-      const std::string t = trimmed(text);
+      coil::eraseBothEndsBlank(t);
       Number parsed{};
       const auto [end, error] = std::from_chars(t.data(), t.data() + t.size(), parsed);
       if (t.empty() || error != std::errc() || end != t.data() + t.size())
@@ -96,9 +91,8 @@ namespace rtm
 
     // Write policy names are matched case-insensitively, read policy names exactly, as the
     // middleware does.
-    std::string write = detail::trimmed(lookup("buffer.write.full_policy"));
-    std::transform(write.begin(), write.end(), write.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::string write = lookup("buffer.write.full_policy");
+    coil::normalize(write);
     if (write == "overwrite")
       options.writePolicy = WritePolicy::Overwrite;
     if (write == "do_nothing")
@@ -106,7 +100,8 @@ namespace rtm
     if (write == "block")
       options.writePolicy = WritePolicy::Block;
 
-    const std::string read = detail::trimmed(lookup("buffer.read.empty_policy"));
+    std::string read = lookup("buffer.read.empty_policy");
+    coil::eraseBothEndsBlank(read);
     if (read == "readback")
       options.readPolicy = ReadPolicy::Readback;
     if (read == "do_nothing")
@@ -183,13 +178,17 @@ namespace rtm
             case WritePolicy::DoNothing:
               return BufferStatus::FULL;
             case WritePolicy::Block:
-              if (!notFull_.wait_for(lock, seconds(options_.writeTimeout),
-                                     [this] { return count_ < options_.length || woken_; }) ||
-                  count_ == options_.length)
+            {
+              ++waitingWriters_;
+              const bool woken = notFull_.wait_for(lock, seconds(options_.writeTimeout),
+                                                   [this] { return count_ < options_.length || woken_; });
+              --waitingWriters_;
+              if (!woken || count_ == options_.length)
               {
                 return BufferStatus::TIMEOUT;
               }
               break;
+            }
           }
         }
         slots_[(head_ + count_) % slots_.size()] = sample;
@@ -219,12 +218,17 @@ namespace rtm
             case ReadPolicy::DoNothing:
               return BufferStatus::EMPTY;
             case ReadPolicy::Block:
-              if (!notEmpty_.wait_for(lock, seconds(options_.readTimeout), [this] { return count_ > 0 || woken_; }) ||
-                  count_ == 0)
+            {
+              ++waitingReaders_;
+              const bool woken =
+                notEmpty_.wait_for(lock, seconds(options_.readTimeout), [this] { return count_ > 0 || woken_; });
+              --waitingReaders_;
+              if (!woken || count_ == 0)
               {
                 return BufferStatus::TIMEOUT;
               }
               break;
+            }
           }
         }
         out = slots_[head_];
@@ -264,6 +268,19 @@ namespace rtm
       std::lock_guard<std::mutex> lock(mutex_);
       return options_.length;
     }
+    // Readers blocked in read() for a sample, writers blocked in write() for room, right now:
+    // whoever must act only once one waits (a test of the wake-up) watches these rather than
+    // guessing with a sleep.
+    std::size_t waitingReaders() const
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return waitingReaders_;
+    }
+    std::size_t waitingWriters() const
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      return waitingWriters_;
+    }
     // Samples dropped unread by the Overwrite policy since the last reset().
     std::uint64_t overwrittenCount() const
     {
@@ -291,6 +308,8 @@ namespace rtm
     std::size_t count_ = 0;  // unread samples
     bool everRead_ = false;
     bool woken_ = false;
+    std::size_t waitingReaders_ = 0;
+    std::size_t waitingWriters_ = 0;
     std::uint64_t overwritten_ = 0;
   };
 

@@ -7,7 +7,7 @@
 #include "transport/RingBuffer.h"
 #include "transport/SampleSlot.h"
 
-#include <rtm/SampleOps.h>
+#include <rtm/detail/SampleOps.h>
 #include <rtm/idl/DataPort.hh>
 
 #include <cstddef>

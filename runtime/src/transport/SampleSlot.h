@@ -4,7 +4,7 @@
 // slot copies the value into whichever sample it has, allocating only while it has none.
 #pragma once
 
-#include <rtm/SampleOps.h>
+#include <rtm/detail/SampleOps.h>
 
 #include <memory>
 

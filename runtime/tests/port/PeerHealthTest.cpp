@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <thread>
 #include <vector>
 
@@ -36,10 +37,12 @@ TEST(PeerHealthTest, ReferencesToOneAddressShareTheirRecordAndOthersDoNot)
   EXPECT_TRUE(watchB.knownUnreachable());
   EXPECT_FALSE(watchOther.knownUnreachable());
 
-  // A connection made after the failure starts with a clean slate, as the peer may be back.
-  std::this_thread::sleep_for(1ms);
+  // A connection made after the failure starts with a clean slate, as the peer may be back;
+  // the next failure counts for it too.
   rtm::PeerWatch later(b.in());
   EXPECT_FALSE(later.knownUnreachable());
+  watchB.failed(CORBA::TIMEOUT());
+  EXPECT_TRUE(later.knownUnreachable());
 }
 
 TEST(PeerHealthTest, OnlyFailuresOfTheProcessMarkTheAddress)
@@ -94,15 +97,19 @@ TEST(DeferredCallsTest, RunsCallsInOrderOffTheCallersThreadAndDrainWaitsForThem)
 TEST(DeferredCallsTest, PostReturnsAtOnceAndDestructionRunsWhatIsStillQueued)
 {
   std::atomic<int> done{0};
+  std::promise<void> release;
+  std::shared_future<void> gate = release.get_future().share();
   {
     rtm::DeferredCalls calls;
-    const auto start = std::chrono::steady_clock::now();
+    // Held until both posts returned: a post that waited for a call would find none done here
+    // only after the bounded wait ran out.
     for (int i = 0; i < 2; ++i)
-      calls.post([&] {
-        std::this_thread::sleep_for(100ms);
+      calls.post([&done, gate] {
+        gate.wait_for(10s);
         ++done;
       });
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 50ms);
+    EXPECT_EQ(0, done.load());
+    release.set_value();
   }
   EXPECT_EQ(2, done.load());
 }

@@ -6,7 +6,7 @@
 #include "transport/SampleQueue.h"
 #include "NamingClient.h"
 
-#include <rtm/TypedSampleOps.h>
+#include <rtm/detail/TypedSampleOps.h>
 
 #include <gtest/gtest.h>
 

@@ -475,7 +475,8 @@ namespace
         testsupport::waitUntil([&] { return ec->get_component_state(ref.in()) == RTC::ACTIVE_STATE; }, kBound));
       ASSERT_EQ(RTC::RTC_OK, ec->deactivate_component(ref.in())) << "cycle " << i;
     }
-    EXPECT_TRUE(stuck->entered());
+    // The updates go out on a thread of their own, which may reach the observer after the loop.
+    EXPECT_TRUE(testsupport::waitUntil([&] { return stuck->entered(); }, kBound));
     stuck->open();
     EXPECT_TRUE(testsupport::waitUntil([&] { return stuck->count(OpenRTM::RTC_STATUS) == 2 * cycles; }, kBound));
   }

@@ -2,6 +2,7 @@
 // waits when it is full or empty.
 #include "transport/RingBuffer.h"
 
+#include <Wait.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -177,6 +178,7 @@ TEST(RingBufferBlock, WriteToFullBufferCompletesWhenAReaderMakesRoom)
   writeRange(sut, 1, 2);
 
   auto writer = std::async(std::launch::async, [&] { return sut.write(3); });
+  ASSERT_TRUE(testsupport::waitUntil([&] { return sut.waitingWriters() == 1; }, kBound));
   int value = 0;
   ASSERT_EQ(sut.read(value), BufferStatus::OK);
 
@@ -197,15 +199,13 @@ TEST(RingBufferBlock, ReadOfEmptyBufferResultsInTimeout)
 TEST(RingBufferBlock, ReadOfEmptyBufferWakesWhenAWriterWrites)
 {
   RingBuffer<int> sut(options(WritePolicy::Overwrite, ReadPolicy::Block, 8, 1.0, kLongWait));
-  std::promise<void> started;
   auto reader = std::async(std::launch::async, [&] {
-    started.set_value();
     int value = 0;
     const BufferStatus status = sut.read(value);
     return std::make_pair(status, value);
   });
-  started.get_future().wait();
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));  // let the reader start waiting
+  // The write must find the reader asleep, or the wake-up is not what is tested.
+  ASSERT_TRUE(testsupport::waitUntil([&] { return sut.waitingReaders() == 1; }, kBound));
 
   ASSERT_EQ(sut.write(7), BufferStatus::OK);
 
@@ -220,7 +220,7 @@ TEST(RingBufferBlock, WakeAllReleasesABlockedReaderWithTimeout)
     int value = 0;
     return sut.read(value);
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(testsupport::waitUntil([&] { return sut.waitingReaders() == 1; }, kBound));
 
   sut.wakeAll();
 
@@ -310,7 +310,7 @@ TEST(RingBufferReset, ResetReleasesAWriterBlockedOnTheOldContents)
   RingBuffer<int> sut(options(WritePolicy::Block, ReadPolicy::DoNothing, 1, kLongWait));
   writeRange(sut, 1, 1);
   auto writer = std::async(std::launch::async, [&] { return sut.write(2); });
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  ASSERT_TRUE(testsupport::waitUntil([&] { return sut.waitingWriters() == 1; }, kBound));
 
   sut.reset(options(WritePolicy::Block, ReadPolicy::DoNothing, 1, kLongWait));
 

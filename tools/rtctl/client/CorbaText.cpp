@@ -5,6 +5,7 @@
 
 #include <omniORB4/minorCode.h>
 #include <rtm/detail/OrbTls.h>
+#include <rtm/detail/ReturnCodeName.h>
 
 #include <sstream>
 
@@ -56,26 +57,7 @@ namespace rtctl
     return "failed (" + name + ")";
   }
 
-  std::string CorbaText::returnCode(RTC::ReturnCode_t code)
-  {
-    switch (code)
-    {
-      case RTC::RTC_OK:
-        return "RTC_OK";
-      case RTC::RTC_ERROR:
-        return "RTC_ERROR";
-      case RTC::BAD_PARAMETER:
-        return "BAD_PARAMETER";
-      case RTC::UNSUPPORTED:
-        return "UNSUPPORTED";
-      case RTC::OUT_OF_RESOURCES:
-        return "OUT_OF_RESOURCES";
-      case RTC::PRECONDITION_NOT_MET:
-        return "PRECONDITION_NOT_MET";
-      default:
-        return "return code " + std::to_string(static_cast<int>(code));
-    }
-  }
+  std::string CorbaText::returnCode(RTC::ReturnCode_t code) { return rtm::returnCodeName(code); }
 
   std::string CorbaText::state(RTC::LifeCycleState state)
   {

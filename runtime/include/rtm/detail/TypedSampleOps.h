@@ -1,8 +1,10 @@
 // The SampleOps of one IDL-generated type; one shared instance per type.
+//
+// Not API: InPort<T> and OutPort<T> include it, components never do.
 #ifndef RTM_TYPEDSAMPLEOPS_H
 #define RTM_TYPEDSAMPLEOPS_H
 
-#include <rtm/SampleOps.h>
+#include <rtm/detail/SampleOps.h>
 // omniidl declares the Any operators of a type at global scope, where a template finds them only
 // if they were declared before it: the basic data types are, other IDL types must be included
 // before this header.

@@ -1,4 +1,4 @@
-#include "component/NVUtil.h"
+#include "sdo/NVUtil.h"
 
 namespace rtm
 {

@@ -1,5 +1,7 @@
 // What the port machinery needs to know about one data type, so that all of it but this small
 // table can live in the runtime library instead of being instantiated in every component.
+//
+// Not API: the port headers include it, components never do.
 #ifndef RTM_SAMPLEOPS_H
 #define RTM_SAMPLEOPS_H
 

@@ -1,6 +1,6 @@
-#include "component/SdoConfiguration.h"
+#include "sdo/SdoConfiguration.h"
 
-#include "component/NVUtil.h"
+#include "sdo/NVUtil.h"
 
 namespace rtm
 {

@@ -1,4 +1,4 @@
-#include "component/ComponentEventListener.h"
+#include "sdo/ComponentEventListener.h"
 
 namespace rtm
 {

@@ -1,1 +1,0 @@
-// Placeholder translation unit for a runtime library with no sources yet.
