@@ -52,22 +52,6 @@ namespace
     std::atomic<std::uint64_t> m_allocsLast{0};
   };
 
-  // Binds obj at "<context>/<leaf>", making the context if it is not there yet.
-  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path, CORBA::Object_ptr obj)
-  {
-    CosNaming::Name_var name = root->to_name(path.c_str());
-    CosNaming::Name context;
-    context.length(1);
-    context[0] = name[0];
-    try
-    {
-      CosNaming::NamingContext_var created = root->bind_new_context(context);
-    }
-    catch (const CosNaming::NamingContext::AlreadyBound&)
-    {}
-    root->rebind(name.in(), obj);
-  }
-
   std::int64_t nowNs()
   {
     timespec ts;
@@ -107,7 +91,7 @@ int main(int argc, char** argv)
     pm->activate();
 
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
-    bindInContext(root, path, ref);
+    bench::bindInContext(root, path, ref);
     // Start-up phases beside TrimulComp's (see startup_phases): BENCH_SPAWN_NS is the spawn time.
     if (const char* spawn = std::getenv("BENCH_SPAWN_NS"))
       std::cout << "phase_main_us=" << (atMain - std::atoll(spawn)) / 1000

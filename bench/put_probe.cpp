@@ -49,14 +49,6 @@ namespace
     {}
   }
 
-  void addString(SDOPackage::NVList& list, const char* name, const char* value)
-  {
-    const CORBA::ULong n = list.length();
-    list.length(n + 1);
-    list[n].name = CORBA::string_dup(name);
-    list[n].value <<= value;
-  }
-
   // The object bound at `path` once it answers: a process that just ended may leave its name
   // behind for a moment, bound to an object that is gone (and a new process may listen on the
   // port the old one had, so the stale reference answers OBJECT_NOT_EXIST). Nil after 20 s.
@@ -80,29 +72,12 @@ namespace
     return CORBA::Object::_nil();
   }
 
-  // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
-  OpenRTM::CdrData sample(std::uint32_t value)
-  {
-    OpenRTM::CdrData data;
-    data.length(12);
-    for (int i = 0; i < 8; ++i)
-      data[i] = 0;
-    for (int i = 0; i < 4; ++i)
-      data[8 + i] = CORBA::Octet((value >> (8 * i)) & 0xff);
-    return data;
-  }
-
   // Connects to the input `port` as a peer does and returns its InPortCdr reference.
   OpenRTM::InPortCdr_ptr connectInput(CORBA::ORB_ptr orb, RTC::PortService_ptr port, RTC::ConnectorProfile& cp)
   {
-    cp.name = CORBA::string_dup("put_probe");
-    cp.connector_id = CORBA::string_dup("");
+    cp = bench::pushFlushProfile("put_probe");
     cp.ports.length(1);
     cp.ports[0] = RTC::PortService::_duplicate(port);
-    addString(cp.properties, "dataport.interface_type", "corba_cdr");
-    addString(cp.properties, "dataport.dataflow_type", "push");
-    addString(cp.properties, "dataport.subscription_type", "flush");
-    addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
     if (port->connect(cp) != RTC::RTC_OK)
       throw std::runtime_error("the port refused the connection");
     const char* ior = nullptr;
@@ -194,7 +169,8 @@ int main(int argc, char** argv)
     long failed = 0;
     for (long i = 0; i < count + kWarmPuts; ++i)
     {
-      const OpenRTM::CdrData data = sample(std::uint32_t(i));
+      OpenRTM::CdrData data;
+      bench::encodeTimedLong(data, CORBA::Long(i));
       // Each call after a pause of its own, the two in turns first: a call made right after
       // another finds the core awake and costs less than one that has to wake it.
       double ourUs = 0;
