@@ -11,16 +11,6 @@
 
 namespace bench
 {
-  namespace
-  {
-    std::int64_t monotonicNs()
-    {
-      timespec ts;
-      clock_gettime(CLOCK_MONOTONIC, &ts);
-      return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-    }
-  }
-
   PeriodicLoop::PeriodicLoop(double rate) : m_periodNs(std::llround(1e9 / rate))
   {
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
@@ -42,9 +32,22 @@ namespace bench
     m_started = true;
     if (m_deadline >= endNs)
       return false;
-    const timespec ts{time_t(m_deadline / 1000000000), long(m_deadline % 1000000000)};
+    sleepUntilNs(m_deadline);
+    return true;
+  }
+
+  std::int64_t monotonicNs()
+  {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+  }
+
+  void sleepUntilNs(std::int64_t ns)
+  {
+    const timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
+    // An absolute wake-up time: a signal (EINTR) only resumes the same sleep.
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0)
     {}
-    return true;
   }
 }

@@ -27,4 +27,9 @@ namespace bench
     bool m_realtime;
     bool m_started = false;
   };
+
+  // CLOCK_MONOTONIC in ns, the clock every benchmark program stamps with.
+  std::int64_t monotonicNs();
+  // Sleeps until that clock reads `ns` (at once if it is past).
+  void sleepUntilNs(std::int64_t ns);
 }

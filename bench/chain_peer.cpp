@@ -20,7 +20,9 @@
 #include "BenchNaming.h"
 #include "BenchPorts.h"
 #include "WriterComponent.h"
+#include "PeriodicLoop.h"
 #include "ProcessCpu.h"
+#include "TickAnalysis.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
@@ -54,20 +56,6 @@ namespace
   bench::WriterComponent* g_peer = nullptr;
 
   void moduleInit(RTC::Manager* manager) { g_peer = bench::createWriter(manager, "ChainPeer"); }
-
-  void sleepUntil(std::int64_t ns)
-  {
-    timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR)
-    {}
-  }
-
-  double quantile(const std::vector<double>& sorted, double q)
-  {
-    if (sorted.empty())
-      return 0;
-    return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
-  }
 
   std::vector<int> parsePercents(const std::string& text)
   {
@@ -124,14 +112,14 @@ namespace
         put.push_back(double(p1 - p0) / 1e3);
       }
       // The next write lands at a uniformly random phase of the period.
-      sleepUntil(bench::monotonicNs() + std::int64_t(phase(random) * periodNs));
+      bench::sleepUntilNs(bench::monotonicNs() + std::int64_t(phase(random) * periodNs));
     }
     for (auto* v : {&y1, &y3, &put})
       std::sort(v->begin(), v->end());
     std::cout << "lat_samples=" << y3.size() << " lat_lost=" << lost << " lat_write_failed=" << failed;
     auto print = [](const char* key, const std::vector<double>& v) {
-      std::cout << ' ' << key << "_p50_us=" << quantile(v, 0.5) << ' ' << key << "_p99_us=" << quantile(v, 0.99) << ' '
-                << key << "_max_us=" << (v.empty() ? 0 : v.back());
+      std::cout << ' ' << key << "_p50_us=" << bench::percentile(v, 50) << ' ' << key
+                << "_p99_us=" << bench::percentile(v, 99) << ' ' << key << "_max_us=" << (v.empty() ? 0 : v.back());
     };
     print("y1", y1);
     print("y3", y3);
@@ -156,7 +144,7 @@ namespace
     for (std::uint64_t k = 0; k < n; ++k)
     {
       const std::int64_t deadline = start + std::int64_t(double(k) * intervalNs);
-      sleepUntil(deadline);
+      bench::sleepUntilNs(deadline);
       lateMax = std::max(lateMax, bench::monotonicNs() - deadline);
       call();
     }
@@ -246,7 +234,7 @@ namespace
         // The same window with the component active and no input: the context's own ticking.
         const std::uint64_t idle0 = bench::processCpuNs(s.trimulPid);
         const std::int64_t i0 = bench::monotonicNs();
-        sleepUntil(i0 + std::int64_t(seconds * 1e9));
+        bench::sleepUntilNs(i0 + std::int64_t(seconds * 1e9));
         const double idleNsPerNs = double(bench::processCpuNs(s.trimulPid) - idle0) / double(bench::monotonicNs() - i0);
         std::cout << " cpu_idle_pct=" << 100.0 * idleNsPerNs << " cpu_marginal_us_per_sample="
                   << (double(cpu) - idleNsPerNs * double(t1 - t0)) / 1e3 / double(got);
@@ -331,7 +319,7 @@ int main(int argc, char** argv)
     if (ec->activate_component(trimul) != RTC::RTC_OK)
       throw std::runtime_error("Trimul0's activation refused");
     // Activation takes effect at the context's next tick.
-    sleepUntil(bench::monotonicNs() + 200000000);
+    bench::sleepUntilNs(bench::monotonicNs() + 200000000);
 
     const Setup setup{orb, bare.in(), {servants[0].in(), servants[1].in(), servants[2].in()}, trimulPid, barePid, rate};
     CORBA::Long seq = 0;

@@ -10,6 +10,7 @@
 #include "BenchManager.h"
 #include "BenchNaming.h"
 #include "BenchPorts.h"
+#include "TickAnalysis.h"
 #include "WriterComponent.h"
 
 #include <rtm/DataFlowComponentBase.h>
@@ -61,12 +62,6 @@ namespace
     std::uint64_t pushed = 0;
   };
 
-  double quantile(const std::vector<double>& sorted, double q)
-  {
-    if (sorted.empty())
-      return 0;
-    return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
-  }
 }
 
 int main(int argc, char** argv)
@@ -182,8 +177,10 @@ int main(int argc, char** argv)
 
   std::sort(ours.latencyUs.begin(), ours.latencyUs.end());
   std::sort(bare.latencyUs.begin(), bare.latencyUs.end());
-  std::cout << "write_p50_us=" << quantile(ours.latencyUs, 0.5) << " put_p50_us=" << quantile(bare.latencyUs, 0.5)
-            << " write_p99_us=" << quantile(ours.latencyUs, 0.99) << " put_p99_us=" << quantile(bare.latencyUs, 0.99)
+  std::cout << "write_p50_us=" << bench::percentile(ours.latencyUs, 50)
+            << " put_p50_us=" << bench::percentile(bare.latencyUs, 50)
+            << " write_p99_us=" << bench::percentile(ours.latencyUs, 99)
+            << " put_p99_us=" << bench::percentile(bare.latencyUs, 99)
             << " allocs_per_write=" << double(ours.allocs) / double(ours.calls)
             << " allocs_per_put=" << double(bare.allocs) / double(bare.calls)
             << " push_per_s=" << double(ours.pushed) / ours.pushSeconds
