@@ -1,18 +1,13 @@
 #include "ArrivalServant.h"
 
+#include "PeriodicLoop.h"
+
 #include <time.h>
 
 #include <chrono>
 
 namespace bench
 {
-  std::int64_t monotonicNs()
-  {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-  }
-
   ArrivalServant::ArrivalServant(std::size_t capacity, std::int32_t factor)
     : m_capacity(capacity), m_factor(factor), m_arrival(new std::atomic<std::int64_t>[capacity])
   {

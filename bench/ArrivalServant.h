@@ -35,6 +35,4 @@ namespace bench
     std::mutex m_mutex;
     std::condition_variable m_arrived;
   };
-
-  std::int64_t monotonicNs();
 }

@@ -59,6 +59,21 @@ namespace bench
     }
   }
 
+  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path, CORBA::Object_ptr obj)
+  {
+    CosNaming::Name_var name = root->to_name(path.c_str());
+    CosNaming::Name context;
+    context.length(1);
+    context[0] = name[0];
+    try
+    {
+      CosNaming::NamingContext_var created = root->bind_new_context(context);
+    }
+    catch (const CosNaming::NamingContext::AlreadyBound&)
+    {}
+    root->rebind(name.in(), obj);
+  }
+
   void unbindIfBound(CosNaming::NamingContextExt_ptr root, const std::string& path)
   {
     try

@@ -18,6 +18,8 @@ namespace bench
   CORBA::Object_ptr tryResolve(CosNaming::NamingContextExt_ptr root, const std::string& path);
   // Polls until path is bound, for at most timeoutSeconds; nil on timeout.
   CORBA::Object_ptr waitFor(CosNaming::NamingContextExt_ptr root, const std::string& path, double timeoutSeconds);
+  // Binds obj at "<context>/<leaf>" in place of whatever was there, making the context if need be.
+  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path, CORBA::Object_ptr obj);
   // Removes the binding at path if there is one.
   void unbindIfBound(CosNaming::NamingContextExt_ptr root, const std::string& path);
   // Integer from a command-line argument, or exits with a message naming it.

@@ -37,12 +37,4 @@ namespace bench
     manager->registerFactory(profile, create, destroy);
     return dynamic_cast<WriterComponent*>(manager->createComponent(typeName));
   }
-
-  void addStringProperty(SDOPackage::NVList& list, const char* name, const char* value)
-  {
-    const CORBA::ULong i = list.length();
-    list.length(i + 1);
-    list[i].name = CORBA::string_dup(name);
-    list[i].value <<= value;
-  }
 }

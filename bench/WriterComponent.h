@@ -26,7 +26,4 @@ namespace bench
   // Registers the writer type under `typeName` and creates its one instance (null on failure).
   // Call it from the manager's module procedure.
   WriterComponent* createWriter(RTC::Manager* manager, const char* typeName);
-
-  // Appends one string-valued entry, as connector profiles carry them.
-  void addStringProperty(SDOPackage::NVList& list, const char* name, const char* value);
 }

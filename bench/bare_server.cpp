@@ -6,6 +6,7 @@
 //   bare_server NSPORT [INSTANCE]      binds "<hostname>.host_cxt/<INSTANCE>.rtc" (default Bare0)
 #include "AllocCounter.h"
 #include "BenchNaming.h"
+#include "PeriodicLoop.h"
 
 #include <rtm/idl/DataPort.hh>
 
@@ -52,33 +53,11 @@ namespace
     std::atomic<std::uint64_t> m_allocsLast{0};
   };
 
-  // Binds obj at "<context>/<leaf>", making the context if it is not there yet.
-  void bindInContext(CosNaming::NamingContextExt_ptr root, const std::string& path, CORBA::Object_ptr obj)
-  {
-    CosNaming::Name_var name = root->to_name(path.c_str());
-    CosNaming::Name context;
-    context.length(1);
-    context[0] = name[0];
-    try
-    {
-      CosNaming::NamingContext_var created = root->bind_new_context(context);
-    }
-    catch (const CosNaming::NamingContext::AlreadyBound&)
-    {}
-    root->rebind(name.in(), obj);
-  }
-
-  std::int64_t nowNs()
-  {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-  }
 }
 
 int main(int argc, char** argv)
 {
-  const std::int64_t atMain = nowNs();
+  const std::int64_t atMain = bench::monotonicNs();
   if (argc < 2 || argc > 3)
   {
     std::cerr << "usage: bare_server NSPORT [INSTANCE]\n";
@@ -97,7 +76,7 @@ int main(int argc, char** argv)
   try
   {
     CORBA::ORB_var orb = bench::initLoopbackOrb(argv[0]);
-    const std::int64_t afterInit = nowNs();
+    const std::int64_t afterInit = bench::monotonicNs();
     CORBA::Object_var poaObj = orb->resolve_initial_references("RootPOA");
     PortableServer::POA_var poa = PortableServer::POA::_narrow(poaObj);
     PortableServer::Servant_var<BareInPortCdr> servant = new BareInPortCdr;
@@ -107,12 +86,12 @@ int main(int argc, char** argv)
     pm->activate();
 
     CosNaming::NamingContextExt_var root = bench::namingRoot(orb, nsPort);
-    bindInContext(root, path, ref);
+    bench::bindInContext(root, path, ref);
     // Start-up phases beside TrimulComp's (see startup_phases): BENCH_SPAWN_NS is the spawn time.
     if (const char* spawn = std::getenv("BENCH_SPAWN_NS"))
       std::cout << "phase_main_us=" << (atMain - std::atoll(spawn)) / 1000
-                << " phase_init_us=" << (afterInit - atMain) / 1000 << " phase_bind_us=" << (nowNs() - afterInit) / 1000
-                << std::endl;
+                << " phase_init_us=" << (afterInit - atMain) / 1000
+                << " phase_bind_us=" << (bench::monotonicNs() - afterInit) / 1000 << std::endl;
 
     int signal = 0;
     sigwait(&stopSignals, &signal);

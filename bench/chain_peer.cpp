@@ -20,7 +20,9 @@
 #include "BenchNaming.h"
 #include "BenchPorts.h"
 #include "WriterComponent.h"
+#include "PeriodicLoop.h"
 #include "ProcessCpu.h"
+#include "TickAnalysis.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
@@ -55,61 +57,6 @@ namespace
 
   void moduleInit(RTC::Manager* manager) { g_peer = bench::createWriter(manager, "ChainPeer"); }
 
-  using bench::addStringProperty;
-
-  RTC::ConnectorProfile pushFlushProfile(const char* name)
-  {
-    RTC::ConnectorProfile cp;
-    cp.name = CORBA::string_dup(name);
-    cp.connector_id = CORBA::string_dup("");
-    addStringProperty(cp.properties, "dataport.interface_type", "corba_cdr");
-    addStringProperty(cp.properties, "dataport.dataflow_type", "push");
-    addStringProperty(cp.properties, "dataport.subscription_type", "flush");
-    addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
-    return cp;
-  }
-
-  // Our OutPort to the component's x1, with the input's default buffer (no buffer.* option): the
-  // loss figure is about that default.
-  RTC::ReturnCode_t connectInput(RTC::PortService_ptr out, RTC::PortService_ptr x1)
-  {
-    RTC::ConnectorProfile cp = pushFlushProfile("bench_x1");
-    cp.ports.length(2);
-    cp.ports[0] = RTC::PortService::_duplicate(out);
-    cp.ports[1] = RTC::PortService::_duplicate(x1);
-    return out->connect(cp);
-  }
-
-  // The component's output y to a bare servant: the profile names only the output port and
-  // already carries the servant's reference where an input port's handshake would put it.
-  RTC::ReturnCode_t connectOutput(CORBA::ORB_ptr orb, RTC::PortService_ptr y, CORBA::Object_ptr servant)
-  {
-    RTC::ConnectorProfile cp = pushFlushProfile("bench_y");
-    cp.ports.length(1);
-    cp.ports[0] = RTC::PortService::_duplicate(y);
-    CORBA::String_var ior = orb->object_to_string(servant);
-    addStringProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
-    const CORBA::ULong i = cp.properties.length();
-    cp.properties.length(i + 1);
-    cp.properties[i].name = CORBA::string_dup("dataport.corba_cdr.inport_ref");
-    cp.properties[i].value <<= servant;
-    return y->connect(cp);
-  }
-
-  void sleepUntil(std::int64_t ns)
-  {
-    timespec ts{time_t(ns / 1000000000), long(ns % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR)
-    {}
-  }
-
-  double quantile(const std::vector<double>& sorted, double q)
-  {
-    if (sorted.empty())
-      return 0;
-    return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
-  }
-
   std::vector<int> parsePercents(const std::string& text)
   {
     std::vector<int> pcts;
@@ -132,22 +79,12 @@ namespace
     double rate;
   };
 
-  // The bare call's payload: a TimedLong's 12 little-endian octets with data = seq.
-  void encodeSeq(OpenRTM::CdrData& data, CORBA::Long seq)
-  {
-    const std::uint32_t v = static_cast<std::uint32_t>(seq);
-    for (int i = 0; i < 4; ++i)
-      data[8 + i] = static_cast<CORBA::Octet>(v >> (8 * i));
-  }
-
   void latency(const Setup& s, CORBA::Long& seq, double seconds, const std::string& dump)
   {
     const double periodNs = 1e9 / s.rate;
     std::mt19937 random(12345);
     std::uniform_real_distribution<double> phase(0.0, 1.0);
     OpenRTM::CdrData payload;
-    payload.length(12);
-    std::memset(payload.get_buffer(), 0, 12);
 
     std::vector<double> y1, y3, put;
     std::uint64_t lost = 0, failed = 0;
@@ -164,7 +101,7 @@ namespace
         ++lost;
         continue;
       }
-      encodeSeq(payload, mine);
+      bench::encodeTimedLong(payload, mine);
       const std::int64_t p0 = bench::monotonicNs();
       s.bare->put(payload);
       const std::int64_t p1 = bench::monotonicNs();
@@ -175,14 +112,14 @@ namespace
         put.push_back(double(p1 - p0) / 1e3);
       }
       // The next write lands at a uniformly random phase of the period.
-      sleepUntil(bench::monotonicNs() + std::int64_t(phase(random) * periodNs));
+      bench::sleepUntilNs(bench::monotonicNs() + std::int64_t(phase(random) * periodNs));
     }
     for (auto* v : {&y1, &y3, &put})
       std::sort(v->begin(), v->end());
     std::cout << "lat_samples=" << y3.size() << " lat_lost=" << lost << " lat_write_failed=" << failed;
     auto print = [](const char* key, const std::vector<double>& v) {
-      std::cout << ' ' << key << "_p50_us=" << quantile(v, 0.5) << ' ' << key << "_p99_us=" << quantile(v, 0.99) << ' '
-                << key << "_max_us=" << (v.empty() ? 0 : v.back());
+      std::cout << ' ' << key << "_p50_us=" << bench::percentile(v, 50) << ' ' << key
+                << "_p99_us=" << bench::percentile(v, 99) << ' ' << key << "_max_us=" << (v.empty() ? 0 : v.back());
     };
     print("y1", y1);
     print("y3", y3);
@@ -207,7 +144,7 @@ namespace
     for (std::uint64_t k = 0; k < n; ++k)
     {
       const std::int64_t deadline = start + std::int64_t(double(k) * intervalNs);
-      sleepUntil(deadline);
+      bench::sleepUntilNs(deadline);
       lateMax = std::max(lateMax, bench::monotonicNs() - deadline);
       call();
     }
@@ -297,19 +234,17 @@ namespace
         // The same window with the component active and no input: the context's own ticking.
         const std::uint64_t idle0 = bench::processCpuNs(s.trimulPid);
         const std::int64_t i0 = bench::monotonicNs();
-        sleepUntil(i0 + std::int64_t(seconds * 1e9));
+        bench::sleepUntilNs(i0 + std::int64_t(seconds * 1e9));
         const double idleNsPerNs = double(bench::processCpuNs(s.trimulPid) - idle0) / double(bench::monotonicNs() - i0);
         std::cout << " cpu_idle_pct=" << 100.0 * idleNsPerNs << " cpu_marginal_us_per_sample="
                   << (double(cpu) - idleNsPerNs * double(t1 - t0)) / 1e3 / double(got);
         // The baseline: the same paced stream of bare puts to the bare server.
         OpenRTM::CdrData payload;
-        payload.length(12);
-        std::memset(payload.get_buffer(), 0, 12);
         const std::uint64_t bare0 = bench::processCpuNs(s.barePid);
         double bareLate = 0;
         CORBA::Long bareSeq = 0;
         const std::uint64_t puts = paced(s.rate * pct / 100.0, seconds, bareLate, [&] {
-          encodeSeq(payload, bareSeq++);
+          bench::encodeTimedLong(payload, bareSeq++);
           s.bare->put(payload);
         });
         std::cout << " bare_us_per_put=" << double(bench::processCpuNs(s.barePid) - bare0) / 1e3 / double(puts);
@@ -366,7 +301,7 @@ int main(int argc, char** argv)
       throw std::runtime_error("Trimul0 or Bare0 not found");
 
     RTC::PortService_var x1 = bench::findPort(trimul, "x1");
-    if (CORBA::is_nil(x1) || connectInput(g_peer->port(), x1) != RTC::RTC_OK)
+    if (CORBA::is_nil(x1) || bench::connectPorts(g_peer->port(), x1) != RTC::RTC_OK)
       throw std::runtime_error("could not connect to Trimul0's x1");
     const char* outputs[] = {"y1", "y2", "y3"};
     for (int i = 0; i < 3; ++i)
@@ -374,7 +309,7 @@ int main(int argc, char** argv)
       PortableServer::ObjectId_var id = poa->activate_object(servants[i].in());
       CORBA::Object_var ref = poa->id_to_reference(id.in());
       RTC::PortService_var y = bench::findPort(trimul, outputs[i]);
-      if (CORBA::is_nil(y) || connectOutput(orb, y, ref) != RTC::RTC_OK)
+      if (CORBA::is_nil(y) || bench::connectToServant(orb, y, ref) != RTC::RTC_OK)
         throw std::runtime_error(std::string("could not connect Trimul0's ") + outputs[i]);
     }
     RTC::ExecutionContextList_var owned = trimul->get_owned_contexts();
@@ -384,7 +319,7 @@ int main(int argc, char** argv)
     if (ec->activate_component(trimul) != RTC::RTC_OK)
       throw std::runtime_error("Trimul0's activation refused");
     // Activation takes effect at the context's next tick.
-    sleepUntil(bench::monotonicNs() + 200000000);
+    bench::sleepUntilNs(bench::monotonicNs() + 200000000);
 
     const Setup setup{orb, bare.in(), {servants[0].in(), servants[1].in(), servants[2].in()}, trimulPid, barePid, rate};
     CORBA::Long seq = 0;

@@ -9,6 +9,8 @@
 #include "AllocCounter.h"
 #include "BenchManager.h"
 #include "BenchNaming.h"
+#include "BenchPorts.h"
+#include "TickAnalysis.h"
 #include "WriterComponent.h"
 
 #include <rtm/DataFlowComponentBase.h>
@@ -38,47 +40,16 @@ namespace
 
   void moduleInit(RTC::Manager* manager) { g_writer = bench::createWriter(manager, "Writer"); }
 
-  using bench::addStringProperty;
-
-  // The reader's port "in", found as a tool finds it: through the component's port list.
-  RTC::PortService_ptr findInPort(CORBA::Object_ptr readerObj)
-  {
-    RTC::RTObject_var reader = RTC::RTObject::_narrow(readerObj);
-    RTC::PortServiceList_var ports = reader->get_ports();
-    for (CORBA::ULong i = 0; i < ports->length(); ++i)
-    {
-      RTC::PortProfile_var profile = ports[i]->get_port_profile();
-      const std::string name = profile->name.in();
-      if (name.size() >= 3 && name.compare(name.size() - 3, 3, ".in") == 0)
-        return RTC::PortService::_duplicate(ports[i]);
-    }
-    return RTC::PortService::_nil();
-  }
-
   // A push connection with synchronous sends, as a tool would make it. The reader's buffer is long
   // enough to absorb what arrives between two of its ticks at the highest rate we reach.
   RTC::ReturnCode_t connectFlush(RTC::PortService_ptr out, RTC::PortService_ptr in)
   {
-    RTC::ConnectorProfile cp;
-    cp.name = CORBA::string_dup("bench");
-    cp.connector_id = CORBA::string_dup("");
+    RTC::ConnectorProfile cp = bench::pushFlushProfile("bench");
     cp.ports.length(2);
     cp.ports[0] = RTC::PortService::_duplicate(out);
     cp.ports[1] = RTC::PortService::_duplicate(in);
-    addStringProperty(cp.properties, "dataport.interface_type", "corba_cdr");
-    addStringProperty(cp.properties, "dataport.dataflow_type", "push");
-    addStringProperty(cp.properties, "dataport.subscription_type", "flush");
-    addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
-    addStringProperty(cp.properties, "dataport.buffer.length", "16384");
+    bench::addStringProperty(cp.properties, "dataport.buffer.length", "16384");
     return out->connect(cp);
-  }
-
-  // The bare call's payload: a TimedLong's 12 little-endian octets, refreshed in place per call.
-  void encodeSeq(OpenRTM::CdrData& data, CORBA::Long seq)
-  {
-    const std::uint32_t v = static_cast<std::uint32_t>(seq);
-    for (int i = 0; i < 4; ++i)
-      data[8 + i] = static_cast<CORBA::Octet>(v >> (8 * i));
   }
 
   struct Totals
@@ -91,12 +62,6 @@ namespace
     std::uint64_t pushed = 0;
   };
 
-  double quantile(const std::vector<double>& sorted, double q)
-  {
-    if (sorted.empty())
-      return 0;
-    return sorted[std::min(sorted.size() - 1, std::size_t(q * double(sorted.size())))];
-  }
 }
 
 int main(int argc, char** argv)
@@ -126,7 +91,8 @@ int main(int argc, char** argv)
     CosNaming::NamingContextExt_var root = bench::namingRoot(manager->getORB(), nsPort);
     CORBA::Object_var readerObj = bench::waitFor(root, bench::componentPath("Reader0"), 20.0);
     CORBA::Object_var bareObj = bench::waitFor(root, bench::componentPath("Bare0"), 20.0);
-    RTC::PortService_var inPort = findInPort(readerObj);
+    RTC::RTObject_var reader = RTC::RTObject::_narrow(readerObj);
+    RTC::PortService_var inPort = CORBA::is_nil(reader) ? RTC::PortService::_nil() : bench::findPort(reader, "in");
     OpenRTM::InPortCdr_var bareCdr = OpenRTM::InPortCdr::_narrow(bareObj);
     if (CORBA::is_nil(inPort) || CORBA::is_nil(bareCdr))
     {
@@ -143,15 +109,14 @@ int main(int argc, char** argv)
     }
 
     OpenRTM::CdrData payload;
-    payload.length(12);
-    std::memset(payload.get_buffer(), 0, 12);
+    bench::encodeTimedLong(payload, 0);
 
     auto writeOnce = [&]() {
       if (!g_writer->write(seq++))
         ++ours.failed;
     };
     auto putOnce = [&]() {
-      encodeSeq(payload, seq);
+      bench::encodeTimedLong(payload, seq);
       if (bareCdr->put(payload) != OpenRTM::PORT_OK)
         ++bare.failed;
     };
@@ -212,8 +177,10 @@ int main(int argc, char** argv)
 
   std::sort(ours.latencyUs.begin(), ours.latencyUs.end());
   std::sort(bare.latencyUs.begin(), bare.latencyUs.end());
-  std::cout << "write_p50_us=" << quantile(ours.latencyUs, 0.5) << " put_p50_us=" << quantile(bare.latencyUs, 0.5)
-            << " write_p99_us=" << quantile(ours.latencyUs, 0.99) << " put_p99_us=" << quantile(bare.latencyUs, 0.99)
+  std::cout << "write_p50_us=" << bench::percentile(ours.latencyUs, 50)
+            << " put_p50_us=" << bench::percentile(bare.latencyUs, 50)
+            << " write_p99_us=" << bench::percentile(ours.latencyUs, 99)
+            << " put_p99_us=" << bench::percentile(bare.latencyUs, 99)
             << " allocs_per_write=" << double(ours.allocs) / double(ours.calls)
             << " allocs_per_put=" << double(bare.allocs) / double(bare.calls)
             << " push_per_s=" << double(ours.pushed) / ours.pushSeconds

@@ -15,12 +15,12 @@
 // Prints: put_p50_us= put_p90_us= bare_p50_us= bare_p90_us= puts= failed=
 #include "BenchNaming.h"
 #include "BenchPorts.h"
+#include "PeriodicLoop.h"
+#include "TickAnalysis.h"
 
 #include <rtm/detail/OrbTls.h>
 #include <rtm/idl/DataPort.hh>
 #include <rtm/idl/RTC.hh>
-
-#include <time.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -34,36 +34,13 @@ namespace
 {
   constexpr int kWarmPuts = 200;  // the first calls open connections: left out
 
-  std::int64_t nowNs()
-  {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-  }
-
-  void sleepNs(std::int64_t ns)
-  {
-    const std::int64_t until = nowNs() + ns;
-    timespec ts{time_t(until / 1000000000), long(until % 1000000000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0)
-    {}
-  }
-
-  void addString(SDOPackage::NVList& list, const char* name, const char* value)
-  {
-    const CORBA::ULong n = list.length();
-    list.length(n + 1);
-    list[n].name = CORBA::string_dup(name);
-    list[n].value <<= value;
-  }
-
   // The object bound at `path` once it answers: a process that just ended may leave its name
   // behind for a moment, bound to an object that is gone (and a new process may listen on the
   // port the old one had, so the stale reference answers OBJECT_NOT_EXIST). Nil after 20 s.
   CORBA::Object_ptr liveObject(CosNaming::NamingContextExt_ptr root, const std::string& path)
   {
-    const std::int64_t deadline = nowNs() + 20 * std::int64_t(1000000000);
-    while (nowNs() < deadline)
+    const std::int64_t deadline = bench::monotonicNs() + 20 * std::int64_t(1000000000);
+    while (bench::monotonicNs() < deadline)
     {
       try
       {
@@ -75,34 +52,17 @@ namespace
       {
         // Not there yet, or still the old one.
       }
-      sleepNs(50 * 1000 * 1000);
+      bench::sleepUntilNs(bench::monotonicNs() + 50 * 1000 * 1000);
     }
     return CORBA::Object::_nil();
-  }
-
-  // TimedLong, bare little-endian CDR: tm.sec, tm.nsec, data.
-  OpenRTM::CdrData sample(std::uint32_t value)
-  {
-    OpenRTM::CdrData data;
-    data.length(12);
-    for (int i = 0; i < 8; ++i)
-      data[i] = 0;
-    for (int i = 0; i < 4; ++i)
-      data[8 + i] = CORBA::Octet((value >> (8 * i)) & 0xff);
-    return data;
   }
 
   // Connects to the input `port` as a peer does and returns its InPortCdr reference.
   OpenRTM::InPortCdr_ptr connectInput(CORBA::ORB_ptr orb, RTC::PortService_ptr port, RTC::ConnectorProfile& cp)
   {
-    cp.name = CORBA::string_dup("put_probe");
-    cp.connector_id = CORBA::string_dup("");
+    cp = bench::pushFlushProfile("put_probe");
     cp.ports.length(1);
     cp.ports[0] = RTC::PortService::_duplicate(port);
-    addString(cp.properties, "dataport.interface_type", "corba_cdr");
-    addString(cp.properties, "dataport.dataflow_type", "push");
-    addString(cp.properties, "dataport.subscription_type", "flush");
-    addString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
     if (port->connect(cp) != RTC::RTC_OK)
       throw std::runtime_error("the port refused the connection");
     const char* ior = nullptr;
@@ -115,13 +75,6 @@ namespace
     return OpenRTM::InPortCdr::_narrow(inObj);
   }
 
-  double quantile(std::vector<double> v, double q)
-  {
-    if (v.empty())
-      return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(q * double(v.size())))];
-  }
 }
 
 int main(int argc, char** argv)
@@ -194,16 +147,17 @@ int main(int argc, char** argv)
     long failed = 0;
     for (long i = 0; i < count + kWarmPuts; ++i)
     {
-      const OpenRTM::CdrData data = sample(std::uint32_t(i));
+      OpenRTM::CdrData data;
+      bench::encodeTimedLong(data, CORBA::Long(i));
       // Each call after a pause of its own, the two in turns first: a call made right after
       // another finds the core awake and costs less than one that has to wake it.
       double ourUs = 0;
       double bareUs = 0;
       for (int turn = 0; turn < 2; ++turn)
       {
-        sleepNs(gap(random));
+        bench::sleepUntilNs(bench::monotonicNs() + gap(random));
         const bool oursNow = (turn == 0) == (i % 2 == 0);
-        const std::int64_t t0 = nowNs();
+        const std::int64_t t0 = bench::monotonicNs();
         if (oursNow)
         {
           const OpenRTM::PortStatus status = in->put(data);
@@ -212,7 +166,7 @@ int main(int argc, char** argv)
         }
         else
           bare->put(data);
-        (oursNow ? ourUs : bareUs) = double(nowNs() - t0) / 1e3;
+        (oursNow ? ourUs : bareUs) = double(bench::monotonicNs() - t0) / 1e3;
       }
       if (i >= kWarmPuts)
       {
@@ -224,9 +178,10 @@ int main(int argc, char** argv)
     port->disconnect(cp.connector_id.in());
     if (!baselineName.empty())
       baselinePort->disconnect(baselineCp.connector_id.in());
-    std::cout << "put_p50_us=" << quantile(ours, 0.5) << " put_p90_us=" << quantile(ours, 0.9)
-              << " bare_p50_us=" << quantile(baseline, 0.5) << " bare_p90_us=" << quantile(baseline, 0.9)
-              << " puts=" << ours.size() << " failed=" << failed << std::endl;
+    std::cout << "put_p50_us=" << bench::percentile(ours, 50) << " put_p90_us=" << bench::percentile(ours, 90)
+              << " bare_p50_us=" << bench::percentile(baseline, 50)
+              << " bare_p90_us=" << bench::percentile(baseline, 90) << " puts=" << ours.size() << " failed=" << failed
+              << std::endl;
     orb->destroy();
   }
   catch (const CORBA::Exception& e)

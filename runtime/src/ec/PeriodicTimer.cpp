@@ -1,7 +1,5 @@
 #include "ec/PeriodicTimer.h"
 
-#include "ec/ServingThreadPriority.h"
-
 #include <pthread.h>
 #include <sched.h>
 #include <sys/prctl.h>
@@ -99,8 +97,9 @@ namespace rtm
   void PeriodicTimer::applyScheduling(std::int64_t periodNs)
   {
     // Real-time scheduling keeps a loaded machine's ordinary work from delaying the ticks, but
-    // it also lets the loop preempt the threads that serve the component's ports. Not permitted
-    // (no privilege) means the default scheduling, which is still correct, only less punctual.
+    // it also lets the loop preempt the threads that serve the component's ports (which keep
+    // normal scheduling: see InPortCdrProvider::put). Not permitted (no privilege) means the
+    // default scheduling, which is still correct, only less punctual.
     const int wanted = periodNs >= kRealtimeMinPeriodNs ? m_priority.load() : kNormalPriority;
     if (wanted == m_appliedPriority)
     {
@@ -112,7 +111,6 @@ namespace rtm
     if (pthread_setschedparam(pthread_self(), policy, &param) == 0)
     {
       m_appliedPriority = wanted;
-      ServingThreadPriority::announce(wanted);
     }
   }
 }
