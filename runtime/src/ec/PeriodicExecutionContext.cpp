@@ -303,17 +303,23 @@ namespace rtm
 
   RTC::ReturnCode_t PeriodicExecutionContext::activate_component(RTC::LightweightRTObject_ptr comp)
   {
+    return requestTransition(comp, RTC::INACTIVE_STATE, RTC::ACTIVE_STATE);
+  }
+
+  RTC::ReturnCode_t PeriodicExecutionContext::requestTransition(RTC::LightweightRTObject_ptr comp,
+                                                                RTC::LifeCycleState from, RTC::LifeCycleState to)
+  {
     std::lock_guard<std::mutex> lock(m_mutex);
     const MemberPtr member = findLocked(comp, true);
     if (!member)
     {
       return RTC::BAD_PARAMETER;
     }
-    if (member->state != RTC::INACTIVE_STATE)
+    if (member->state != from)
     {
       return RTC::PRECONDITION_NOT_MET;
     }
-    member->next = RTC::ACTIVE_STATE;
+    member->next = to;
     m_work.notify_all();
     return RTC::RTC_OK;
   }
@@ -354,19 +360,7 @@ namespace rtm
 
   RTC::ReturnCode_t PeriodicExecutionContext::reset_component(RTC::LightweightRTObject_ptr comp)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    const MemberPtr member = findLocked(comp, true);
-    if (!member)
-    {
-      return RTC::BAD_PARAMETER;
-    }
-    if (member->state != RTC::ERROR_STATE)
-    {
-      return RTC::PRECONDITION_NOT_MET;
-    }
-    member->next = RTC::INACTIVE_STATE;
-    m_work.notify_all();
-    return RTC::RTC_OK;
+    return requestTransition(comp, RTC::ERROR_STATE, RTC::INACTIVE_STATE);
   }
 
   RTC::LifeCycleState PeriodicExecutionContext::get_component_state(RTC::LightweightRTObject_ptr comp)

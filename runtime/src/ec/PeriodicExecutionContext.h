@@ -93,6 +93,9 @@ namespace rtm
     void callEach(const std::vector<MemberPtr>& members, MemberStateMachine::Handler handler);
 
     MemberPtr findLocked(RTC::LightweightRTObject_ptr comp, bool includeOwner) const;
+    // Asks the loop to move a member from `from` to `to` at its next tick (activate, reset).
+    RTC::ReturnCode_t requestTransition(RTC::LightweightRTObject_ptr comp, RTC::LifeCycleState from,
+                                        RTC::LifeCycleState to);
     bool hasWorkLocked() const;
     std::vector<MemberPtr> membersLocked() const;
     void waitForTickEndLocked(std::unique_lock<std::mutex>& lock);
