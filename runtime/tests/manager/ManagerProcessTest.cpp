@@ -126,6 +126,9 @@ TEST_F(ManagerProcess, ActivateDeactivateAndResetThroughTheExecutionContext)
 
   ASSERT_EQ(ec->reset_component(comp.in()), RTC::RTC_OK);
   ASSERT_TRUE(testsupport::waitUntil([&] { return state() == RTC::INACTIVE_STATE; }, 10s));
+  // The program's output reaches us through a pipe, after the state: its last lines may still be on
+  // their way. "reset" comes after the last "error", so once it is here the count is whole.
+  ASSERT_TRUE(testsupport::waitUntil([&] { return count(sut->stdoutText(), "reset") >= 1; }, 10s));
   EXPECT_EQ(count(sut->stdoutText(), "reset"), 1u);
   const size_t errorsAfterReset = count(sut->stdoutText(), "error");
   std::this_thread::sleep_for(100ms);
@@ -135,6 +138,8 @@ TEST_F(ManagerProcess, ActivateDeactivateAndResetThroughTheExecutionContext)
   ASSERT_TRUE(testsupport::waitUntil([&] { return state() == RTC::ACTIVE_STATE; }, 10s));
   ASSERT_EQ(ec->deactivate_component(comp.in()), RTC::RTC_OK);
   EXPECT_EQ(state(), RTC::INACTIVE_STATE);
+  // Likewise, the second "deactivated" follows the last "execute".
+  ASSERT_TRUE(testsupport::waitUntil([&] { return count(sut->stdoutText(), "deactivated") >= 2; }, 10s));
   const size_t executes = count(sut->stdoutText(), "execute");
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(count(sut->stdoutText(), "execute"), executes) << "onExecute ran while inactive";
