@@ -1,6 +1,7 @@
 #include "port/ConnectionRequest.h"
 
 #include "port/ConnectorOptions.h"
+#include "log/Logger.h"
 
 #include <cstdlib>
 
@@ -83,6 +84,25 @@ namespace rtm
 
     callTimeoutMs =
       secondsOption(options, kCallTimeoutOption, secondsOption(portOptions, kCallTimeoutOption, kDefaultCallTimeoutMs));
+    return RTC::RTC_OK;
+  }
+
+  RTC::ReturnCode_t ConnectionRequest::accept(const RTC::ConnectorProfile& profile, const coil::Properties& portOptions,
+                                              Direction direction, const std::string& ownDataType,
+                                              std::size_t connections, const std::string& portName)
+  {
+    const RTC::ReturnCode_t checked = parse(profile, portOptions, direction, ownDataType);
+    if (checked != RTC::RTC_OK)
+    {
+      RTM_LOG_WARN("port", portName << ": connection '" << profile.connector_id.in() << "' refused: " << problem);
+      return checked;
+    }
+    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
+    if (limit >= 0 && connections >= static_cast<std::size_t>(limit))
+    {
+      RTM_LOG_WARN("port", portName << ": connection refused: connection_limit " << limit << " reached");
+      return RTC::RTC_ERROR;
+    }
     return RTC::RTC_OK;
   }
 }

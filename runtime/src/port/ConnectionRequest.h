@@ -7,6 +7,7 @@
 #include <coil/Properties.h>
 #include <rtm/RTC.h>
 
+#include <cstddef>
 #include <string>
 
 namespace rtm
@@ -23,6 +24,11 @@ namespace rtm
     // Returns the code the handshake answers with; RTC_OK fills the fields below.
     RTC::ReturnCode_t parse(const RTC::ConnectorProfile& profile, const coil::Properties& portOptions,
                             Direction direction, const std::string& ownDataType);
+    // parse(), then the port's connection_limit against the `connections` it has: a refusal is one
+    // warning naming the port and why.
+    RTC::ReturnCode_t accept(const RTC::ConnectorProfile& profile, const coil::Properties& portOptions,
+                             Direction direction, const std::string& ownDataType, std::size_t connections,
+                             const std::string& portName);
 
     coil::Properties options;  // port options overlaid by the profile's dataport.* properties
     bool pull = false;

@@ -145,19 +145,10 @@ namespace RTC
       std::lock_guard<std::mutex> lock(m_connMutex);
       portOptions = m_portOptions;
     }
-    const ReturnCode_t checked = request.parse(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId());
+    const ReturnCode_t checked = request.accept(connector_profile, portOptions, ::rtm::Direction::In, m_ops.typeId(),
+                                                connectionCount(), profileName());
     if (checked != RTC_OK)
-    {
-      RTM_LOG_WARN("port", profileName() << ": connection '" << connector_profile.connector_id.in()
-                                         << "' refused: " << request.problem);
       return checked;
-    }
-    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
-    if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
-    {
-      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit << " reached");
-      return RTC_ERROR;
-    }
 
     auto connection = std::make_shared<Connection>();
     connection->id = connector_profile.connector_id.in();

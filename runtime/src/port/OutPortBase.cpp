@@ -185,19 +185,10 @@ namespace RTC
       portOptions = m_portOptions;
     }
     ::rtm::ConnectionRequest request;
-    const ReturnCode_t checked = request.parse(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId());
+    const ReturnCode_t checked = request.accept(connector_profile, portOptions, ::rtm::Direction::Out, m_ops.typeId(),
+                                                connectionCount(), profileName());
     if (checked != RTC_OK)
-    {
-      RTM_LOG_WARN("port", profileName() << ": connection '" << connector_profile.connector_id.in()
-                                         << "' refused: " << request.problem);
       return checked;
-    }
-    const long limit = std::strtol(portOptions.getProperty("connection_limit", "-1").c_str(), nullptr, 10);
-    if (limit >= 0 && connectionCount() >= static_cast<size_t>(limit))
-    {
-      RTM_LOG_WARN("port", profileName() << ": connection refused: connection_limit " << limit << " reached");
-      return RTC_ERROR;
-    }
 
     if (!request.pull)
     {
