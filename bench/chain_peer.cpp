@@ -19,8 +19,9 @@
 #include "BenchManager.h"
 #include "BenchNaming.h"
 #include "BenchPorts.h"
-#include "WriterComponent.h"
 #include "ProcessCpu.h"
+#include "testsupport/PushConnection.h"
+#include "testsupport/TimedLongPeer.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
@@ -51,32 +52,15 @@ namespace
   constexpr int kWarmSamples = 200;  // latency samples left out (first connections)
   constexpr int kWaitMs = 200;  // a sample not through by then counts as lost
 
-  bench::WriterComponent* g_peer = nullptr;
+  testsupport::TimedLongPeer* g_peer = nullptr;
 
-  void moduleInit(RTC::Manager* manager) { g_peer = bench::createWriter(manager, "ChainPeer"); }
-
-  using bench::addStringProperty;
-
-  RTC::ConnectorProfile pushFlushProfile(const char* name)
-  {
-    RTC::ConnectorProfile cp;
-    cp.name = CORBA::string_dup(name);
-    cp.connector_id = CORBA::string_dup("");
-    addStringProperty(cp.properties, "dataport.interface_type", "corba_cdr");
-    addStringProperty(cp.properties, "dataport.dataflow_type", "push");
-    addStringProperty(cp.properties, "dataport.subscription_type", "flush");
-    addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
-    return cp;
-  }
+  void moduleInit(RTC::Manager* manager) { g_peer = testsupport::TimedLongPeer::create(manager, "ChainPeer"); }
 
   // Our OutPort to the component's x1, with the input's default buffer (no buffer.* option): the
   // loss figure is about that default.
   RTC::ReturnCode_t connectInput(RTC::PortService_ptr out, RTC::PortService_ptr x1)
   {
-    RTC::ConnectorProfile cp = pushFlushProfile("bench_x1");
-    cp.ports.length(2);
-    cp.ports[0] = RTC::PortService::_duplicate(out);
-    cp.ports[1] = RTC::PortService::_duplicate(x1);
+    RTC::ConnectorProfile cp = testsupport::pushProfile("bench_x1", out, x1);
     return out->connect(cp);
   }
 
@@ -84,11 +68,9 @@ namespace
   // already carries the servant's reference where an input port's handshake would put it.
   RTC::ReturnCode_t connectOutput(CORBA::ORB_ptr orb, RTC::PortService_ptr y, CORBA::Object_ptr servant)
   {
-    RTC::ConnectorProfile cp = pushFlushProfile("bench_y");
-    cp.ports.length(1);
-    cp.ports[0] = RTC::PortService::_duplicate(y);
+    RTC::ConnectorProfile cp = testsupport::pushProfile("bench_y", y, RTC::PortService::_nil());
     CORBA::String_var ior = orb->object_to_string(servant);
-    addStringProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
+    testsupport::addProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
     const CORBA::ULong i = cp.properties.length();
     cp.properties.length(i + 1);
     cp.properties[i].name = CORBA::string_dup("dataport.corba_cdr.inport_ref");
@@ -366,7 +348,7 @@ int main(int argc, char** argv)
       throw std::runtime_error("Trimul0 or Bare0 not found");
 
     RTC::PortService_var x1 = bench::findPort(trimul, "x1");
-    if (CORBA::is_nil(x1) || connectInput(g_peer->port(), x1) != RTC::RTC_OK)
+    if (CORBA::is_nil(x1) || connectInput(g_peer->out.getPortRef(), x1) != RTC::RTC_OK)
       throw std::runtime_error("could not connect to Trimul0's x1");
     const char* outputs[] = {"y1", "y2", "y3"};
     for (int i = 0; i < 3; ++i)

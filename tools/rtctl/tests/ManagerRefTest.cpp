@@ -1,7 +1,7 @@
 #include "Error.h"
 #include "ManagerRef.h"
 
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 
 #include <rtm/idl/Manager.hh>
 
