@@ -12,6 +12,8 @@
 #include <new>
 #include <string>
 
+// A sanitizer owns malloc, and interposing it would take its bookkeeping away: there the counter
+// counts the replaceable operator new instead, which the sanitizer lets a program supply.
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
 #define TESTSUPPORT_HOOKS_MALLOC 0
 #else
