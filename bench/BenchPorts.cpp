@@ -1,5 +1,7 @@
 #include "BenchPorts.h"
 
+#include "testsupport/PushConnection.h"
+
 #include <cstdint>
 
 namespace bench
@@ -18,42 +20,17 @@ namespace bench
     return RTC::PortService::_nil();
   }
 
-  void addStringProperty(SDOPackage::NVList& list, const char* name, const char* value)
-  {
-    const CORBA::ULong i = list.length();
-    list.length(i + 1);
-    list[i].name = CORBA::string_dup(name);
-    list[i].value <<= value;
-  }
-
-  RTC::ConnectorProfile pushFlushProfile(const char* name)
-  {
-    RTC::ConnectorProfile cp;
-    cp.name = CORBA::string_dup(name);
-    cp.connector_id = CORBA::string_dup("");
-    addStringProperty(cp.properties, "dataport.interface_type", "corba_cdr");
-    addStringProperty(cp.properties, "dataport.dataflow_type", "push");
-    addStringProperty(cp.properties, "dataport.subscription_type", "flush");
-    addStringProperty(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
-    return cp;
-  }
-
   RTC::ReturnCode_t connectPorts(RTC::PortService_ptr out, RTC::PortService_ptr in)
   {
-    RTC::ConnectorProfile cp = pushFlushProfile("bench_x1");
-    cp.ports.length(2);
-    cp.ports[0] = RTC::PortService::_duplicate(out);
-    cp.ports[1] = RTC::PortService::_duplicate(in);
+    RTC::ConnectorProfile cp = testsupport::pushProfile("bench_x1", out, in);
     return out->connect(cp);
   }
 
   RTC::ReturnCode_t connectToServant(CORBA::ORB_ptr orb, RTC::PortService_ptr out, CORBA::Object_ptr servant)
   {
-    RTC::ConnectorProfile cp = pushFlushProfile("bench_y");
-    cp.ports.length(1);
-    cp.ports[0] = RTC::PortService::_duplicate(out);
+    RTC::ConnectorProfile cp = testsupport::pushProfile("bench_y", out, RTC::PortService::_nil());
     CORBA::String_var ior = orb->object_to_string(servant);
-    addStringProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
+    testsupport::addProperty(cp.properties, "dataport.corba_cdr.inport_ior", ior.in());
     const CORBA::ULong i = cp.properties.length();
     cp.properties.length(i + 1);
     cp.properties[i].name = CORBA::string_dup("dataport.corba_cdr.inport_ref");

@@ -11,11 +11,8 @@ namespace bench
   // The component's port "<instance>.<name>", found through its port list; nil if it has none.
   RTC::PortService_ptr findPort(RTC::RTObject_ptr rtc, const std::string& name);
 
-  // Appends one string-valued entry, as connector profiles carry them.
-  void addStringProperty(SDOPackage::NVList& list, const char* name, const char* value);
-  // A TimedLong push connection with synchronous sends ("flush"), no ports named yet.
-  RTC::ConnectorProfile pushFlushProfile(const char* name);
-  // `out` to `in` with pushFlushProfile, the input's default buffer.
+  // `out` to `in`, a TimedLong push connection with synchronous sends ("flush") and the input's
+  // default buffer.
   RTC::ReturnCode_t connectPorts(RTC::PortService_ptr out, RTC::PortService_ptr in);
   // `out` to a bare InPortCdr servant: the profile names only the output port and already carries
   // the servant's reference where an input port's handshake would put it.

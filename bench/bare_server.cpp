@@ -4,7 +4,7 @@
 // component-shaped name, and serves until SIGINT or SIGTERM; then it unbinds and prints what its
 // puts cost in allocations.
 //   bare_server NSPORT [INSTANCE]      binds "<hostname>.host_cxt/<INSTANCE>.rtc" (default Bare0)
-#include "AllocCounter.h"
+#include "testsupport/AllocationCounter.h"
 #include "BenchNaming.h"
 #include "PeriodicLoop.h"
 
@@ -30,7 +30,7 @@ namespace
     OpenRTM::PortStatus put(const OpenRTM::CdrData&) override
     {
       const std::uint64_t n = m_puts.fetch_add(1) + 1;
-      const std::uint64_t allocs = bench::processAllocations();
+      const std::uint64_t allocs = testsupport::processAllocations();
       if (n == kWarmPuts)
         m_allocsAtWarm = allocs;
       m_allocsLast = allocs;

@@ -19,7 +19,7 @@
 #include "BenchManager.h"
 #include "BenchNaming.h"
 #include "BenchPorts.h"
-#include "WriterComponent.h"
+#include "testsupport/TimedLongPeer.h"
 #include "PeriodicLoop.h"
 #include "ProcessCpu.h"
 #include "TickAnalysis.h"
@@ -53,9 +53,9 @@ namespace
   constexpr int kWarmSamples = 200;  // latency samples left out (first connections)
   constexpr int kWaitMs = 200;  // a sample not through by then counts as lost
 
-  bench::WriterComponent* g_peer = nullptr;
+  testsupport::TimedLongPeer* g_peer = nullptr;
 
-  void moduleInit(RTC::Manager* manager) { g_peer = bench::createWriter(manager, "ChainPeer"); }
+  void moduleInit(RTC::Manager* manager) { g_peer = testsupport::TimedLongPeer::create(manager, "ChainPeer"); }
 
   std::vector<int> parsePercents(const std::string& text)
   {
@@ -301,7 +301,7 @@ int main(int argc, char** argv)
       throw std::runtime_error("Trimul0 or Bare0 not found");
 
     RTC::PortService_var x1 = bench::findPort(trimul, "x1");
-    if (CORBA::is_nil(x1) || bench::connectPorts(g_peer->port(), x1) != RTC::RTC_OK)
+    if (CORBA::is_nil(x1) || bench::connectPorts(g_peer->out.getPortRef(), x1) != RTC::RTC_OK)
       throw std::runtime_error("could not connect to Trimul0's x1");
     const char* outputs[] = {"y1", "y2", "y3"};
     for (int i = 0; i < 3; ++i)

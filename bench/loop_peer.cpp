@@ -16,7 +16,7 @@
 #include "BenchPorts.h"
 #include "PeriodicLoop.h"
 #include "TickAnalysis.h"
-#include "WriterComponent.h"
+#include "testsupport/TimedLongPeer.h"
 
 #include <rtm/Manager.h>
 
@@ -34,9 +34,9 @@ namespace
   constexpr int kWarmSamples = 20;
   constexpr int kDrainMs = 200;  // an answer not back by then counts as lost
 
-  bench::WriterComponent* g_peer = nullptr;
+  testsupport::TimedLongPeer* g_peer = nullptr;
 
-  void moduleInit(RTC::Manager* manager) { g_peer = bench::createWriter(manager, "LoopPeer"); }
+  void moduleInit(RTC::Manager* manager) { g_peer = testsupport::TimedLongPeer::create(manager, "LoopPeer"); }
 
   struct Figures
   {
@@ -128,7 +128,7 @@ int main(int argc, char** argv)
         throw std::runtime_error("Trimul0 not found");
       RTC::PortService_var x1 = bench::findPort(trimul, "x1");
       RTC::PortService_var y1 = bench::findPort(trimul, "y1");
-      if (CORBA::is_nil(x1) || CORBA::is_nil(y1) || bench::connectPorts(g_peer->port(), x1) != RTC::RTC_OK ||
+      if (CORBA::is_nil(x1) || CORBA::is_nil(y1) || bench::connectPorts(g_peer->out.getPortRef(), x1) != RTC::RTC_OK ||
           bench::connectToServant(orb, y1, answersRef) != RTC::RTC_OK)
         throw std::runtime_error("could not connect Trimul0's x1 and y1");
       RTC::ExecutionContextList_var owned = trimul->get_owned_contexts();
@@ -144,7 +144,7 @@ int main(int argc, char** argv)
     {
       bench::bindInContext(root, peerPath, answersRef);
       CORBA::Object_var bare = bench::waitFor(root, bench::componentPath("LoopBare0"), 20.0);
-      if (CORBA::is_nil(bare) || bench::connectToServant(orb, g_peer->port(), bare) != RTC::RTC_OK)
+      if (CORBA::is_nil(bare) || bench::connectToServant(orb, g_peer->out.getPortRef(), bare) != RTC::RTC_OK)
         throw std::runtime_error("could not connect to LoopBare0");
     }
 

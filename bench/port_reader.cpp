@@ -9,7 +9,7 @@
 // isnew_allocs and tick_allocs: totals on the context's thread in isNew() and between two
 // onExecute calls (the context's own machinery).
 //   port_reader [MANAGER OPTIONS...]     binds Reader0
-#include "AllocCounter.h"
+#include "testsupport/AllocationCounter.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/InPort.h>
@@ -58,19 +58,19 @@ namespace
     RTC::ReturnCode_t onExecute(RTC::UniqueId) override
     {
       ReadStats& s = g_stats;
-      const std::uint64_t entry = bench::threadAllocations();
+      const std::uint64_t entry = testsupport::threadAllocations();
       if (s.ticks++ > 0)
         s.tickAllocs += entry - s.threadAllocsAtExit;
       for (;;)
       {
-        const std::uint64_t beforeIsNew = bench::threadAllocations();
+        const std::uint64_t beforeIsNew = testsupport::threadAllocations();
         const bool waiting = m_inPort.isNew();
-        const std::uint64_t before = bench::threadAllocations();
+        const std::uint64_t before = testsupport::threadAllocations();
         s.isNewAllocs += before - beforeIsNew;
         if (!waiting)
           break;
         m_inPort.read();
-        const std::uint64_t after = bench::threadAllocations();
+        const std::uint64_t after = testsupport::threadAllocations();
         ++s.received;
         if (s.received > kWarmSamples)
           s.readAllocs += after - before;
@@ -78,10 +78,10 @@ namespace
           s.gaps += std::uint64_t(m_sample.data - s.expected);
         s.expected = m_sample.data + 1;
         if (s.received == kWarmSamples)
-          s.processAllocsAtWarm = bench::processAllocations();
-        s.processAllocsLast = bench::processAllocations();
+          s.processAllocsAtWarm = testsupport::processAllocations();
+        s.processAllocsLast = testsupport::processAllocations();
       }
-      s.threadAllocsAtExit = bench::threadAllocations();
+      s.threadAllocsAtExit = testsupport::threadAllocations();
       return RTC::RTC_OK;
     }
 
@@ -133,6 +133,6 @@ int main(int argc, char** argv)
   std::cout << " reader_ticks=" << s.ticks << " reader_isnew_allocs=" << s.isNewAllocs
             << " reader_tick_allocs=" << s.tickAllocs << std::endl;
   std::cout << "reader_threads: ";
-  bench::printThreadAllocations(std::cout);
+  testsupport::printThreadAllocations(std::cout);
   return 0;
 }

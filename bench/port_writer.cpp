@@ -6,12 +6,13 @@
 //   - heap allocations per call on the calling thread (a flush write runs entirely on it).
 // Prints one line of key=value figures; DUMPFILE gets "quantile write_us put_us" lines for a CDF.
 //   port_writer NSPORT SAMPLES SECONDS DUMPFILE|- [-- MANAGER OPTIONS...]
-#include "AllocCounter.h"
+#include "testsupport/AllocationCounter.h"
 #include "BenchManager.h"
 #include "BenchNaming.h"
 #include "BenchPorts.h"
 #include "TickAnalysis.h"
-#include "WriterComponent.h"
+#include "testsupport/PushConnection.h"
+#include "testsupport/TimedLongPeer.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>
@@ -36,19 +37,16 @@ namespace
   constexpr std::size_t kBlock = 500;  // calls of one kind before switching to the other
   constexpr int kSlices = 4;  // sustained slices, alternating, half of them ours
 
-  bench::WriterComponent* g_writer = nullptr;
+  testsupport::TimedLongPeer* g_writer = nullptr;
 
-  void moduleInit(RTC::Manager* manager) { g_writer = bench::createWriter(manager, "Writer"); }
+  void moduleInit(RTC::Manager* manager) { g_writer = testsupport::TimedLongPeer::create(manager, "Writer"); }
 
   // A push connection with synchronous sends, as a tool would make it. The reader's buffer is long
   // enough to absorb what arrives between two of its ticks at the highest rate we reach.
   RTC::ReturnCode_t connectFlush(RTC::PortService_ptr out, RTC::PortService_ptr in)
   {
-    RTC::ConnectorProfile cp = bench::pushFlushProfile("bench");
-    cp.ports.length(2);
-    cp.ports[0] = RTC::PortService::_duplicate(out);
-    cp.ports[1] = RTC::PortService::_duplicate(in);
-    bench::addStringProperty(cp.properties, "dataport.buffer.length", "16384");
+    RTC::ConnectorProfile cp = testsupport::pushProfile("bench", out, in);
+    testsupport::addProperty(cp.properties, "dataport.buffer.length", "16384");
     return out->connect(cp);
   }
 
@@ -100,7 +98,7 @@ int main(int argc, char** argv)
       manager->shutdown();
       return 1;
     }
-    const RTC::ReturnCode_t rc = connectFlush(g_writer->port(), inPort);
+    const RTC::ReturnCode_t rc = connectFlush(g_writer->out.getPortRef(), inPort);
     if (rc != RTC::RTC_OK)
     {
       std::cerr << "port_writer: connect refused (code " << rc << ")\n";
@@ -122,11 +120,11 @@ int main(int argc, char** argv)
     };
     // Times each call and counts what it allocated on this thread.
     auto timed = [](Totals& t, auto&& call) {
-      const std::uint64_t a0 = bench::threadAllocations();
+      const std::uint64_t a0 = testsupport::threadAllocations();
       const auto t0 = Clock::now();
       call();
       const auto t1 = Clock::now();
-      t.allocs += bench::threadAllocations() - a0;
+      t.allocs += testsupport::threadAllocations() - a0;
       ++t.calls;
       t.latencyUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
     };

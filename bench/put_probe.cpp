@@ -15,6 +15,7 @@
 // Prints: put_p50_us= put_p90_us= bare_p50_us= bare_p90_us= puts= failed=
 #include "BenchNaming.h"
 #include "BenchPorts.h"
+#include "testsupport/PushConnection.h"
 #include "PeriodicLoop.h"
 #include "TickAnalysis.h"
 
@@ -60,9 +61,7 @@ namespace
   // Connects to the input `port` as a peer does and returns its InPortCdr reference.
   OpenRTM::InPortCdr_ptr connectInput(CORBA::ORB_ptr orb, RTC::PortService_ptr port, RTC::ConnectorProfile& cp)
   {
-    cp = bench::pushFlushProfile("put_probe");
-    cp.ports.length(1);
-    cp.ports[0] = RTC::PortService::_duplicate(port);
+    cp = testsupport::pushProfile("put_probe", RTC::PortService::_nil(), port);
     if (port->connect(cp) != RTC::RTC_OK)
       throw std::runtime_error("the port refused the connection");
     const char* ior = nullptr;

@@ -1,8 +1,9 @@
 // Trimul in one process: its ports and profile as the middleware publishes them, its lifecycle,
 // and the scaling step driven through real connected ports.
-#include "PeerComponent.h"
+#include "testsupport/PushConnection.h"
+#include "testsupport/TimedLongPeer.h"
 #include "Trimul.h"
-#include "Wait.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 
@@ -50,16 +51,20 @@ namespace
       TrimulInit(&manager());
       sut = manager().createComponent("Trimul");
       ASSERT_NE(sut, nullptr);
-      peer = new PeerComponent(manager().getORB(), manager().getPOA());
+      peer = new testsupport::TimedLongPeer(manager().getORB(), manager().getPOA());
+      peer->getProperties().setProperty("instance_name", "Peer0");
       ASSERT_EQ(peer->initialize(), RTC::RTC_OK);
 
       RTC::PortServiceList_var ports = sut->get_ports();
       ASSERT_EQ(ports->length(), 4u);
-      std::string id;
-      ASSERT_EQ(connectPorts(peer->out.getPortRef(), ports[0u], id), RTC::RTC_OK);
-      ASSERT_EQ(connectPorts(ports[1u], peer->in1.getPortRef(), id), RTC::RTC_OK);
-      ASSERT_EQ(connectPorts(ports[2u], peer->in2.getPortRef(), id), RTC::RTC_OK);
-      ASSERT_EQ(connectPorts(ports[3u], peer->in3.getPortRef(), id), RTC::RTC_OK);
+      // Connected through the ports' own CORBA handshake, as a tool would connect them.
+      RTC::ConnectorProfile x1 = testsupport::pushProfile("test", peer->out.getPortRef(), ports[0u]);
+      ASSERT_EQ(peer->out.getPortRef()->connect(x1), RTC::RTC_OK);
+      for (CORBA::ULong k = 1; k < 4; ++k)
+      {
+        RTC::ConnectorProfile y = testsupport::pushProfile("test", ports[k], peer->ins[k - 1]->getPortRef());
+        ASSERT_EQ(ports[k]->connect(y), RTC::RTC_OK);
+      }
     }
 
     // Runs one periodic step of Trimul, as its execution context would, capturing what it prints.
@@ -80,11 +85,11 @@ namespace
     }
 
     static RTC::RTObject_impl* sut;
-    static PeerComponent* peer;
+    static testsupport::TimedLongPeer* peer;
   };
 
   RTC::RTObject_impl* TrimulInProcess::sut = nullptr;
-  PeerComponent* TrimulInProcess::peer = nullptr;
+  testsupport::TimedLongPeer* TrimulInProcess::peer = nullptr;
 }
 
 TEST_F(TrimulInProcess, HasExactlyOneInputAndThreeOutputPortsOfTimedLong)

@@ -3,8 +3,8 @@
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // non-zero status, and nothing left behind in the naming service or on the component.
 #include "SharedTrimul.h"
 
-#include "ClosedPort.h"
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Paths.h"
+#include "testsupport/ClosedPort.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Paths.h"
 
 #include <rtm/idl/RTC.hh>
 

@@ -2,8 +2,8 @@
 // profile, the four ports and the one periodic execution context.
 #include "SharedTrimul.h"
 
-#include "NameServer.h"
-#include "Paths.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/Paths.h"
 
 #include <gtest/gtest.h>
 

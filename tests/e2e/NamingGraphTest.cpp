@@ -4,8 +4,8 @@
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "Paths.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/Paths.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 // so a notification reaches it only if the component calls it through that interface.
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
 
 #include <rtm/idl/ComponentObserver.hh>
 #include <rtm/idl/RTCComponentObserver.hh>

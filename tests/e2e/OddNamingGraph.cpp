@@ -1,7 +1,7 @@
 #include "OddNamingGraph.h"
 
-#include "ClosedPort.h"
-#include "NamingClient.h"
+#include "testsupport/ClosedPort.h"
+#include "testsupport/NamingClient.h"
 
 #include <omniORB4/Naming.hh>
 

@@ -4,7 +4,7 @@
 // context named fake.rtc and dead.rtc, a component reference whose process is gone.
 #pragma once
 
-#include "NameServer.h"
+#include "testsupport/NameServer.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
 #include "RtcdProcess.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <csignal>
 

@@ -3,7 +3,7 @@
 // never the fixed 2810 that other tests and users share.
 #pragma once
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 #include <rtm/idl/Manager.hh>
 

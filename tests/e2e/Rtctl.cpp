@@ -1,6 +1,6 @@
 #include "Rtctl.h"
 
-#include "Paths.h"
+#include "testsupport/Paths.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // lab (under `ip netns exec NS`) with its component on that host's address.
 #pragma once
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 #include <chrono>
 #include <map>

@@ -1,8 +1,8 @@
 #include "TrimulProcess.h"
 
-#include "Paths.h"
+#include "testsupport/Paths.h"
 #include "RtcdProcess.h"
-#include "Wait.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

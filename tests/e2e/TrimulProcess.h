@@ -2,9 +2,9 @@
 // service, stopped with SIGINT at the end.
 #pragma once
 
-#include "ChildProcess.h"
-#include "NameServer.h"
-#include "NamingClient.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
 
 #include <memory>
 #include <string>

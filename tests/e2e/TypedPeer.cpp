@@ -1,7 +1,7 @@
 #include "TypedPeer.h"
 
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // paths: a TimedDouble input and output, a TimedString and a TimedOctet input.
 #pragma once
 
-#include "NameServer.h"
-#include "NamingClient.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/InPort.h>

@@ -4,7 +4,7 @@
 #include "TrimulProcess.h"
 #include "TypedPeer.h"
 
-#include "NameServer.h"
+#include "testsupport/NameServer.h"
 
 #include <gtest/gtest.h>
 

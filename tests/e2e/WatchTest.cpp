@@ -4,10 +4,10 @@
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/RTC.hh>
 

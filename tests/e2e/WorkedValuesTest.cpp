@@ -5,9 +5,9 @@
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/DataPort.hh>
 #include <rtm/idl/RTC.hh>

@@ -1,7 +1,7 @@
 #include "FaultProcesses.h"
 
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <csignal>
 #include <fstream>

@@ -2,7 +2,7 @@
 // network or inside a network namespace, with what they print parsed into numbers.
 #pragma once
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 #include <array>
 #include <chrono>
@@ -65,7 +65,7 @@ namespace faults
   class PeerProcess
   {
   public:
-    // `options` are trimul_peer's own (see trimul_peer.cpp), besides --naming, --path, --endpoint.
+    // `options` are trimul_peer's own (see TrimulPeerMain.cpp), besides --naming, --path, --endpoint.
     PeerProcess(const std::string& corbaloc, const std::vector<std::string>& options, const Placement& where = {});
     ~PeerProcess();
     testsupport::ChildProcess& process() { return *m_process; }

@@ -1,6 +1,6 @@
 #include "LabNameServer.h"
 
-#include "Wait.h"
+#include "testsupport/Wait.h"
 
 #include <unistd.h>
 

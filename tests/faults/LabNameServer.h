@@ -2,7 +2,7 @@
 // folder of its own that goes away with the object.
 #pragma once
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 #include "FaultProcesses.h"
 
 #include <memory>

@@ -3,9 +3,9 @@
 // can be found by name again, because the manager binds its names anew.
 #include "FaultProcesses.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/RTC.hh>
 

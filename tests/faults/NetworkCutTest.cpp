@@ -14,7 +14,7 @@
 #include "LabNameServer.h"
 #include "NetworkLab.h"
 
-#include "Wait.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 // ways, and the dead peer's connections are dropped rather than kept forever.
 #include "FaultProcesses.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/RTC.hh>
 

@@ -11,8 +11,8 @@
 #include "RtcdProcess.h"
 #include "Rtctl.h"
 
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,7 @@
 // no value can be overwritten while waiting; a loss is then a fault, not a rate too high.
 #include "FaultProcesses.h"
 
-#include "NameServer.h"
+#include "testsupport/NameServer.h"
 
 #include <gtest/gtest.h>
 

@@ -12,11 +12,11 @@
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "ChildProcess.h"
-#include "NameServer.h"
-#include "Paths.h"
-#include "TestCertificates.h"
-#include "Wait.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/Paths.h"
+#include "testsupport/TestCertificates.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

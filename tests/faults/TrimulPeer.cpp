@@ -1,5 +1,7 @@
 #include "TrimulPeer.h"
 
+#include "testsupport/PushConnection.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,35 +12,18 @@ namespace faults
 {
   namespace
   {
-    void setString(SDOPackage::NVList& nv, const char* name, const std::string& value)
-    {
-      const CORBA::ULong n = nv.length();
-      nv.length(n + 1);
-      nv[n].name = CORBA::string_dup(name);
-      nv[n].value <<= value.c_str();
-    }
-
     // Push over corba_cdr between two ports, as a tool sends it.
     RTC::ConnectorProfile profileFor(RTC::PortService_ptr a, RTC::PortService_ptr b, const std::string& subscription,
                                      const std::string& callTimeout, const char* bufferLength)
     {
-      RTC::ConnectorProfile cp;
-      cp.name = CORBA::string_dup("faults");
-      cp.connector_id = CORBA::string_dup("");
-      cp.ports.length(2);
-      cp.ports[0] = RTC::PortService::_duplicate(a);
-      cp.ports[1] = RTC::PortService::_duplicate(b);
-      setString(cp.properties, "dataport.interface_type", "corba_cdr");
-      setString(cp.properties, "dataport.dataflow_type", "push");
-      setString(cp.properties, "dataport.subscription_type", subscription);
-      setString(cp.properties, "dataport.data_type", "IDL:RTC/TimedLong:1.0");
+      RTC::ConnectorProfile cp = testsupport::pushProfile("faults", a, b, subscription);
       if (subscription == "new")
-        setString(cp.properties, "dataport.publisher.push_policy", "all");
+        testsupport::addProperty(cp.properties, "dataport.publisher.push_policy", "all");
       if (!callTimeout.empty())
-        setString(cp.properties, "dataport.corba_cdr.call_timeout", callTimeout);
+        testsupport::addProperty(cp.properties, "dataport.corba_cdr.call_timeout", callTimeout);
       // Sizes the receiving port's buffer, so a reader thread that is a little late loses nothing.
       if (bufferLength != nullptr)
-        setString(cp.properties, "dataport.buffer.length", bufferLength);
+        testsupport::addProperty(cp.properties, "dataport.buffer.length", bufferLength);
       return cp;
     }
 
@@ -55,19 +40,10 @@ namespace faults
   constexpr std::array<CORBA::Long, 3> TrimulPeer::kFactors;
 
   TrimulPeer::TrimulPeer(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa, const PeerOptions& options)
-    : m_options(options), m_poa(PortableServer::POA::_duplicate(poa)), m_host(orb, poa), m_out("out", m_outSample),
-      m_in1("in1", m_inSamples[0]), m_in2("in2", m_inSamples[1]),
-      m_in3("in3", m_inSamples[2]), m_ins{{&m_in1, &m_in2, &m_in3}}, m_next(options.first)
+    : m_options(options), m_poa(PortableServer::POA::_duplicate(poa)), m_ports(orb, poa), m_next(options.first)
   {
-    m_host.setInstanceName(("Peer" + std::to_string(::getpid())).c_str());
-    coil::Properties none;
-    m_out.init(none);
-    m_host.addPort(m_out);
-    for (RTC::InPort<RTC::TimedLong>* in : m_ins)
-    {
-      in->init(none);
-      m_host.addPort(*in);
-    }
+    m_ports.setInstanceName(("Peer" + std::to_string(::getpid())).c_str());
+    m_ports.addPorts();
     for (OutputTally& t : m_tallies)
       t.lastMine = options.first - 1;
   }
@@ -94,8 +70,9 @@ namespace faults
         return false;
       }
 
-      RTC::ConnectorProfile x = profileFor(m_out.getPortRef(), m_x1.in(), "flush", m_options.callTimeout, nullptr);
-      RTC::ReturnCode_t ret = m_out.getPortRef()->connect(x);
+      RTC::ConnectorProfile x =
+        profileFor(m_ports.out.getPortRef(), m_x1.in(), "flush", m_options.callTimeout, nullptr);
+      RTC::ReturnCode_t ret = m_ports.out.getPortRef()->connect(x);
       if (ret != RTC::RTC_OK)
       {
         problem = "connecting x1 answered " + std::to_string(ret);
@@ -106,8 +83,8 @@ namespace faults
       for (size_t k = 0; k < 3; ++k)
       {
         RTC::ConnectorProfile y =
-          profileFor(m_ys[k].in(), m_ins[k]->getPortRef(), m_options.subscription, m_options.callTimeout, "4096");
-        ret = m_ins[k]->getPortRef()->connect(y);
+          profileFor(m_ys[k].in(), m_ports.ins[k]->getPortRef(), m_options.subscription, m_options.callTimeout, "4096");
+        ret = m_ports.ins[k]->getPortRef()->connect(y);
         if (ret != RTC::RTC_OK)
         {
           problem = "connecting y" + std::to_string(k + 1) + " answered " + std::to_string(ret);
@@ -144,7 +121,7 @@ namespace faults
         if (m_ids[i] != held->connector_id.in())
           return false;
       }
-      return m_out.connectionCount() == 1;
+      return m_ports.out.connectionCount() == 1;
     }
     catch (...)
     {
@@ -154,7 +131,7 @@ namespace faults
 
   void TrimulPeer::disconnect()
   {
-    std::array<RTC::PortBase*, 4> ours{{&m_out, &m_in1, &m_in2, &m_in3}};
+    std::array<RTC::PortBase*, 4> ours{{&m_ports.out, &m_ports.in1, &m_ports.in2, &m_ports.in3}};
     for (size_t i = 0; i < ours.size(); ++i)
     {
       if (!m_ids[i].empty())
@@ -165,10 +142,9 @@ namespace faults
 
   bool TrimulPeer::sendNext()
   {
-    m_outSample.tm.sec = static_cast<CORBA::ULong>(m_next);
-    m_outSample.tm.nsec = 0;
-    m_outSample.data = m_next++;
-    const bool ok = m_out.write();
+    m_ports.outSample.tm.sec = static_cast<CORBA::ULong>(m_next);
+    m_ports.outSample.tm.nsec = 0;
+    const bool ok = m_ports.write(m_next++);
     (ok ? m_sent : m_sendFailures)++;
     return ok;
   }
@@ -178,9 +154,9 @@ namespace faults
     bool any = false;
     for (size_t k = 0; k < 3; ++k)
     {
-      while (m_ins[k]->isNew() && m_ins[k]->read())
+      while (m_ports.ins[k]->isNew() && m_ports.ins[k]->read())
       {
-        count(k, m_inSamples[k].data);
+        count(k, m_ports.inSamples[k]->data);
         any = true;
       }
     }
@@ -222,12 +198,12 @@ namespace faults
 
   void TrimulPeer::shutdown()
   {
-    std::array<RTC::PortBase*, 4> ours{{&m_out, &m_in1, &m_in2, &m_in3}};
+    std::array<RTC::PortBase*, 4> ours{{&m_ports.out, &m_ports.in1, &m_ports.in2, &m_ports.in3}};
     for (RTC::PortBase* port : ours)
       port->deactivatePort();
     try
     {
-      PortableServer::ObjectId_var oid = m_poa->reference_to_id(m_host.getObjRef());
+      PortableServer::ObjectId_var oid = m_poa->reference_to_id(m_ports.getObjRef());
       m_poa->deactivate_object(oid.in());
     }
     catch (...)
@@ -240,7 +216,7 @@ namespace faults
       for (RTC::PortBase* port : ours)
         if (port->_refcount_value() > 1)
           return true;
-      return m_host._refcount_value() > 1;
+      return m_ports._refcount_value() > 1;
     };
     while (busy() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));

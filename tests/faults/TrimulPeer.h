@@ -4,10 +4,7 @@
 // stopped", and "all arrived" from "some were lost".
 #pragma once
 
-#include <rtm/InPort.h>
-#include <rtm/OutPort.h>
-#include <rtm/RTObject.h>
-#include <rtm/idl/BasicDataTypeSkel.h>
+#include "testsupport/TimedLongPeer.h"
 
 #include <array>
 #include <atomic>
@@ -69,24 +66,13 @@ namespace faults
     void shutdown();
 
   private:
-    // A component that is never initialised: it gives the ports an owner, a name and a POA, and
-    // runs no execution context, so the only threads are the ORB's and the program's own.
-    class Host : public RTC::RTObject_impl
-    {
-    public:
-      Host(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa) : RTC::RTObject_impl(orb, poa) {}
-    };
-
     void count(size_t output, CORBA::Long value);
 
     PeerOptions m_options;
-    RTC::TimedLong m_outSample{};
-    std::array<RTC::TimedLong, 3> m_inSamples{};
     PortableServer::POA_var m_poa;
-    Host m_host;
-    RTC::OutPort<RTC::TimedLong> m_out;
-    RTC::InPort<RTC::TimedLong> m_in1, m_in2, m_in3;
-    std::array<RTC::InPort<RTC::TimedLong>*, 3> m_ins;
+    // Never initialised: it gives the ports an owner, a name and a POA, and runs no execution
+    // context, so the only threads are the ORB's and the program's own.
+    testsupport::TimedLongPeer m_ports;
 
     RTC::PortService_var m_x1;
     std::array<RTC::PortService_var, 3> m_ys;

@@ -1,10 +1,10 @@
 // TrimulComp as a process: what it prints on its own, how it ends, and what it exports.
-#include "ChildProcess.h"
-#include "ClosedPort.h"
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/ClosedPort.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/RTC.hh>
 

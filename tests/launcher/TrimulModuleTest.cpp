@@ -2,7 +2,7 @@
 // from the program that loads it and carries no copy of either (two managers or two ORBs in one
 // process would be a fault). This test program exports neither, so loading the module here fails
 // at once, on the first symbol it lacks; in rtcd, which exports both, it loads.
-#include "Paths.h"
+#include "testsupport/Paths.h"
 
 #include <gtest/gtest.h>
 

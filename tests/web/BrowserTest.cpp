@@ -1,19 +1,20 @@
-// The page in a real browser (headless Chromium): it shows the running Trimul with its ports,
-// its deactivate button changes the state it shows, and its plot of an output port draws what
-// the port sends after an injection. Leaves a screenshot of the page in the build folder.
+// The page in a real browser (headless Chromium), one behaviour a case, each waiting on what the
+// page shows: the running Trimul with its ports, its buttons, the graph's edges and panel, the plot
+// of an output port after an injection, and a screenshot of the page left in the build folder.
 #include "ServeProcess.h"
 #include "WebDriver.h"
 
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -58,9 +59,35 @@ namespace web
           }
         }
       }
-      bool waitForText(const std::string& css, const std::string& wanted, std::chrono::milliseconds bound)
+      // How long the page may take to show what a test waits for: a bound on waiting for a
+      // condition, generous for a loaded machine, never a pause.
+      static constexpr std::chrono::seconds kBound{10};
+
+      bool waitForText(const std::string& css, const std::string& wanted, std::chrono::milliseconds bound = kBound)
       {
         return testsupport::waitUntil([&] { return text(css) == wanted; }, bound, 20ms);
+      }
+      // Whether an element matching `css` appears within the bound.
+      bool shows(const std::string& css)
+      {
+        return testsupport::waitUntil([&] { return !browser.find(css).empty(); }, kBound, 20ms);
+      }
+      // Opens the page and waits until it shows Trimul.
+      void openPage()
+      {
+        browser.open(serve.url());
+        ASSERT_TRUE(waitForText(card + " .state", "Inactive", 15s)) << "page shows: " << text("body");
+      }
+      // A second component fed by the first, both active, so that the graph has an edge to draw.
+      std::unique_ptr<e2e::TrimulProcess> fedSecond()
+      {
+        auto second = std::make_unique<e2e::TrimulProcess>(ns, "Trimul1");
+        const e2e::Rtctl rtctl(ns.address());
+        EXPECT_EQ(
+          0, rtctl.run({"connect", trimul.port("y1"), second->port("x1"), "-p", "subscription_type=new"}).exitCode);
+        EXPECT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
+        EXPECT_EQ(0, rtctl.run({"activate", second->path()}).exitCode);
+        return second;
       }
 
       testsupport::NameServer ns;
@@ -70,49 +97,55 @@ namespace web
       const std::string card = ".card[data-component='" + keyOf(ns, trimul.path()) + "']";
     };
 
-    TEST_F(Browser, ThePageShowsTrimulAndFollowsItsButtonsAndPlots)
+    TEST_F(Browser, ShowsTrimulWithItsFourPortsTheirDirectionsAndItsNodeInTheGraph)
     {
-      browser.open(serve.url());
-      ASSERT_TRUE(waitForText(card + " .state", "Inactive", 15s)) << "page shows: " << text("body");
+      ASSERT_NO_FATAL_FAILURE(openPage());
       for (const char* port : {"x1", "y1", "y2", "y3"})
         EXPECT_EQ(port, text(card + " li[data-port='" + std::string(port) + "'] .name")) << port;
       EXPECT_EQ("in", text(card + " li[data-port='x1'] .dir"));
       EXPECT_EQ("out", text(card + " li[data-port='y3'] .dir"));
-      EXPECT_FALSE(browser.find("#graph svg g.node").empty()) << "no graph drawn";
+      EXPECT_TRUE(shows("#graph svg g.node")) << "no graph drawn";
+    }
 
+    TEST_F(Browser, ItsActivateAndDeactivateButtonsChangeTheStateItShows)
+    {
+      ASSERT_NO_FATAL_FAILURE(openPage());
       click(card + " button[data-action='activate']");
-      ASSERT_TRUE(waitForText(card + " .state", "Active", 5s)) << text(card);
+      ASSERT_TRUE(waitForText(card + " .state", "Active")) << text(card);
 
       click(card + " button[data-action='deactivate']");
-      EXPECT_TRUE(waitForText(card + " .state", "Inactive", 1s)) << "still " << text(card + " .state");
+      EXPECT_TRUE(waitForText(card + " .state", "Inactive")) << "still " << text(card + " .state");
+    }
 
-      // A second component fed by the first, so that the graph has an edge to draw.
-      e2e::TrimulProcess second(ns, "Trimul1");
-      const e2e::Rtctl rtctl(ns.address());
-      ASSERT_EQ(0,
-                rtctl.run({"connect", trimul.port("y1"), second.port("x1"), "-p", "subscription_type=new"}).exitCode);
-      ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
-      ASSERT_EQ(0, rtctl.run({"activate", second.path()}).exitCode);
-      EXPECT_TRUE(testsupport::waitUntil([&] { return !browser.find("#graph svg g.edge").empty(); }, 5s));
+    TEST_F(Browser, DrawsAConnectionAsAnEdgeAndNamesEachEndByWhereItsComponentIsBound)
+    {
+      ASSERT_NO_FATAL_FAILURE(openPage());
+      const auto second = fedSecond();
+      EXPECT_TRUE(shows("#graph svg g.edge"));
       // Both carry the instance name Trimul0 in their ports' own names; each end is named by
       // where its component is bound, with the whole path on hover.
-      const std::string secondCard = ".card[data-component='" + keyOf(ns, second.path()) + "']";
+      const std::string secondCard = ".card[data-component='" + keyOf(ns, second->path()) + "']";
       const struct
       {
         std::string links;
         std::string name;
         std::string path;
       } ends[] = {
-        {card + " li[data-port='y1'] .links .end", "Trimul1.x1", keyOf(ns, second.path()) + ":x1"},
+        {card + " li[data-port='y1'] .links .end", "Trimul1.x1", keyOf(ns, second->path()) + ":x1"},
         {secondCard + " li[data-port='x1'] .links .end", "Trimul0.y1", keyOf(ns, trimul.path()) + ":y1"},
       };
       for (const auto& end : ends)
       {
-        EXPECT_TRUE(waitForText(end.links, end.name, 5s)) << end.links << " reads " << text(end.links);
+        EXPECT_TRUE(waitForText(end.links, end.name)) << end.links << " reads " << text(end.links);
         EXPECT_EQ(end.path, attribute(end.links, "title")) << end.links;
       }
-      // The graph's panel is as wide as its drawing, and a drawing wider than the panel is
-      // shrunk to fit it.
+    }
+
+    TEST_F(Browser, TheGraphPanelIsAsWideAsItsDrawingAndShrinksAWiderDrawingToFit)
+    {
+      ASSERT_NO_FATAL_FAILURE(openPage());
+      const auto second = fedSecond();
+      ASSERT_TRUE(shows("#graph svg g.edge"));
       const char* const widths = "const box = document.getElementById('graph'), picture = box.querySelector('svg');"
                                  "return [box.getBoundingClientRect().width, picture.getBoundingClientRect().width];";
       const nlohmann::json drawn = browser.script(widths);
@@ -120,24 +153,34 @@ namespace web
       browser.script("document.getElementById('graph-section').style.width = '120px';");
       const nlohmann::json narrow = browser.script(widths);
       EXPECT_LE(narrow[1].get<double>(), 120.0) << "the drawing overflows a narrow panel";
-      browser.script("document.getElementById('graph-section').style.width = '';");
+    }
 
+    TEST_F(Browser, ThePlotOfAnOutputPortDrawsWhatThePortSendsAfterAnInjection)
+    {
+      ASSERT_NO_FATAL_FAILURE(openPage());
+      const e2e::Rtctl rtctl(ns.address());
+      ASSERT_EQ(0, rtctl.run({"activate", trimul.path()}).exitCode);
+      ASSERT_TRUE(waitForText(card + " .state", "Active")) << text(card);
       click(card + " li[data-port='y1'] button[data-plot]");
       const std::string canvas = ".plot[data-plot='" + keyOf(ns, trimul.path()) + ":y1'] canvas";
-      ASSERT_FALSE(browser.find(canvas).empty());
+      ASSERT_TRUE(shows(canvas));
       // The plot's stream is open once the server shows y1 connected to its own component too,
       // named as rtctl's rather than by the made-up instance name of its port.
       const std::string toolEnd = card + " li[data-port='y1'] .links .end.tool";
-      ASSERT_TRUE(waitForText(toolEnd, "rtctl plot", 10s)) << text(card + " li[data-port='y1'] .links");
+      ASSERT_TRUE(waitForText(toolEnd, "rtctl plot")) << text(card + " li[data-port='y1'] .links");
       EXPECT_NE(std::string::npos, attribute(toolEnd, "title").find("rtctl_plot_")) << attribute(toolEnd, "title");
       const std::vector<std::string> values = {
         "inject", trimul.port("x1"), "-r", "5", "3", "9", "14", "16", "12", "5", "-4", "-11", "-15", "-13", "-6", "2"};
       const e2e::RtctlResult injected = rtctl.run(values);
       ASSERT_EQ(0, injected.exitCode) << injected.err;
-      EXPECT_TRUE(testsupport::waitUntil([&] { return attribute(canvas, "data-samples") == "12"; }, 10s))
+      EXPECT_TRUE(testsupport::waitUntil([&] { return attribute(canvas, "data-samples") == "12"; }, kBound))
         << "the plot shows " << attribute(canvas, "data-samples") << " samples";
       EXPECT_EQ("4", attribute(canvas, "data-last"));
+    }
 
+    TEST_F(Browser, LeavesAScreenshotOfThePageInTheBuildFolder)
+    {
+      ASSERT_NO_FATAL_FAILURE(openPage());
       const std::vector<unsigned char> png = browser.screenshot();
       ASSERT_GT(png.size(), 8u);
       EXPECT_EQ(0x89, png[0]);
@@ -156,9 +199,9 @@ namespace web
       browser.open(guarded.url());
       ASSERT_TRUE(waitForText(card + " .state", "Inactive", 15s)) << "page shows: " << text("body");
       click(card + " button[data-action='activate']");
-      EXPECT_TRUE(waitForText(card + " .state", "Active", 5s)) << text("#message");
+      EXPECT_TRUE(waitForText(card + " .state", "Active")) << text("#message");
       click(card + " button[data-action='deactivate']");
-      EXPECT_TRUE(waitForText(card + " .state", "Inactive", 5s)) << text("#message");
+      EXPECT_TRUE(waitForText(card + " .state", "Inactive")) << text("#message");
     }
   }
 }

@@ -5,8 +5,8 @@
 #include "RawClient.h"
 #include "ServeProcess.h"
 
-#include "NameServer.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "OddNamingGraph.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
+#include "testsupport/NameServer.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

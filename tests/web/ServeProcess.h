@@ -1,8 +1,8 @@
 // `rtctl serve` run as a user runs it, on a free port of 127.0.0.1, and an HTTP client for it.
 #pragma once
 
-#include "ChildProcess.h"
-#include "NameServer.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/NameServer.h"
 
 #include <httplib.h>
 

@@ -8,10 +8,10 @@
 #include "Rtctl.h"
 #include "TrimulProcess.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

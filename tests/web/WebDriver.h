@@ -3,7 +3,7 @@
 // keep it off the network; the session is closed (and with it the browser) by the destructor.
 #pragma once
 
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>

@@ -66,7 +66,23 @@ namespace
   INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsAccepted, ::testing::ValuesIn(kAccepted),
                            [](const ::testing::TestParamInfo<AcceptedCase>& param) { return param.param.name; });
 
-  class ComponentArgsRefused : public ::testing::TestWithParam<std::string>
+  struct RefusedCase
+  {
+    const char* name;
+    const char* args;
+  };
+
+  const RefusedCase kRefused[] = {
+    {"TooFewFields", "RTC:Trimul"},
+    {"TooManyFields", "RTC:a:b:Trimul:1.0:x"},
+    {"FirstFieldIsNotRTC", "rtc:a:b:Trimul:1.0"},
+    {"NoImplementationId", "RTC:a:b::1.0"},
+    {"NothingAtAll", ""},
+    {"PropertiesWithoutAType", "?instance_name=x"},
+    {"MoreThanOneQuestionMark", "Trimul?a=1?b=2"},
+  };
+
+  class ComponentArgsRefused : public ::testing::TestWithParam<RefusedCase>
   {};
 
   TEST_P(ComponentArgsRefused, ReportsAnError)
@@ -74,17 +90,11 @@ namespace
     ComponentArgs sut;
     std::string error;
 
-    EXPECT_FALSE(rtm::config::parseComponentArgs(GetParam(), sut, error));
-    EXPECT_NE(error.find(GetParam()), std::string::npos) << error;
+    EXPECT_FALSE(rtm::config::parseComponentArgs(GetParam().args, sut, error));
+    EXPECT_NE(error.find(GetParam().args), std::string::npos) << error;
   }
 
-  INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsRefused,
-                           ::testing::Values("RTC:Trimul",  // too few fields
-                                             "RTC:a:b:Trimul:1.0:x",  // too many fields
-                                             "rtc:a:b:Trimul:1.0",  // first field must be RTC
-                                             "RTC:a:b::1.0",  // no implementation id
-                                             "",  // nothing at all
-                                             "?instance_name=x",  // properties without a type
-                                             "Trimul?a=1?b=2"));  // more than one '?'
+  INSTANTIATE_TEST_SUITE_P(Cases, ComponentArgsRefused, ::testing::ValuesIn(kRefused),
+                           [](const ::testing::TestParamInfo<RefusedCase>& param) { return param.param.name; });
 
 }  // namespace

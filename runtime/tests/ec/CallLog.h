@@ -2,7 +2,7 @@
 // Shared between the fake (called on the context's thread) and the test (reading it).
 #pragma once
 
-#include "Wait.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/RTC.hh>
 

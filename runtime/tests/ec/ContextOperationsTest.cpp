@@ -2,7 +2,7 @@
 // codes for bad input and wrong states, the profile, and the identity its reference advertises.
 #include "EcTestBed.h"
 
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "EcTestBed.h"
 
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 #include "RecordingCallbacks.h"
 
 #include <cctype>

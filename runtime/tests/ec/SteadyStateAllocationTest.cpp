@@ -1,32 +1,10 @@
 // The tick path allocates nothing once running: every allocation in this program is counted per
 // thread, and a component reads the context thread's count from inside on_execute.
 #include "EcTestBed.h"
+#include "testsupport/AllocationCounter.h"
 
 #include <array>
 #include <atomic>
-#include <cstdlib>
-#include <new>
-
-namespace
-{
-
-  thread_local std::uint64_t t_allocations = 0;
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-  ++t_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size))
-  {
-    return p;
-  }
-  throw std::bad_alloc();
-}
-
-void operator delete(void* p) noexcept { std::free(p); }
-
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace
 {
@@ -45,7 +23,7 @@ namespace
       const std::size_t i = m_taken.load();
       if (i < kSamples)
       {
-        m_counts[i] = t_allocations;
+        m_counts[i] = testsupport::threadAllocations();
         m_taken.store(i + 1);
       }
       return RTC::RTC_OK;

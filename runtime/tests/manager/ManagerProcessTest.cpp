@@ -1,10 +1,10 @@
 // The manager as users meet it: a real component host process, a private omniNames, and the
 // component driven over CORBA as the middleware's tools drive it.
-#include "ChildProcess.h"
-#include "NameServer.h"
-#include "NamingClient.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/idl/OpenRTM.hh>
 #include <rtm/idl/RTC.hh>

@@ -1,5 +1,5 @@
 // The manager's factory and creation rules, exercised in one process with naming disabled.
-#include "Wait.h"
+#include "testsupport/Wait.h"
 
 #include <rtm/DataFlowComponentBase.h>
 #include <rtm/Manager.h>

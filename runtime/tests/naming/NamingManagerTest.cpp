@@ -2,8 +2,8 @@
 // and how the names survive servers that are missing, restarted empty or hung.
 #include "naming/NamingManager.h"
 
-#include "NameServer.h"
-#include "NamingClient.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
 
 #include <gtest/gtest.h>
 

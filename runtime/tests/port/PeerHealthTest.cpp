@@ -2,7 +2,7 @@
 #include "port/DeferredCalls.h"
 #include "transport/PeerHealth.h"
 
-#include <NamingClient.h>
+#include "testsupport/NamingClient.h"
 
 #include <gtest/gtest.h>
 

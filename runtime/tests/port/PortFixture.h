@@ -8,8 +8,8 @@
 #include <rtm/idl/BasicDataTypeSkel.h>
 #include <rtm/idl/DataPortSkel.h>
 
-#include <NamingClient.h>
-#include <Wait.h>
+#include "testsupport/NamingClient.h"
+#include "testsupport/Wait.h"
 
 #include <chrono>
 #include <initializer_list>

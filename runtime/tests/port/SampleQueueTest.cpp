@@ -4,7 +4,7 @@
 #include "port/ConnectorOptions.h"
 #include "port/Uuid.h"
 #include "transport/SampleQueue.h"
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 
 #include <rtm/detail/TypedSampleOps.h>
 

@@ -8,7 +8,7 @@
 #include "../port/PortFixture.h"
 #include "transport/PeerHealth.h"
 
-#include <ChildProcess.h>
+#include "testsupport/ChildProcess.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // add_service_profile): the profile list, what each observer hears and when it stops hearing.
 // The component runs in this process under a manager without naming; observers are servants of
 // this process, or of a process of their own when a test kills or freezes one.
-#include "ChildProcess.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include "sdo/ComponentObservers.h"
 

@@ -1,6 +1,6 @@
-#include "ChildProcess.h"
-#include "Paths.h"
-#include "Wait.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/Paths.h"
+#include "testsupport/Wait.h"
 
 #include <gtest/gtest.h>
 

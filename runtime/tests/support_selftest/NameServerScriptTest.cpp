@@ -1,5 +1,5 @@
-#include "ChildProcess.h"
-#include "NamingClient.h"
+#include "testsupport/ChildProcess.h"
+#include "testsupport/NamingClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "NameServer.h"
-#include "NamingClient.h"
+#include "testsupport/NameServer.h"
+#include "testsupport/NamingClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // What the data path allocates. The tick path must allocate nothing once running, and octets from a
 // peer must not be able to make the receiver allocate more than they could describe.
 //
-// This file replaces the program's global operator new/delete with counting versions; it is the
-// only one that may, and the counts are only read around single-threaded code.
+// The counts are of the whole program, read around single-threaded code.
+#include "testsupport/AllocationCounter.h"
 #include "transport/CdrCodec.h"
 #include "transport/RingBuffer.h"
 
@@ -10,68 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
-namespace
-{
-
-  std::atomic<std::size_t> g_allocations{0};
-  std::atomic<std::size_t> g_largest{0};
-
-  void* countedAllocation(std::size_t size)
-  {
-    ++g_allocations;
-    std::size_t largest = g_largest.load();
-    while (size > largest && !g_largest.compare_exchange_weak(largest, size))
-    {}
-    return std::malloc(size == 0 ? 1 : size);
-  }
-
-  // Out of line: once inlined, GCC pairs `new` with the free() inside and warns of a mismatch.
-  [[gnu::noinline]] void release(void* p) noexcept { std::free(p); }
-
-  // Counts what is allocated between construction and the call of allocations()/largest().
-  class AllocationCounter
-  {
-  public:
-    AllocationCounter()
-    {
-      g_largest = 0;
-      start_ = g_allocations.load();
-    }
-    std::size_t allocations() const { return g_allocations.load() - start_; }
-    std::size_t largest() const { return g_largest.load(); }
-
-  private:
-    std::size_t start_;
-  };
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-  if (void* p = countedAllocation(size))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-  if (void* p = countedAllocation(size))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return countedAllocation(size); }
-void operator delete(void* p) noexcept { release(p); }
-void operator delete[](void* p) noexcept { release(p); }
-void operator delete(void* p, std::size_t) noexcept { release(p); }
-void operator delete[](void* p, std::size_t) noexcept { release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+using testsupport::AllocationCounter;
 
 namespace
 {

@@ -2,7 +2,7 @@
 // waits when it is full or empty.
 #include "transport/RingBuffer.h"
 
-#include <Wait.h>
+#include "testsupport/Wait.h"
 #include <gtest/gtest.h>
 
 #include <chrono>

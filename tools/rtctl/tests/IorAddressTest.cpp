@@ -1,6 +1,6 @@
 #include "client/IorAddress.h"
 
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "client/Error.h"
 #include "client/ManagerRef.h"
 
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 
 #include <rtm/idl/Manager.hh>
 

@@ -1,4 +1,4 @@
-#include "NamingClient.h"
+#include "testsupport/NamingClient.h"
 
 #include <algorithm>
 

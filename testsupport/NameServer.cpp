@@ -1,7 +1,7 @@
-#include "NameServer.h"
+#include "testsupport/NameServer.h"
 
-#include "Spawn.h"
-#include "Wait.h"
+#include "testsupport/Spawn.h"
+#include "testsupport/Wait.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>

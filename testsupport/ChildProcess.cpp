@@ -1,6 +1,6 @@
-#include "ChildProcess.h"
+#include "testsupport/ChildProcess.h"
 
-#include "Spawn.h"
+#include "testsupport/Spawn.h"
 
 #include <fcntl.h>
 #include <poll.h>

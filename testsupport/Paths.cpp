@@ -1,4 +1,4 @@
-#include "Paths.h"
+#include "testsupport/Paths.h"
 
 #include <sys/utsname.h>
 #include <unistd.h>

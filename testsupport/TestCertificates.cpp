@@ -1,4 +1,4 @@
-#include "TestCertificates.h"
+#include "testsupport/TestCertificates.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "Spawn.h"
+#include "testsupport/Spawn.h"
 
 #include <fcntl.h>
 #include <signal.h>

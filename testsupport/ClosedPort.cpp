@@ -1,4 +1,4 @@
-#include "ClosedPort.h"
+#include "testsupport/ClosedPort.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
