@@ -96,4 +96,14 @@ namespace bench
     }
     return value;
   }
+
+  sigset_t blockStopSignals()
+  {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    return stopSignals;
+  }
 }

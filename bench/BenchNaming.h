@@ -3,6 +3,8 @@
 
 #include <omniORB4/CORBA.h>
 
+#include <csignal>
+
 #include <string>
 
 namespace bench
@@ -24,4 +26,7 @@ namespace bench
   void unbindIfBound(CosNaming::NamingContextExt_ptr root, const std::string& path);
   // Integer from a command-line argument, or exits with a message naming it.
   long argNumber(const char* text, const char* what);
+  // Blocks SIGINT and SIGTERM in this thread and every thread started after it, and returns them
+  // for sigwait: call it before the ORB starts its threads, so only that sigwait sees them.
+  sigset_t blockStopSignals();
 }

@@ -103,11 +103,7 @@ int main(int argc, char** argv)
   const std::string path = bench::componentPath("LoopBare0");
 
   // Blocked before the ORB starts its threads, so only sigwait below ever sees these signals.
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+  const sigset_t stopSignals = bench::blockStopSignals();
 
   try
   {
