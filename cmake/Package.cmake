@@ -19,8 +19,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # of a program's size).
 set(CPACK_STRIP_FILES ON)
 # The libraries the programs link are found by dpkg-shlibdeps from the programs themselves:
-# libc and libstdc++ with omniORB linked in (the default), Debian's omniORB libraries with
-# -DTRIMUL_STATIC_OMNIORB=OFF.
+# libc, libstdc++ and Debian's omniORB; the runtime's own (libRTC, libcoil) are in the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Components register in a naming service; the usual one is omniNames. rtctl draws systems (system
 # graph -o, serve's page) with Graphviz's dot.

@@ -23,12 +23,8 @@ depends=$(field Depends)
 for library in libc6 libstdc++6; do
   [[ ", $depends," == *", $library "* ]] || fail "Depends lacks $library: $depends"
 done
-# What the programs link and nothing more: omniORB is linked in unless the build says otherwise.
-if grep -q '^TRIMUL_STATIC_OMNIORB:BOOL=OFF' "$build/CMakeCache.txt"; then
-  [[ "$depends" == *libomniorb4* ]] || fail "a shared-omniORB build must depend on libomniorb4: $depends"
-else
-  [[ "$depends" != *omniorb* ]] || fail "omniORB is linked in, yet Depends names it: $depends"
-fi
+# What the programs link: the runtime's libraries come in the package, omniORB is Debian's.
+[[ "$depends" == *libomniorb4* ]] || fail "the programs link Debian's omniORB, yet Depends lacks it: $depends"
 [[ "$(field Recommends)" == *omniorb-nameserver* ]] || fail "Recommends: $(field Recommends)"
 [ -n "$(field Description)" ] || fail "no Description"
 
@@ -46,6 +42,9 @@ done
 if [ -f "$build/src/Trimul.so" ]; then
   grep -q '^\./usr/lib/.*/Trimul\.so$' "$scratch/contents" || fail "the package lacks the module Trimul.so"
 fi
+for library in libRTC-1.1.2.so libcoil-1.1.2.so; do
+  grep -Eq "^\./usr/lib/(.*/)?$library\$" "$scratch/contents" || fail "the package lacks the runtime library $library"
+done
 if [ -f "$build/runtime/librtm_tls.so" ]; then
   grep -q '^\./usr/lib/.*/librtm_tls\.so$' "$scratch/contents" || fail "the package lacks the TLS library librtm_tls.so"
 fi

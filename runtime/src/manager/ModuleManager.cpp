@@ -11,6 +11,8 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fstream>
+#include <link.h>
+#include <set>
 #include <sys/stat.h>
 
 namespace rtm
@@ -21,10 +23,39 @@ namespace rtm
     // A module bigger than this is not read for its header; no component module comes near it.
     const std::streamoff kLargestModule = std::streamoff(1) << 30;
 
-    // Libraries that carry an ORB or this middleware. A module linked against its own copy would
-    // start a second ORB in the manager's process, which omniORB answers with an abort.
-    // "libomni" covers every library of omniORB (ORB, Dynamic, thread, codesets, SSL, ...).
+    // Libraries that carry an ORB or this middleware. A module may need the very ones this process
+    // has loaded (a module built with pkg-config openrtm-aist links omniORB, libRTC and libcoil);
+    // one linked against another copy would start a second ORB in the manager's process, which
+    // omniORB answers with an abort. "libomni" covers every library of omniORB (ORB, Dynamic,
+    // thread, codesets, SSL, ...); "libopenrtm" is never ours.
     const char* const kOwnOrbPrefixes[] = {"libomni", "libRTC", "libcoil", "libopenrtm"};
+
+    bool isOrbOrMiddleware(const std::string& library)
+    {
+      for (const char* prefix : kOwnOrbPrefixes)
+        if (library.compare(0, std::strlen(prefix), prefix) == 0)
+          return true;
+      return false;
+    }
+
+    // The file names of the libraries loaded in this process. The dynamic linker loads a DT_NEEDED
+    // entry by that name, so a module's entry equal to one of these is the copy already here.
+    std::set<std::string> loadedLibraries()
+    {
+      std::set<std::string> names;
+      ::dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* out) {
+          const char* path = info->dlpi_name;
+          if (path != nullptr && *path != '\0')
+          {
+            const char* slash = std::strrchr(path, '/');
+            static_cast<std::set<std::string>*>(out)->insert(slash != nullptr ? slash + 1 : path);
+          }
+          return 0;
+        },
+        &names);
+      return names;
+    }
 
     bool endsWith(const std::string& text, const std::string& tail)
     {
@@ -92,14 +123,14 @@ namespace rtm
       error = "module '" + path + "' is not a shared object for this machine: " + why;
       return RTC::BAD_PARAMETER;
     }
+    const std::set<std::string> loaded = loadedLibraries();
     for (const std::string& library : elf.needed())
-      for (const char* prefix : kOwnOrbPrefixes)
-        if (library.compare(0, std::strlen(prefix), prefix) == 0)
-        {
-          error = "module '" + path + "' needs its own ORB or middleware (" + library +
-                  "): build it against the manager's, without linking " + library;
-          return RTC::PRECONDITION_NOT_MET;
-        }
+      if (isOrbOrMiddleware(library) && loaded.count(library) == 0)
+      {
+        error = "module '" + path + "' needs its own ORB or middleware (" + library +
+                "): build it against the manager's own libraries, not another copy";
+        return RTC::PRECONDITION_NOT_MET;
+      }
     return RTC::RTC_OK;
   }
 
