@@ -21,6 +21,9 @@ install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(TARGETS rtm coil LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES $<TARGET_FILE_DIR:rtm>/libRTC.so $<TARGET_FILE_DIR:coil>/libcoil.so DESTINATION ${CMAKE_INSTALL_LIBDIR})
 set_target_properties(${trimul_programs} PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+set_target_properties(rtm PROPERTIES INSTALL_RPATH "$ORIGIN")
+# What users build their own components with, against those libraries.
+include(${CMAKE_CURRENT_LIST_DIR}/Sdk.cmake)
 
 # The module a manager loads by file name (Trimul.so), in a folder of its own so that a
 # manager's module search path can name it without taking in the rest of the library folder.
