@@ -6,6 +6,8 @@
 # Debian keeps a package's documents under its package name, which is lower case.
 set(CMAKE_INSTALL_DOCDIR share/doc/trimul CACHE PATH "Documentation (README, examples)")
 include(GNUInstallDirs)
+# Everything belongs to the runtime package unless it says otherwise (the SDK's files say sdk).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME runtime)
 
 set(trimul_programs)
 foreach(program TrimulComp rtctl rtcd)
@@ -19,7 +21,9 @@ install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # programs and modules find them relative to where they stand, so that an installed tree may move
 # (an unpacked package, a prefix of one's own); under /usr the system's own search finds them too.
 install(TARGETS rtm coil LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES $<TARGET_FILE_DIR:rtm>/libRTC.so $<TARGET_FILE_DIR:coil>/libcoil.so DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The plain names are for linking only, so they go with the SDK, as Debian's -dev packages have them.
+install(FILES $<TARGET_FILE_DIR:rtm>/libRTC.so $<TARGET_FILE_DIR:coil>/libcoil.so DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        COMPONENT sdk)
 set_target_properties(${trimul_programs} PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
 set_target_properties(rtm PROPERTIES INSTALL_RPATH "$ORIGIN")
 # What users build their own components with, against those libraries.
