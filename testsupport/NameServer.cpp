@@ -1,5 +1,6 @@
 #include "testsupport/NameServer.h"
 
+#include "testsupport/Paths.h"
 #include "testsupport/Spawn.h"
 #include "testsupport/Wait.h"
 
@@ -14,10 +15,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <thread>
-#include <vector>
 
 namespace testsupport
 {
@@ -108,28 +107,6 @@ namespace testsupport
       return ::connect(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     }
 
-    std::string makeTempDir()
-    {
-      const char* tmp = std::getenv("TMPDIR");
-      std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/trimul-names.XXXXXX";
-      std::vector<char> buffer(pattern.begin(), pattern.end());
-      buffer.push_back('\0');
-      if (::mkdtemp(buffer.data()) == nullptr)
-      {
-        throw std::runtime_error("cannot create a temporary folder from " + pattern + ": " + std::strerror(errno));
-      }
-      return buffer.data();
-    }
-
-    std::string readFile(const std::string& path, std::streamoff from = 0)
-    {
-      std::ifstream in(path, std::ios::binary);
-      in.seekg(from);
-      std::ostringstream text;
-      text << in.rdbuf();
-      return text.str();
-    }
-
     bool portWasTaken(const std::string& log)
     {
       return log.find("Failed to bind") != std::string::npos || log.find("Address in use") != std::string::npos;
@@ -137,7 +114,7 @@ namespace testsupport
 
   }  // namespace
 
-  NameServer::NameServer() : dataDir_(makeTempDir()), logPath_(dataDir_ + "/" + kLogName)
+  NameServer::NameServer() : dataDir_(makeTempFolder("trimul-names.")), logPath_(dataDir_ + "/" + kLogName)
   {
     try
     {

@@ -3,7 +3,13 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
+#include <vector>
 
 #ifndef TRIMUL_BINARY_DIR
 #error "TRIMUL_BINARY_DIR must be defined by the build"
@@ -33,6 +39,28 @@ namespace testsupport
       throw std::runtime_error("uname failed");
     }
     return names.nodename;
+  }
+
+  std::string makeTempFolder(const std::string& prefix)
+  {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + prefix + "XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr)
+    {
+      throw std::runtime_error("cannot create a temporary folder from " + pattern + ": " + std::strerror(errno));
+    }
+    return buffer.data();
+  }
+
+  std::string readFile(const std::string& path, std::streamoff from)
+  {
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(from);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
   }
 
 }  // namespace testsupport

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ios>
 #include <string>
 
 namespace testsupport
@@ -15,5 +16,12 @@ namespace testsupport
 
   // This machine's node name, the same one the runtime uses for "%h" in naming formats.
   std::string hostName();
+
+  // A new empty folder "$TMPDIR/<prefix>XXXXXX" (/tmp without TMPDIR). Throws std::runtime_error
+  // naming the pattern and the reason when it cannot be made. Removing it is the caller's.
+  std::string makeTempFolder(const std::string& prefix);
+
+  // What a file holds from offset `from` on; "" if it cannot be read.
+  std::string readFile(const std::string& path, std::streamoff from = 0);
 
 }  // namespace testsupport

@@ -1,13 +1,10 @@
 #include "testsupport/TestCertificates.h"
 
-#include <cerrno>
+#include "testsupport/Paths.h"
+
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
-#include <vector>
 
 namespace testsupport
 {
@@ -18,20 +15,9 @@ namespace testsupport
   {
     // P-256 keys: made in milliseconds, where RSA keys would take a good part of a test's time.
     const char* const kNewKey = "-newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes";
-
-    std::string tempFolder()
-    {
-      const char* tmp = std::getenv("TMPDIR");
-      std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/trimul-certs.XXXXXX";
-      std::vector<char> buffer(pattern.begin(), pattern.end());
-      buffer.push_back('\0');
-      if (::mkdtemp(buffer.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder from " + pattern + ": " + std::strerror(errno));
-      return buffer.data();
-    }
   }  // namespace
 
-  TestCertificates::TestCertificates() : m_dir(tempFolder())
+  TestCertificates::TestCertificates() : m_dir(makeTempFolder("trimul-certs."))
   {
     try
     {
@@ -75,10 +61,7 @@ namespace testsupport
     const std::string line = "cd '" + m_dir + "' && { " + command + "; } > '" + log + "' 2>&1";
     if (std::system(line.c_str()) != 0)
     {
-      std::ifstream in(log);
-      std::ostringstream text;
-      text << in.rdbuf();
-      throw std::runtime_error("making test certificates: `" + command + "` failed: " + text.str());
+      throw std::runtime_error("making test certificates: `" + command + "` failed: " + readFile(log));
     }
   }
 

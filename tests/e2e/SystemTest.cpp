@@ -29,11 +29,7 @@ namespace e2e
     class ScratchFolder
     {
     public:
-      ScratchFolder()
-      {
-        char name[] = "/tmp/rtctl-system-XXXXXX";
-        m_path = ::mkdtemp(name);
-      }
+      ScratchFolder() : m_path(testsupport::makeTempFolder("rtctl-system-")) {}
       ~ScratchFolder() { std::system(("rm -rf '" + m_path + "'").c_str()); }
       std::string file(const std::string& name, const std::string& content = "") const
       {
@@ -46,14 +42,6 @@ namespace e2e
     private:
       std::string m_path;
     };
-
-    std::string readFile(const std::string& path)
-    {
-      std::ifstream in(path);
-      std::ostringstream text;
-      text << in.rdbuf();
-      return text.str();
-    }
 
     class SystemFiles : public ::testing::Test
     {
@@ -117,7 +105,8 @@ namespace e2e
       const RtctlResult saved = rtctl.run({"system", "save", file});
       ASSERT_EQ(0, saved.exitCode) << saved.err;
       EXPECT_EQ("saved 2 component(s) and 1 connection(s) to " + file + "\n", saved.out);
-      EXPECT_EQ(std::string::npos, readFile(file).find("inport_ior")) << "a saved connection keeps a dead reference";
+      EXPECT_EQ(std::string::npos, testsupport::readFile(file).find("inport_ior"))
+        << "a saved connection keeps a dead reference";
       const RtctlResult same = rtctl.run({"system", "check", file});
       EXPECT_EQ(0, same.exitCode) << same.err;
       EXPECT_EQ("", same.out);
@@ -314,7 +303,7 @@ namespace e2e
       EXPECT_EQ("rtctl: system: warning: left out connector " + connected.out.substr(0, connected.out.size() - 1) +
                   " of " + first.path() + ":y1: it joins a port outside the components saved\n",
                 saved.err);
-      const std::string text = readFile(file);
+      const std::string text = testsupport::readFile(file);
       EXPECT_NE(std::string::npos, text.find("rts:id=\"RTSystem:Us:Solo:1.0\"")) << text;
       EXPECT_NE(std::string::npos, text.find("rts:pathUri=\"" + uri(first) + "\"")) << text;
       EXPECT_EQ(std::string::npos, text.find(uri(second))) << text;
@@ -322,7 +311,7 @@ namespace e2e
       const RtctlResult nothing = rtctl.run({"system", "save", file, "nowhere.host_cxt"});
       EXPECT_EQ(1, nothing.exitCode);
       EXPECT_EQ("rtctl: system: no such object: nowhere.host_cxt\n", nothing.err);
-      EXPECT_EQ(text, readFile(file)) << "a failed save spoilt the file there";
+      EXPECT_EQ(text, testsupport::readFile(file)) << "a failed save spoilt the file there";
     }
 
     // Node -> its record label, and "from:port -> to:port [label]" for each edge.
@@ -379,7 +368,7 @@ namespace e2e
       const std::string svg = folder.file("demo.svg");
       const RtctlResult rendered = rtctl.run({"system", "graph", file, "-o", svg});
       ASSERT_EQ(0, rendered.exitCode) << rendered.err;
-      const std::string picture = readFile(svg);
+      const std::string picture = testsupport::readFile(svg);
       EXPECT_NE(std::string::npos, picture.find("<svg")) << picture.substr(0, 200);
       for (const char* text : {">Sensor0<", ">Trimul0<", ">Reader2<", ">periodic 10 Hz<"})
         EXPECT_NE(std::string::npos, picture.find(text)) << text;

@@ -1,28 +1,15 @@
 #include "LabNameServer.h"
 
+#include "testsupport/Paths.h"
 #include "testsupport/Wait.h"
 
-#include <unistd.h>
-
 #include <filesystem>
-#include <stdexcept>
 
 using namespace std::chrono_literals;
 
 namespace faults
 {
-  namespace
-  {
-    std::string makeDir()
-    {
-      std::string pattern = (std::filesystem::temp_directory_path() / "trimul-labnames.XXXXXX").string();
-      if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create " + pattern);
-      return pattern;
-    }
-  }
-
-  LabNameServer::LabNameServer(const Placement& where) : m_dir(makeDir())
+  LabNameServer::LabNameServer(const Placement& where) : m_dir(testsupport::makeTempFolder("trimul-labnames."))
   {
     m_process = std::make_unique<testsupport::ChildProcess>(
       "ip", std::vector<std::string>{"netns", "exec", where.netns, "omniNames", "-start", "2809", "-datadir", m_dir,

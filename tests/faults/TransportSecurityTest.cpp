@@ -21,9 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
 using namespace std::chrono_literals;
 using faults::LabHost;
@@ -59,13 +57,7 @@ namespace
   };
 
   // What a process has mapped, one line a mapping.
-  std::string mappingsOf(pid_t pid)
-  {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/maps");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  std::string mappingsOf(pid_t pid) { return testsupport::readFile("/proc/" + std::to_string(pid) + "/maps"); }
 
   // rtcd and rtctl read the same files through the same check; both must refuse before their ORB
   // starts, naming the file, and never hang or abort.

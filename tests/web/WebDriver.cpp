@@ -1,8 +1,6 @@
 #include "WebDriver.h"
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include "testsupport/NameServer.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -15,20 +13,6 @@ namespace web
   namespace
   {
     const char* const kElementKey = "element-6066-11e4-a52e-4f735466cecf";
-
-    int freeLoopbackPort()
-    {
-      const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      socklen_t length = sizeof address;
-      if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-          ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        throw std::runtime_error("no free port for chromedriver");
-      ::close(fd);
-      return ntohs(address.sin_port);
-    }
   }
 
   std::vector<unsigned char> decodeBase64(const std::string& text)
@@ -69,7 +53,7 @@ namespace web
       throw std::runtime_error("cannot make a profile folder for the browser");
     m_profile = profile;
 
-    const int port = freeLoopbackPort();
+    const int port = testsupport::freeLoopbackPort();
     m_driver = std::make_unique<testsupport::ChildProcess>("chromedriver",
                                                            std::vector<std::string>{"--port=" + std::to_string(port)});
     if (!m_driver->waitForStdout("started successfully", 30s))

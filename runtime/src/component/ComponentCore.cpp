@@ -1,7 +1,7 @@
 #include "component/ComponentCore.h"
 
 #include "ec/PeriodicExecutionContext.h"
-#include "ec/ServantCallbacks.h"
+#include "ec/ForwardingCallbacks.h"
 #include "log/Logger.h"
 #include "log/Warning.h"
 #include "sdo/SdoConfiguration.h"

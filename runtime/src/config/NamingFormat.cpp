@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace rtm::config
 {
@@ -25,45 +26,23 @@ namespace rtm::config
     // The text for "%<c>", or false if <c> is not an escape we know.
     bool percentEscape(char c, const coil::Properties& props, std::string& out)
     {
-      switch (c)
+      // The escapes that each stand for one property.
+      static const std::pair<char, const char*> kProperties[] = {
+        {'n', "instance_name"}, {'t', "type_name"},  {'m', "type_name"},         {'v', "version"},
+        {'V', "vendor"},        {'c', "category"},   {'i', "implementation_id"}, {'h', "os.hostname"},
+        {'M', "manager.name"},  {'p', "manager.pid"}};
+      for (const auto& escape : kProperties)
       {
-        case 'n':
-          out = props["instance_name"];
+        if (escape.first == c)
+        {
+          out = props[escape.second];
           return true;
-        case 't':
-        case 'm':
-          out = props["type_name"];
-          return true;
-        case 'v':
-          out = props["version"];
-          return true;
-        case 'V':
-          out = props["vendor"];
-          return true;
-        case 'c':
-          out = props["category"];
-          return true;
-        case 'i':
-          out = props["implementation_id"];
-          return true;
-        case 'N':
-          out = instanceNumber(props);
-          return true;
-        case 'h':
-          out = props["os.hostname"];
-          return true;
-        case 'M':
-          out = props["manager.name"];
-          return true;
-        case 'p':
-          out = props["manager.pid"];
-          return true;
-        case '%':
-          out = "%";
-          return true;
-        default:
-          return false;
+        }
       }
+      if (c != 'N' && c != '%')
+        return false;
+      out = c == 'N' ? instanceNumber(props) : "%";
+      return true;
     }
 
   }  // namespace

@@ -1,6 +1,6 @@
 #include "ec/PeriodicExecutionContext.h"
 
-#include "ec/RemoteCallbacks.h"
+#include "ec/ForwardingCallbacks.h"
 
 #include <algorithm>
 #include <chrono>

@@ -5,21 +5,17 @@
 #include <coil/stringutil.h>
 
 #include <algorithm>
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fstream>
 #include <link.h>
 #include <set>
-#include <sys/stat.h>
 
 namespace rtm
 {
   namespace
   {
-    const char* const kModuleSuffix = ".so";
     // A module bigger than this is not read for its header; no component module comes near it.
     const std::streamoff kLargestModule = std::streamoff(1) << 30;
 
@@ -55,25 +51,6 @@ namespace rtm
         },
         &names);
       return names;
-    }
-
-    bool endsWith(const std::string& text, const std::string& tail)
-    {
-      return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-    }
-
-    bool isRegularFile(const std::string& path)
-    {
-      struct stat info
-      {};
-      return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-    }
-
-    // The absolute path without links; "" if it does not exist.
-    std::string canonical(const std::string& path)
-    {
-      char buffer[PATH_MAX];
-      return ::realpath(path.c_str(), buffer) != nullptr ? std::string(buffer) : std::string();
     }
 
     std::string fileName(const std::string& path)
@@ -157,7 +134,7 @@ namespace rtm
     // function of the module's own file may be run as its init function.
     Dl_info info{};
     if (symbol == nullptr || ::dladdr(symbol, &info) == 0 || info.dli_fname == nullptr ||
-        canonical(info.dli_fname) != path)
+        ModulePath::canonical(info.dli_fname) != path)
     {
       error = "module '" + path + "' has no init function '" + name + "' in it";
       return RTC::BAD_PARAMETER;
@@ -202,7 +179,7 @@ namespace rtm
       if (m.filePath == file || m.filePath == resolved)
         return m.filePath;
     for (const Module& m : m_loaded)
-      if (fileName(m.filePath) == file || fileName(m.filePath) == file + kModuleSuffix)
+      if (fileName(m.filePath) == file || fileName(m.filePath) == file + ModulePath::kSuffix)
         return m.filePath;
     return {};
   }
@@ -230,8 +207,7 @@ namespace rtm
       {
         std::string path;
         std::string ignored;
-        if (!endsWith(name, kModuleSuffix) || !isRegularFile(folder + "/" + name) ||
-            !m_path.resolve(name, path, ignored))
+        if (!ModulePath::isModuleFile(folder + "/" + name) || !m_path.resolve(name, path, ignored))
           continue;
         const bool seen =
           std::any_of(files.begin(), files.end(), [&](const Loadable& l) { return l.filePath == path; });
@@ -245,7 +221,7 @@ namespace rtm
   std::string ModuleManager::findLoadable(const std::string& baseName) const
   {
     for (const Loadable& loadable : loadableFiles())
-      if (loadable.fileName == baseName + kModuleSuffix)
+      if (loadable.fileName == baseName + ModulePath::kSuffix)
         return loadable.filePath;
     return {};
   }

@@ -11,8 +11,6 @@ namespace rtm
 {
   namespace
   {
-    const char* const kModuleSuffix = ".so";
-
     bool endsWith(const std::string& text, const std::string& tail)
     {
       return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -32,20 +30,13 @@ namespace rtm
       return ::stat(path.c_str(), &info) == 0;
     }
 
-    // The absolute path without links, "." or ".."; "" if it does not exist.
-    std::string canonical(const std::string& path)
-    {
-      char buffer[PATH_MAX];
-      return ::realpath(path.c_str(), buffer) != nullptr ? std::string(buffer) : std::string();
-    }
-
     // The first existing regular file of `path` as written and, without the suffix, with it.
     std::string existingVariant(const std::string& path)
     {
       if (isRegularFile(path))
         return path;
-      if (!endsWith(path, kModuleSuffix) && isRegularFile(path + kModuleSuffix))
-        return path + kModuleSuffix;
+      if (!endsWith(path, ModulePath::kSuffix) && isRegularFile(path + ModulePath::kSuffix))
+        return path + ModulePath::kSuffix;
       return {};
     }
 
@@ -55,6 +46,16 @@ namespace rtm
              (folder == "/" || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
                                 path[folder.size()] == '/'));
     }
+  }
+
+  const char* const ModulePath::kSuffix = ".so";
+
+  bool ModulePath::isModuleFile(const std::string& path) { return endsWith(path, kSuffix) && isRegularFile(path); }
+
+  std::string ModulePath::canonical(const std::string& path)
+  {
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) != nullptr ? std::string(buffer) : std::string();
   }
 
   ModulePath::ModulePath(std::vector<std::string> folders, bool absPathAllowed)

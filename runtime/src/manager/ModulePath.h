@@ -21,6 +21,13 @@ namespace rtm
     // ".so" added. False with a one-line `error` naming the module and what is wrong.
     bool resolve(const std::string& file, std::string& path, std::string& error) const;
 
+    // ".so", the ending of a module's file name.
+    static const char* const kSuffix;
+    // Whether `path` is a regular file whose name ends in ".so".
+    static bool isModuleFile(const std::string& path);
+    // The absolute path without links, "." or ".."; "" if it does not exist.
+    static std::string canonical(const std::string& path);
+
     const std::vector<std::string>& folders() const { return m_folders; }
     bool absPathAllowed() const { return m_absPathAllowed; }
 

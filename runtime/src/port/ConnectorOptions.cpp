@@ -32,6 +32,13 @@ namespace rtm
     nv[n].value = value;
   }
 
+  void offerByteOrders(RTC::ConnectorProfile& profile)
+  {
+    std::string endian;
+    if (!findString(profile.properties, "dataport.serializer.cdr.endian", endian))
+      appendString(profile.properties, "dataport.serializer.cdr.endian", "little,big");
+  }
+
   coil::Properties connectorOptions(const coil::Properties& portOptions, const SDOPackage::NVList& properties,
                                     const char* direction)
   {

@@ -12,6 +12,9 @@ namespace rtm
   // The string value of `name` in `nv`; false if absent or not a string.
   bool findString(const SDOPackage::NVList& nv, const char* name, std::string& value);
   void appendAny(SDOPackage::NVList& nv, const char* name, const CORBA::Any& value);
+  // Fills in the byte orders a connection request offers when its profile names none: both,
+  // little first, as the middleware's ports do.
+  void offerByteOrders(RTC::ConnectorProfile& profile);
 
   // `direction` is "inport" or "outport".
   coil::Properties connectorOptions(const coil::Properties& portOptions, const SDOPackage::NVList& properties,

@@ -5,6 +5,7 @@
 #include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
+#include "sdo/NVUtil.h"
 #include "transport/InPortCdrProvider.h"
 #include "transport/OutPortCdrConsumer.h"
 #include "transport/SampleQueue.h"
@@ -23,16 +24,6 @@ namespace RTC
     // Pull: the peer's object we get from.
     std::unique_ptr<::rtm::OutPortCdrConsumer> source;
   };
-
-  namespace
-  {
-    void setProfileString(ConnectorProfile& profile, const char* name, const char* value)
-    {
-      CORBA::Any any;
-      any <<= value;
-      ::rtm::appendAny(profile.properties, name, any);
-    }
-  }
 
   InPortBase::InPortBase(const char* name, const ::rtm::SampleOps& ops)
     : PortBase(name), m_ops(ops), m_queue(std::make_shared<::rtm::SampleQueue>(ops)), m_ready(0), m_pulling(0)
@@ -130,12 +121,7 @@ namespace RTC
 
   // ---------------------------------------------------------------- handshake --------------
 
-  void InPortBase::prepareConnect(ConnectorProfile& connector_profile)
-  {
-    std::string endian;
-    if (!::rtm::findString(connector_profile.properties, "dataport.serializer.cdr.endian", endian))
-      setProfileString(connector_profile, "dataport.serializer.cdr.endian", "little,big");
-  }
+  void InPortBase::prepareConnect(ConnectorProfile& connector_profile) { ::rtm::offerByteOrders(connector_profile); }
 
   ReturnCode_t InPortBase::publishInterfaces(ConnectorProfile& connector_profile)
   {
@@ -173,7 +159,7 @@ namespace RTC
     if (!CORBA::is_nil(connection->provider))
     {
       CORBA::String_var ior = m_owner->getORB()->object_to_string(connection->provider.in());
-      setProfileString(connector_profile, "dataport.corba_cdr.inport_ior", ior.in());
+      ::rtm::appendString(connector_profile.properties, "dataport.corba_cdr.inport_ior", ior.in());
       CORBA::Any ref;
       ref <<= connection->provider.in();
       ::rtm::appendAny(connector_profile.properties, "dataport.corba_cdr.inport_ref", ref);

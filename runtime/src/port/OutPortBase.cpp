@@ -5,6 +5,7 @@
 #include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
+#include "sdo/NVUtil.h"
 #include "transport/CdrCodec.h"
 #include "transport/InPortCdrConsumer.h"
 #include "transport/PublisherAsync.h"
@@ -25,13 +26,6 @@ namespace RTC
       const void* sample;
       void operator>>=(cdrStream& out) const { ops->marshal(sample, out); }
     };
-
-    void setProfileString(ConnectorProfile& profile, const char* name, const char* value)
-    {
-      CORBA::Any any;
-      any <<= value;
-      ::rtm::appendAny(profile.properties, name, any);
-    }
 
     ::rtm::PushPolicy pushPolicy(const std::string& name)
     {
@@ -170,12 +164,7 @@ namespace RTC
 
   // ---------------------------------------------------------------- handshake --------------
 
-  void OutPortBase::prepareConnect(ConnectorProfile& connector_profile)
-  {
-    std::string endian;
-    if (!::rtm::findString(connector_profile.properties, "dataport.serializer.cdr.endian", endian))
-      setProfileString(connector_profile, "dataport.serializer.cdr.endian", "little,big");
-  }
+  void OutPortBase::prepareConnect(ConnectorProfile& connector_profile) { ::rtm::offerByteOrders(connector_profile); }
 
   ReturnCode_t OutPortBase::publishInterfaces(ConnectorProfile& connector_profile)
   {
@@ -217,7 +206,7 @@ namespace RTC
     connection->order = request.order;
     auto publisher = std::make_unique<::rtm::PublisherPull>(poa, bufferOptions(request.options));
     CORBA::String_var ior = m_owner->getORB()->object_to_string(publisher->reference());
-    setProfileString(connector_profile, "dataport.corba_cdr.outport_ior", ior.in());
+    ::rtm::appendString(connector_profile.properties, "dataport.corba_cdr.outport_ior", ior.in());
     CORBA::Any ref;
     ref <<= publisher->reference();
     ::rtm::appendAny(connector_profile.properties, "dataport.corba_cdr.outport_ref", ref);

@@ -31,10 +31,31 @@ namespace RTC
           return false;
       return true;
     }
-  }
 
-  namespace
-  {
+    // Tells the first port from `first` on that answers (passing over `skip`) that the connection
+    // is gone; that port passes the news on to the rest. A port that does not answer is passed
+    // over: the next one may. False if none answered; else `result` holds that port's answer.
+    bool relayDisconnect(const ConnectorProfile& profile, CORBA::ULong first, PortService_ptr skip,
+                         unsigned long timeoutMs, const std::string& what, ReturnCode_t& result)
+    {
+      const std::string id = idOf(profile);
+      for (CORBA::ULong i = first; i < profile.ports.length(); ++i)
+      {
+        PortService_ptr port = profile.ports[i];
+        bool told = false;
+        rtm::peerAnswered("port", what, [&] {
+          if (CORBA::is_nil(port) || (!CORBA::is_nil(skip) && port->_is_equivalent(skip)))
+            return;
+          rtm::limitCallTime(port, timeoutMs);
+          result = port->notify_disconnect(id.c_str());
+          told = true;
+        });
+        if (told)
+          return true;
+      }
+      return false;
+    }
+
     // Tells the listener of a change to the connector list once the port's lock is released:
     // listeners may take locks of their own.
     void reportUnlocking(std::unique_lock<std::mutex>& lock, rtm::ComponentEventListener* listener,
@@ -197,25 +218,14 @@ namespace RTC
           eraseConnector(id);
           return PRECONDITION_NOT_MET;
         }
-        // The relay starts at the first port that still answers; each port then passes it on.
-        for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
-        {
-          PortService_ptr port = profile.ports[i];
-          ReturnCode_t result = RTC_ERROR;
-          // A port that does not answer is passed over: the next one may.
-          if (CORBA::is_nil(port) || !rtm::peerAnswered("port", profileName() + ": notify_disconnect", [&] {
-                rtm::limitCallTime(port, callTimeoutOf(profile));
-                result = port->notify_disconnect(id.c_str());
-              }))
-            continue;
-          // If the relay never reached this port (it started after us), drop our side anyway.
-          removeConnector(id);
-          eraseConnector(id);
-          return result;
-        }
+        // The relay starts at the first port that still answers, this one included.
+        ReturnCode_t result = RTC_ERROR;
+        relayDisconnect(profile, 0, RTC::PortService::_nil(), callTimeoutOf(profile),
+                        profileName() + ": notify_disconnect", result);
+        // If the relay never reached this port (it started after us), drop our side anyway.
         removeConnector(id);
         eraseConnector(id);
-        return RTC_ERROR;
+        return result;
       });
   }
 
@@ -231,24 +241,12 @@ namespace RTC
 
         ReturnCode_t result = RTC_OK;
         const CORBA::Long self = indexOfSelf(profile);
-        if (self >= 0)
-        {
-          result = RTC_OK;
-          bool anyLater = false;
-          bool reached = false;
-          for (CORBA::ULong i = static_cast<CORBA::ULong>(self) + 1; i < profile.ports.length() && !reached; ++i)
-          {
-            anyLater = true;
-            PortService_ptr port = profile.ports[i];
-            // A port that does not answer is passed over: the next one may.
-            reached = !CORBA::is_nil(port) && rtm::peerAnswered("port", profileName() + ": notify_disconnect", [&] {
-              rtm::limitCallTime(port, callTimeoutOf(profile));
-              result = port->notify_disconnect(id.c_str());
-            });
-          }
-          if (anyLater && !reached)
-            result = RTC_ERROR;
-        }
+        const CORBA::ULong next = static_cast<CORBA::ULong>(self) + 1;
+        // Later ports none of which answers leave the relay broken: say so.
+        if (self >= 0 && next < profile.ports.length() &&
+            !relayDisconnect(profile, next, RTC::PortService::_nil(), callTimeoutOf(profile),
+                             profileName() + ": notify_disconnect", result))
+          result = RTC_ERROR;
         removeConnector(id);
         eraseConnector(id);
         return result;
@@ -353,23 +351,9 @@ namespace RTC
       self = m_objref;
     }
     m_deferred->post([profile, self, timeoutMs]() {
-      const std::string id = profile.connector_id.in();
       // As disconnect(): the first other port that answers passes the news on to the rest.
-      for (CORBA::ULong i = 0; i < profile.ports.length(); ++i)
-      {
-        PortService_ptr port = profile.ports[i];
-        bool told = false;
-        // A port that does not answer is passed over: the next one may.
-        rtm::peerAnswered("port", "notify_disconnect of a dropped connection", [&] {
-          if (CORBA::is_nil(port) || (!CORBA::is_nil(self) && port->_is_equivalent(self.in())))
-            return;
-          rtm::limitCallTime(port, timeoutMs);
-          port->notify_disconnect(id.c_str());
-          told = true;
-        });
-        if (told)
-          return;
-      }
+      ReturnCode_t ignored = RTC_OK;
+      relayDisconnect(profile, 0, self.in(), timeoutMs, "notify_disconnect of a dropped connection", ignored);
     });
   }
 

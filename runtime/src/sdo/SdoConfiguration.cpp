@@ -7,6 +7,14 @@ namespace rtm
   namespace
   {
     SDOPackage::InvalidParameter invalid(const char* what) { return SDOPackage::InvalidParameter(what); }
+
+    // A configuration set's id as a caller gave it; none, or an empty one, is refused.
+    std::string givenSetId(const char* id)
+    {
+      if (id == nullptr || *id == '\0')
+        throw invalid("empty configuration set id");
+      return id;
+    }
   }
 
   SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties,
@@ -133,9 +141,7 @@ namespace rtm
 
   CORBA::Boolean SdoConfiguration::set_configuration_set_values(const SDOPackage::ConfigurationSet& cs)
   {
-    const std::string id = static_cast<const char*>(cs.id);
-    if (id.empty())
-      throw invalid("empty configuration set id");
+    const std::string id = givenSetId(cs.id);
     std::vector<std::string> changed;
     bool active = false;
     {
@@ -165,9 +171,7 @@ namespace rtm
 
   CORBA::Boolean SdoConfiguration::add_configuration_set(const SDOPackage::ConfigurationSet& cs)
   {
-    const std::string id = static_cast<const char*>(cs.id);
-    if (id.empty())
-      throw invalid("empty configuration set id");
+    const std::string id = givenSetId(cs.id);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_properties.findNode("conf." + id) != nullptr)
       return false;
@@ -180,9 +184,7 @@ namespace rtm
 
   CORBA::Boolean SdoConfiguration::remove_configuration_set(const char* config_id)
   {
-    const std::string id = config_id == nullptr ? "" : config_id;
-    if (id.empty())
-      throw invalid("empty configuration set id");
+    const std::string id = givenSetId(config_id);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (id == "default" || id == m_active || m_addedAtRunTime.count(id) == 0)
       return false;
@@ -197,9 +199,7 @@ namespace rtm
 
   CORBA::Boolean SdoConfiguration::activate_configuration_set(const char* config_id)
   {
-    const std::string id = config_id == nullptr ? "" : config_id;
-    if (id.empty())
-      throw invalid("empty configuration set id");
+    const std::string id = givenSetId(config_id);
     std::lock_guard<std::mutex> lock(m_mutex);
     if (id[0] == '_' || m_properties.findNode("conf." + id) == nullptr)
       throw invalid("no such configuration set");

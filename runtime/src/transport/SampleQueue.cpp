@@ -1,7 +1,5 @@
 #include "transport/SampleQueue.h"
 
-#include "log/ServantBoundary.h"
-
 #include <climits>
 #include <cstring>
 
@@ -64,44 +62,36 @@ namespace rtm
 
   SampleQueue::SampleQueue(const SampleOps& ops) : m_ops(ops), m_scratch(ops) {}
 
-  OpenRTM::PortStatus SampleQueue::putCdr(const CORBA::Octet* data, std::size_t length, ByteOrder order) noexcept
+  OpenRTM::PortStatus SampleQueue::putCdr(const CORBA::Octet* data, std::size_t length, ByteOrder order)
   {
-    return guarded(
-      "transport", "InPortCdr put", [] { return OpenRTM::UNKNOWN_ERROR; },
-      [&] {
-        std::lock_guard<std::mutex> lock(m_decodeMutex);
-        // omniORB aligns by address; a buffer it allocated always is 8-aligned, anything else is
-        // decoded from an aligned copy.
-        if (reinterpret_cast<std::uintptr_t>(data) % 8 != 0)
-        {
-          m_aligned.resize((length + 7) / 8);
-          std::memcpy(m_aligned.data(), data, length);
-          data = reinterpret_cast<const CORBA::Octet*>(m_aligned.data());
-        }
-        if (!decodeSample(m_ops, data, length, order, m_scratch.get()))
-          return OpenRTM::PORT_ERROR;
-        switch (m_ring.write(m_scratch))
-        {
-          case BufferStatus::OK:
-            return OpenRTM::PORT_OK;
-          case BufferStatus::FULL:
-            return OpenRTM::BUFFER_FULL;
-          case BufferStatus::TIMEOUT:
-            return OpenRTM::BUFFER_TIMEOUT;
-          default:
-            return OpenRTM::UNKNOWN_ERROR;
-        }
-      });
+    std::lock_guard<std::mutex> lock(m_decodeMutex);
+    // omniORB aligns by address; a buffer it allocated always is 8-aligned, anything else is
+    // decoded from an aligned copy.
+    if (reinterpret_cast<std::uintptr_t>(data) % 8 != 0)
+    {
+      m_aligned.resize((length + 7) / 8);
+      std::memcpy(m_aligned.data(), data, length);
+      data = reinterpret_cast<const CORBA::Octet*>(m_aligned.data());
+    }
+    if (!decodeSample(m_ops, data, length, order, m_scratch.get()))
+      return OpenRTM::PORT_ERROR;
+    switch (m_ring.write(m_scratch))
+    {
+      case BufferStatus::OK:
+        return OpenRTM::PORT_OK;
+      case BufferStatus::FULL:
+        return OpenRTM::BUFFER_FULL;
+      case BufferStatus::TIMEOUT:
+        return OpenRTM::BUFFER_TIMEOUT;
+      default:
+        return OpenRTM::UNKNOWN_ERROR;
+    }
   }
 
-  bool SampleQueue::readInto(void* sample) noexcept
+  bool SampleQueue::readInto(void* sample)
   {
-    return guarded(
-      "transport", "InPort read", [] { return false; },
-      [&] {
-        SampleSlot target(m_ops, sample);
-        return m_ring.read(target) == BufferStatus::OK;
-      });
+    SampleSlot target(m_ops, sample);
+    return m_ring.read(target) == BufferStatus::OK;
   }
 
   std::size_t SampleQueue::readable() const { return m_ring.readable(); }

@@ -26,10 +26,11 @@ namespace rtm
     SampleQueue(const SampleQueue&) = delete;
     SampleQueue& operator=(const SampleQueue&) = delete;
 
-    // The status a put() answers the peer with.
-    OpenRTM::PortStatus putCdr(const CORBA::Octet* data, std::size_t length, ByteOrder order) noexcept;
+    // The status a put() answers the peer with. Its callers, the CDR servant's put and the input
+    // port's isNew and read, each guard their boundary, so a fault here reaches one guard only.
+    OpenRTM::PortStatus putCdr(const CORBA::Octet* data, std::size_t length, ByteOrder order);
     // Fills `sample` (of the port's type) by the buffer's read policy; false if nothing to read.
-    bool readInto(void* sample) noexcept;
+    bool readInto(void* sample);
     std::size_t readable() const;
 
     // Applies a new connection's "buffer.*" options (`lookup` returns "" for absent keys). Keys

@@ -18,6 +18,23 @@ namespace
     const char* problem;  // a piece of the refusal; "" when accepted
   };
 
+  void expectProblems(const std::vector<NameCase>& cases, std::string (*problemOf)(const std::string&))
+  {
+    for (const NameCase& c : cases)
+    {
+      SCOPED_TRACE(c.what);
+      const std::string problem = problemOf(c.name);
+      if (*c.problem == '\0')
+      {
+        EXPECT_EQ(problem, "");
+      }
+      else
+      {
+        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
+      }
+    }
+  }
+
   TEST(InstanceName, OnlyNamesThatCannotLeaveTheirNamingContextAreAccepted)
   {
     const std::vector<NameCase> cases = {
@@ -42,19 +59,7 @@ namespace
       {"beyond U+10FFFF", "\xf4\x90\x80\x80", "UTF-8"},
       {"a truncated sequence", "a\xe6\x97", "UTF-8"},
     };
-    for (const NameCase& c : cases)
-    {
-      SCOPED_TRACE(c.what);
-      const std::string problem = rtm::config::instanceNameProblem(c.name);
-      if (*c.problem == '\0')
-      {
-        EXPECT_EQ(problem, "");
-      }
-      else
-      {
-        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
-      }
-    }
+    expectProblems(cases, rtm::config::instanceNameProblem);
   }
 
   TEST(NamingName, EveryElementMustBeANameOfItsOwn)
@@ -70,19 +75,7 @@ namespace
       {"a control character", "host\t/x.rtc", "control character"},
       {"not UTF-8", "h\xff/x.rtc", "UTF-8"},
     };
-    for (const NameCase& c : cases)
-    {
-      SCOPED_TRACE(c.what);
-      const std::string problem = rtm::config::namingNameProblem(c.name);
-      if (*c.problem == '\0')
-      {
-        EXPECT_EQ(problem, "");
-      }
-      else
-      {
-        EXPECT_NE(problem.find(c.problem), std::string::npos) << problem;
-      }
-    }
+    expectProblems(cases, rtm::config::namingNameProblem);
   }
 
   TEST(NameSettings, AManagerRefusesToStartWithANameOrFormatThatCannotBeBound)

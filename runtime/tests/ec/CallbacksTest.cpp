@@ -3,8 +3,7 @@
 #include "EcTestBed.h"
 #include "FakeDataFlowComponent.h"
 
-#include "ec/RemoteCallbacks.h"
-#include "ec/ServantCallbacks.h"
+#include "ec/ForwardingCallbacks.h"
 
 using namespace ectest;
 using Names = std::vector<std::string>;

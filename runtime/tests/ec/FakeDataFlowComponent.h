@@ -2,7 +2,7 @@
 // attach to it, for tests that need a real object reference (add_component) or a servant to wrap.
 #pragma once
 
-#include "CallLog.h"
+#include "RecordingCallbacks.h"
 
 #include <rtm/idl/OpenRTM.hh>
 
@@ -12,10 +12,10 @@
 namespace ectest
 {
 
-  class FakeDataFlowComponent : public virtual POA_OpenRTM::DataFlowComponent
+  class FakeDataFlowComponent : public Recording<POA_OpenRTM::DataFlowComponent>
   {
   public:
-    explicit FakeDataFlowComponent(std::shared_ptr<CallLog> log) : m_log(std::move(log)) {}
+    explicit FakeDataFlowComponent(std::shared_ptr<CallLog> log) : Recording(std::move(log)) {}
 
     // attach_context answers with this handle, or raises BAD_OPERATION when told to.
     void setAttachResult(RTC::ExecutionContextHandle_t handle);
@@ -24,25 +24,6 @@ namespace ectest
 
     RTC::ReturnCode_t on_initialize() override { return RTC::RTC_OK; }
     RTC::ReturnCode_t on_finalize() override { return RTC::RTC_OK; }
-    RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_startup", h); }
-    RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_shutdown", h); }
-    RTC::ReturnCode_t on_activated(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_activated", h); }
-    RTC::ReturnCode_t on_deactivated(RTC::ExecutionContextHandle_t h) override
-    {
-      return m_log->enter("on_deactivated", h);
-    }
-    RTC::ReturnCode_t on_aborting(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_aborting", h); }
-    RTC::ReturnCode_t on_error(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_error", h); }
-    RTC::ReturnCode_t on_reset(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_reset", h); }
-    RTC::ReturnCode_t on_execute(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_execute", h); }
-    RTC::ReturnCode_t on_state_update(RTC::ExecutionContextHandle_t h) override
-    {
-      return m_log->enter("on_state_update", h);
-    }
-    RTC::ReturnCode_t on_rate_changed(RTC::ExecutionContextHandle_t h) override
-    {
-      return m_log->enter("on_rate_changed", h);
-    }
 
     RTC::ReturnCode_t initialize() override { return RTC::RTC_OK; }
     RTC::ReturnCode_t finalize() override { return RTC::RTC_OK; }
@@ -78,7 +59,6 @@ namespace ectest
     CORBA::Any* get_status(const char*) override { throw SDOPackage::InvalidParameter(""); }
 
   private:
-    std::shared_ptr<CallLog> m_log;
     std::mutex m_mutex;
     RTC::ExecutionContextHandle_t m_attachResult = 1000;
     bool m_failAttach = false;

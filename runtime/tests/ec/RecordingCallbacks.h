@@ -1,4 +1,6 @@
-// A component as the execution context sees it, without any ORB in between.
+// The ten handlers a context calls, each entered in a CallLog with its handle: as a component the
+// execution context sees without any ORB in between (RecordingCallbacks), and as the handlers of
+// a servant reached through the ORB (FakeDataFlowComponent).
 #pragma once
 
 #include "CallLog.h"
@@ -10,10 +12,11 @@
 namespace ectest
 {
 
-  class RecordingCallbacks : public rtm::ComponentCallbacks
+  template <class Base>
+  class Recording : public virtual Base
   {
   public:
-    explicit RecordingCallbacks(std::shared_ptr<CallLog> log) : m_log(std::move(log)) {}
+    explicit Recording(std::shared_ptr<CallLog> log) : m_log(std::move(log)) {}
 
     RTC::ReturnCode_t on_startup(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_startup", h); }
     RTC::ReturnCode_t on_shutdown(RTC::ExecutionContextHandle_t h) override { return m_log->enter("on_shutdown", h); }
@@ -35,8 +38,10 @@ namespace ectest
       return m_log->enter("on_rate_changed", h);
     }
 
-  private:
+  protected:
     std::shared_ptr<CallLog> m_log;
   };
+
+  using RecordingCallbacks = Recording<rtm::ComponentCallbacks>;
 
 }  // namespace ectest

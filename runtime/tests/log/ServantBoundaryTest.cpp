@@ -1,15 +1,14 @@
 // What reaches a caller across a servant boundary when the work inside throws: the operation's
 // fallback answer, never the exception, and one log line that says which operation and why.
 #include "log/ServantBoundary.h"
+#include "testsupport/Paths.h"
 
 #include <gtest/gtest.h>
 #include <omniORB4/CORBA.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -39,14 +38,12 @@ TEST(ServantBoundaryTest, AnythingThrownResultsInTheFallbackAndALogLineNamingThe
   EXPECT_TRUE(rtm::peerAnswered("port", "reached", [] {}));
   rtm::logger().configure("NO", "", "", "");
 
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
+  const std::string text = testsupport::readFile(file);
   for (const auto& c : cases)
-    EXPECT_NE(std::string::npos, text.str().find(c.line)) << text.str();
-  EXPECT_NE(std::string::npos, text.str().find("notify_disconnect: no answer (TRANSIENT)")) << text.str();
-  EXPECT_EQ(std::string::npos, text.str().find("answered")) << text.str();
-  EXPECT_EQ(std::string::npos, text.str().find("reached")) << text.str();
+    EXPECT_NE(std::string::npos, text.find(c.line)) << text;
+  EXPECT_NE(std::string::npos, text.find("notify_disconnect: no answer (TRANSIENT)")) << text;
+  EXPECT_EQ(std::string::npos, text.find("answered")) << text;
+  EXPECT_EQ(std::string::npos, text.find("reached")) << text;
   std::remove(file.c_str());
   ::rmdir(folder);
 }

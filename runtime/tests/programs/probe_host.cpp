@@ -21,53 +21,31 @@ namespace
   // clang-format on
 
   void say(const char* what) { std::cout << what << std::endl; }
+  // A handler that has nothing to do but be seen.
+  RTC::ReturnCode_t said(const char* what)
+  {
+    say(what);
+    return RTC::RTC_OK;
+  }
 
   class Probe : public RTC::DataFlowComponentBase
   {
   public:
     explicit Probe(RTC::Manager* manager) : RTC::DataFlowComponentBase(manager) {}
 
-    RTC::ReturnCode_t onInitialize() override
-    {
-      say("initialize");
-      return RTC::RTC_OK;
-    }
-    RTC::ReturnCode_t onFinalize() override
-    {
-      say("finalize");
-      return RTC::RTC_OK;
-    }
-    RTC::ReturnCode_t onStartup(RTC::UniqueId) override
-    {
-      say("startup");
-      return RTC::RTC_OK;
-    }
-    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override
-    {
-      say("shutdown");
-      return RTC::RTC_OK;
-    }
+    RTC::ReturnCode_t onInitialize() override { return said("initialize"); }
+    RTC::ReturnCode_t onFinalize() override { return said("finalize"); }
+    RTC::ReturnCode_t onStartup(RTC::UniqueId) override { return said("startup"); }
+    RTC::ReturnCode_t onShutdown(RTC::UniqueId) override { return said("shutdown"); }
     RTC::ReturnCode_t onActivated(RTC::UniqueId) override
     {
       m_failed = false;
       say("activated");
       return RTC::RTC_OK;
     }
-    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override
-    {
-      say("deactivated");
-      return RTC::RTC_OK;
-    }
-    RTC::ReturnCode_t onAborting(RTC::UniqueId) override
-    {
-      say("aborting");
-      return RTC::RTC_OK;
-    }
-    RTC::ReturnCode_t onError(RTC::UniqueId) override
-    {
-      say("error");
-      return RTC::RTC_OK;
-    }
+    RTC::ReturnCode_t onDeactivated(RTC::UniqueId) override { return said("deactivated"); }
+    RTC::ReturnCode_t onAborting(RTC::UniqueId) override { return said("aborting"); }
+    RTC::ReturnCode_t onError(RTC::UniqueId) override { return said("error"); }
     RTC::ReturnCode_t onReset(RTC::UniqueId) override
     {
       say("reset");

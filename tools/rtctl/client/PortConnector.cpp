@@ -3,21 +3,13 @@
 #include "client/CorbaText.h"
 #include "client/Error.h"
 
-#include <algorithm>
-#include <cctype>
+#include <coil/stringutil.h>
 
 namespace rtctl
 {
   namespace
   {
     const char* const kPrefix = "dataport.";
-
-    std::string lower(std::string text)
-    {
-      std::transform(text.begin(), text.end(), text.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      return text;
-    }
 
     std::string trim(const std::string& text)
     {
@@ -43,10 +35,12 @@ namespace rtctl
 
   bool PortConnector::offers(const std::string& offered, const std::string& wanted)
   {
-    const std::string list = lower(offered);
+    std::string list = offered;
+    coil::toLower(list);
     if (list.find("any") != std::string::npos)
       return true;
-    const std::string target = lower(trim(wanted));
+    std::string target = trim(wanted);
+    coil::toLower(target);
     std::string::size_type start = 0;
     while (start <= list.size())
     {

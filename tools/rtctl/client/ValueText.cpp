@@ -1,6 +1,7 @@
 #include "client/ValueText.h"
 
-#include <algorithm>
+#include <coil/stringutil.h>
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -13,19 +14,13 @@ namespace rtctl
 {
   namespace
   {
-    std::string lower(std::string text)
-    {
-      std::transform(text.begin(), text.end(), text.begin(),
-                     [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-      return text;
-    }
-
     // Only what strtod calls a number, without hex floats or leading blanks of its own.
     bool looksDecimal(const std::string& text)
     {
       if (text.empty())
         return false;
-      const std::string word = lower(text);
+      std::string word = text;
+      coil::toLower(word);
       const std::string::size_type start = (word[0] == '-' || word[0] == '+') ? 1 : 0;
       const std::string rest = word.substr(start);
       if (rest == "inf" || rest == "infinity" || rest == "nan")
@@ -105,7 +100,8 @@ namespace rtctl
 
   bool ValueText::parseBoolean(const std::string& text, bool& out)
   {
-    const std::string word = lower(trim(text));
+    std::string word = trim(text);
+    coil::toLower(word);
     if (word == "true" || word == "1" || word == "yes" || word == "on")
       out = true;
     else if (word == "false" || word == "0" || word == "no" || word == "off")

@@ -2,8 +2,8 @@
 
 #include "client/Error.h"
 
-#include <algorithm>
-#include <cctype>
+#include <coil/stringutil.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -100,8 +100,7 @@ namespace rtctl
   {
     const std::string::size_type dot = fileName.rfind('.');
     std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    coil::toLower(extension);
     if (extension != "svg" && extension != "png")
       throw UsageError("'" + fileName + "': the picture's name must end in .svg or .png");
     return extension;
