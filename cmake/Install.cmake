@@ -20,12 +20,15 @@ install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # libRTC and libcoil under the middleware's file names, with the plain names users link with. The
 # programs and modules find them relative to where they stand, so that an installed tree may move
 # (an unpacked package, a prefix of one's own); under /usr the system's own search finds them too.
-install(TARGETS rtm coil LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(TARGETS rtm_shared coil LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 # The plain names are for linking only, so they go with the SDK, as Debian's -dev packages have them.
-install(FILES $<TARGET_FILE_DIR:rtm>/libRTC.so $<TARGET_FILE_DIR:coil>/libcoil.so DESTINATION ${CMAKE_INSTALL_LIBDIR}
+install(FILES $<TARGET_FILE_DIR:rtm_shared>/libRTC.so $<TARGET_FILE_DIR:coil>/libcoil.so DESTINATION ${CMAKE_INSTALL_LIBDIR}
         COMPONENT sdk)
-set_target_properties(${trimul_programs} PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
-set_target_properties(rtm PROPERTIES INSTALL_RPATH "$ORIGIN")
+# Only rtcd links them; the other programs carry the static runtime.
+if(TARGET rtcd)
+  set_target_properties(rtcd PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+endif()
+set_target_properties(rtm_shared PROPERTIES INSTALL_RPATH "$ORIGIN")
 # What users build their own components with, against those libraries.
 include(${CMAKE_CURRENT_LIST_DIR}/Sdk.cmake)
 
@@ -47,7 +50,7 @@ endif()
 # What the install rules need built, and no more: `scripts/package` builds this target and then
 # runs CPack, which would otherwise build every test and benchmark first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-add_custom_target(installables DEPENDS ${trimul_programs} rtm coil)
+add_custom_target(installables DEPENDS ${trimul_programs} rtm_shared coil)
 foreach(library Trimul rtm_tls)
   if(TARGET ${library})
     add_dependencies(installables ${library})

@@ -5,7 +5,7 @@
 # <libdir>/openrtm-1.1/cmake. Our libdir is GNUInstallDirs' (lib, or the multiarch
 # lib/x86_64-linux-gnu when configured for /usr), where the middleware has lib. Included by
 # Install.cmake, after GNUInstallDirs.
-if(NOT TARGET rtm)
+if(NOT TARGET rtm_shared)
   return()
 endif()
 set(sdk_source ${PROJECT_SOURCE_DIR}/runtime/sdk)

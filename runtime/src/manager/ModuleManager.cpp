@@ -101,11 +101,15 @@ namespace rtm
       return RTC::BAD_PARAMETER;
     }
     const std::set<std::string> loaded = loadedLibraries();
+    // A program with the runtime and the ORB linked in (TrimulComp) holds none of the shared ones:
+    // only rtcd can take such a module.
+    const bool shared = std::any_of(loaded.begin(), loaded.end(), isOrbOrMiddleware);
     for (const std::string& library : elf.needed())
       if (isOrbOrMiddleware(library) && loaded.count(library) == 0)
       {
-        error = "module '" + path + "' needs its own ORB or middleware (" + library +
-                "): build it against the manager's own libraries, not another copy";
+        error = "module '" + path + "' needs its own ORB or middleware (" + library + "): " +
+                (shared ? "build it against the manager's own libraries, not another copy"
+                        : "this program has the runtime and the ORB built in; load the module in rtcd");
         return RTC::PRECONDITION_NOT_MET;
       }
     return RTC::RTC_OK;

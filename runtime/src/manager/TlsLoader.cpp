@@ -4,14 +4,36 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
 #include <vector>
 
-// RTM_TLS_LOADED: omniORB's SSL transport and OpenSSL are in librtm_tls.so, loaded here. Otherwise
-// (the fuzz targets, which link OpenSSL in) the library's code is in the program itself and there
-// is nothing to load.
+// RTM_TLS_FORWARDED: OpenSSL is in librtm_tls.so and the program reaches it through
+// OpenSslForwarders.S. Otherwise (a build that links OpenSSL in, the fuzz targets) the library's
+// code is in the program itself and there is nothing to load.
+#ifdef RTM_TLS_FORWARDED
+namespace
+{
+  constexpr std::size_t kImportCount = 0
+#define RTM_TLS_IMPORT(name) +1
+#include "../tls/OpenSslImports.h"
+#undef RTM_TLS_IMPORT
+    ;
+}
+
+// Where OpenSslForwarders.S jumps to.
+extern "C" __attribute__((visibility("hidden"))) void* rtm_tls_slots[kImportCount];
+
+// An OpenSSL call before the library is loaded would be a fault of ours; better one line than a
+// jump to nowhere.
+extern "C" __attribute__((visibility("hidden"), noreturn)) void rtm_tls_unloaded()
+{
+  std::fputs("rtm: an OpenSSL function was called before the TLS library was loaded\n", stderr);
+  std::abort();
+}
+#endif
 
 namespace rtm
 {
@@ -21,7 +43,7 @@ namespace rtm
     std::string g_why;
     std::once_flag g_once;
 
-#ifndef RTM_TLS_LOADED
+#ifndef RTM_TLS_FORWARDED
     void loadOnce() { g_api = rtm_tls_library(); }
 #else
     std::string programFolder()
@@ -72,7 +94,7 @@ namespace rtm
       using Entry = const TlsLibraryApi* (*)();
       const auto entry = reinterpret_cast<Entry>(::dlsym(handle, "rtm_tls_library"));
       const TlsLibraryApi* api = entry ? entry() : nullptr;
-      if (api == nullptr || api->version != TlsLibraryApi::kVersion)
+      if (api == nullptr || api->version != TlsLibraryApi::kVersion || api->importCount != kImportCount)
       {
         ::dlclose(handle);
         g_why = "the TLS library '" + path + "' is not of this build: reinstall the package, or name the right one " +
@@ -80,6 +102,8 @@ namespace rtm
         return;
       }
       // Kept loaded for the life of the process: the ORB calls into it until the end.
+      for (std::size_t i = 0; i < kImportCount; ++i)
+        rtm_tls_slots[i] = const_cast<void*>(api->imports[i]);
       g_api = api;
     }
 #endif

@@ -1,10 +1,6 @@
-// The TLS library (librtm_tls.so): omniORB's SSL transport, OpenSSL, and what the runtime does with
-// them. A process loads it only once TLS is configured (TlsLoader), so that one without TLS never
-// pays for OpenSSL.
+// The TLS library (librtm_tls.so): OpenSSL, and what the runtime does with it. A process loads it
+// only once TLS is configured (TlsLoader), so that one without TLS never pays for OpenSSL.
 #include <rtm/detail/TlsLibraryApi.h>
-
-#include <omniORB4/CORBA.h>
-#include <omniORB4/sslContext.h>
 
 #include <openssl/bn.h>
 #include <openssl/crypto.h>
@@ -224,22 +220,24 @@ namespace rtm
 
     void clearLastRefusal() { recordRefusal(""); }
 
-    void install(const OrbTls::Settings& s)
-    {
-      // omniORB keeps the pointers: the text must outlive the ORB.
-      static std::string authority, key, password;
-      authority = s.authorityFile;
-      key = s.keyFile;
-      password = s.keyPassword;
-      sslContext::certificate_authority_file = authority.c_str();
-      sslContext::key_file = key.c_str();
-      sslContext::key_file_password = password.c_str();
-      sslContext::verify_mode = s.verifyPeer ? SSL_VERIFY_PEER | SSL_VERIFY_FAIL_IF_NO_PEER_CERT : SSL_VERIFY_NONE;
-      sslContext::verify_callback = noteVerify;
-      sslContext::info_callback = noteAlert;
-    }
+// omniORB's transport still sets up its context with OpenSSL 1.1's DH calls.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const void* const kImports[] = {
+#define RTM_TLS_IMPORT(name) reinterpret_cast<const void*>(&name),
+#include "OpenSslImports.h"
+#undef RTM_TLS_IMPORT
+    };
+#pragma GCC diagnostic pop
 
-    const TlsLibraryApi kApi = {TlsLibraryApi::kVersion, problem, install, lastRefusal, clearLastRefusal};
+    const TlsLibraryApi kApi = {TlsLibraryApi::kVersion,
+                                kImports,
+                                sizeof kImports / sizeof kImports[0],
+                                problem,
+                                noteVerify,
+                                noteAlert,
+                                lastRefusal,
+                                clearLastRefusal};
   }
 }
 
