@@ -1,11 +1,13 @@
 # What `cmake --install` puts under the prefix, and so what the Debian package carries: the
-# programs, the example configuration files, the READMEs and the manual pages. The installed
-# programs need nothing from the source or build tree (the runtime and omniORB are linked in, the
-# web view's files are built into rtctl). Targets that other parts of the build may or may not
+# programs, the runtime's shared libraries, the example configuration files, the READMEs and the
+# manual pages. The installed programs need nothing from the source or build tree (the web view's
+# files are built into rtctl). Targets that other parts of the build may or may not
 # define (the manager daemon, the loadable component module) are installed where they exist.
 # Debian keeps a package's documents under its package name, which is lower case.
 set(CMAKE_INSTALL_DOCDIR share/doc/trimul CACHE PATH "Documentation (README, examples)")
 include(GNUInstallDirs)
+# Everything belongs to the runtime package unless it says otherwise (the SDK's files say sdk).
+set(CMAKE_INSTALL_DEFAULT_COMPONENT_NAME runtime)
 
 set(trimul_programs)
 foreach(program TrimulComp rtctl rtcd)
@@ -15,10 +17,26 @@ foreach(program TrimulComp rtctl rtcd)
 endforeach()
 install(TARGETS ${trimul_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# libRTC and libcoil under the middleware's file names, with the plain names users link with. The
+# programs and modules find them relative to where they stand, so that an installed tree may move
+# (an unpacked package, a prefix of one's own); under /usr the system's own search finds them too.
+install(TARGETS rtm_shared coil LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+# The plain names are for linking only, so they go with the SDK, as Debian's -dev packages have them.
+install(FILES $<TARGET_FILE_DIR:rtm_shared>/libRTC.so $<TARGET_FILE_DIR:coil>/libcoil.so DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        COMPONENT sdk)
+# Only rtcd links them; the other programs carry the static runtime.
+if(TARGET rtcd)
+  set_target_properties(rtcd PROPERTIES INSTALL_RPATH "$ORIGIN/../${CMAKE_INSTALL_LIBDIR}")
+endif()
+set_target_properties(rtm_shared PROPERTIES INSTALL_RPATH "$ORIGIN")
+# What users build their own components with, against those libraries.
+include(${CMAKE_CURRENT_LIST_DIR}/Sdk.cmake)
+
 # The module a manager loads by file name (Trimul.so), in a folder of its own so that a
 # manager's module search path can name it without taking in the rest of the library folder.
 if(TARGET Trimul)
   install(TARGETS Trimul LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/trimul)
+  set_target_properties(Trimul PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 endif()
 # OpenSSL, which the programs load from there when TLS is configured (runtime/CMakeLists.txt):
 # found relative to the program, so that the installed tree may move.
@@ -32,7 +50,7 @@ endif()
 # What the install rules need built, and no more: `scripts/package` builds this target and then
 # runs CPack, which would otherwise build every test and benchmark first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-add_custom_target(installables DEPENDS ${trimul_programs})
+add_custom_target(installables DEPENDS ${trimul_programs} rtm_shared coil)
 foreach(library Trimul rtm_tls)
   if(TARGET ${library})
     add_dependencies(installables ${library})

@@ -1,5 +1,6 @@
-# The Debian package, built by CPack from the install rules (scripts/package runs it):
-# trimul_<version>_<arch>.deb.
+# The Debian packages, built by CPack from the install rules (scripts/package runs it):
+# trimul_<version>_<arch>.deb, the programs and the runtime's libraries (install component
+# runtime), and trimul-dev_<version>_<arch>.deb beside it, the SDK (component sdk).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME trimul)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -19,12 +20,28 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # of a program's size).
 set(CPACK_STRIP_FILES ON)
 # The libraries the programs link are found by dpkg-shlibdeps from the programs themselves:
-# libc and libstdc++ with omniORB linked in (the default), Debian's omniORB libraries with
-# -DTRIMUL_STATIC_OMNIORB=OFF.
+# libc, libstdc++ and Debian's omniORB; the runtime's own (libRTC, libcoil) are in the package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Components register in a naming service; the usual one is omniNames. rtctl draws systems (system
 # graph -o, serve's page) with Graphviz's dot.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "omniorb-nameserver, graphviz")
+# The SDK: headers, pkg-config files, CMake files, rtm-config, rtm-skelwrapper and the IDL files,
+# for exactly the runtime of the same build, and what building against them takes.
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL runtime sdk)
+set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME trimul)
+set(CPACK_DEBIAN_SDK_PACKAGE_NAME trimul-dev)
+set(CPACK_DEBIAN_SDK_PACKAGE_SECTION libdevel)
+set(CPACK_DEBIAN_SDK_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_SDK_PACKAGE_DEPENDS
+    "trimul (= ${PROJECT_VERSION}), libomniorb4-dev, omniidl, pkgconf, uuid-dev, python3, g++")
+set(CPACK_COMPONENT_SDK_DESCRIPTION
+    "Trimul's OpenRTM-aist 1.1 SDK: build your own RT-components against it
+Headers at the OpenRTM-aist 1.1 places, openrtm-aist.pc and libcoil.pc,
+rtm-config, rtm-skelwrapper, OpenRTMConfig.cmake and the IDL files, for
+components and modules of your own that run on Trimul's runtime (libRTC,
+libcoil) and load into its rtcd.")
+set(CPACK_COMPONENT_RUNTIME_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
 # No maintainer scripts: nothing the package installs needs one (see the script).
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/PackageWithoutLdconfig.cmake)
 include(CPack)

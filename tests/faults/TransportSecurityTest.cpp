@@ -81,6 +81,9 @@ namespace
         {testsupport::findProgram("tools/rtcd/rtcd"), rtcdArgs}, {e2e::rtctlProgram(), rtctlArgs}};
       for (const auto& program : programs)
       {
+        // rtcd's shared runtime links OpenSSL: only the static programs load the TLS library.
+        if (*c.library && &program == &programs[0])
+          continue;
         testsupport::ChildProcess sut(program.first, program.second,
                                       {{"RTCTL_NAMESERVER", "127.0.0.1:1"}, {"TRIMUL_TLS_LIBRARY", library}});
         ASSERT_TRUE(sut.waitExit(20s)) << program.first << " did not stop: " << sut.stderrText();
@@ -207,7 +210,8 @@ namespace
       },
       20s, 200ms))
       << master.process().stderrText();
-    EXPECT_NE(std::string::npos, mappingsOf(master.process().pid()).find("/librtm_tls.so"));
+    // rtcd's shared runtime links OpenSSL (the static programs load it from librtm_tls.so).
+    EXPECT_NE(std::string::npos, mappingsOf(master.process().pid()).find("/libssl.so"));
 
     // Without a certificate of the authority: one line, and no module loaded.
     const std::string masterPath = host + ".host_cxt/manager.mgr";

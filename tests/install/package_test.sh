@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # package_test.sh SOURCE_DIR BUILD_DIR VERSION
-# Builds the Debian package of this build with scripts/package, checks its control file and its
+# Builds the Debian packages of this build with scripts/package, checks their control files and
 # contents, unpacks it into a scratch root (dpkg -x) and runs the worked values through the
 # unpacked TrimulComp and rtctl (scripts/demo --bin), nothing from the build tree.
 set -euo pipefail
@@ -10,9 +10,22 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/trimul-package-test.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-deb=$("$source/scripts/package" --build-dir "$build" --output "$scratch/out")
+{ read -r deb; read -r dev_deb; } < <("$source/scripts/package" --build-dir "$build" --output "$scratch/out")
 arch=$(dpkg --print-architecture)
 [ "$(basename "$deb")" = "trimul_${version}_${arch}.deb" ] || fail "package file is $(basename "$deb")"
+[ "$(basename "$dev_deb")" = "trimul-dev_${version}_${arch}.deb" ] || fail "SDK package file is $(basename "$dev_deb")"
+# The SDK's package: for exactly this runtime, with what building against it takes; the headers,
+# pkg-config files and tools in it, and none of them in the runtime's.
+dev_depends=$(dpkg-deb -f "$dev_deb" Depends)
+for need in "trimul (= $version)" libomniorb4-dev omniidl pkgconf; do
+  [[ "$dev_depends" == *"$need"* ]] || fail "trimul-dev's Depends lacks $need: $dev_depends"
+done
+dpkg-deb -c "$dev_deb" | awk '{print $6}' >"$scratch/dev-contents"
+for file in 'include/openrtm-1.1/rtm/Manager\.h' 'include/openrtm-1.1/rtm/idl/BasicDataType\.hh' \
+            'include/coil-1.1/coil/Properties\.h' 'lib/(.*/)?pkgconfig/openrtm-aist\.pc' 'bin/rtm-config' \
+            'bin/rtm-skelwrapper' 'lib/(.*/)?openrtm-1\.1/cmake/OpenRTMConfig\.cmake' 'lib/(.*/)?libRTC\.so'; do
+  grep -Eq "^\./usr/$file\$" "$scratch/dev-contents" || fail "trimul-dev lacks /usr/$file"
+done
 
 # --- The control file -------------------------------------------------------------------------
 field() { dpkg-deb -f "$deb" "$1"; }
@@ -23,17 +36,14 @@ depends=$(field Depends)
 for library in libc6 libstdc++6; do
   [[ ", $depends," == *", $library "* ]] || fail "Depends lacks $library: $depends"
 done
-# What the programs link and nothing more: omniORB is linked in unless the build says otherwise.
-if grep -q '^TRIMUL_STATIC_OMNIORB:BOOL=OFF' "$build/CMakeCache.txt"; then
-  [[ "$depends" == *libomniorb4* ]] || fail "a shared-omniORB build must depend on libomniorb4: $depends"
-else
-  [[ "$depends" != *omniorb* ]] || fail "omniORB is linked in, yet Depends names it: $depends"
-fi
+# What the programs link: the runtime's libraries come in the package, omniORB is Debian's.
+[[ "$depends" == *libomniorb4* ]] || fail "the programs link Debian's omniORB, yet Depends lacks it: $depends"
 [[ "$(field Recommends)" == *omniorb-nameserver* ]] || fail "Recommends: $(field Recommends)"
 [ -n "$(field Description)" ] || fail "no Description"
 
 # --- The contents -----------------------------------------------------------------------------
 dpkg-deb -c "$deb" | awk '{print $6}' >"$scratch/contents"
+if grep -Eq '^\./usr/(include/|bin/rtm-)' "$scratch/contents"; then fail "the runtime package carries SDK files"; fi
 if grep -v '^\./usr/' "$scratch/contents" | grep -v '^\./$' | grep -q .; then
   fail "files outside /usr: $(grep -v '^\./usr/' "$scratch/contents" | tr '\n' ' ')"
 fi
@@ -46,6 +56,9 @@ done
 if [ -f "$build/src/Trimul.so" ]; then
   grep -q '^\./usr/lib/.*/Trimul\.so$' "$scratch/contents" || fail "the package lacks the module Trimul.so"
 fi
+for library in libRTC-1.1.2.so libcoil-1.1.2.so; do
+  grep -Eq "^\./usr/lib/(.*/)?$library\$" "$scratch/contents" || fail "the package lacks the runtime library $library"
+done
 if [ -f "$build/runtime/librtm_tls.so" ]; then
   grep -q '^\./usr/lib/.*/librtm_tls\.so$' "$scratch/contents" || fail "the package lacks the TLS library librtm_tls.so"
 fi

@@ -12,6 +12,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <thread>
 
@@ -95,6 +96,9 @@ TEST(TrimulLauncherSymbols, TrimulInitIsExportedUnderItsPlainName)
 TEST(TrimulLauncherWarnings, EachIsOneLineStartingWithTheProgramNameAndNamingTheSetting)
 {
   const std::string unreachable = "127.0.0.1:" + std::to_string(testsupport::closedPort());
+  // Trimul.so needs the shared runtime, which only rtcd holds: TrimulComp refuses it unopened.
+  const std::string module = std::filesystem::canonical(testsupport::findProgram("src/Trimul.so")).string();
+  const std::string moduleFolder = module.substr(0, module.rfind('/'));
   struct Row
   {
     std::vector<std::string> options;
@@ -109,6 +113,11 @@ TEST(TrimulLauncherWarnings, EachIsOneLineStartingWithTheProgramNameAndNamingThe
      "TrimulComp: warning: exec_cxt.periodic.rate '-5' is not a usable rate in Hz; using 1000 Hz"},
     {{"-o", "naming.enable:NO", "-o", "exec_cxt.periodic.rate:"},
      "TrimulComp: warning: exec_cxt.periodic.rate '' is not a usable rate in Hz; using 1000 Hz"},
+    {{"-o", "naming.enable:NO", "-o", "manager.modules.load_path:" + moduleFolder, "-o",
+      "manager.modules.preload:Trimul.so"},
+     "TrimulComp: module '" + module +
+       "' needs its own ORB or middleware (libRTC-1.1.2.so): this program has the runtime and the ORB built in; "
+       "load the module in rtcd"},
   };
   for (const Row& row : rows)
   {

@@ -1,30 +1,45 @@
-// Trimul.so, the component as a module for a manager daemon: it takes the runtime and the ORB
-// from the program that loads it and carries no copy of either (two managers or two ORBs in one
-// process would be a fault). This test program exports neither, so loading the module here fails
-// at once, on the first symbol it lacks; in rtcd, which exports both, it loads.
+// Trimul.so, the component as a module for a manager daemon: it links the runtime's and omniORB's
+// shared libraries, as a user's module does, and carries no copy of either (two managers or two
+// ORBs in one process would be a fault). This test program carries the static runtime, so it does
+// not load the module: it reads what the module and the programs need.
 #include "testsupport/Paths.h"
 
 #include <gtest/gtest.h>
 
-#include <dlfcn.h>
-
 #include <cstdio>
+#include <limits>
 #include <memory>
+#include <set>
+#include <sstream>
 #include <string>
 
 namespace
 {
   std::string trimulModule() { return testsupport::findProgram("src/Trimul.so"); }
 
-  std::string definedSymbols(const std::string& file)
+  std::string commandOutput(const std::string& command)
   {
-    const std::string command = "nm -D --defined-only '" + file + "'";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string symbols;
+    std::string out;
     char line[512];
     while (pipe && fgets(line, sizeof line, pipe.get()) != nullptr)
-      symbols += line;
-    return symbols;
+      out += line;
+    return out;
+  }
+
+  std::string definedSymbols(const std::string& file) { return commandOutput("nm -D --defined-only '" + file + "'"); }
+
+  // The names of the libraries the dynamic linker loads for the file, its needs' needs included.
+  std::set<std::string> neededLibraries(const std::string& file)
+  {
+    std::set<std::string> names;
+    std::istringstream listing(commandOutput("ldd '" + file + "'"));
+    for (std::string name; listing >> name;)
+    {
+      names.insert(name);
+      listing.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    }
+    return names;
   }
 }
 
@@ -38,12 +53,20 @@ TEST(TrimulModule, ExportsTrimulInitAndDefinesNothingOfTheRuntimeOrTheOrb)
     EXPECT_EQ(symbols.find(foreign), std::string::npos) << foreign;
 }
 
-TEST(TrimulModule, ProgramThatDoesNotExportTheRuntimeCannotLoadItAtAll)
+// The module needs the shared runtime and ORB; rtcd has loaded those very files (so its module
+// check accepts them and the process holds one of each), while TrimulComp carries the static
+// runtime and none of them (so it refuses the module rather than start a second ORB).
+TEST(TrimulModule, NeedsTheSharedRuntimeThatRtcdLoadsAndTrimulCompDoesNot)
 {
-  void* handle = dlopen(trimulModule().c_str(), RTLD_NOW | RTLD_LOCAL);
-  const char* error = handle == nullptr ? dlerror() : nullptr;
-  if (handle != nullptr)
-    dlclose(handle);
-  ASSERT_EQ(handle, nullptr);
-  EXPECT_NE(std::string(error).find("undefined symbol"), std::string::npos) << error;
+  const std::set<std::string> module = neededLibraries(trimulModule());
+  const std::set<std::string> rtcd = neededLibraries(testsupport::findProgram("tools/rtcd/rtcd"));
+  const std::set<std::string> trimulComp = neededLibraries(testsupport::findProgram("src/TrimulComp"));
+  for (const char* library : {"libRTC-1.1.2.so", "libcoil-1.1.2.so", "libomniORB4.so.2"})
+  {
+    EXPECT_EQ(module.count(library), 1u) << library;
+    EXPECT_EQ(rtcd.count(library), 1u) << library;
+  }
+  for (const std::string& library : trimulComp)
+    for (const char* shared : {"libRTC", "libcoil", "libomni"})
+      EXPECT_NE(library.rfind(shared, 0), 0u) << library;
 }

@@ -9,6 +9,8 @@
 #include <dirent.h>
 #include <dlfcn.h>
 #include <fstream>
+#include <link.h>
+#include <set>
 
 namespace rtm
 {
@@ -17,10 +19,39 @@ namespace rtm
     // A module bigger than this is not read for its header; no component module comes near it.
     const std::streamoff kLargestModule = std::streamoff(1) << 30;
 
-    // Libraries that carry an ORB or this middleware. A module linked against its own copy would
-    // start a second ORB in the manager's process, which omniORB answers with an abort.
-    // "libomni" covers every library of omniORB (ORB, Dynamic, thread, codesets, SSL, ...).
+    // Libraries that carry an ORB or this middleware. A module may need the very ones this process
+    // has loaded (a module built with pkg-config openrtm-aist links omniORB, libRTC and libcoil);
+    // one linked against another copy would start a second ORB in the manager's process, which
+    // omniORB answers with an abort. "libomni" covers every library of omniORB (ORB, Dynamic,
+    // thread, codesets, SSL, ...); "libopenrtm" is never ours.
     const char* const kOwnOrbPrefixes[] = {"libomni", "libRTC", "libcoil", "libopenrtm"};
+
+    bool isOrbOrMiddleware(const std::string& library)
+    {
+      for (const char* prefix : kOwnOrbPrefixes)
+        if (library.compare(0, std::strlen(prefix), prefix) == 0)
+          return true;
+      return false;
+    }
+
+    // The file names of the libraries loaded in this process. The dynamic linker loads a DT_NEEDED
+    // entry by that name, so a module's entry equal to one of these is the copy already here.
+    std::set<std::string> loadedLibraries()
+    {
+      std::set<std::string> names;
+      ::dl_iterate_phdr(
+        [](dl_phdr_info* info, std::size_t, void* out) {
+          const char* path = info->dlpi_name;
+          if (path != nullptr && *path != '\0')
+          {
+            const char* slash = std::strrchr(path, '/');
+            static_cast<std::set<std::string>*>(out)->insert(slash != nullptr ? slash + 1 : path);
+          }
+          return 0;
+        },
+        &names);
+      return names;
+    }
 
     std::string fileName(const std::string& path)
     {
@@ -69,14 +100,18 @@ namespace rtm
       error = "module '" + path + "' is not a shared object for this machine: " + why;
       return RTC::BAD_PARAMETER;
     }
+    const std::set<std::string> loaded = loadedLibraries();
+    // A program with the runtime and the ORB linked in (TrimulComp) holds none of the shared ones:
+    // only rtcd can take such a module.
+    const bool shared = std::any_of(loaded.begin(), loaded.end(), isOrbOrMiddleware);
     for (const std::string& library : elf.needed())
-      for (const char* prefix : kOwnOrbPrefixes)
-        if (library.compare(0, std::strlen(prefix), prefix) == 0)
-        {
-          error = "module '" + path + "' needs its own ORB or middleware (" + library +
-                  "): build it against the manager's, without linking " + library;
-          return RTC::PRECONDITION_NOT_MET;
-        }
+      if (isOrbOrMiddleware(library) && loaded.count(library) == 0)
+      {
+        error = "module '" + path + "' needs its own ORB or middleware (" + library + "): " +
+                (shared ? "build it against the manager's own libraries, not another copy"
+                        : "this program has the runtime and the ORB built in; load the module in rtcd");
+        return RTC::PRECONDITION_NOT_MET;
+      }
     return RTC::RTC_OK;
   }
 
