@@ -23,6 +23,10 @@ if(TRIMUL_UNITY_BUILD)
   target_compile_options(rtctl_core PRIVATE -Wno-subobject-linkage)
 endif()
 
+# A static library needs of the libraries it uses only their generated headers (the stubs'), not
+# their archives: without waiting for each other the three compile side by side on both cores.
+set_target_properties(rtm rtctl_core rtctl_web PROPERTIES OPTIMIZE_DEPENDENCIES ON)
+
 if(NOT TRIMUL_PRECOMPILE_HEADERS)
   return()
 endif()
