@@ -131,7 +131,7 @@ namespace rtctl
     throw Error(where + std::strerror(error));
   }
 
-  void WebServer::run() { m_server.listen_after_bind(); }
+  void WebServer::run() { m_server.serve(); }
 
   void WebServer::stop() { m_server.stop(); }
 
