@@ -23,6 +23,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace rtctl
 {
@@ -131,9 +132,20 @@ namespace rtctl
     throw Error(where + std::strerror(error));
   }
 
-  void WebServer::run() { m_server.serve(); }
+  void WebServer::run()
+  {
+    m_server.serve();
+    m_ended = true;
+  }
 
-  void WebServer::stop() { m_server.stop(); }
+  void WebServer::stop()
+  {
+    // The library's stop() does nothing to a server that is not listening yet, which would then
+    // listen on with nobody left to stop it: a stop signal that came during start-up did that.
+    while (!m_server.is_running() && !m_ended)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_server.stop();
+  }
 
   void WebServer::refuse(httplib::Response& response, const RequestRouter::Route& route)
   {

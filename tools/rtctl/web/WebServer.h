@@ -45,6 +45,7 @@ namespace rtctl
     int bind(const std::string& address, int port, const std::string& token = "");
     // Serves until stop().
     void run();
+    // Ends run(), also one that has not begun listening yet.
     void stop();
 
     // Whether a request's Host header may be answered by a server on a loopback address (see
@@ -68,5 +69,6 @@ namespace rtctl
     std::unique_ptr<RequestRouter> m_router;  // once bound: it needs the port
     std::shared_ptr<std::atomic<int>> m_openStreams;
     GuardedServer m_server;
+    std::atomic<bool> m_ended{false};  // run() has returned
   };
 }
