@@ -321,7 +321,8 @@ namespace rtctl
     });
   }
 
-  void WebServer::stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd)
+  void WebServer::stream(httplib::Response& response, const std::shared_ptr<EventQueue>& queue,
+                         const std::function<void()>& onEnd)
   {
     if (++*m_openStreams > kMaxStreams)
     {

@@ -59,7 +59,8 @@ namespace rtctl
     void refuse(httplib::Response& response, const RequestRouter::Route& route);
     // Streams the queue, or answers 503 when so many streams are open that short requests
     // would find no worker left.
-    void stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd);
+    void stream(httplib::Response& response, const std::shared_ptr<EventQueue>& queue,
+                const std::function<void()>& onEnd);
     void changeState(const RequestRouter::Route& route, httplib::Response& response);
     void plot(const RequestRouter::Route& route, httplib::Response& response);
 
