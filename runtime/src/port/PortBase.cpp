@@ -52,7 +52,7 @@ namespace RTC
       m_listener(nullptr)
   {}
 
-  PortBase::~PortBase() {}
+  PortBase::~PortBase() = default;
 
   // ---------------------------------------------------------------- profile ----------------
 
