@@ -22,7 +22,6 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <future>
 #include <iostream>
 #include <string>
 #include <thread>
