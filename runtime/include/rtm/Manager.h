@@ -73,8 +73,8 @@ namespace RTC
   private:
     Manager();
     ~Manager();
-    Manager(const Manager&) = delete;
-    Manager& operator=(const Manager&) = delete;
+    Manager(const Manager&);
+    Manager& operator=(const Manager&);
     friend class rtm::ManagerCore;
     rtm::ManagerCore* m_core;
   };

@@ -94,8 +94,8 @@ namespace RTC
     PortService_var m_objref;
 
   private:
-    PortBase(const PortBase&) = delete;
-    PortBase& operator=(const PortBase&) = delete;
+    PortBase(const PortBase&);
+    PortBase& operator=(const PortBase&);
     bool hasConnector(const std::string& id) const;
     bool findConnector(const std::string& id, ConnectorProfile& out) const;
     void storeConnector(const ConnectorProfile& connector_profile);

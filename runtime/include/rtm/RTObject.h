@@ -118,8 +118,8 @@ namespace RTC
     Manager* getManager() const;
 
   private:
-    RTObject_impl(const RTObject_impl&) = delete;
-    RTObject_impl& operator=(const RTObject_impl&) = delete;
+    RTObject_impl(const RTObject_impl&);
+    RTObject_impl& operator=(const RTObject_impl&);
     friend class rtm::ComponentCore;
     friend class rtm::ComponentTable;
     rtm::ComponentCore* m_core;
