@@ -119,8 +119,8 @@ namespace rtctl
     }
     if (ok)
     {
-      m_router.reset(
-        new RequestRouter({Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token}));
+      m_router = std::make_unique<RequestRouter>(
+        RequestRouter::Settings{Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token});
       return bound;
     }
     const int error = errno;
