@@ -30,7 +30,7 @@ namespace
     const CORBA::ULong product = static_cast<CORBA::ULong>(x) * factor;
     if (product <= 0x7fffffffUL)
       return static_cast<CORBA::Long>(product);
-    return static_cast<CORBA::Long>(product - 0x80000000UL) - 0x7fffffffL - 1;
+    return static_cast<CORBA::Long>(product - 0x80000000UL) - 0x7fffffff - 1;
   }
 }
 

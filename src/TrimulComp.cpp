@@ -8,7 +8,7 @@ void moduleInit(RTC::Manager* manager)
 {
   TrimulInit(manager);
   RTC::RTObject_impl* comp = manager->createComponent("Trimul");
-  if (comp == NULL)
+  if (comp == nullptr)
   {
     std::cerr << "Component create failed." << std::endl;
     abort();

@@ -23,6 +23,7 @@
 #if TESTSUPPORT_HOOKS_MALLOC
 // glibc's own entry points: the hooks below forward to them, so memory from either side can be
 // freed by the other.
+// NOLINTBEGIN(bugprone-reserved-identifier): glibc's own names for its allocator
 extern "C"
 {
   void* __libc_malloc(std::size_t size);
@@ -31,6 +32,7 @@ extern "C"
   void* __libc_memalign(std::size_t alignment, std::size_t size);
   void __libc_free(void* ptr);
 }
+// NOLINTEND(bugprone-reserved-identifier)
 #endif
 
 namespace

@@ -22,7 +22,7 @@ namespace testsupport
 
   std::string findProgram(const std::string& relativePath)
   {
-    const std::string path = binaryDir() + "/" + relativePath;
+    std::string path = binaryDir() + "/" + relativePath;
     if (::access(path.c_str(), X_OK) != 0)
     {
       throw std::runtime_error("program not found or not executable: " + path + " (build its target first)");

@@ -36,7 +36,7 @@ namespace testsupport
           end = dirs.size();
         }
         const std::string dir = end > begin ? dirs.substr(begin, end - begin) : ".";
-        const std::string candidate = dir + "/" + program;
+        std::string candidate = dir + "/" + program;
         if (::access(candidate.c_str(), X_OK) == 0)
         {
           return candidate;
@@ -68,6 +68,7 @@ namespace testsupport
     std::vector<char*> pointers(std::vector<std::string>& strings)
     {
       std::vector<char*> result;
+      result.reserve(strings.size() + 1);
       for (auto& s : strings)
       {
         result.push_back(s.data());

@@ -467,6 +467,7 @@ namespace e2e
                                               "'../Trimul0'",
                                               "/nonexistent/trimul0.conf"};
       std::vector<std::string> extra;
+      extra.reserve(settings.size());
       for (const auto& [key, value] : settings)
         extra.push_back(key + ":" + value);
       RtcdProcess sut(options(true, extra));

@@ -33,7 +33,7 @@ namespace e2e
       ~ScratchFolder() { std::system(("rm -rf '" + m_path + "'").c_str()); }
       std::string file(const std::string& name, const std::string& content = "") const
       {
-        const std::string path = m_path + "/" + name;
+        std::string path = m_path + "/" + name;
         if (!content.empty())
           std::ofstream(path) << content;
         return path;

@@ -18,6 +18,7 @@
 #include <rtm/idl/RTC.hh>
 
 #include <csignal>
+#include <fstream>
 
 using namespace std::chrono_literals;
 using nlohmann::json;
@@ -296,6 +297,28 @@ namespace web
                   ": the port is taken (choose another with --port)\n",
                 r.err);
       EXPECT_TRUE(component(trimul->path()).is_object()) << "the first server stopped serving";
+    }
+
+    TEST_F(Serve, AStopSignalThatArrivesDuringStartUpEndsTheServer)
+    {
+      // Sent once serve holds its stop signals back, before its server listens: it is taken as
+      // soon as serve waits for it, while the server may still be starting.
+      const auto holdsStopSignals = [](pid_t pid) {
+        std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+        for (std::string line; std::getline(status, line);)
+          if (line.compare(0, 7, "SigBlk:") == 0)
+            return (std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
+        return false;
+      };
+      for (int round = 0; round < 3; ++round)
+      {
+        SCOPED_TRACE(round);
+        auto starting = rtctl.start({"serve", "--port", "0"});
+        ASSERT_TRUE(testsupport::waitUntil([&] { return holdsStopSignals(starting->pid()); }, 30s));
+        starting->signal(SIGINT);
+        ASSERT_TRUE(starting->waitExit(20s)) << "serve did not stop: " << starting->stdoutText();
+        EXPECT_TRUE(starting->exitedNormally() && starting->exitCode() == 0) << starting->stderrText();
+      }
     }
   }
 }

@@ -31,7 +31,7 @@ namespace coil
   template <typename To>
   bool stringTo(To& val, const char* str)
   {
-    if (str == 0)
+    if (str == nullptr)
     {
       return false;
     }
@@ -54,7 +54,7 @@ namespace coil
   template <>
   inline bool stringTo<std::string>(std::string& val, const char* str)
   {
-    if (str == 0)
+    if (str == nullptr)
     {
       return false;
     }

@@ -11,7 +11,7 @@ namespace RTC
   public:
     explicit DataFlowComponentBase(Manager* manager) : RTObject_impl(manager) {}
     DataFlowComponentBase(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa) : RTObject_impl(orb, poa) {}
-    virtual ~DataFlowComponentBase() {}
+    virtual ~DataFlowComponentBase() = default;
     virtual void init() {}
   };
 }

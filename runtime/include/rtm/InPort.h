@@ -18,7 +18,7 @@ namespace RTC
            bool /*write_block*/ = false, int /*read_timeout*/ = 0, int /*write_timeout*/ = 0)
       : InPortBase(name, ::rtm::TypedSampleOps<DataType>::instance()), m_value(value)
     {}
-    virtual ~InPort() {}
+    virtual ~InPort() = default;
 
     const char* name() const { return getName(); }
 

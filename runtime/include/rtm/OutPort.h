@@ -15,7 +15,7 @@ namespace RTC
     OutPort(const char* name, DataType& value)
       : OutPortBase(name, ::rtm::TypedSampleOps<DataType>::instance(), &value), m_value(value)
     {}
-    virtual ~OutPort() {}
+    virtual ~OutPort() = default;
 
     const char* name() const { return getName(); }
 

@@ -119,7 +119,7 @@ namespace rtm
   // ends up, and so is every name the instance would be bound under.
   std::string ComponentTable::nameProblem(const coil::Properties& props)
   {
-    const std::string refusal = config::instanceNameRefusal(props.getProperty("instance_name"));
+    std::string refusal = config::instanceNameRefusal(props.getProperty("instance_name"));
     if (!refusal.empty())
       return refusal;
     for (const std::string& name : namingNames(props))

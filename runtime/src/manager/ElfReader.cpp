@@ -6,7 +6,7 @@
 
 // The linker's name for the first byte of this program's own ELF header: the class, byte order
 // and machine a module must share with us are the ones we were built with.
-extern "C" const ElfW(Ehdr) __ehdr_start;
+extern "C" const ElfW(Ehdr) __ehdr_start;  // NOLINT(bugprone-reserved-identifier): the linker names it
 
 namespace rtm
 {
@@ -69,7 +69,7 @@ namespace rtm
     std::size_t dynamicSize = 0;
     for (std::size_t i = 0; i < header.e_phnum; ++i)
     {
-      ElfW(Phdr) segment;
+      ElfW(Phdr) segment{};
       at(header.e_phoff + i * sizeof(ElfW(Phdr)), segment);  // inside: checked for the table above
       if (segment.p_type == PT_LOAD)
         m_loads.push_back({std::size_t(segment.p_vaddr), std::size_t(segment.p_offset), std::size_t(segment.p_filesz)});

@@ -69,6 +69,7 @@ namespace rtm
                                       "-o",        "corba.endpoints:127.0.0.1:",
                                       "-o",        "manager.modules.abs_path_allowed:YES"};
     std::vector<char*> managerArgv;
+    managerArgv.reserve(words.size() + 1);
     for (std::string& word : words)
       managerArgv.push_back(&word[0]);
     managerArgv.push_back(nullptr);

@@ -92,6 +92,7 @@ namespace rtm
       args.push_back(word);
 
     std::vector<char*> argv;
+    argv.reserve(args.size());
     for (std::string& a : args)
       argv.push_back(&a[0]);
     int argc = static_cast<int>(argv.size());

@@ -35,7 +35,7 @@ namespace RTC
     setProfileProperty("dataport.interface_type", "corba_cdr");
   }
 
-  InPortBase::~InPortBase() { deactivatePort(); }
+  InPortBase::~InPortBase() { InPortBase::deactivatePort(); }
 
   void InPortBase::init(coil::Properties& prop)
   {

@@ -89,7 +89,7 @@ namespace RTC
     setProfileProperty("dataport.interface_type", "corba_cdr");
   }
 
-  OutPortBase::~OutPortBase() { deactivatePort(); }
+  OutPortBase::~OutPortBase() { OutPortBase::deactivatePort(); }
 
   void OutPortBase::init(coil::Properties& prop)
   {

@@ -73,7 +73,7 @@ namespace RTC
       m_listener(nullptr)
   {}
 
-  PortBase::~PortBase() {}
+  PortBase::~PortBase() = default;
 
   // ---------------------------------------------------------------- profile ----------------
 

@@ -22,7 +22,6 @@ namespace rtm
       case ComponentEvent::Activated:
         return inContext(OpenRTM::RTC_STATUS, "ACTIVE", e);
       case ComponentEvent::Deactivated:
-        return inContext(OpenRTM::RTC_STATUS, "INACTIVE", e);
       case ComponentEvent::Reset:
         return inContext(OpenRTM::RTC_STATUS, "INACTIVE", e);
       case ComponentEvent::ErrorEntered:

@@ -62,6 +62,7 @@ namespace rtm
       const std::string& text = *static_cast<const std::string*>(password);
       if (text.empty() || static_cast<int>(text.size()) > size)
         return -1;
+      // NOLINTNEXTLINE(bugprone-not-null-terminated-result): OpenSSL reads the length returned
       std::memcpy(buffer, text.data(), text.size());
       return static_cast<int>(text.size());
     }

@@ -23,7 +23,7 @@ namespace rtm
     m_thread = std::thread([this] { run(); });
   }
 
-  PublisherAsync::~PublisherAsync() { shutdown(); }
+  PublisherAsync::~PublisherAsync() { PublisherAsync::shutdown(); }
 
   SendStatus PublisherAsync::write(const CORBA::Octet* data, std::size_t length) noexcept
   {

@@ -14,7 +14,7 @@ namespace rtm
     m_ref = OpenRTM::OutPortCdr::_narrow(obj.in());
   }
 
-  PublisherPull::~PublisherPull() { shutdown(); }
+  PublisherPull::~PublisherPull() { PublisherPull::shutdown(); }
 
   SendStatus PublisherPull::write(const CORBA::Octet* data, std::size_t length) noexcept
   {

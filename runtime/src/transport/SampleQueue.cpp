@@ -101,7 +101,7 @@ namespace rtm
     std::lock_guard<std::mutex> lock(m_optionsMutex);
     const RingBufferOptions current = m_options;
     const auto withCurrent = [&](const std::string& key) -> std::string {
-      const std::string given = lookup(key);
+      std::string given = lookup(key);
       if (!given.empty())
         return given;
       if (key == "buffer.length")

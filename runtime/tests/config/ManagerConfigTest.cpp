@@ -30,6 +30,7 @@ namespace
     std::vector<std::string> storage{"prog"};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
+    argv.reserve(storage.size() + 1);
     for (std::string& s : storage)
     {
       argv.push_back(s.data());

@@ -28,7 +28,7 @@ namespace rtctl
       if (IorAddress::tlsOnly(orb.in(), target))
         return kNoCertificate;
     }
-    const std::string text = exception(e);
+    std::string text = exception(e);
     if (transport && text.find("TLS") != std::string::npos)
       return text;
     return text + "; " + hint;

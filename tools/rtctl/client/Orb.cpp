@@ -64,6 +64,7 @@ namespace rtctl
       options.push_back("giop:ssl::");
     }
     std::vector<char*> argv;
+    argv.reserve(options.size() + 1);
     for (std::string& option : options)
       argv.push_back(&option[0]);
     int argc = static_cast<int>(argv.size());

@@ -21,7 +21,8 @@ namespace rtctl
 
   std::string Session::defaultServer()
   {
-    return defaultServerFromEnvironment() ? std::getenv(kVariable) : "localhost:2809";
+    const char* server = std::getenv(kVariable);
+    return server != nullptr && *server != '\0' ? server : "localhost:2809";
   }
 
   bool Session::defaultServerFromEnvironment()
@@ -56,7 +57,7 @@ namespace rtctl
     {
       try
       {
-        service.reset(new NameService(m_orb.orb(), path.server()));
+        service = std::make_unique<NameService>(m_orb.orb(), path.server());
       }
       catch (const UsageError&)
       {

@@ -89,6 +89,7 @@ namespace rtctl
       if (paths.empty())
         paths.push_back("");
       std::vector<RtPath> roots;
+      roots.reserve(paths.size());
       for (const std::string& path : paths)
         roots.push_back(session.path(path).requireNoPort("give components or naming contexts"));
       SystemReader reader(session, SystemReader::kWhole,

@@ -120,6 +120,7 @@ namespace rtctl
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     std::vector<std::string> words = {"dot", type, "-o", temporary};
     std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
     for (std::string& word : words)
       argv.push_back(&word[0]);
     argv.push_back(nullptr);

@@ -75,7 +75,7 @@ namespace rtctl
           static_cast<CORBA::ULong>(std::min<long long>(left, static_cast<long long>(Orb::kCallTimeoutMs))));
         try
         {
-          member.ref.reset(new ComponentRef(m_session.names(path), path));
+          member.ref = std::make_unique<ComponentRef>(m_session.names(path), path);
           member.ports = member.ref->ports();
         }
         catch (const UnansweredError& e)

@@ -83,7 +83,7 @@ namespace rtctl
         x.append_attribute("rts:rate") = ec.rate.c_str();
       }
       pugi::xml_node location = e.append_child("rtsExt:Location");
-      location.append_attribute("rtsExt:x") = static_cast<long long>(kLocationStep * index);
+      location.append_attribute("rtsExt:x") = kLocationStep * static_cast<long long>(index);
       location.append_attribute("rtsExt:y") = 0;
       location.append_attribute("rtsExt:height") = kLocationHeight;
       location.append_attribute("rtsExt:width") = kLocationWidth;

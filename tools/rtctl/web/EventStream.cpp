@@ -34,7 +34,8 @@ namespace rtctl
     return text + "\n";
   }
 
-  void EventStream::serve(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd)
+  void EventStream::serve(httplib::Response& response, const std::shared_ptr<EventQueue>& queue,
+                          const std::function<void()>& onEnd)
   {
     response.set_header("Cache-Control", "no-cache");
     auto started = std::make_shared<bool>(false);

@@ -26,7 +26,7 @@ namespace rtctl
 
     // Makes `response` stream `queue`. `onEnd` runs once the stream is over, whichever side
     // ended it.
-    static void serve(httplib::Response& response, std::shared_ptr<EventQueue> queue,
-                      std::function<void()> onEnd = nullptr);
+    static void serve(httplib::Response& response, const std::shared_ptr<EventQueue>& queue,
+                      const std::function<void()>& onEnd = nullptr);
   };
 }

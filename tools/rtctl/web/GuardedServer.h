@@ -25,6 +25,8 @@ namespace rtctl
 
     explicit GuardedServer(const Limits& limits);
     const Limits& limits() const { return m_limits; }
+    // Serves until stop(), as listen_after_bind() does, after reading one request of its own.
+    bool serve();
 
     // For the handlers, which run on the worker that serves their connection: the request's
     // answer is the last on its connection (the rest of what the client sent is not read).
@@ -36,6 +38,7 @@ namespace rtctl
 
   private:
     bool process_and_close_socket(int socket) override;
+    void readOneRequest();
 
     const Limits m_limits;
     ClientSlots m_slots;

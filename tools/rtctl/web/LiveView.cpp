@@ -32,8 +32,8 @@ namespace rtctl
 
   void LiveView::start()
   {
-    m_watcher.reset(new ComponentWatcher(m_session.orb().orb(), m_session.orb().poa(),
-                                         [this](const WatchEvent& event) { onEvent(event); }));
+    m_watcher = std::make_unique<ComponentWatcher>(m_session.orb().orb(), m_session.orb().poa(),
+                                                   [this](const WatchEvent& event) { onEvent(event); });
     pass();
     m_thread = std::thread([this] { run(); });
   }

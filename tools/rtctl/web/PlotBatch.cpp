@@ -10,7 +10,7 @@ namespace rtctl
 
   std::string PlotBatch::take()
   {
-    const std::string text = JsonText::dump(nlohmann::json{{"samples", m_samples}});
+    std::string text = JsonText::dump(nlohmann::json{{"samples", m_samples}});
     m_samples = nlohmann::json::array();
     return text;
   }

@@ -30,7 +30,7 @@ namespace rtctl
   {
     std::unique_ptr<SampleReader> reader = m_target.codec().makeReader("port");
     m_reader = reader.get();
-    m_local.reset(new LocalComponent(session.orb(), "plot", std::move(reader)));
+    m_local = std::make_unique<LocalComponent>(session.orb(), "plot", std::move(reader));
     PortConnector::Properties properties = m_target.connectorProperties();
     properties.emplace_back("dataport.inport.buffer.length", kBufferLength);
     m_local->connect(m_target.ref(), properties);

@@ -13,7 +13,7 @@ namespace rtctl
     {
       try
       {
-        feed.reset(new PlotFeed(m_session, port));
+        feed = std::make_unique<PlotFeed>(m_session, port);
       }
       catch (...)
       {

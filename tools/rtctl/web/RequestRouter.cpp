@@ -300,7 +300,7 @@ namespace rtctl
 
   RequestRouter::Route RequestRouter::route(const Request& request) const
   {
-    const Route admitted = admit(request);
+    Route admitted = admit(request);
     if (admitted.action == Action::kRefuse || !admitted.changesState())
       return admitted;
     return readBody(request, admitted);

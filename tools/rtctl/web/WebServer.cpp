@@ -23,6 +23,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 namespace rtctl
 {
@@ -118,8 +119,8 @@ namespace rtctl
     }
     if (ok)
     {
-      m_router.reset(
-        new RequestRouter({Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token}));
+      m_router = std::make_unique<RequestRouter>(
+        RequestRouter::Settings{Session::defaultServer(), address, bound, {thisHostName(), "localhost"}, token});
       return bound;
     }
     const int error = errno;
@@ -131,9 +132,20 @@ namespace rtctl
     throw Error(where + std::strerror(error));
   }
 
-  void WebServer::run() { m_server.listen_after_bind(); }
+  void WebServer::run()
+  {
+    m_server.serve();
+    m_ended = true;
+  }
 
-  void WebServer::stop() { m_server.stop(); }
+  void WebServer::stop()
+  {
+    // The library's stop() does nothing to a server that is not listening yet, which would then
+    // listen on with nobody left to stop it: a stop signal that came during start-up did that.
+    while (!m_server.is_running() && !m_ended)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    m_server.stop();
+  }
 
   void WebServer::refuse(httplib::Response& response, const RequestRouter::Route& route)
   {
@@ -309,7 +321,8 @@ namespace rtctl
     });
   }
 
-  void WebServer::stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd)
+  void WebServer::stream(httplib::Response& response, const std::shared_ptr<EventQueue>& queue,
+                         const std::function<void()>& onEnd)
   {
     if (++*m_openStreams > kMaxStreams)
     {

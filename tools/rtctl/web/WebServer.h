@@ -45,6 +45,7 @@ namespace rtctl
     int bind(const std::string& address, int port, const std::string& token = "");
     // Serves until stop().
     void run();
+    // Ends run(), also one that has not begun listening yet.
     void stop();
 
     // Whether a request's Host header may be answered by a server on a loopback address (see
@@ -58,7 +59,8 @@ namespace rtctl
     void refuse(httplib::Response& response, const RequestRouter::Route& route);
     // Streams the queue, or answers 503 when so many streams are open that short requests
     // would find no worker left.
-    void stream(httplib::Response& response, std::shared_ptr<EventQueue> queue, std::function<void()> onEnd);
+    void stream(httplib::Response& response, const std::shared_ptr<EventQueue>& queue,
+                const std::function<void()>& onEnd);
     void changeState(const RequestRouter::Route& route, httplib::Response& response);
     void plot(const RequestRouter::Route& route, httplib::Response& response);
 
@@ -68,5 +70,6 @@ namespace rtctl
     std::unique_ptr<RequestRouter> m_router;  // once bound: it needs the port
     std::shared_ptr<std::atomic<int>> m_openStreams;
     GuardedServer m_server;
+    std::atomic<bool> m_ended{false};  // run() has returned
   };
 }
