@@ -59,8 +59,7 @@ namespace web
       }
       httplib::Result post(const std::string& action, const std::string& component)
       {
-        return serve->client()->Post(("/api/" + action).c_str(), json{{"component", component}}.dump(),
-                                     "application/json");
+        return serve->client()->Post("/api/" + action, json{{"component", component}}.dump(), "application/json");
       }
       // The number of connections the view shows on one port.
       size_t connections(const std::string& port)
@@ -185,9 +184,8 @@ namespace web
       for (const Case& c : cases)
       {
         SCOPED_TRACE(c.what);
-        const httplib::Result r = c.contentType.empty()
-                                    ? serve->client()->Get(c.target.c_str())
-                                    : serve->client()->Post(c.target.c_str(), c.body, c.contentType.c_str());
+        const httplib::Result r = c.contentType.empty() ? serve->client()->Get(c.target)
+                                                        : serve->client()->Post(c.target, c.body, c.contentType);
         ASSERT_TRUE(r);
         EXPECT_EQ(c.status, r->status);
         EXPECT_EQ(c.answer, r->body);

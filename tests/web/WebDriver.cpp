@@ -104,9 +104,9 @@ namespace web
 
   nlohmann::json WebDriver::call(const std::string& method, const std::string& path, const nlohmann::json& body)
   {
-    httplib::Result result = method == "GET"      ? m_client->Get(path.c_str())
-                             : method == "DELETE" ? m_client->Delete(path.c_str())
-                                                  : m_client->Post(path.c_str(), body.dump(), "application/json");
+    httplib::Result result = method == "GET"      ? m_client->Get(path)
+                             : method == "DELETE" ? m_client->Delete(path)
+                                                  : m_client->Post(path, body.dump(), "application/json");
     if (!result)
       throw std::runtime_error("chromedriver did not answer " + method + " " + path);
     const nlohmann::json answer = nlohmann::json::parse(result->body, nullptr, false);

@@ -12,6 +12,7 @@
 
 #include <map>
 #include <set>
+#include <utility>
 
 namespace
 {
@@ -36,7 +37,7 @@ namespace
 
   std::function<std::string(const std::string&)> lookup(std::map<std::string, std::string> values)
   {
-    return [values](const std::string& key) {
+    return [values = std::move(values)](const std::string& key) {
       auto it = values.find(key);
       return it == values.end() ? std::string() : it->second;
     };
