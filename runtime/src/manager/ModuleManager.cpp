@@ -34,6 +34,12 @@ namespace rtm
       return false;
     }
 
+    std::string fileName(const std::string& path)
+    {
+      const auto slash = path.rfind('/');
+      return slash == std::string::npos ? path : path.substr(slash + 1);
+    }
+
     // The file names of the libraries loaded in this process. The dynamic linker loads a DT_NEEDED
     // entry by that name, so a module's entry equal to one of these is the copy already here.
     std::set<std::string> loadedLibraries()
@@ -41,22 +47,12 @@ namespace rtm
       std::set<std::string> names;
       ::dl_iterate_phdr(
         [](dl_phdr_info* info, std::size_t, void* out) {
-          const char* path = info->dlpi_name;
-          if (path != nullptr && *path != '\0')
-          {
-            const char* slash = std::strrchr(path, '/');
-            static_cast<std::set<std::string>*>(out)->insert(slash != nullptr ? slash + 1 : path);
-          }
+          if (info->dlpi_name != nullptr && *info->dlpi_name != '\0')
+            static_cast<std::set<std::string>*>(out)->insert(fileName(info->dlpi_name));
           return 0;
         },
         &names);
       return names;
-    }
-
-    std::string fileName(const std::string& path)
-    {
-      const auto slash = path.rfind('/');
-      return slash == std::string::npos ? path : path.substr(slash + 1);
     }
 
     std::vector<std::string> folders(const coil::Properties& config)
