@@ -1,5 +1,7 @@
 #include "transport/SampleQueue.h"
 
+#include "log/Warning.h"
+
 #include <climits>
 #include <cstring>
 
@@ -74,7 +76,13 @@ namespace rtm
       data = reinterpret_cast<const CORBA::Octet*>(m_aligned.data());
     }
     if (!decodeSample(m_ops, data, length, order, m_scratch.get()))
+    {
+      if (!m_warnedUndecodable)
+        warn(std::string("dropped a sample of ") + std::to_string(length) + " octets that is no " + m_ops.typeId() +
+             " (a peer of another data type?); later ones are dropped without a word");
+      m_warnedUndecodable = true;
       return OpenRTM::PORT_ERROR;
+    }
     switch (m_ring.write(m_scratch))
     {
       case BufferStatus::OK:

@@ -48,6 +48,9 @@ namespace rtm
     std::mutex m_decodeMutex;  // guards the scratch space of putCdr
     SampleSlot m_scratch;
     std::vector<std::uint64_t> m_aligned;
+    // A peer that sends another type sends it at every write: the person running the program
+    // hears of it once, the peer at every put (PORT_ERROR).
+    bool m_warnedUndecodable = false;
 
     mutable std::mutex m_optionsMutex;
     RingBufferOptions m_options;

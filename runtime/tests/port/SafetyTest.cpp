@@ -1,5 +1,9 @@
 // What peers can do wrong, and what the port does about it: octets of another type, peers that
 // die or misbehave mid-stream. The port keeps working and nothing is thrown at the component.
+#include <rtm/idl/BasicDataTypeSkel.h>
+#include <rtm/idl/ExtendedDataTypesSkel.h>
+#include <rtm/idl/InterfaceDataTypesSkel.h>
+
 #include "PortFixture.h"
 
 #include <gtest/gtest.h>
@@ -95,6 +99,26 @@ TEST(MalformedVariablePutTest, BooleanOctetsOtherThanZeroOrOneReadAsTrue)
   EXPECT_EQ(0, stored[0]);
   EXPECT_EQ(1, stored[1]);
   EXPECT_EQ(1, stored[2]);
+  host.shutdown();
+}
+
+TEST(MalformedVariablePutTest, AnEnumValueOutsideItsTypeIsRefusedAndTheNextSampleGoesThrough)
+{
+  RTC::GripperState sample{};
+  Host host{"E"};
+  RTC::InPort<RTC::GripperState> in("g", sample);
+  host.addIn("g", in);
+  OpenRTM::InPortCdr_var writer =
+    attachRawWriter(in.getPortRef(), {{"dataport.data_type", "IDL:RTC/GripperState:1.0"}});
+
+  // GripperStatus has four values, 0 to 3.
+  EXPECT_EQ(OpenRTM::PORT_ERROR, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0})));
+  EXPECT_EQ(OpenRTM::PORT_ERROR, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF})));
+  EXPECT_FALSE(in.isNew());
+
+  EXPECT_EQ(OpenRTM::PORT_OK, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0})));
+  ASSERT_TRUE(in.read());
+  EXPECT_EQ(RTC::GRIPPER_STATE_UNKNOWN, sample.status);
   host.shutdown();
 }
 

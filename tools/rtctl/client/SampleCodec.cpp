@@ -1,8 +1,16 @@
 // The table of data types rtctl carries: the basic Timed* types of the middleware and the
-// sequences of their numbers. Each is one element conversion (text <-> value) put into either a
-// scalar or a sequence shape.
+// sequences of their numbers, each one element conversion (text <-> value) put into either a
+// scalar or a sequence shape; then every other sample type of the middleware, written through its
+// TypeCode (TypeCodeText).
 #include "client/SampleCodec.h"
 
+// Before TypedCodec.h, whose ports must see these types' Any operators.
+#include <rtm/idl/BasicDataTypeSkel.h>
+#include <rtm/idl/ExtendedDataTypesSkel.h>
+#include <rtm/idl/InterfaceDataTypesSkel.h>
+
+#include "client/ScratchCdrStream.h"
+#include "client/TypeCodeText.h"
 #include "client/TypedCodec.h"
 #include "client/ValueText.h"
 
@@ -165,6 +173,118 @@ namespace rtctl
       }
     };
 
+    // A sample type whose text is walked by its TypeCode (Self::typeCode()): text -> CDR -> the
+    // generated struct, and back, so the struct's own generated code does the marshalling.
+    template <class Self, class SampleT>
+    struct TypeCodeShape
+    {
+      typedef SampleT Sample;
+      static const char* description() { return "a value written {field: value, ...}, [item, ...] or as a scalar"; }
+      static bool explain(const std::string& text, Sample& sample, std::string& error)
+      {
+        try
+        {
+          ScratchCdrStream stream;
+          if (!TypeCodeText::encodeSample(Self::typeCode(), text, stream, error))
+            return false;
+          Sample next;
+          stream.rewindInputPtr();
+          next <<= stream;
+          sample = next;
+          return true;
+        }
+        catch (...)
+        {
+          error = "it does not make a value of the type";
+          return false;
+        }
+      }
+      static bool parse(const std::string& text, Sample& sample)
+      {
+        std::string error;
+        return explain(text, sample, error);
+      }
+      static std::string format(const Sample& sample)
+      {
+        try
+        {
+          ScratchCdrStream stream;
+          sample >>= stream;
+          stream.rewindInputPtr();
+          return TypeCodeText::decodeSample(Self::typeCode(), stream);
+        }
+        catch (...)
+        {
+          return "(a sample rtctl cannot show)";
+        }
+      }
+    };
+
+#define RTCTL_TYPECODE_TYPE(Name)                                                                                      \
+  struct Name##Text : TypeCodeShape<Name##Text, RTC::Name>                                                             \
+  {                                                                                                                    \
+    static const char* name() { return #Name; }                                                                        \
+    static CORBA::TypeCode_ptr typeCode() { return RTC::_tc_##Name; }                                                  \
+  };
+    // Every type with a `tm` that the table above does not have, in the order of their IDL files.
+    RTCTL_TYPECODE_TYPE(TimedWChar)
+    RTCTL_TYPECODE_TYPE(TimedWString)
+    RTCTL_TYPECODE_TYPE(TimedCharSeq)
+    RTCTL_TYPECODE_TYPE(TimedWCharSeq)
+    RTCTL_TYPECODE_TYPE(TimedBooleanSeq)
+    RTCTL_TYPECODE_TYPE(TimedStringSeq)
+    RTCTL_TYPECODE_TYPE(TimedWStringSeq)
+    RTCTL_TYPECODE_TYPE(TimedRGBColour)
+    RTCTL_TYPECODE_TYPE(TimedPoint2D)
+    RTCTL_TYPECODE_TYPE(TimedVector2D)
+    RTCTL_TYPECODE_TYPE(TimedPose2D)
+    RTCTL_TYPECODE_TYPE(TimedVelocity2D)
+    RTCTL_TYPECODE_TYPE(TimedAcceleration2D)
+    RTCTL_TYPECODE_TYPE(TimedPoseVel2D)
+    RTCTL_TYPECODE_TYPE(TimedSize2D)
+    RTCTL_TYPECODE_TYPE(TimedGeometry2D)
+    RTCTL_TYPECODE_TYPE(TimedCovariance2D)
+    RTCTL_TYPECODE_TYPE(TimedPointCovariance2D)
+    RTCTL_TYPECODE_TYPE(TimedCarlike)
+    RTCTL_TYPECODE_TYPE(TimedSpeedHeading2D)
+    RTCTL_TYPECODE_TYPE(TimedPoint3D)
+    RTCTL_TYPECODE_TYPE(TimedVector3D)
+    RTCTL_TYPECODE_TYPE(TimedOrientation3D)
+    RTCTL_TYPECODE_TYPE(TimedPose3D)
+    RTCTL_TYPECODE_TYPE(TimedVelocity3D)
+    RTCTL_TYPECODE_TYPE(TimedAngularVelocity3D)
+    RTCTL_TYPECODE_TYPE(TimedAcceleration3D)
+    RTCTL_TYPECODE_TYPE(TimedAngularAcceleration3D)
+    RTCTL_TYPECODE_TYPE(TimedPoseVel3D)
+    RTCTL_TYPECODE_TYPE(TimedSize3D)
+    RTCTL_TYPECODE_TYPE(TimedGeometry3D)
+    RTCTL_TYPECODE_TYPE(TimedCovariance3D)
+    RTCTL_TYPECODE_TYPE(TimedSpeedHeading3D)
+    RTCTL_TYPECODE_TYPE(TimedOAP)
+    RTCTL_TYPECODE_TYPE(TimedQuaternion)
+    RTCTL_TYPECODE_TYPE(ActArrayActuatorPos)
+    RTCTL_TYPECODE_TYPE(ActArrayActuatorSpeed)
+    RTCTL_TYPECODE_TYPE(ActArrayActuatorCurrent)
+    RTCTL_TYPECODE_TYPE(ActArrayState)
+    RTCTL_TYPECODE_TYPE(CameraImage)
+    RTCTL_TYPECODE_TYPE(Fiducials)
+    RTCTL_TYPECODE_TYPE(GPSData)
+    RTCTL_TYPECODE_TYPE(GripperState)
+    RTCTL_TYPECODE_TYPE(INSData)
+    RTCTL_TYPECODE_TYPE(LimbState)
+    RTCTL_TYPECODE_TYPE(Hypotheses2D)
+    RTCTL_TYPECODE_TYPE(Hypotheses3D)
+    RTCTL_TYPECODE_TYPE(Features)
+    RTCTL_TYPECODE_TYPE(MultiCameraImages)
+    RTCTL_TYPECODE_TYPE(Path2D)
+    RTCTL_TYPECODE_TYPE(Path3D)
+    RTCTL_TYPECODE_TYPE(PointCloud)
+    RTCTL_TYPECODE_TYPE(PanTiltAngles)
+    RTCTL_TYPECODE_TYPE(PanTiltState)
+    RTCTL_TYPECODE_TYPE(RangeData)
+    RTCTL_TYPECODE_TYPE(IntensityData)
+#undef RTCTL_TYPECODE_TYPE
+
     template <class... Traits>
     struct Table
     {
@@ -176,11 +296,48 @@ namespace rtctl
       }
     };
 
-    const std::vector<const SampleCodec*>& codecs()
+    template <class... Traits>
+    struct TypeCodeTable
+    {
+      static const std::vector<const SampleCodec*>& codecs()
+      {
+        static const std::tuple<TypeCodeCodec<Traits>...> instances;
+        static const std::vector<const SampleCodec*> pointers = {&std::get<TypeCodeCodec<Traits>>(instances)...};
+        return pointers;
+      }
+    };
+
+    const std::vector<const SampleCodec*>& typeCodeCodecs()
+    {
+      return TypeCodeTable<
+        TimedWCharText, TimedWStringText, TimedCharSeqText, TimedWCharSeqText, TimedBooleanSeqText, TimedStringSeqText,
+        TimedWStringSeqText, TimedRGBColourText, TimedPoint2DText, TimedVector2DText, TimedPose2DText,
+        TimedVelocity2DText, TimedAcceleration2DText, TimedPoseVel2DText, TimedSize2DText, TimedGeometry2DText,
+        TimedCovariance2DText, TimedPointCovariance2DText, TimedCarlikeText, TimedSpeedHeading2DText, TimedPoint3DText,
+        TimedVector3DText, TimedOrientation3DText, TimedPose3DText, TimedVelocity3DText, TimedAngularVelocity3DText,
+        TimedAcceleration3DText, TimedAngularAcceleration3DText, TimedPoseVel3DText, TimedSize3DText,
+        TimedGeometry3DText, TimedCovariance3DText, TimedSpeedHeading3DText, TimedOAPText, TimedQuaternionText,
+        ActArrayActuatorPosText, ActArrayActuatorSpeedText, ActArrayActuatorCurrentText, ActArrayStateText,
+        CameraImageText, FiducialsText, GPSDataText, GripperStateText, INSDataText, LimbStateText, Hypotheses2DText,
+        Hypotheses3DText, FeaturesText, MultiCameraImagesText, Path2DText, Path3DText, PointCloudText,
+        PanTiltAnglesText, PanTiltStateText, RangeDataText, IntensityDataText>::codecs();
+    }
+
+    const std::vector<const SampleCodec*>& basicCodecs()
     {
       return Table<LongTraits, ShortTraits, UShortTraits, ULongTraits, FloatTraits, DoubleTraits, CharTraits,
                    BooleanTraits, OctetTraits, StringTraits, StateTraits, LongSeqTraits, ShortSeqTraits,
                    UShortSeqTraits, ULongSeqTraits, FloatSeqTraits, DoubleSeqTraits, OctetSeqTraits>::codecs();
+    }
+
+    const std::vector<const SampleCodec*>& codecs()
+    {
+      static const std::vector<const SampleCodec*> all = [] {
+        std::vector<const SampleCodec*> list = basicCodecs();
+        list.insert(list.end(), typeCodeCodecs().begin(), typeCodeCodecs().end());
+        return list;
+      }();
+      return all;
     }
   }
 

@@ -29,7 +29,7 @@ namespace rtctl
     virtual std::unique_ptr<SampleReader> makeReader(const char* portName) const = 0;
 
     // "'abc' is not a TimedLong value (a 32-bit integer)"
-    std::string rejection(const std::string& text) const
+    virtual std::string rejection(const std::string& text) const
     {
       return "'" + text + "' is not a " + typeName() + " value (" + valueDescription() + ")";
     }

@@ -4,6 +4,8 @@
 //   static const char* description();                 "a 32-bit integer"
 //   static bool parse(const std::string&, Sample&);   sets Sample::data; false when not a value
 //   static std::string format(const Sample&);         Sample::data as text
+// TypeCodeCodec adds, for traits that can tell why a text is no value:
+//   static bool explain(const std::string&, Sample&, std::string& error);
 #pragma once
 
 #include "client/SampleCodec.h"
@@ -82,6 +84,21 @@ namespace rtctl
     std::unique_ptr<SampleReader> makeReader(const char* portName) const override
     {
       return std::unique_ptr<SampleReader>(new TypedReader<Traits>(portName));
+    }
+  };
+
+  // A TypedCodec whose refusals say which field was wrong and what it expected.
+  template <class Traits>
+  class TypeCodeCodec : public TypedCodec<Traits>
+  {
+  public:
+    std::string rejection(const std::string& text) const override
+    {
+      typename Traits::Sample sample;
+      std::string error;
+      if (Traits::explain(text, sample, error))
+        return TypedCodec<Traits>::rejection(text);
+      return "'" + text + "' is not a " + Traits::name() + " value: " + error;
     }
   };
 }
