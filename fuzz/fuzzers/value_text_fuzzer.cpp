@@ -20,9 +20,9 @@ namespace
   // Each kind of member the walker meets: nested structs, lists of structs, enums, strings, wide
   // text, octets, booleans in structs, and a type without a time stamp.
   const CORBA::TypeCode_ptr* const types[] = {
-    &RTC::_tc_TimedPose2D,  &RTC::_tc_CameraImage,     &RTC::_tc_RangeData,   &RTC::_tc_Features,
+    &RTC::_tc_TimedPose2D,  &RTC::_tc_CameraImage,     &RTC::_tc_RangeData,    &RTC::_tc_Features,
     &RTC::_tc_GripperState, &RTC::_tc_TimedStringSeq,  &RTC::_tc_TimedWString, &RTC::_tc_TimedWChar,
-    &RTC::_tc_Hypotheses3D, &RTC::_tc_TimedBooleanSeq, &RTC::_tc_LimbState,   &RTC::_tc_Pose3D,
+    &RTC::_tc_Hypotheses3D, &RTC::_tc_TimedBooleanSeq, &RTC::_tc_LimbState,    &RTC::_tc_Pose3D,
   };
 
   std::string octetsOf(rtctl::ScratchCdrStream& stream)

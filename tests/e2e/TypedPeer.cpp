@@ -14,7 +14,8 @@ namespace e2e
   public:
     Component()
       : RTC::DataFlowComponentBase(testsupport::testOrb(), rootPoa()), doubleIn("value", doubleInSample),
-        textIn("text", textInSample), octetIn("octet", octetInSample), doubleOut("out", doubleOutSample)
+        textIn("text", textInSample), octetIn("octet", octetInSample), doubleOut("out", doubleOutSample),
+        poseIn("pose", poseInSample), poseOut("poseOut", poseInSample)
     {
       getProperties().setProperty("instance_name", "Peer0");
       getProperties().setProperty("type_name", "Peer");
@@ -27,6 +28,8 @@ namespace e2e
       addInPort("text", textIn);
       addInPort("octet", octetIn);
       addOutPort("out", doubleOut);
+      addInPort("pose", poseIn);
+      addOutPort("poseOut", poseOut);
       return RTC::RTC_OK;
     }
 
@@ -47,6 +50,9 @@ namespace e2e
     RTC::InPort<RTC::TimedOctet> octetIn;
     RTC::TimedDouble doubleOutSample;
     RTC::OutPort<RTC::TimedDouble> doubleOut;
+    RTC::TimedPose2D poseInSample;
+    RTC::InPort<RTC::TimedPose2D> poseIn;
+    RTC::OutPort<RTC::TimedPose2D> poseOut;
   };
 
   namespace
@@ -75,7 +81,8 @@ namespace e2e
       [this] {
         return m_component->_refcount_value() <= 1 && m_component->doubleIn._refcount_value() <= 1 &&
                m_component->textIn._refcount_value() <= 1 && m_component->octetIn._refcount_value() <= 1 &&
-               m_component->doubleOut._refcount_value() <= 1;
+               m_component->doubleOut._refcount_value() <= 1 && m_component->poseIn._refcount_value() <= 1 &&
+               m_component->poseOut._refcount_value() <= 1;
       },
       10s);
     if (released)
@@ -123,5 +130,13 @@ namespace e2e
     m_component->doubleOutSample.tm.nsec = 34;
     m_component->doubleOutSample.data = value;
     m_component->doubleOut.write();
+  }
+
+  bool TypedPeer::forwardPose(RTC::TimedPose2D& pose)
+  {
+    if (!waitForSample(m_component->poseIn))
+      return false;
+    pose = m_component->poseInSample;
+    return m_component->poseOut.write();
   }
 }

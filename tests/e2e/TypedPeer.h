@@ -1,7 +1,11 @@
 // A component in the test process with ports of data types Trimul does not carry, bound in the
 // test's naming service like any component, so that rtctl meets other types through the same
-// paths: a TimedDouble input and output, a TimedString and a TimedOctet input.
+// paths: a TimedDouble input and output, a TimedString and a TimedOctet input, and a TimedPose2D input
+// and output (a struct of structs).
 #pragma once
+
+// Before the port templates, which find a type's Any operators only if declared before them.
+#include <rtm/idl/ExtendedDataTypesSkel.h>
 
 #include "testsupport/NameServer.h"
 #include "testsupport/NamingClient.h"
@@ -35,6 +39,8 @@ namespace e2e
     size_t connectionsOf(const std::string& port);
     // Sends on the TimedDouble output, stamped 12 s 34 ns.
     void sendDouble(double value);
+    // Sends the next pose that arrives on "pose" out of "poseOut" as it came; false if none came.
+    bool forwardPose(RTC::TimedPose2D& pose);
 
   private:
     class Component;

@@ -72,5 +72,27 @@ namespace e2e
                 r.err);
       EXPECT_EQ(0u, peer.connectionsOf("value"));
     }
+
+    TEST_F(TypedPorts, APoseInjectedIntoOneComponentIsPrintedAsTypedFromAnother)
+    {
+      const RtctlResult refused = rtctl.run({"inject", peer.port("pose"), "{position: {x: abc}}"});
+      EXPECT_EQ(1, refused.exitCode);
+      EXPECT_EQ("rtctl: inject: '{position: {x: abc}}' is not a TimedPose2D value: position.x: expected a 64-bit "
+                "floating-point number, found 'abc'\n",
+                refused.err);
+
+      auto print = rtctl.start({"print", peer.port("poseOut"), "-n", "1", "--timeout", "30", "--ready"});
+      ASSERT_TRUE(print->waitForStderr("connected to", 20s)) << print->stderrText();
+      auto inject = rtctl.start({"inject", peer.port("pose"), "{heading: 0.5, position: {x: 1, y: -2.25}}"});
+      RTC::TimedPose2D pose{};
+      ASSERT_TRUE(peer.forwardPose(pose));
+      EXPECT_EQ(-2.25, pose.data.position.y);
+      EXPECT_NE(0u, pose.tm.sec);  // stamped by inject
+
+      const RtctlResult r = Rtctl::finish(*print);
+      EXPECT_EQ(0, r.exitCode) << r.err;
+      EXPECT_EQ("{position: {x: 1, y: -2.25}, heading: 0.5}\n", r.out);
+      EXPECT_EQ(0, Rtctl::finish(*inject).exitCode);
+    }
   }
 }

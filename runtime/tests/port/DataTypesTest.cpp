@@ -166,24 +166,24 @@ TYPED_TEST_SUITE(DataTypesTest, AllDataTypes, TypeNames);
 
 TYPED_TEST(DataTypesTest, AValueWrittenArrivesEqualUnderItsRepositoryId)
 {
-    typedef typename TypeParam::Sample Sample;
-    const std::string typeId = std::string("IDL:RTC/") + TypeParam::name() + ":1.0";
-    Sample sent{};
-    Sample received{};
-    Host host{"T"};
-    RTC::OutPort<Sample> out("o", sent);
-    RTC::InPort<Sample> in("i", received);
-    host.addOut("o", out);
-    host.addIn("i", in);
-    RTC::ConnectorProfile cp = profileFor({out.getPortRef(), in.getPortRef()}, {{"dataport.data_type", typeId}});
-    ASSERT_EQ(RTC::RTC_OK, connectVia(out.getPortRef(), cp));
+  typedef typename TypeParam::Sample Sample;
+  const std::string typeId = std::string("IDL:RTC/") + TypeParam::name() + ":1.0";
+  Sample sent{};
+  Sample received{};
+  Host host{"T"};
+  RTC::OutPort<Sample> out("o", sent);
+  RTC::InPort<Sample> in("i", received);
+  host.addOut("o", out);
+  host.addIn("i", in);
+  RTC::ConnectorProfile cp = profileFor({out.getPortRef(), in.getPortRef()}, {{"dataport.data_type", typeId}});
+  ASSERT_EQ(RTC::RTC_OK, connectVia(out.getPortRef(), cp));
 
-    sent = distinctValue<Sample>();
-    ASSERT_TRUE(out.write());
-    ASSERT_TRUE(in.read());
+  sent = distinctValue<Sample>();
+  ASSERT_TRUE(out.write());
+  ASSERT_TRUE(in.read());
 
-    EXPECT_EQ(octetsOf(sent), octetsOf(received));
-    RTC::PortProfile_var profile = in.getPortRef()->get_port_profile();
-    EXPECT_EQ(typeId, getString(profile->properties, "dataport.data_type"));
-    host.shutdown();
+  EXPECT_EQ(octetsOf(sent), octetsOf(received));
+  RTC::PortProfile_var profile = in.getPortRef()->get_port_profile();
+  EXPECT_EQ(typeId, getString(profile->properties, "dataport.data_type"));
+  host.shutdown();
 }

@@ -322,11 +322,9 @@ namespace rtctl
         {
           const bool isShort = kind == CORBA::tk_short;
           std::int64_t v = 0;
-          if (!ValueText::parseSigned(text, isShort ? std::numeric_limits<CORBA::Short>::min()
-                                                    : std::numeric_limits<CORBA::Long>::min(),
-                                      isShort ? std::numeric_limits<CORBA::Short>::max()
-                                              : std::numeric_limits<CORBA::Long>::max(),
-                                      v))
+          if (!ValueText::parseSigned(
+                text, isShort ? std::numeric_limits<CORBA::Short>::min() : std::numeric_limits<CORBA::Long>::min(),
+                isShort ? std::numeric_limits<CORBA::Short>::max() : std::numeric_limits<CORBA::Long>::max(), v))
             return expected(t, node, path, error);
           if (isShort)
             CORBA::Short(v) >>= out;
@@ -466,7 +464,10 @@ namespace rtctl
     }
 
     // The one field besides `tm`, when it is `data`: such samples are written as that value.
-    bool isDataOnly(CORBA::TypeCode_ptr t) { return t->member_count() == 2 && std::string(t->member_name(1)) == "data"; }
+    bool isDataOnly(CORBA::TypeCode_ptr t)
+    {
+      return t->member_count() == 2 && std::string(t->member_name(1)) == "data";
+    }
 
     bool startsWith(const std::string& text, char c)
     {
@@ -491,8 +492,7 @@ namespace rtctl
     return std::string(tm->id()) == "IDL:RTC/Time:1.0";
   }
 
-  bool TypeCodeText::encodeSample(CORBA::TypeCode_ptr type, const std::string& text, cdrStream& out,
-                                  std::string& error)
+  bool TypeCodeText::encodeSample(CORBA::TypeCode_ptr type, const std::string& text, cdrStream& out, std::string& error)
   {
     ValueNode node;
     CORBA::TypeCode_var t = withoutAliases(type);

@@ -56,10 +56,9 @@ namespace rtctl
 
       void skipBlanks(bool commasToo)
       {
-        while (m_pos < m_text.size() && (commasToo ? isBlankOrComma(m_text[m_pos]) : m_text[m_pos] == ' ' ||
-                                                                                       m_text[m_pos] == '\t' ||
-                                                                                       m_text[m_pos] == '\r' ||
-                                                                                       m_text[m_pos] == '\n'))
+        while (m_pos < m_text.size() && (commasToo ? isBlankOrComma(m_text[m_pos])
+                                                   : m_text[m_pos] == ' ' || m_text[m_pos] == '\t' ||
+                                                       m_text[m_pos] == '\r' || m_text[m_pos] == '\n'))
           ++m_pos;
       }
 
@@ -100,8 +99,7 @@ namespace rtctl
             return true;
           }
           const std::size_t start = m_pos;
-          while (m_pos < m_text.size() && !endsBareWord(m_text[m_pos]) && m_text[m_pos] != '"' &&
-                 m_text[m_pos] != '\'')
+          while (m_pos < m_text.size() && !endsBareWord(m_text[m_pos]) && m_text[m_pos] != '"' && m_text[m_pos] != '\'')
             ++m_pos;
           if (m_pos == start)
             return fail("expected a field name or '}', found " + found());

@@ -21,7 +21,7 @@ namespace rtctl
     std::string text;  // a scalar's characters, escapes resolved
     bool quoted = false;
     std::vector<std::string> names;  // a struct's field names, in the order written
-    std::vector<ValueNode> items;    // a struct's field values (beside names) or a list's elements
+    std::vector<ValueNode> items;  // a struct's field values (beside names) or a list's elements
   };
 
   class ValueSyntax
