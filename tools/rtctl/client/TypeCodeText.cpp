@@ -39,8 +39,9 @@ namespace rtctl
           return "one of " + names;
         }
         case CORBA::tk_string:
-        case CORBA::tk_wstring:
           return "text";
+        case CORBA::tk_wstring:
+          return "UTF-8 text of the Basic Multilingual Plane";
         case CORBA::tk_char:
           return "a single character";
         case CORBA::tk_wchar:
@@ -278,8 +279,9 @@ namespace rtctl
             out.marshalWChar(codes[0]);
             return true;
           }
+          // omniORB's UTF-16 carries no surrogate pairs: one unit a character.
           for (CORBA::WChar c : codes)
-            if (c == 0)
+            if (c == 0 || c > 0xFFFF)
               return expected(t, node, path, error);
           codes.push_back(0);
           out.marshalWString(codes.data());

@@ -155,8 +155,10 @@ namespace rtctl
         {"TimedWString", "\"\\\"quoted\\\"\"", "\"\\\"quoted\\\"\"", ""},
         {"TimedWChar", "\xce\xbb", "'\xce\xbb'", ""},
         {"TimedWChar", "ab", nullptr, "expected a single character of the Basic Multilingual Plane, found 'ab'"},
-        {"TimedWString", "\xff", nullptr, "expected text, found '\xff'"},
-        {"TimedWStringSeq", "[[\"x\"]]", nullptr, "[0]: expected text, found a list"},
+        {"TimedWString", "\xff", nullptr, "expected UTF-8 text of the Basic Multilingual Plane, found '\xff'"},
+        {"TimedWString", "\xf0\x9f\x99\x82", nullptr,
+         "expected UTF-8 text of the Basic Multilingual Plane, found '\xf0\x9f\x99\x82'"},
+        {"TimedStringSeq", "[[\"x\"]]", nullptr, "[0]: expected text, found a list"},
       };
       for (const WrittenValue& c : cases)
       {
