@@ -1,6 +1,6 @@
 // The table of data types rtctl carries: the basic Timed* types of the middleware and the
 // sequences of their numbers, each one element conversion (text <-> value) put into either a
-// scalar or a sequence shape; then every other sample type of the middleware, written through its
+// scalar or a sequence shape; then every other data type of the middleware, written through its
 // TypeCode (TypeCodeText).
 #include "client/SampleCodec.h"
 
@@ -283,6 +283,59 @@ namespace rtctl
     RTCTL_TYPECODE_TYPE(PanTiltState)
     RTCTL_TYPECODE_TYPE(RangeData)
     RTCTL_TYPECODE_TYPE(IntensityData)
+    // The plain structs, which ports carry as well, unstamped.
+    RTCTL_TYPECODE_TYPE(Time)
+    RTCTL_TYPECODE_TYPE(RGBColour)
+    RTCTL_TYPECODE_TYPE(Point2D)
+    RTCTL_TYPECODE_TYPE(Vector2D)
+    RTCTL_TYPECODE_TYPE(Pose2D)
+    RTCTL_TYPECODE_TYPE(Velocity2D)
+    RTCTL_TYPECODE_TYPE(Acceleration2D)
+    RTCTL_TYPECODE_TYPE(PoseVel2D)
+    RTCTL_TYPECODE_TYPE(Size2D)
+    RTCTL_TYPECODE_TYPE(Geometry2D)
+    RTCTL_TYPECODE_TYPE(Covariance2D)
+    RTCTL_TYPECODE_TYPE(PointCovariance2D)
+    RTCTL_TYPECODE_TYPE(Carlike)
+    RTCTL_TYPECODE_TYPE(SpeedHeading2D)
+    RTCTL_TYPECODE_TYPE(Point3D)
+    RTCTL_TYPECODE_TYPE(Vector3D)
+    RTCTL_TYPECODE_TYPE(Orientation3D)
+    RTCTL_TYPECODE_TYPE(Pose3D)
+    RTCTL_TYPECODE_TYPE(Velocity3D)
+    RTCTL_TYPECODE_TYPE(AngularVelocity3D)
+    RTCTL_TYPECODE_TYPE(Acceleration3D)
+    RTCTL_TYPECODE_TYPE(AngularAcceleration3D)
+    RTCTL_TYPECODE_TYPE(PoseVel3D)
+    RTCTL_TYPECODE_TYPE(Size3D)
+    RTCTL_TYPECODE_TYPE(Geometry3D)
+    RTCTL_TYPECODE_TYPE(Covariance3D)
+    RTCTL_TYPECODE_TYPE(SpeedHeading3D)
+    RTCTL_TYPECODE_TYPE(OAP)
+    RTCTL_TYPECODE_TYPE(Quaternion)
+    RTCTL_TYPECODE_TYPE(Actuator)
+    RTCTL_TYPECODE_TYPE(ActArrayActuatorGeometry)
+    RTCTL_TYPECODE_TYPE(ActArrayGeometry)
+    RTCTL_TYPECODE_TYPE(BumperGeometry)
+    RTCTL_TYPECODE_TYPE(BumperArrayGeometry)
+    RTCTL_TYPECODE_TYPE(CameraInfo)
+    RTCTL_TYPECODE_TYPE(FiducialInfo)
+    RTCTL_TYPECODE_TYPE(FiducialFOV)
+    RTCTL_TYPECODE_TYPE(GPSTime)
+    RTCTL_TYPECODE_TYPE(GripperGeometry)
+    RTCTL_TYPECODE_TYPE(Hypothesis2D)
+    RTCTL_TYPECODE_TYPE(Hypothesis3D)
+    RTCTL_TYPECODE_TYPE(OGMapConfig)
+    RTCTL_TYPECODE_TYPE(OGMapTile)
+    RTCTL_TYPECODE_TYPE(PointFeature)
+    RTCTL_TYPECODE_TYPE(PoseFeature)
+    RTCTL_TYPECODE_TYPE(LineFeature)
+    RTCTL_TYPECODE_TYPE(MulticameraGeometry)
+    RTCTL_TYPECODE_TYPE(Waypoint2D)
+    RTCTL_TYPECODE_TYPE(Waypoint3D)
+    RTCTL_TYPECODE_TYPE(PointCloudPoint)
+    RTCTL_TYPECODE_TYPE(RangerGeometry)
+    RTCTL_TYPECODE_TYPE(RangerConfig)
 #undef RTCTL_TYPECODE_TYPE
 
     template <class... Traits>
@@ -320,7 +373,16 @@ namespace rtctl
         ActArrayActuatorPosText, ActArrayActuatorSpeedText, ActArrayActuatorCurrentText, ActArrayStateText,
         CameraImageText, FiducialsText, GPSDataText, GripperStateText, INSDataText, LimbStateText, Hypotheses2DText,
         Hypotheses3DText, FeaturesText, MultiCameraImagesText, Path2DText, Path3DText, PointCloudText,
-        PanTiltAnglesText, PanTiltStateText, RangeDataText, IntensityDataText>::codecs();
+        PanTiltAnglesText, PanTiltStateText, RangeDataText, IntensityDataText, TimeText, RGBColourText, Point2DText,
+        Vector2DText, Pose2DText, Velocity2DText, Acceleration2DText, PoseVel2DText, Size2DText, Geometry2DText,
+        Covariance2DText, PointCovariance2DText, CarlikeText, SpeedHeading2DText, Point3DText, Vector3DText,
+        Orientation3DText, Pose3DText, Velocity3DText, AngularVelocity3DText, Acceleration3DText,
+        AngularAcceleration3DText, PoseVel3DText, Size3DText, Geometry3DText, Covariance3DText, SpeedHeading3DText,
+        OAPText, QuaternionText, ActuatorText, ActArrayActuatorGeometryText, ActArrayGeometryText, BumperGeometryText,
+        BumperArrayGeometryText, CameraInfoText, FiducialInfoText, FiducialFOVText, GPSTimeText, GripperGeometryText,
+        Hypothesis2DText, Hypothesis3DText, OGMapConfigText, OGMapTileText, PointFeatureText, PoseFeatureText,
+        LineFeatureText, MulticameraGeometryText, Waypoint2DText, Waypoint3DText, PointCloudPointText,
+        RangerGeometryText, RangerConfigText>::codecs();
     }
 
     const std::vector<const SampleCodec*>& basicCodecs()

@@ -15,6 +15,31 @@
 
 namespace rtctl
 {
+  namespace sampletime
+  {
+    // A sample's time stamp, for types that have one; the plain structs of the middleware (Pose2D,
+    // CameraInfo, ...) travel on ports too, unstamped.
+    template <class Sample>
+    auto set(Sample& sample, const RTC::Time& stamp, int) -> decltype(sample.tm = stamp, void())
+    {
+      sample.tm = stamp;
+    }
+    template <class Sample>
+    void set(Sample&, const RTC::Time&, long)
+    {}
+
+    template <class Sample>
+    auto get(const Sample& sample, int) -> decltype(RTC::Time(sample.tm))
+    {
+      return sample.tm;
+    }
+    template <class Sample>
+    RTC::Time get(const Sample&, long)
+    {
+      return RTC::Time();
+    }
+  }
+
   template <class Traits>
   class TypedWriter : public SampleWriter
   {
@@ -31,7 +56,7 @@ namespace rtctl
     }
     bool write(const RTC::Time& stamp) override
     {
-      m_sample.tm = stamp;
+      sampletime::set(m_sample, stamp, 0);
       return m_port.write();
     }
 
@@ -52,7 +77,7 @@ namespace rtctl
       if (!m_port.isNew() || !m_port.read())
         return false;
       value = Traits::format(m_sample);
-      stamp = m_sample.tm;
+      stamp = sampletime::get(m_sample, 0);
       return true;
     }
 

@@ -74,8 +74,8 @@ namespace rtctl
            "(one character), TimedBoolean (true/false), TimedOctet (0-255), TimedString (the line),\n"
            "TimedState, and TimedLongSeq, TimedShortSeq, TimedUShortSeq, TimedULongSeq, TimedFloatSeq,\n"
            "TimedDoubleSeq, TimedOctetSeq (one sample: numbers separated by blanks or commas).\n"
-           "Every other type with a time stamp (TimedPose2D, RangeData, ...): {field: value, ...}\n"
-           "for a struct (fields left out are zero, tm left out), [item, ...] for a sequence, enums by\n"
+           "Every other type of the middleware (TimedPose2D, RangeData, Pose2D, ...): {field: value,\n"
+           "...} for a struct (fields left out are zero, tm left out), [item, ...] for a sequence, enums by\n"
            "name, text in \"quotes\"; a TimedX is written as its data: '{position: {x: 1}, heading: 0.5}'.\n"
            "RTCTL_ENDPOINT: the address rtctl's component listens on (default: every interface),\n"
            "e.g. 127.0.0.1 when the target runs on this host.\n";

@@ -85,11 +85,11 @@ namespace rtctl
       EXPECT_FALSE(codec("IDL:RTC/TimedFloatSeq:1.0").accepts("1.5 x"));
     }
 
-    TEST(SampleCodecTable, EveryTypeWithATimeStampIsCarriedUnderItsName)
+    TEST(SampleCodecTable, EveryDataTypeIsCarriedUnderItsName)
     {
       std::vector<std::string> names;
 #define RTM_TIMED_TYPE(Name) names.push_back(#Name);
-#define RTM_PLAIN_TYPE(Name)
+#define RTM_PLAIN_TYPE(Name) names.push_back(#Name);
 #include "testsupport/DataTypeList.h"
 #undef RTM_TIMED_TYPE
 #undef RTM_PLAIN_TYPE
@@ -145,6 +145,9 @@ namespace rtctl
          ""},
         {"ActArrayActuatorPos", "{index: 65536}", nullptr,
          "index: expected an unsigned 16-bit integer, 0 to 65535, found '65536'"},
+        {"Pose2D", "{heading: 1}", "{position: {x: 0, y: 0}, heading: 1}", ""},
+        {"Pose2D", "{tm: {}}", nullptr, "no field 'tm' in Pose2D (its fields: position, heading)"},
+        {"OGMapTile", "{cells: [1 2]}", "{column: 0, row: 0, width: 0, height: 0, cells: [1, 2]}", ""},
         {"TimedStringSeq", "\"a b\", c", "\"a b\" \"c\"", ""},
         {"TimedStringSeq", "[\"x\\ty\"]", "\"x\\ty\"", ""},
         {"TimedBooleanSeq", "true, no 1", "true false true", ""},
