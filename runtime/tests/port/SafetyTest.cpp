@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 
 using namespace porttest;
@@ -112,9 +113,14 @@ TEST(MalformedVariablePutTest, AnEnumValueOutsideItsTypeIsRefusedAndTheNextSampl
     attachRawWriter(in.getPortRef(), {{"dataport.data_type", "IDL:RTC/GripperState:1.0"}});
 
   // GripperStatus has four values, 0 to 3.
+  testing::internal::CaptureStderr();
   EXPECT_EQ(OpenRTM::PORT_ERROR, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 4, 0, 0, 0})));
   EXPECT_EQ(OpenRTM::PORT_ERROR, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF})));
+  const std::string warned = testing::internal::GetCapturedStderr();
   EXPECT_FALSE(in.isNew());
+  EXPECT_EQ(1, std::count(warned.begin(), warned.end(), '\n')) << warned;
+  EXPECT_NE(std::string::npos, warned.find("dropped a sample of 12 octets that is no IDL:RTC/GripperState:1.0"))
+    << warned;
 
   EXPECT_EQ(OpenRTM::PORT_OK, writer->put(octets({1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0})));
   ASSERT_TRUE(in.read());
