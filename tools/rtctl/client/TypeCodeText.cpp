@@ -76,7 +76,7 @@ namespace rtctl
       return ValueSyntax::quote(node.text, '\'');
     }
 
-    bool expected(CORBA::TypeCode_ptr t, const ValueNode& node, const std::string& path, std::string& error)
+    bool refusedValue(CORBA::TypeCode_ptr t, const ValueNode& node, const std::string& path, std::string& error)
     {
       error = (path.empty() ? "" : path + ": ") + "expected " + describeKind(t) + ", found " + describeNode(node);
       return false;
@@ -229,11 +229,11 @@ namespace rtctl
       const CORBA::TCKind kind = t->kind();
       if (kind == CORBA::tk_struct)
         return node.kind == ValueNode::Struct ? encodeMembers(t, 0, node, out, path, error)
-                                              : expected(t, node, path, error);
+                                              : refusedValue(t, node, path, error);
       if (kind == CORBA::tk_sequence)
       {
         if (node.kind != ValueNode::List)
-          return expected(t, node, path, error);
+          return refusedValue(t, node, path, error);
         if (t->length() != 0 && node.items.size() > t->length())
         {
           error = (path.empty() ? "" : path + ": ") + "at most " + std::to_string(t->length()) + " items";
@@ -247,7 +247,7 @@ namespace rtctl
         return true;
       }
       if (node.kind != ValueNode::Scalar)
-        return expected(t, node, path, error);
+        return refusedValue(t, node, path, error);
       const std::string& text = node.text;
       switch (kind)
       {
@@ -258,11 +258,11 @@ namespace rtctl
               i >>= out;
               return true;
             }
-          return expected(t, node, path, error);
+          return refusedValue(t, node, path, error);
         case CORBA::tk_string:
           // A CORBA string ends at its first NUL: refuse what would arrive cut short.
           if (text.find('\0') != std::string::npos || (t->length() != 0 && text.size() > t->length()))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           out.marshalString(text.c_str());
           return true;
         case CORBA::tk_wstring:
@@ -270,19 +270,19 @@ namespace rtctl
         {
           std::vector<CORBA::WChar> codes;
           if (!utf8CodePoints(text, codes))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           if (kind == CORBA::tk_wchar)
           {
             // One UTF-16 unit on the wire.
             if (codes.size() != 1 || codes[0] > 0xFFFF)
-              return expected(t, node, path, error);
+              return refusedValue(t, node, path, error);
             out.marshalWChar(codes[0]);
             return true;
           }
           // omniORB's UTF-16 carries no surrogate pairs: one unit a character.
           for (CORBA::WChar c : codes)
             if (c == 0 || c > 0xFFFF)
-              return expected(t, node, path, error);
+              return refusedValue(t, node, path, error);
           codes.push_back(0);
           out.marshalWString(codes.data());
           return true;
@@ -291,7 +291,7 @@ namespace rtctl
         {
           char c = 0;
           if (!ValueText::parseChar(text, c))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           out.marshalChar(c);
           return true;
         }
@@ -299,7 +299,7 @@ namespace rtctl
         {
           bool b = false;
           if (!ValueText::parseBoolean(text, b))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           out.marshalBoolean(b);
           return true;
         }
@@ -307,7 +307,7 @@ namespace rtctl
         {
           float f = 0;
           if (!ValueText::parseFloat(text, f))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           CORBA::Float(f) >>= out;
           return true;
         }
@@ -315,7 +315,7 @@ namespace rtctl
         {
           double d = 0;
           if (!ValueText::parseDouble(text, d))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           CORBA::Double(d) >>= out;
           return true;
         }
@@ -327,7 +327,7 @@ namespace rtctl
           if (!ValueText::parseSigned(
                 text, isShort ? std::numeric_limits<CORBA::Short>::min() : std::numeric_limits<CORBA::Long>::min(),
                 isShort ? std::numeric_limits<CORBA::Short>::max() : std::numeric_limits<CORBA::Long>::max(), v))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           if (isShort)
             CORBA::Short(v) >>= out;
           else
@@ -343,7 +343,7 @@ namespace rtctl
                                                                : std::numeric_limits<CORBA::ULong>::max();
           std::uint64_t v = 0;
           if (!ValueText::parseUnsigned(text, max, v))
-            return expected(t, node, path, error);
+            return refusedValue(t, node, path, error);
           if (kind == CORBA::tk_octet)
             out.marshalOctet(static_cast<CORBA::Octet>(v));
           else if (kind == CORBA::tk_ushort)
@@ -353,7 +353,7 @@ namespace rtctl
           return true;
         }
         default:
-          return expected(t, node, path, error);
+          return refusedValue(t, node, path, error);
       }
     }
 
@@ -507,7 +507,7 @@ namespace rtctl
       if (!ValueSyntax::parse(text, node, error))
         return false;
       if (node.kind != ValueNode::Struct)
-        return expected(t, node, "", error);
+        return refusedValue(t, node, "", error);
       for (const std::string& name : node.names)
         if (name == "tm")
         {
