@@ -3,6 +3,8 @@
 #ifndef RTM_RTOBJECT_H
 #define RTM_RTOBJECT_H
 
+#include <rtm/CorbaPort.h>
+#include <rtm/PortConnectListener.h>
 #include <rtm/RTC.h>
 #include <coil/Properties.h>
 #include <string>
@@ -116,6 +118,20 @@ namespace RTC
     CORBA::ORB_ptr getORB() const;
     PortableServer::POA_ptr getPOA() const;
     Manager* getManager() const;
+
+    // Service ports, initialised from the component's port.corbaport options over port.corba;
+    // and the listeners of every port's connection handshake (autoclean: deleted by remove* or
+    // with the component).
+    bool addPort(CorbaPort& port);
+    void addPortConnectListener(PortConnectListenerType listener_type, PortConnectListener* listener,
+                                bool autoclean = true);
+    void removePortConnectListener(PortConnectListenerType listener_type, PortConnectListener* listener);
+    void addPortConnectRetListener(PortConnectRetListenerType listener_type, PortConnectRetListener* listener,
+                                   bool autoclean = true);
+    void removePortConnectRetListener(PortConnectRetListenerType listener_type, PortConnectRetListener* listener);
+
+  protected:
+    PortConnectListeners m_portconnListeners;
 
   private:
     RTObject_impl(const RTObject_impl&);
