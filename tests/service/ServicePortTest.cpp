@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -61,6 +62,24 @@ namespace
     ASSERT_EQ(0, r.exitCode) << r.err;
     EXPECT_TRUE(consumer->waitForStdout("\n3+1=4\n", 20s)) << consumer->stdoutText() << consumer->stderrText();
 
+    // A system file keeps the connection: taken down, the consumer has no provider; brought up
+    // again, its calls go through.
+    const std::string folder = testsupport::makeTempFolder("service-system-");
+    const std::string file = folder + "/system.xml";
+    r = rtctl.run({"system", "save", file});
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_NE(std::string::npos, testsupport::readFile(file).find("rts:ServicePortConnectors")) << r.out;
+    r = rtctl.run({"system", "down", file});
+    EXPECT_EQ(0, r.exitCode) << r.out << r.err;
+    EXPECT_TRUE(consumer->waitForStdout("unconnected", 20s)) << consumer->stdoutText();
+    const std::string::size_type downAt = consumer->stdoutText().size();
+    r = rtctl.run({"system", "up", file});
+    EXPECT_EQ(0, r.exitCode) << r.out << r.err;
+    EXPECT_TRUE(
+      testsupport::waitUntil([&] { return consumer->stdoutText().find("+1=", downAt) != std::string::npos; }, 20s))
+      << consumer->stdoutText();
+    std::filesystem::remove_all(folder);
+
     // A provider that stops answering: the call gives up at the consumer's call timeout.
     provider->signal(SIGSTOP);
     EXPECT_TRUE(consumer->waitForStdout("call failed: TIMEOUT", 20s)) << consumer->stdoutText();
@@ -95,8 +114,7 @@ namespace
     auto second = startCalcHost("consumer", ns, {"-o", "naming.formats:%h.host_cxt/Other.rtc"});
 
     // Two consumers: nothing provides what either requires.
-    const e2e::RtctlResult r =
-      rtctl.run({"connect", context + "CalcConsumer0.rtc:calc", context + "Other.rtc:calc"});
+    const e2e::RtctlResult r = rtctl.run({"connect", context + "CalcConsumer0.rtc:calc", context + "Other.rtc:calc"});
     EXPECT_NE(0, r.exitCode);
     EXPECT_NE(std::string::npos, r.err.find("no interface that")) << r.err;
   }

@@ -55,7 +55,7 @@ namespace RTC
       PortableServer::ServantBase* servant;
       PortableServer::ObjectId_var oid;
       bool activatedHere;  // false when the servant was already active in the POA
-      std::string ior;     // empty while not active
+      std::string ior;  // empty while not active
     };
     struct Consumer
     {
@@ -80,7 +80,7 @@ namespace RTC
     mutable std::mutex m_servicesMutex;  // guards everything below
     std::vector<Provider> m_providers;
     std::vector<Consumer> m_consumers;
-    std::map<std::string, std::vector<Subscription> > m_subscriptions;  // by connector id
+    std::map<std::string, std::vector<Subscription>> m_subscriptions;  // by connector id
     coil::Properties m_options;
     PortInterfaceProfileList m_interfaces;
   };

@@ -59,7 +59,7 @@ namespace RTC
     PortConnectListenerHolder(const PortConnectListenerHolder&);
     PortConnectListenerHolder& operator=(const PortConnectListenerHolder&);
     std::mutex m_mutex;
-    std::vector<std::pair<PortConnectListener*, bool> > m_listeners;
+    std::vector<std::pair<PortConnectListener*, bool>> m_listeners;
   };
 
   class PortConnectRetListenerHolder
@@ -75,7 +75,7 @@ namespace RTC
     PortConnectRetListenerHolder(const PortConnectRetListenerHolder&);
     PortConnectRetListenerHolder& operator=(const PortConnectRetListenerHolder&);
     std::mutex m_mutex;
-    std::vector<std::pair<PortConnectRetListener*, bool> > m_listeners;
+    std::vector<std::pair<PortConnectRetListener*, bool>> m_listeners;
   };
 
   // One holder per event, shared by every port of a component.

@@ -45,22 +45,25 @@ namespace rtm
     return binding;
   }
 
-  bool ConsumerBinding::matched() const { return outcome != Outcome::NoProvider && outcome != Outcome::ProviderKeyGone; }
+  bool ConsumerBinding::matched() const
+  {
+    return outcome != Outcome::NoProvider && outcome != Outcome::ProviderKeyGone;
+  }
 
   std::string ConsumerBinding::describe() const
   {
     switch (outcome)
     {
-    case Outcome::Reference:
-      return "provider reference from '" + key + "'";
-    case Outcome::Null:
-      return "'" + key + "' is " + ior + ": left unset";
-    case Outcome::NotIor:
-      return "'" + key + "' holds '" + ior.substr(0, 40) + "', not an object reference (IOR:...): ignored";
-    case Outcome::NoProvider:
-      return "the connection names no provider for it (neither '" + key + "' nor port.<type>.<name>)";
-    case Outcome::ProviderKeyGone:
-      return "the connection names provider key '" + key + "', which it does not hold";
+      case Outcome::Reference:
+        return "provider reference from '" + key + "'";
+      case Outcome::Null:
+        return "'" + key + "' is " + ior + ": left unset";
+      case Outcome::NotIor:
+        return "'" + key + "' holds '" + ior.substr(0, 40) + "', not an object reference (IOR:...): ignored";
+      case Outcome::NoProvider:
+        return "the connection names no provider for it (neither '" + key + "' nor port.<type>.<name>)";
+      case Outcome::ProviderKeyGone:
+        return "the connection names provider key '" + key + "', which it does not hold";
     }
     return std::string();
   }

@@ -14,10 +14,10 @@ namespace rtm
   public:
     enum class Outcome
     {
-      Reference,        // `ior` is the provider's reference
-      Null,             // the profile says on purpose that there is none ("null", "nil")
-      NotIor,           // the value found is no stringified reference: ignored
-      NoProvider,       // the profile names no provider for this consumer
+      Reference,  // `ior` is the provider's reference
+      Null,  // the profile says on purpose that there is none ("null", "nil")
+      NotIor,  // the value found is no stringified reference: ignored
+      NoProvider,  // the profile names no provider for this consumer
       ProviderKeyGone,  // the required key names a provider key the profile does not hold
     };
 

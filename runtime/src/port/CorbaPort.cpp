@@ -20,17 +20,13 @@ namespace RTC
     bool strictnessSays(const std::string& value) { return rtm::lowerTrimmed(value) == "strict"; }
   }
 
-  CorbaPort::CorbaPort(const char* name) : PortBase(name)
-  {
-    setProfileProperty("port.port_type", "CorbaPort");
-  }
+  CorbaPort::CorbaPort(const char* name) : PortBase(name) { setProfileProperty("port.port_type", "CorbaPort"); }
 
   CorbaPort::~CorbaPort() = default;
 
   void CorbaPort::init(coil::Properties& prop)
   {
-    const unsigned long timeoutMs =
-      rtm::secondsOption(prop, kServiceCallTimeoutOption, rtm::kDefaultCallTimeoutMs);
+    const unsigned long timeoutMs = rtm::secondsOption(prop, kServiceCallTimeoutOption, rtm::kDefaultCallTimeoutMs);
     {
       std::lock_guard<std::mutex> lock(m_servicesMutex);
       m_options = prop;
@@ -209,8 +205,8 @@ namespace RTC
     std::vector<rtm::ConsumerBinding> bindings;
     for (const Consumer& consumer : consumers)
     {
-      bindings.push_back(rtm::ConsumerBinding::find(connector_profile.properties, instance, m_name,
-                                                    consumer.typeName, consumer.instanceName));
+      bindings.push_back(rtm::ConsumerBinding::find(connector_profile.properties, instance, m_name, consumer.typeName,
+                                                    consumer.instanceName));
       const rtm::ConsumerBinding& binding = bindings.back();
       if (binding.outcome == rtm::ConsumerBinding::Outcome::Reference ||
           binding.outcome == rtm::ConsumerBinding::Outcome::Null)
@@ -219,8 +215,8 @@ namespace RTC
                                          << "': " << binding.describe());
       if (strict && !binding.matched())
       {
-        RTM_LOG_WARN("port", profileName() << ": connection '" << id
-                                           << "' refused: port.connection.strictness is strict");
+        RTM_LOG_WARN("port", profileName()
+                               << ": connection '" << id << "' refused: port.connection.strictness is strict");
         return RTC_ERROR;
       }
     }
@@ -243,8 +239,8 @@ namespace RTC
       if (!set)
       {
         RTM_LOG_WARN("port", profileName() << ": consumer '" << consumers[i].instanceName << "' of connection '" << id
-                                           << "': the reference in '" << bindings[i].key
-                                           << "' is not a usable " << consumers[i].typeName << ": ignored");
+                                           << "': the reference in '" << bindings[i].key << "' is not a usable "
+                                           << consumers[i].typeName << ": ignored");
         continue;
       }
       made.push_back(Subscription{i, bindings[i].ior});

@@ -8,7 +8,7 @@ namespace RTC
   {
     // Deletes the listeners the holder owns; the holder's lock is not needed any more.
     template <class Listener>
-    void deleteOwnedListeners(std::vector<std::pair<Listener*, bool> >& listeners)
+    void deleteOwnedListeners(std::vector<std::pair<Listener*, bool>>& listeners)
     {
       for (auto& entry : listeners)
         if (entry.second)
@@ -17,10 +17,11 @@ namespace RTC
     }
 
     template <class Listener>
-    void removeListenerFrom(std::vector<std::pair<Listener*, bool> >& listeners, Listener* listener)
+    void removeListenerFrom(std::vector<std::pair<Listener*, bool>>& listeners, Listener* listener)
     {
-      auto found = std::find_if(listeners.begin(), listeners.end(),
-                                [listener](const std::pair<Listener*, bool>& entry) { return entry.first == listener; });
+      auto found =
+        std::find_if(listeners.begin(), listeners.end(),
+                     [listener](const std::pair<Listener*, bool>& entry) { return entry.first == listener; });
       if (found == listeners.end())
         return;
       const bool owned = found->second;
@@ -40,8 +41,8 @@ namespace RTC
 
   const char* PortConnectRetListener::toString(PortConnectRetListenerType type)
   {
-    static const char* const names[] = {"ON_PUBLISH_INTERFACES",   "ON_CONNECT_NEXTPORT", "ON_SUBSCRIBE_INTERFACES",
-                                        "ON_CONNECTED",            "ON_DISCONNECT_NEXT",  "ON_DISCONNECTED"};
+    static const char* const names[] = {"ON_PUBLISH_INTERFACES", "ON_CONNECT_NEXTPORT", "ON_SUBSCRIBE_INTERFACES",
+                                        "ON_CONNECTED",          "ON_DISCONNECT_NEXT",  "ON_DISCONNECTED"};
     return type >= 0 && type < PORT_CONNECT_RET_LISTENER_NUM ? names[type] : "";
   }
 

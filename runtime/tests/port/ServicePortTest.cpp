@@ -53,13 +53,22 @@ namespace
   const BindingCase kBindingCases[] = {
     {"NewKeyNamingTheProvidedKey", {}, {{kNewKey, kProvidedKey}, {kProvidedKey, "$IOR"}}, RTC::RTC_OK, true},
     {"OldKeyOfTheConsumersOwnNames", {}, {{kOldKey, "$IOR"}}, RTC::RTC_OK, true},
-    {"NewKeyWinsOverOldKey", {}, {{kNewKey, kProvidedKey}, {kProvidedKey, "$IOR"}, {kOldKey, "nil"}}, RTC::RTC_OK,
+    {"NewKeyWinsOverOldKey",
+     {},
+     {{kNewKey, kProvidedKey}, {kProvidedKey, "$IOR"}, {kOldKey, "nil"}},
+     RTC::RTC_OK,
      true},
-    {"NewKeyNamingAMissingKeyFallsBackToOldKey", {}, {{kNewKey, "P.port.out.provided.X.gone"}, {kOldKey, "$IOR"}},
-     RTC::RTC_OK, true},
+    {"NewKeyNamingAMissingKeyFallsBackToOldKey",
+     {},
+     {{kNewKey, "P.port.out.provided.X.gone"}, {kOldKey, "$IOR"}},
+     RTC::RTC_OK,
+     true},
     {"NewKeyNamingAMissingKeyLeavesItUnset", {}, {{kNewKey, "P.port.out.provided.X.gone"}}, RTC::RTC_OK, false},
-    {"NewKeyNamingAMissingKeyIsRefusedWhenStrict", kStrict, {{kNewKey, "P.port.out.provided.X.gone"}},
-     RTC::RTC_ERROR, false},
+    {"NewKeyNamingAMissingKeyIsRefusedWhenStrict",
+     kStrict,
+     {{kNewKey, "P.port.out.provided.X.gone"}},
+     RTC::RTC_ERROR,
+     false},
     {"NoProviderLeavesItUnset", {}, {}, RTC::RTC_OK, false},
     {"NoProviderIsRefusedWhenStrict", kStrict, {}, RTC::RTC_ERROR, false},
     {"StrictnessAskedByTheConnection", {}, {{"port.connection.strictness", "strict"}}, RTC::RTC_ERROR, false},
@@ -83,7 +92,9 @@ namespace
     cp.ports[0] = RTC::PortService::_duplicate(sut.port.getPortRef());
     for (const auto& kv : c.profile)
       setString(cp.properties, kv.first,
-                kv.second == "$IOR" ? std::string(ior.in()) : kv.second == "$OTHER" ? std::string(other.in()) : kv.second);
+                kv.second == "$IOR"     ? std::string(ior.in())
+                : kv.second == "$OTHER" ? std::string(other.in())
+                                        : kv.second);
 
     EXPECT_EQ(c.expected, sut.port.getPortRef()->notify_connect(cp));
     ASSERT_EQ(c.consumerSet, !CORBA::is_nil(sut.consumer._ptr()));
@@ -222,7 +233,8 @@ namespace
     const std::vector<std::string> disconnectClose = {"ON_DISCONNECT_NEXT:0", "OnUnsubscribeInterfaces",
                                                       "ON_UNSUBSCRIBE_INTERFACES", "OnDisconnected",
                                                       "ON_DISCONNECTED:0"};
-    EXPECT_EQ(joined({{"A.svc:ON_NOTIFY_DISCONNECT", "B.svc:ON_NOTIFY_DISCONNECT"}, prefixed("B.svc", disconnectClose),
+    EXPECT_EQ(joined({{"A.svc:ON_NOTIFY_DISCONNECT", "B.svc:ON_NOTIFY_DISCONNECT"},
+                      prefixed("B.svc", disconnectClose),
                       prefixed("A.svc", disconnectClose)}),
               log.take());
 
