@@ -3,7 +3,8 @@
 // provider on a CorbaPort; this process connects a consumer's CorbaPort to it, as a tool would,
 // and then calls add() in alternating rounds: through the CorbaConsumer, and through a plain
 // reference narrowed from the provider's IOR, which the connection published.
-//   service_call [CALLS_PER_ROUND]   prints per-call medians and their ratio
+//   service_call [CALLS_PER_ROUND]   prints per-call medians and their ratios, also against a bare
+//                                    call bounded by the same call timeout as the consumer's
 #include "testsupport/CalculatorServant.h"
 
 #include <rtm/CorbaConsumer.h>
@@ -133,6 +134,11 @@ int main(int argc, char** argv)
         cp.properties[i].value >>= servantIor;
     CORBA::Object_var servantObj = orb->string_to_object(servantIor);
     ServiceTest::Calculator_var bare = ServiceTest::Calculator::_narrow(servantObj.in());
+    // The same bare call bounded as the consumer's calls are (1 s), to tell the bound's cost from
+    // the port's.
+    CORBA::Object_var timedObj = orb->string_to_object(servantIor);
+    omniORB::setClientCallTimeout(timedObj.in(), 1000);
+    ServiceTest::Calculator_var timed = ServiceTest::Calculator::_narrow(timedObj.in());
 
     // Both paths warm up the one connection they share, then take turns, round by round.
     for (int i = 0; i < calls; ++i)
@@ -142,15 +148,19 @@ int main(int argc, char** argv)
     }
     std::vector<double> barePerCall;
     std::vector<double> portPerCall;
+    std::vector<double> timedPerCall;
     for (int round = 0; round < kRounds; ++round)
     {
       barePerCall.push_back(microsecondsPerCall(calls, [&](int i) { bare->add(i, 1); }));
       portPerCall.push_back(microsecondsPerCall(calls, [&](int i) { consumer->add(i, 1); }));
+      timedPerCall.push_back(microsecondsPerCall(calls, [&](int i) { timed->add(i, 1); }));
     }
     const double bareUs = median(barePerCall);
     const double portUs = median(portPerCall);
-    std::printf("service_call calls=%d rounds=%d bare_us=%.2f port_us=%.2f ratio=%.3f\n", calls, kRounds, bareUs,
-                portUs, portUs / bareUs);
+    const double timedUs = median(timedPerCall);
+    std::printf("service_call calls=%d rounds=%d bare_us=%.2f port_us=%.2f ratio=%.3f bare_timed_us=%.2f "
+                "timed_ratio=%.3f\n",
+                calls, kRounds, bareUs, portUs, portUs / bareUs, timedUs, portUs / timedUs);
     port.getPortRef()->disconnect(cp.connector_id.in());
     host.removePort(port);
     ::kill(child, SIGTERM);

@@ -80,6 +80,20 @@ namespace
       << consumer->stdoutText();
     std::filesystem::remove_all(folder);
 
+    // rtctl disconnect releases the consumer's reference; connect gives it back.
+    const std::string::size_type upAt = consumer->stdoutText().size();
+    r = rtctl.run({"disconnect", providerPort, consumerPort});
+    EXPECT_EQ(0, r.exitCode) << r.err;
+    EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return consumer->stdoutText().find("unconnected", upAt) != std::string::npos; }, 20s))
+      << consumer->stdoutText();
+    const std::string::size_type disconnectedAt = consumer->stdoutText().size();
+    r = rtctl.run({"connect", providerPort, consumerPort});
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_TRUE(testsupport::waitUntil(
+      [&] { return consumer->stdoutText().find("+1=", disconnectedAt) != std::string::npos; }, 20s))
+      << consumer->stdoutText();
+
     // A provider that stops answering: the call gives up at the consumer's call timeout.
     provider->signal(SIGSTOP);
     EXPECT_TRUE(consumer->waitForStdout("call failed: TIMEOUT", 20s)) << consumer->stdoutText();
