@@ -59,11 +59,14 @@ namespace rtm
       case Outcome::Null:
         return "'" + key + "' is " + ior + ": left unset";
       case Outcome::NotIor:
-        return "'" + key + "' holds '" + ior.substr(0, 40) + "', not an object reference (IOR:...): ignored";
+        return "'" + key + "' holds '" + ior.substr(0, 40) +
+               "', not an object reference (IOR:...): ignored; the provider's port must publish its IOR there";
       case Outcome::NoProvider:
-        return "the connection names no provider for it (neither '" + key + "' nor port.<type>.<name>)";
+        return "the connection names no provider for it (neither '" + key +
+               "' nor port.<type>.<name>); connect with rtctl, which names it, or give both sides the same names";
       case Outcome::ProviderKeyGone:
-        return "the connection names provider key '" + key + "', which it does not hold";
+        return "the connection names provider key '" + key +
+               "', which it does not hold: the provider's port offers no such interface";
     }
     return std::string();
   }
