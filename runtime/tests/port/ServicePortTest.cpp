@@ -219,8 +219,16 @@ namespace
     ListenedPort a("A", log);
     ListenedPort b("B", log);
     RTC::ConnectorProfile cp = profileFor({a.port.getPortRef(), b.port.getPortRef()});
+    // A member function registered as a listener hears the same event as the listener objects.
+    struct ConnectedCount
+    {
+      void seen(const char*, RTC::ConnectorProfile&, RTC::ReturnCode_t ret) { codes.push_back(ret); }
+      std::vector<RTC::ReturnCode_t> codes;
+    } connected;
+    b.host.addPortConnectRetListener(RTC::ON_CONNECTED, connected, &ConnectedCount::seen);
 
     ASSERT_EQ(RTC::RTC_OK, a.port.getPortRef()->connect(cp));
+    EXPECT_EQ(std::vector<RTC::ReturnCode_t>({RTC::RTC_OK}), connected.codes);
     const std::vector<std::string> connectOpen = {"ON_NOTIFY_CONNECT", "ON_PUBLISH_INTERFACES:0",
                                                   "OnPublishInterfaces"};
     const std::vector<std::string> connectClose = {"ON_CONNECT_NEXTPORT:0", "OnSubscribeInterfaces",
