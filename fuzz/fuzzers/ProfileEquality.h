@@ -68,7 +68,7 @@ namespace fuzz
                     a.pushInterval, a.properties) == std::tie(b.connectorId, b.name, b.dataType, b.interfaceType,
                                                               b.dataflowType, b.subscriptionType, b.pushInterval,
                                                               b.properties) &&
-           same(a.source, b.source) && same(a.target, b.target);
+           a.service == b.service && same(a.source, b.source) && same(a.target, b.target);
   }
 
   inline bool same(const rtctl::SystemProfile& a, const rtctl::SystemProfile& b)

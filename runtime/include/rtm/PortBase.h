@@ -8,6 +8,8 @@
 #ifndef RTM_PORTBASE_H
 #define RTM_PORTBASE_H
 
+#include <rtm/PortCallback.h>
+#include <rtm/PortConnectListener.h>
 #include <rtm/RTC.h>
 #include <memory>
 #include <mutex>
@@ -17,6 +19,7 @@
 namespace rtm
 {
   class ComponentEventListener;
+  class ConnectEvents;
   class DeferredCalls;
 }
 
@@ -60,6 +63,18 @@ namespace RTC
     // Where the port reports each connection it gains or loses (null: nowhere). The owning
     // component sets it while the port is registered.
     void setEventListener(rtm::ComponentEventListener* listener);
+
+    // The component's code told of the handshake steps of this port, on the thread of the call
+    // that drives them (callbacks are not owned; null removes one). OnConnectionLost runs when a
+    // connection is dropped because a peer stopped answering.
+    void setOnPublishInterfaces(ConnectionCallback* on_publish);
+    void setOnSubscribeInterfaces(ConnectionCallback* on_subscribe);
+    void setOnConnected(ConnectionCallback* on_connected);
+    void setOnUnsubscribeInterfaces(ConnectionCallback* on_unsubscribe);
+    void setOnDisconnected(ConnectionCallback* on_disconnected);
+    void setOnConnectionLost(ConnectionCallback* on_connection_lost);
+    // The owning component's port-connect listeners; set when the port is added to it.
+    void setPortConnectListenerHolder(PortConnectListeners* portconn_listeners);
 
   protected:
     // Steps of notify_connect. publishInterfaces may add properties to the profile; a step that
@@ -116,6 +131,7 @@ namespace RTC
     unsigned long m_callTimeoutMs;
     std::unique_ptr<rtm::DeferredCalls> m_deferred;  // notifications nobody waits for
     rtm::ComponentEventListener* m_listener;
+    std::unique_ptr<rtm::ConnectEvents> m_connectEvents;  // callbacks and port-connect listeners
   };
 }
 

@@ -7,6 +7,10 @@
 #include <rtm/idl/RTCSkel.h>
 #include <rtm/idl/OpenRTMSkel.h>
 
+// Servants written for the middleware derive from RefCountServantBase, which omniORB 4.2 keeps
+// only as an empty struct; as in the middleware, it names the servant base itself.
+#define RefCountServantBase ServantBase
+
 namespace RTC
 {
   // The handle an execution context gives a component it drives (0 for its owned context).

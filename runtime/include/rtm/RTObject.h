@@ -3,6 +3,8 @@
 #ifndef RTM_RTOBJECT_H
 #define RTM_RTOBJECT_H
 
+#include <rtm/CorbaPort.h>
+#include <rtm/PortConnectListener.h>
 #include <rtm/RTC.h>
 #include <coil/Properties.h>
 #include <string>
@@ -116,6 +118,68 @@ namespace RTC
     CORBA::ORB_ptr getORB() const;
     PortableServer::POA_ptr getPOA() const;
     Manager* getManager() const;
+
+    // Service ports, initialised from the component's port.corbaport options over port.corba;
+    // and the listeners of every port's connection handshake (autoclean: deleted by remove* or
+    // with the component).
+    bool addPort(CorbaPort& port);
+    void addPortConnectListener(PortConnectListenerType listener_type, PortConnectListener* listener,
+                                bool autoclean = true);
+    void removePortConnectListener(PortConnectListenerType listener_type, PortConnectListener* listener);
+    void addPortConnectRetListener(PortConnectRetListenerType listener_type, PortConnectRetListener* listener,
+                                   bool autoclean = true);
+    void removePortConnectRetListener(PortConnectRetListenerType listener_type, PortConnectRetListener* listener);
+    // A member function as a listener: the wrapper is returned, and deleted with the component.
+    template <class Listener>
+    PortConnectListener* addPortConnectListener(PortConnectListenerType listener_type, Listener& obj,
+                                                void (Listener::*memfunc)(const char*, ConnectorProfile&))
+    {
+      class MemberListener : public PortConnectListener
+      {
+      public:
+        MemberListener(Listener& obj, void (Listener::*memfunc)(const char*, ConnectorProfile&))
+          : m_obj(obj), m_memfunc(memfunc)
+        {}
+        void operator()(const char* portname, ConnectorProfile& profile) override
+        {
+          (m_obj.*m_memfunc)(portname, profile);
+        }
+
+      private:
+        Listener& m_obj;
+        void (Listener::*m_memfunc)(const char*, ConnectorProfile&);
+      };
+      MemberListener* listener = new MemberListener(obj, memfunc);
+      addPortConnectListener(listener_type, listener, true);
+      return listener;
+    }
+    template <class Listener>
+    PortConnectRetListener* addPortConnectRetListener(PortConnectRetListenerType listener_type, Listener& obj,
+                                                      void (Listener::*memfunc)(const char*, ConnectorProfile&,
+                                                                                ReturnCode_t))
+    {
+      class MemberListener : public PortConnectRetListener
+      {
+      public:
+        MemberListener(Listener& obj, void (Listener::*memfunc)(const char*, ConnectorProfile&, ReturnCode_t))
+          : m_obj(obj), m_memfunc(memfunc)
+        {}
+        void operator()(const char* portname, ConnectorProfile& profile, ReturnCode_t ret) override
+        {
+          (m_obj.*m_memfunc)(portname, profile, ret);
+        }
+
+      private:
+        Listener& m_obj;
+        void (Listener::*m_memfunc)(const char*, ConnectorProfile&, ReturnCode_t);
+      };
+      MemberListener* listener = new MemberListener(obj, memfunc);
+      addPortConnectRetListener(listener_type, listener, true);
+      return listener;
+    }
+
+  protected:
+    PortConnectListeners m_portconnListeners;
 
   private:
     RTObject_impl(const RTObject_impl&);

@@ -286,7 +286,13 @@ namespace RTC
 
   RTObject_ptr RTObject_impl::getObjRef() const { return m_core->objref(); }
 
-  bool RTObject_impl::addPort(PortBase& port) { return m_core->addPort(port); }
+  bool RTObject_impl::addPort(PortBase& port)
+  {
+    if (!m_core->addPort(port))
+      return false;
+    port.setPortConnectListenerHolder(&m_portconnListeners);
+    return true;
+  }
 
   // Port options come from the component's properties: the defaults for every port of that
   // direction, overlaid by the port's own.
@@ -307,6 +313,43 @@ namespace RTC
   }
 
   bool RTObject_impl::removePort(PortBase& port) { return m_core->removePort(port); }
+
+  // ---------------------------------------------------------------- service ports -----------
+
+  bool RTObject_impl::addPort(CorbaPort& port)
+  {
+    coil::Properties options(m_core->properties.getNode("port.corba"));
+    options << m_core->properties.getNode("port.corbaport");
+    port.init(options);
+    return addPort(static_cast<PortBase&>(port));
+  }
+
+  void RTObject_impl::addPortConnectListener(PortConnectListenerType listener_type, PortConnectListener* listener,
+                                             bool autoclean)
+  {
+    if (listener_type >= 0 && listener_type < PORT_CONNECT_LISTENER_NUM && listener != nullptr)
+      m_portconnListeners.portconnect_[listener_type].addListener(listener, autoclean);
+  }
+
+  void RTObject_impl::removePortConnectListener(PortConnectListenerType listener_type, PortConnectListener* listener)
+  {
+    if (listener_type >= 0 && listener_type < PORT_CONNECT_LISTENER_NUM)
+      m_portconnListeners.portconnect_[listener_type].removeListener(listener);
+  }
+
+  void RTObject_impl::addPortConnectRetListener(PortConnectRetListenerType listener_type,
+                                                PortConnectRetListener* listener, bool autoclean)
+  {
+    if (listener_type >= 0 && listener_type < PORT_CONNECT_RET_LISTENER_NUM && listener != nullptr)
+      m_portconnListeners.portconnret_[listener_type].addListener(listener, autoclean);
+  }
+
+  void RTObject_impl::removePortConnectRetListener(PortConnectRetListenerType listener_type,
+                                                   PortConnectRetListener* listener)
+  {
+    if (listener_type >= 0 && listener_type < PORT_CONNECT_RET_LISTENER_NUM)
+      m_portconnListeners.portconnret_[listener_type].removeListener(listener);
+  }
   bool RTObject_impl::removeInPort(InPortBase& port) { return removePort(port); }
   bool RTObject_impl::removeOutPort(OutPortBase& port) { return removePort(port); }
 

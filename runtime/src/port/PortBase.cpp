@@ -3,6 +3,7 @@
 
 #include "log/Logger.h"
 #include "log/ServantBoundary.h"
+#include "port/ConnectEvents.h"
 #include "port/ConnectionRequest.h"
 #include "port/ConnectorOptions.h"
 #include "port/DeferredCalls.h"
@@ -70,7 +71,7 @@ namespace RTC
   PortBase::PortBase(const char* name)
     : m_name(name != nullptr ? name : ""), m_owner(nullptr), m_profileName(std::string("unknown.") + m_name),
       m_servantActive(false), m_callTimeoutMs(rtm::kDefaultCallTimeoutMs), m_deferred(new rtm::DeferredCalls),
-      m_listener(nullptr)
+      m_listener(nullptr), m_connectEvents(new rtm::ConnectEvents)
   {}
 
   PortBase::~PortBase() = default;
@@ -160,9 +161,19 @@ namespace RTC
       if (id.empty() || hasConnector(id))
         return PRECONDITION_NOT_MET;
 
+      // The component's code hears of each step; a step that fails ends the handshake here, so
+      // the later steps' events do not come and ON_CONNECTED carries the failure.
+      const std::string name = profileName();
+      const auto refused = [&](ReturnCode_t code) {
+        m_connectEvents->notify(ON_CONNECTED, name, connector_profile, code);
+        return code;
+      };
+      m_connectEvents->notify(ON_NOTIFY_CONNECT, name, connector_profile);
       ReturnCode_t result = publishInterfaces(connector_profile);
+      m_connectEvents->notify(ON_PUBLISH_INTERFACES, name, connector_profile, result);
       if (result != RTC_OK)
-        return result;
+        return refused(result);
+      m_connectEvents->call(rtm::ConnectEvents::OnPublishInterfaces, connector_profile);
 
       const CORBA::ULong next = static_cast<CORBA::ULong>(self) + 1;
       if (next < connector_profile.ports.length())
@@ -174,16 +185,19 @@ namespace RTC
               result = CORBA::is_nil(peer) ? BAD_PARAMETER : peer->notify_connect(connector_profile);
             }))
           result = BAD_PARAMETER;
-        // The later ports have cleaned up after themselves; the initiator of connect() makes
-        // sure of it for peers that keep a failed connection.
-        if (result != RTC_OK)
-        {
-          removeConnector(id);
-          return result;
-        }
+      }
+      m_connectEvents->notify(ON_CONNECT_NEXTPORT, name, connector_profile, result);
+      // The later ports have cleaned up after themselves; the initiator of connect() makes sure
+      // of it for peers that keep a failed connection.
+      if (result != RTC_OK)
+      {
+        removeConnector(id);
+        return refused(result);
       }
 
+      m_connectEvents->call(rtm::ConnectEvents::OnSubscribeInterfaces, connector_profile);
       result = subscribeInterfaces(connector_profile);
+      m_connectEvents->notify(ON_SUBSCRIBE_INTERFACES, name, connector_profile, result);
       if (result != RTC_OK)
       {
         removeConnector(id);
@@ -196,9 +210,11 @@ namespace RTC
             peer->notify_disconnect(id.c_str());
           });
         }
-        return result;
+        return refused(result);
       }
       storeConnector(connector_profile);
+      m_connectEvents->call(rtm::ConnectEvents::OnConnected, connector_profile);
+      m_connectEvents->notify(ON_CONNECTED, name, connector_profile, RTC_OK);
       return RTC_OK;
     });
   }
@@ -239,16 +255,23 @@ namespace RTC
         if (!findConnector(id, profile))
           return BAD_PARAMETER;
 
+        const std::string name = profileName();
+        m_connectEvents->notify(ON_NOTIFY_DISCONNECT, name, profile);
         ReturnCode_t result = RTC_OK;
         const CORBA::Long self = indexOfSelf(profile);
         const CORBA::ULong next = static_cast<CORBA::ULong>(self) + 1;
         // Later ports none of which answers leave the relay broken: say so.
         if (self >= 0 && next < profile.ports.length() &&
             !relayDisconnect(profile, next, RTC::PortService::_nil(), callTimeoutOf(profile),
-                             profileName() + ": notify_disconnect", result))
+                             name + ": notify_disconnect", result))
           result = RTC_ERROR;
+        m_connectEvents->notify(ON_DISCONNECT_NEXT, name, profile, result);
+        m_connectEvents->call(rtm::ConnectEvents::OnUnsubscribeInterfaces, profile);
+        m_connectEvents->notify(ON_UNSUBSCRIBE_INTERFACES, name, profile);
         removeConnector(id);
+        m_connectEvents->call(rtm::ConnectEvents::OnDisconnected, profile);
         eraseConnector(id);
+        m_connectEvents->notify(ON_DISCONNECTED, name, profile, result);
         return result;
       });
   }
@@ -328,6 +351,8 @@ namespace RTC
       {
         RTM_LOG_WARN("port", profileName() << ": a peer of connection '" << profile.connector_id.in()
                                            << "' no longer exists; removing the connection");
+        ConnectorProfile lost = profile;
+        m_connectEvents->call(rtm::ConnectEvents::OnConnectionLost, lost);
         disconnect(profile.connector_id.in());
       }
     }
@@ -344,6 +369,7 @@ namespace RTC
     eraseConnector(connector_id);
     if (!known)
       return;
+    m_connectEvents->call(rtm::ConnectEvents::OnConnectionLost, profile);
     const unsigned long timeoutMs = callTimeoutOf(profile);
     PortService_var self;
     {
@@ -549,6 +575,41 @@ namespace RTC
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_listener = listener;
+  }
+
+  void PortBase::setOnPublishInterfaces(ConnectionCallback* on_publish)
+  {
+    m_connectEvents->setCallback(rtm::ConnectEvents::OnPublishInterfaces, on_publish);
+  }
+
+  void PortBase::setOnSubscribeInterfaces(ConnectionCallback* on_subscribe)
+  {
+    m_connectEvents->setCallback(rtm::ConnectEvents::OnSubscribeInterfaces, on_subscribe);
+  }
+
+  void PortBase::setOnConnected(ConnectionCallback* on_connected)
+  {
+    m_connectEvents->setCallback(rtm::ConnectEvents::OnConnected, on_connected);
+  }
+
+  void PortBase::setOnUnsubscribeInterfaces(ConnectionCallback* on_unsubscribe)
+  {
+    m_connectEvents->setCallback(rtm::ConnectEvents::OnUnsubscribeInterfaces, on_unsubscribe);
+  }
+
+  void PortBase::setOnDisconnected(ConnectionCallback* on_disconnected)
+  {
+    m_connectEvents->setCallback(rtm::ConnectEvents::OnDisconnected, on_disconnected);
+  }
+
+  void PortBase::setOnConnectionLost(ConnectionCallback* on_connection_lost)
+  {
+    m_connectEvents->setCallback(rtm::ConnectEvents::OnConnectionLost, on_connection_lost);
+  }
+
+  void PortBase::setPortConnectListenerHolder(PortConnectListeners* portconn_listeners)
+  {
+    m_connectEvents->setListeners(portconn_listeners);
   }
 
   void PortBase::eraseConnector(const std::string& id)

@@ -75,10 +75,57 @@ namespace rtctl
     return properties;
   }
 
+  PortConnector::Properties PortConnector::properties(const PortInfo& first, const PortInfo& second,
+                                                      const std::vector<std::string>& userPairs)
+  {
+    if (!first.isService() || !second.isService())
+      return properties(first, userPairs);
+    Properties result;
+    for (const auto& ends : {std::make_pair(&first, &second), std::make_pair(&second, &first)})
+    {
+      const PortInfo& consumer = *ends.first;
+      const PortInfo& provider = *ends.second;
+      const std::string consumerOwner = consumer.fullName().substr(0, consumer.fullName().rfind('.'));
+      const std::string providerOwner = provider.fullName().substr(0, provider.fullName().rfind('.'));
+      for (const PortInfo::Interface& required : consumer.interfaces())
+      {
+        if (required.provided)
+          continue;
+        for (const PortInfo::Interface& offered : provider.interfaces())
+        {
+          if (!offered.provided || offered.typeName != required.typeName)
+            continue;
+          set(result,
+              consumerOwner + ".port." + consumer.shortName() + ".required." + required.typeName + "." +
+                required.instanceName,
+              providerOwner + ".port." + provider.shortName() + ".provided." + offered.typeName + "." +
+                offered.instanceName);
+          break;
+        }
+      }
+    }
+    if (result.empty())
+      throw Error("no interface that " + first.fullName() + " or " + second.fullName() +
+                  " requires is provided by the other; list them with rtctl cat");
+    for (const std::string& pair : userPairs)
+    {
+      const std::string::size_type eq = pair.find('=');
+      if (eq == std::string::npos || eq == 0)
+        throw UsageError("'" + pair + "' is not a connector property (KEY=VALUE)");
+      set(result, trim(pair.substr(0, eq)), trim(pair.substr(eq + 1)));
+    }
+    return result;
+  }
+
   void PortConnector::checkCompatible(const std::string& firstName, const PortInfo& first,
                                       const std::string& secondName, const PortInfo& second,
                                       const Properties& properties)
   {
+    if (first.isService() != second.isService())
+      throw Error("cannot connect " + firstName + " to " + secondName + ": " +
+                  (first.isService() ? firstName : secondName) + " is a service port, the other a data port");
+    if (first.isService())
+      return;
     if ((first.isInput() && second.isInput()) || (first.isOutput() && second.isOutput()))
       throw Error("cannot connect " + firstName + " to " + secondName + ": both are " +
                   (first.isInput() ? "input" : "output") + " ports");

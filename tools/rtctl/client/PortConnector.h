@@ -23,9 +23,16 @@ namespace rtctl
     // "key=value" words; a key without the "dataport." prefix gets it. UsageError for a word
     // without '='.
     static Properties properties(const PortInfo& first, const std::vector<std::string>& userPairs);
+    // As above for data ports. For two service ports: no data-port defaults, the user's words
+    // as given, and for each interface one port requires and the other provides under the same
+    // type name, "<instance>.port.<port>.required.<type>.<name>" naming the provider's key, so
+    // that the two need not use the same names. Error if no required interface finds a provider.
+    static Properties properties(const PortInfo& first, const PortInfo& second,
+                                 const std::vector<std::string>& userPairs);
 
     // Throws Error naming the two ports when the connection cannot work: two inputs or two
-    // outputs, different data types, or a value that a port does not offer for a key it lists.
+    // outputs, different data types, or a value that a port does not offer for a key it lists;
+    // a service port and a data port.
     static void checkCompatible(const std::string& firstName, const PortInfo& first, const std::string& secondName,
                                 const PortInfo& second, const Properties& properties);
 

@@ -4,7 +4,23 @@ namespace rtctl
 {
   PortInfo::PortInfo(const RTC::PortProfile& profile)
     : m_fullName(static_cast<const char*>(profile.name)), m_properties(profile.properties)
-  {}
+  {
+    for (CORBA::ULong i = 0; i < profile.interfaces.length(); ++i)
+      m_interfaces.push_back({static_cast<const char*>(profile.interfaces[i].instance_name),
+                              static_cast<const char*>(profile.interfaces[i].type_name),
+                              profile.interfaces[i].polarity == RTC::PROVIDED});
+  }
+
+  std::string PortInfo::carries() const
+  {
+    if (!isService())
+      return dataType();
+    std::string text;
+    for (const Interface& one : m_interfaces)
+      text += (text.empty() ? "" : ", ") + one.typeName + "." + one.instanceName +
+              (one.provided ? "(provided)" : "(required)");
+    return text;
+  }
 
   std::string PortInfo::shortName() const
   {

@@ -26,8 +26,21 @@ namespace rtctl
     std::string dataType() const { return property("dataport.data_type"); }
     bool isInput() const { return portType() == "DataInPort"; }
     bool isOutput() const { return portType() == "DataOutPort"; }
+    // A service port, which carries the interfaces below instead of a data type.
+    bool isService() const { return portType() == "CorbaPort"; }
     // "in", "out", or the port type itself for anything else.
     std::string direction() const;
+
+    // A service port's provided and required interfaces, in the order the port lists them.
+    struct Interface
+    {
+      std::string instanceName;
+      std::string typeName;
+      bool provided;
+    };
+    const std::vector<Interface>& interfaces() const { return m_interfaces; }
+    // What the port carries, for listings: the data type, or "Calculator.adder(provided), ..."
+    std::string carries() const;
 
     // The value of a property, or "" when absent.
     std::string property(const std::string& key) const;
@@ -40,5 +53,6 @@ namespace rtctl
   private:
     std::string m_fullName;
     NameValues m_properties;
+    std::vector<Interface> m_interfaces;
   };
 }

@@ -46,6 +46,13 @@ namespace rtctl
   TextPairs SavedConnector::connectionProperties() const
   {
     TextPairs result;
+    if (service)
+    {
+      for (const auto& nv : properties)
+        if (isServiceBinding(nv.first))
+          result.push_back(nv);
+      return result;
+    }
     for (const auto& nv : properties)
       if (nv.first.compare(0, 9, "dataport.") == 0 && !isConnectionArtifact(nv.first))
         result.push_back(nv);
@@ -56,6 +63,11 @@ namespace rtctl
     setIfAbsent(result, "dataport.data_type", dataType);
     setIfAbsent(result, "dataport.publisher.push_rate", pushInterval);
     return result;
+  }
+
+  bool SavedConnector::isServiceBinding(const std::string& key)
+  {
+    return key.find(".required.") != std::string::npos || key == "port.connection.strictness";
   }
 
   const SavedComponent* SystemProfile::component(const std::string& pathUri) const

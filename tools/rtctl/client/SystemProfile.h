@@ -72,6 +72,9 @@ namespace rtctl
     SavedPortEnd source;  // the output port
     SavedPortEnd target;  // the input port
     TextPairs properties;  // the connector's dataport.* properties as saved
+    // rts:ServicePortConnectors: two service ports, and of the properties only which provider
+    // serves each required interface (and port.connection.strictness); no data-port attributes.
+    bool service = false;
 
     // What to hand the ports when connecting again: the saved properties, completed from the
     // attributes, without the previous connection's object references.
@@ -79,6 +82,9 @@ namespace rtctl
     // Keys that only describe one live connection (the peer's object reference) and would point
     // a new connection at an object that no longer exists.
     static bool isConnectionArtifact(const std::string& key);
+    // Of a service connection's keys, those a new connection needs: the providers' references
+    // it carried are artifacts.
+    static bool isServiceBinding(const std::string& key);
   };
 
   struct SystemProfile

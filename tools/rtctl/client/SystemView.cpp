@@ -67,6 +67,17 @@ namespace rtctl
       SavedConnector saved;
       saved.connectorId = c.id;
       saved.name = c.name;
+      if (first.port->direction == "CorbaPort")
+      {
+        // The providers' references die with the connection; the names of who serves whom stay.
+        saved.service = true;
+        for (const auto& nv : c.properties)
+          if (SavedConnector::isServiceBinding(nv.first))
+            saved.properties.push_back(nv);
+        saved.source = savedEnd(first);
+        saved.target = savedEnd(second);
+        return saved;
+      }
       saved.properties = c.properties;
       saved.dataType = lookup(c.properties, "dataport.data_type");
       saved.interfaceType = lookup(c.properties, "dataport.interface_type");
@@ -142,14 +153,14 @@ namespace rtctl
       profile.components.push_back(savedComponent(*found));
       for (const Port& port : found->ports)
         for (const Connection& connection : port.connections)
-          if (isData(port) && !connection.id.empty())
+          if ((isData(port) || port.direction == "CorbaPort") && !connection.id.empty())
             ends[connection.id].push_back({found, &port, &connection});
     }
     std::set<std::string> saved;
     for (const Component* found : chosen)
       for (const Port& port : found->ports)
       {
-        if (!isData(port))
+        if (!isData(port) && port.direction != "CorbaPort")
           continue;
         for (const Connection& connection : port.connections)
         {

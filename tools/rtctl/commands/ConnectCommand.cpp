@@ -13,7 +13,9 @@ namespace rtctl
   const char* ConnectCommand::usage() const
   {
     return "usage: rtctl connect PATH:PORT PATH:PORT [-p KEY=VALUE ...] [-n NAME] [-i ID]\n"
-           "Connect two data ports and print the connector id. Defaults: dataport.dataflow_type=push,\n"
+           "Connect two data ports, or two service ports, and print the connector id. Service ports:\n"
+           "each interface one requires is served by the other's provider of the same type; -p KEY\n"
+           "is taken as given. Data ports, defaults: dataport.dataflow_type=push,\n"
            "dataport.subscription_type=flush, dataport.interface_type=corba_cdr, dataport.data_type=\n"
            "the first port's. Refused before anything is asked of the ports: two inputs or two\n"
            "outputs, different data types, or a value one port does not offer.\n"
@@ -31,7 +33,8 @@ namespace rtctl
     if (ports.first.ref->_is_equivalent(ports.second.ref.in()))
       throw UsageError("cannot connect " + ports.firstPath.text() + " to itself");
 
-    const PortConnector::Properties properties = PortConnector::properties(ports.first.info, args.values("-p"));
+    const PortConnector::Properties properties =
+      PortConnector::properties(ports.first.info, ports.second.info, args.values("-p"));
     PortConnector::checkCompatible(ports.firstPath.text(), ports.first.info, ports.secondPath.text(), ports.second.info,
                                    properties);
     const std::string name = args.value("-n", ports.first.info.shortName() + "_" + ports.second.info.shortName());

@@ -124,7 +124,7 @@ namespace rtctl
       const std::string name = port.info.shortName();
       const std::string direction = port.info.direction();
       out << "    " << name << std::string(nameWidth - name.size() + 2, ' ') << direction
-          << std::string(directionWidth - direction.size() + 2, ' ') << port.info.dataType() << '\n';
+          << std::string(directionWidth - direction.size() + 2, ' ') << port.info.carries() << '\n';
       if (m_details)
       {
         TextTable properties("        ");
@@ -139,7 +139,7 @@ namespace rtctl
   void ProfilePrinter::printPort(const ComponentRef::Port& port, std::ostream& out) const
   {
     TextTable head;
-    head.add({port.info.fullName(), port.info.direction(), port.info.dataType()});
+    head.add({port.info.fullName(), port.info.direction(), port.info.carries()});
     head.print(out);
     TextTable properties("    ");
     for (const auto& nv : port.info.properties())

@@ -51,6 +51,21 @@ namespace rtctl
     }
   }
 
+  // A service connection saved by a tool that names no provider gets the names rtctl connect
+  // would give it, from the running ports' interfaces.
+  PortConnector::Properties SystemConnections::connectionProperties(const Link& link)
+  {
+    PortConnector::Properties properties = link.saved->connectionProperties();
+    if (!link.saved->service)
+      return properties;
+    for (const auto& nv : properties)
+      if (nv.first.find(".required.") != std::string::npos)
+        return properties;
+    PortConnector::Properties named = PortConnector::properties(link.source->info, link.target->info, {});
+    named.insert(named.end(), properties.begin(), properties.end());
+    return named;
+  }
+
   void SystemConnections::requirePorts() const
   {
     for (const Link& link : m_links)
@@ -90,17 +105,21 @@ namespace rtctl
       if (!link.live())
         continue;
       const SavedConnector& saved = *link.saved;
-      const std::string what = "rts:DataPortConnectors '" + saved.name + "' (" + saved.connectorId + "): ";
+      const std::string what = std::string(saved.service ? "rts:ServicePortConnectors '" : "rts:DataPortConnectors '") +
+                               saved.name + "' (" + saved.connectorId + "): ";
       try
       {
+        if (saved.service != link.source->info.isService() || saved.service != link.target->info.isService())
+          throw Error(std::string("the file says ") + (saved.service ? "service" : "data") +
+                      " ports, but the running ports are not");
         PortConnector::checkCompatible(link.source->info.fullName(), link.source->info, link.target->info.fullName(),
-                                       link.target->info, saved.connectionProperties());
+                                       link.target->info, connectionProperties(link));
       }
       catch (const Error& e)
       {
         throw Error(what + e.what());
       }
-      if (!link.source->info.isOutput())
+      if (!saved.service && !link.source->info.isOutput())
         throw Error(what + "rts:sourceDataPort " + link.source->info.fullName() + " is not an output port");
       Presence presence = kAbsent;
       RTC::ConnectorProfile_var connector = find(link, &presence);
@@ -143,8 +162,8 @@ namespace rtctl
         out << "already connected " << LiveSystem::shown(*link.saved) << std::endl;
         return;
       }
-      PortConnector::connect(link.source->ref.in(), link.target->ref.in(), link.saved->connectionProperties(),
-                             link.saved->name, link.saved->connectorId);
+      PortConnector::connect(link.source->ref.in(), link.target->ref.in(), connectionProperties(link), link.saved->name,
+                             link.saved->connectorId);
       out << "connected " << LiveSystem::shown(*link.saved) << std::endl;
     });
   }

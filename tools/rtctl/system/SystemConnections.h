@@ -4,6 +4,7 @@
 #pragma once
 
 #include "client/SystemProfile.h"
+#include "client/PortConnector.h"
 #include "system/LiveSystem.h"
 
 #include <functional>
@@ -52,6 +53,7 @@ namespace rtctl
     // The connector with the link's id on its source port (else its target), or null.
     static RTC::ConnectorProfile* find(const Link& link, Presence* presence);
     static std::string skipped(const Link& link);
+    static PortConnector::Properties connectionProperties(const Link& link);
     // Runs `step` for each link whose ports are all running, with whether its connector is
     // there; a step's Error is reported on `err` as "<doing> <link>: ..." and the rest go on.
     bool eachLink(const char* doing, std::ostream& err, const std::function<void(const Link&, Presence)>& step) const;

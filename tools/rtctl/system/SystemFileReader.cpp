@@ -35,7 +35,9 @@ namespace rtctl
         for (pugi::xml_node element : X::children(root, X::kRts, "Components"))
           profile.components.push_back(component(element, profile));
         for (pugi::xml_node element : X::children(root, X::kRts, "DataPortConnectors"))
-          profile.connectors.push_back(connector(element, profile));
+          profile.connectors.push_back(connector(element, profile, false));
+        for (pugi::xml_node element : X::children(root, X::kRts, "ServicePortConnectors"))
+          profile.connectors.push_back(connector(element, profile, true));
         return profile;
       }
 
@@ -148,18 +150,29 @@ namespace rtctl
         return end;
       }
 
-      SavedConnector connector(pugi::xml_node element, const SystemProfile& profile) const
+      SavedConnector connector(pugi::xml_node element, const SystemProfile& profile, bool service) const
       {
         SavedConnector c;
+        c.service = service;
         c.connectorId = rts(element, "connectorId");
         c.name = rts(element, "name");
-        const std::string shown = "rts:DataPortConnectors" + (c.name.empty() ? std::string() : " '" + c.name + "'") +
-                                  " (connector " + std::to_string(profile.connectors.size() + 1) + ")";
+        const std::string shown = std::string(service ? "rts:ServicePortConnectors" : "rts:DataPortConnectors") +
+                                  (c.name.empty() ? std::string() : " '" + c.name + "'") + " (connector " +
+                                  std::to_string(profile.connectors.size() + 1) + ")";
         if (c.connectorId.empty())
           fail(shown + " has no rts:connectorId");
         for (const SavedConnector& earlier : profile.connectors)
           if (earlier.connectorId == c.connectorId)
             fail(shown + ": rts:connectorId " + c.connectorId + " is already used by an earlier connector");
+        if (service)
+        {
+          c.source = portEnd(element, "sourceServicePort", shown, profile);
+          c.target = portEnd(element, "targetServicePort", shown, profile);
+          for (const auto& nv : properties(element))
+            if (SavedConnector::isServiceBinding(nv.first))
+              c.properties.push_back(nv);
+          return c;
+        }
         c.dataType = rts(element, "dataType");
         c.interfaceType = rts(element, "interfaceType");
         c.dataflowType = rts(element, "dataflowType");

@@ -101,6 +101,17 @@ namespace rtctl
       properties(e, {{"COMPONENT_PATH_ID", end.pathUri}});
     }
 
+    void serviceConnector(pugi::xml_node root, const SavedConnector& c)
+    {
+      pugi::xml_node e = root.append_child("rts:ServicePortConnectors");
+      e.append_attribute("xsi:type") = "rtsExt:serviceport_connector_ext";
+      e.append_attribute("rts:connectorId") = c.connectorId.c_str();
+      e.append_attribute("rts:name") = c.name.c_str();
+      portEnd(e, "rts:sourceServicePort", c.source);
+      portEnd(e, "rts:targetServicePort", c.target);
+      properties(e, c.properties);
+    }
+
     void connector(pugi::xml_node root, const SavedConnector& c)
     {
       pugi::xml_node e = root.append_child("rts:DataPortConnectors");
@@ -138,8 +149,13 @@ namespace rtctl
     root.append_attribute("xmlns:xsi") = XmlNames::kXsi;
     for (size_t i = 0; i < profile.components.size(); ++i)
       component(root, profile.components[i], i);
+    // The data connections first, then the service connections, as the file format orders them.
     for (const SavedConnector& c : profile.connectors)
-      connector(root, c);
+      if (!c.service)
+        connector(root, c);
+    for (const SavedConnector& c : profile.connectors)
+      if (c.service)
+        serviceConnector(root, c);
 
     std::ostringstream out;
     document.save(out, "    ", pugi::format_default, pugi::encoding_utf8);

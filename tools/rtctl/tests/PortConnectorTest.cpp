@@ -112,6 +112,49 @@ namespace rtctl
                    Error);
     }
 
+    // A service port's profile: its type and its interfaces, "name:Type:provided|required".
+    PortInfo servicePort(const char* name, std::initializer_list<const char*> interfaces)
+    {
+      RTC::PortProfile profile;
+      profile.name = CORBA::string_dup(name);
+      profile.properties.length(1);
+      profile.properties[0].name = CORBA::string_dup("port.port_type");
+      profile.properties[0].value <<= "CorbaPort";
+      for (const char* text : interfaces)
+      {
+        const std::string entry = text;
+        const std::string::size_type first = entry.find(':');
+        const std::string::size_type second = entry.find(':', first + 1);
+        const CORBA::ULong n = profile.interfaces.length();
+        profile.interfaces.length(n + 1);
+        profile.interfaces[n].instance_name = CORBA::string_dup(entry.substr(0, first).c_str());
+        profile.interfaces[n].type_name = CORBA::string_dup(entry.substr(first + 1, second - first - 1).c_str());
+        profile.interfaces[n].polarity = entry.substr(second + 1) == "provided" ? RTC::PROVIDED : RTC::REQUIRED;
+      }
+      return PortInfo(profile);
+    }
+
+    TEST_F(PortConnectorCheck, ServicePortsNameTheProviderOfEachRequiredInterfaceAndRefuseDataPorts)
+    {
+      const PortInfo consumer = servicePort("C0.svc", {"calc:Calculator:required", "log:Logger:required"});
+      const PortInfo provider = servicePort("P0.calc", {"adder:Calculator:provided", "other:Echo:provided"});
+
+      // Either order: the key belongs to the port that requires, the value names the provider.
+      for (const auto& pair : {std::make_pair(&consumer, &provider), std::make_pair(&provider, &consumer)})
+      {
+        const PortConnector::Properties sut =
+          PortConnector::properties(*pair.first, *pair.second, {"port.connection.strictness=strict"});
+        EXPECT_EQ(
+          PortConnector::Properties({{"C0.port.svc.required.Calculator.calc", "P0.port.calc.provided.Calculator.adder"},
+                                     {"port.connection.strictness", "strict"}}),
+          sut);
+        EXPECT_NO_THROW(PortConnector::checkCompatible("a", *pair.first, "b", *pair.second, sut));
+      }
+      EXPECT_THROW(PortConnector::properties(provider, provider, {}), Error);
+      EXPECT_THROW(PortConnector::checkCompatible("a", consumer, "b", kLongIn, {}), Error);
+      EXPECT_THROW(PortConnector::checkCompatible("a", kLongOut, "b", provider, {}), Error);
+    }
+
     TEST(PortConnectorOffers, ListsAreCommaSeparatedCaseBlindAndAnyOffersAll)
     {
       EXPECT_TRUE(PortConnector::offers("flush,new,periodic", "NEW"));
