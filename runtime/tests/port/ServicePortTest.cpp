@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 
 using namespace porttest;
 
@@ -108,6 +110,35 @@ namespace
 
   INSTANTIATE_TEST_SUITE_P(Rules, ServiceBindingTest, ::testing::ValuesIn(kBindingCases),
                            [](const ::testing::TestParamInfo<BindingCase>& info) { return info.param.name; });
+
+  // The component's thread calls through the borrowed pointer while connections replace and
+  // release the reference on another thread: no call may run on a freed proxy (the sanitizer
+  // builds check), and a call either answers or meets an unconnected consumer.
+  TEST(ServiceConsumerTest, CallsInFlightOutliveTheReferenceBeingReplacedOnAnotherThread)
+  {
+    LongPorts provider("P");
+    PortConsumer consumer;
+    std::atomic<bool> done(false);
+    std::thread connections([&] {
+      for (int i = 0; i < 300; ++i)
+      {
+        EXPECT_TRUE(consumer.setObject(provider.out.getPortRef()));
+        std::this_thread::yield();
+        consumer.releaseObject();
+      }
+      done = true;
+    });
+    while (!done)
+    {
+      RTC::PortService_ptr peer = consumer._ptr();
+      if (CORBA::is_nil(peer))
+        continue;
+      RTC::PortProfile_var profile = peer->get_port_profile();
+      EXPECT_STREQ("P.out", profile->name.in());
+    }
+    connections.join();
+    EXPECT_TRUE(CORBA::is_nil(consumer._ptr()));
+  }
 
   // Every event lands in one list, "<port>:<event>[:<code>]", in the order it comes.
   struct EventLog
