@@ -4,7 +4,9 @@
 #define RTM_RTOBJECT_H
 
 #include <rtm/RTC.h>
+#include <rtm/CORBA_SeqUtil.h>
 #include <rtm/ComponentActionListener.h>
+#include <rtm/NVUtil.h>
 #include <rtm/SystemLogger.h>
 #include <rtm/detail/MemberListeners.h>
 #include <coil/Properties.h>

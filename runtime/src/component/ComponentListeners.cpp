@@ -79,6 +79,10 @@ namespace rtm
     }
   }  // namespace
 
+  // Out of line: the holders' members are defined in this file alone.
+  ComponentListeners::ComponentListeners() = default;
+  ComponentListeners::~ComponentListeners() = default;
+
   bool ComponentListeners::addPre(int type, RTC::PreComponentActionListener* listener, bool autoclean)
   {
     return addListenerTo(m_pre, type, listener, autoclean);

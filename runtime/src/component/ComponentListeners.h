@@ -15,7 +15,9 @@ namespace rtm
   class ComponentListeners
   {
   public:
-    ComponentListeners() = default;
+    ComponentListeners();
+    // Deletes the autoclean listeners.
+    ~ComponentListeners();
     ComponentListeners(const ComponentListeners&) = delete;
     ComponentListeners& operator=(const ComponentListeners&) = delete;
 

@@ -82,8 +82,7 @@ TEST_F(ComponentListenersTest, ListenersFireInRegistrationOrderAndAThrowingOneDo
     sut.pre(RTC::PRE_ON_EXECUTE, 1000);
     const std::string warning = testing::internal::GetCapturedStderr();
     EXPECT_EQ(g_calls, (std::vector<std::string>{"first:1000", "second:1000"}));
-    EXPECT_NE(warning.find("PRE_ON_EXECUTE listener of component 'Probe0' threw: boom"), std::string::npos)
-      << warning;
+    EXPECT_NE(warning.find("PRE_ON_EXECUTE listener of component 'Probe0' threw: boom"), std::string::npos) << warning;
     EXPECT_EQ(warning.find('\n'), warning.size() - 1) << "one line: " << warning;
   }
   EXPECT_EQ(g_deleted, 3) << "autoclean listeners go with the component";

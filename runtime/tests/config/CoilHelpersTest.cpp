@@ -29,8 +29,12 @@ TEST(CoilTimeValue, ValuesAreNormalisedSoBothFieldsShareOneSign)
     long wantUsec;
     int sign;
   };
-  const Case cases[] = {{0, 0, 0, 0, 0},          {1, 2500000, 3, 500000, 1}, {1, -1, 0, 999999, 1},
-                        {-1, 500000, 0, -500000, -1}, {0, -1500000, -1, -500000, -1}, {-2, -3, -2, -3, -1}};
+  const Case cases[] = {{0, 0, 0, 0, 0},
+                        {1, 2500000, 3, 500000, 1},
+                        {1, -1, 0, 999999, 1},
+                        {-1, 500000, 0, -500000, -1},
+                        {0, -1500000, -1, -500000, -1},
+                        {-2, -3, -2, -3, -1}};
   for (const Case& c : cases)
   {
     coil::TimeValue sut(c.sec, c.usec);
@@ -102,8 +106,11 @@ TEST(CoilFile, PathsSplitAsTheShellToolsDoAndFolderListingsAreSorted)
     const char* dir;
     const char* base;
   };
-  const Case cases[] = {{"/usr/lib/x.so", "/usr/lib", "x.so"}, {"x.so", ".", "x.so"}, {"/x", "/", "x"},
-                        {"a/b/", "a", "b"},                    {"/", "/", "/"}};
+  const Case cases[] = {{"/usr/lib/x.so", "/usr/lib", "x.so"},
+                        {"x.so", ".", "x.so"},
+                        {"/x", "/", "x"},
+                        {"a/b/", "a", "b"},
+                        {"/", "/", "/"}};
   for (const Case& c : cases)
   {
     std::string copy = c.path;

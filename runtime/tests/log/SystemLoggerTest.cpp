@@ -52,10 +52,19 @@ TEST(SystemLogger, EachLevelLetsThroughItselfAndWhatIsMoreSevere)
     const char* level;
     size_t lines;
   };
-  const Case cases[] = {{"SILENT", 0}, {"FATAL", 1}, {"ERROR", 2}, {"WARN", 3}, {"INFO", 4},
-                        {"DEBUG", 5},  {"TRACE", 6}, {"VERBOSE", 7}, {"PARANOID", 8},
+  const Case cases[] = {{"SILENT", 0},
+                        {"FATAL", 1},
+                        {"ERROR", 2},
+                        {"WARN", 3},
+                        {"INFO", 4},
+                        {"DEBUG", 5},
+                        {"TRACE", 6},
+                        {"VERBOSE", 7},
+                        {"PARANOID", 8},
                         // Only the exact names: anything else silences the logger.
-                        {"debug", 0}, {"NORMAL", 0}, {"", 0}};
+                        {"debug", 0},
+                        {"NORMAL", 0},
+                        {"", 0}};
   for (const Case& c : cases)
   {
     CapturingBuffer buffer;
