@@ -2,6 +2,8 @@
 // conversions built on them.
 #include "sdo/NVUtil.h"
 
+#include <coil/stringutil.h>
+
 #include <iostream>
 #include <sstream>
 
