@@ -14,6 +14,7 @@
 #include <coil/Guard.h>
 #include <coil/Mutex.h>
 #include <coil/OS.h>
+#include <coil/Singleton.h>
 #include <coil/Task.h>
 #include <coil/Time.h>
 #include <coil/TimeValue.h>

@@ -6,6 +6,7 @@
 #include <coil/Guard.h>
 #include <coil/Mutex.h>
 #include <coil/OS.h>
+#include <coil/Singleton.h>
 #include <coil/Task.h>
 #include <coil/Time.h>
 #include <coil/TimeValue.h>
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 TEST(CoilTimeValue, ValuesAreNormalisedSoBothFieldsShareOneSign)
 {
@@ -134,6 +136,16 @@ TEST(CoilFile, PathsSplitAsTheShellToolsDoAndFolderListingsAreSorted)
 
 namespace
 {
+  class OnlyOne : public coil::Singleton<OnlyOne>
+  {
+  public:
+    std::atomic<int> made{0};
+
+  private:
+    friend class coil::Singleton<OnlyOne>;
+    OnlyOne() { ++made; }
+  };
+
   struct Counter
   {
     std::atomic<int> calls{0};
@@ -182,6 +194,12 @@ TEST(CoilThreads, TasksRunOnTheirOwnThreadAndInvokersReportWhenFinished)
   EXPECT_TRUE(invoker->finished());
   EXPECT_EQ(counter.calls, 1);
   delete invoker;
+
+  std::thread other([] { OnlyOne::instance(); });
+  OnlyOne& mine = OnlyOne::instance();
+  other.join();
+  EXPECT_EQ(&mine, &OnlyOne::instance());
+  EXPECT_EQ(mine.made, 1) << "one instance, whichever thread asked first";
 
   // One that deletes itself: only the effect is left to look at.
   coil::AsyncInvoker(&counter, Bump(), true)->invoke();
