@@ -61,6 +61,46 @@ namespace coil
     val = str;
     return true;
   }
+
+  // --- The rest of coil's string helpers that components call ---------------------------------
+  void toUpper(std::string& str);
+  void eraseBlank(std::string& str);
+  void eraseHeadBlank(std::string& str);
+  void eraseTailBlank(std::string& str);
+  // Replaces every `from` with `to`; returns how many were replaced.
+  unsigned int replaceString(std::string& str, const std::string from, const std::string to);
+  // Backslash escapes of \t \n \f \r \\ and "..." (as the properties file writes them) and back.
+  std::string escape(const std::string str);
+  std::string unescape(const std::string str);
+  // True if the character at `pos` is preceded by an odd number of backslashes.
+  bool isEscaped(const std::string& str, std::string::size_type pos);
+  // One line of `istr` whatever its line ending (\n, \r\n or \r); returns the line's length.
+  std::string::size_type getlinePortable(std::istream& istr, std::string& line);
+  bool includes(const vstring& list, std::string value, bool ignore_case = true);
+  bool includes(const std::string& list, std::string value, bool ignore_case = true);
+  bool isAbsolutePath(const std::string& str);
+  bool isURL(const std::string& str);
+  // The list without repeats, first occurrences kept in order.
+  vstring unique_sv(vstring sv);
+  // "a, b, c".
+  std::string flatten(vstring sv);
+  // A NULL-terminated copy for argv-style calls, made with new[]: the caller deletes each string
+  // and the array.
+  char** toArgv(const vstring& args);
+  // printf into a string of at most 1023 characters.
+  std::string sprintf(char const* __restrict fmt, ...)
+#ifdef __GNUC__
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+  template <class T>
+  std::string otos(T n)
+  {
+    std::stringstream str;
+    str << n;
+    return str.str();
+  }
 }  // namespace coil
 
 #endif  // COIL_STRINGUTIL_H

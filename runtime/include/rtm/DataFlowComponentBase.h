@@ -3,6 +3,8 @@
 #define RTM_DATAFLOWCOMPONENTBASE_H
 
 #include <rtm/RTObject.h>
+// Components written for the middleware reach the manager (and all it brings) through this header.
+#include <rtm/Manager.h>
 
 namespace RTC
 {

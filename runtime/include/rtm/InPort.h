@@ -5,6 +5,11 @@
 
 #include <rtm/InPortBase.h>
 #include <rtm/detail/TypedSampleOps.h>
+// What the middleware's InPort.h brings along, which components use unincluded.
+#include <coil/OS.h>
+#include <coil/Time.h>
+#include <coil/TimeValue.h>
+#include <iostream>
 
 namespace RTC
 {

@@ -6,8 +6,36 @@
 
 #include <rtm/RTC.h>
 #include <rtm/Factory.h>
+#include <rtm/SystemLogger.h>
 #include <coil/Properties.h>
+// What launchers and modules written for the middleware use without including it themselves
+// (coil::usleep, coil::Guard, std::max_element, ...): its Manager.h brings these.
+#include <coil/Condition.h>
+#include <coil/Guard.h>
+#include <coil/Mutex.h>
+#include <coil/OS.h>
+#include <coil/Singleton.h>
+#include <coil/Task.h>
+#include <coil/Time.h>
+#include <coil/TimeValue.h>
+#include <coil/stringutil.h>
+#include <algorithm>
+#include <climits>
+#include <ctime>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <limits.h>
+#include <list>
+#include <map>
+#include <sstream>
+#include <stddef.h>
+#include <stdlib.h>
 #include <string>
+#include <sys/time.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace rtm
@@ -18,6 +46,7 @@ namespace rtm
 namespace RTC
 {
   class RTObject_impl;
+  typedef RTObject_impl RtcBase;
   typedef void (*ModuleInitProc)(Manager* manager);
 
   class Manager
@@ -42,8 +71,9 @@ namespace RTC
     // path, where manager.modules.abs_path_allowed permits). `initfunc` may be null or empty: the
     // file's base name + "Init". The factories a module's init function registers are the
     // module's: unloading it removes them, and is refused while an instance of one lives.
-    ReturnCode_t load(const char* fname, const char* initfunc);
-    ReturnCode_t unload(const char* fname);
+    // As in the middleware these return nothing: a failure is logged (getLoadedModules() tells).
+    void load(const char* fname, const char* initfunc);
+    void unload(const char* fname);
     void unloadAll();
     // One entry per module: file_path, module_file_name, init_func, implementation_ids.
     std::vector<coil::Properties> getLoadedModules();
@@ -62,6 +92,9 @@ namespace RTC
     RTObject_impl* getComponent(const char* instance_name);
 
     coil::Properties& getConfig();
+    // Where components' loggers write (the process's one log) and the configured logger.log_level.
+    LogStreamBuf& getLogStreamBuf();
+    std::string& getLogLevel();
     CORBA::ORB_ptr getORB();
     PortableServer::POA_ptr getPOA();
     PortableServer::POAManager_ptr getPOAManager();

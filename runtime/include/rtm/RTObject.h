@@ -6,6 +6,11 @@
 #include <rtm/CorbaPort.h>
 #include <rtm/PortConnectListener.h>
 #include <rtm/RTC.h>
+#include <rtm/CORBA_SeqUtil.h>
+#include <rtm/ComponentActionListener.h>
+#include <rtm/NVUtil.h>
+#include <rtm/SystemLogger.h>
+#include <rtm/detail/MemberListeners.h>
 #include <coil/Properties.h>
 #include <string>
 #include <vector>
@@ -14,6 +19,7 @@ namespace rtm
 {
   class ComponentCore;
   class ComponentTable;
+  class ComponentListeners;
 }
 
 namespace RTC
@@ -180,6 +186,70 @@ namespace RTC
 
   protected:
     PortConnectListeners m_portconnListeners;
+
+  public:
+    // --- Lifecycle listeners (ComponentActionListener.h) and the component's logger ----------
+    // With autoclean the component deletes the listener on remove* or with itself. The overloads
+    // taking an object and a member function make that listener, and return it for remove*.
+    void addPreComponentActionListener(PreComponentActionListenerType listener_type,
+                                       PreComponentActionListener* listener, bool autoclean = true);
+    template <class Listener>
+    PreComponentActionListener* addPreComponentActionListener(PreComponentActionListenerType listener_type,
+                                                              Listener& obj, void (Listener::*memfunc)(UniqueId ec_id))
+    {
+      PreComponentActionListener* listener =
+        new detail::MemberIdListener<PreComponentActionListener, Listener>(obj, memfunc);
+      addPreComponentActionListener(listener_type, listener, true);
+      return listener;
+    }
+    void removePreComponentActionListener(PreComponentActionListenerType listener_type,
+                                          PreComponentActionListener* listener);
+
+    void addPostComponentActionListener(PostComponentActionListenerType listener_type,
+                                        PostComponentActionListener* listener, bool autoclean = true);
+    template <class Listener>
+    PostComponentActionListener*
+    addPostComponentActionListener(PostComponentActionListenerType listener_type, Listener& obj,
+                                   void (Listener::*memfunc)(UniqueId ec_id, ReturnCode_t ret))
+    {
+      PostComponentActionListener* listener = new detail::MemberPostListener<Listener>(obj, memfunc);
+      addPostComponentActionListener(listener_type, listener, true);
+      return listener;
+    }
+    void removePostComponentActionListener(PostComponentActionListenerType listener_type,
+                                           PostComponentActionListener* listener);
+
+    void addPortActionListener(PortActionListenerType listener_type, PortActionListener* listener,
+                               bool autoclean = true);
+    template <class Listener>
+    PortActionListener* addPortActionListener(PortActionListenerType listener_type, Listener& obj,
+                                              void (Listener::*memfunc)(const RTC::PortProfile&))
+    {
+      PortActionListener* listener = new detail::MemberPortListener<Listener>(obj, memfunc);
+      addPortActionListener(listener_type, listener, true);
+      return listener;
+    }
+    void removePortActionListener(PortActionListenerType listener_type, PortActionListener* listener);
+
+    void addExecutionContextActionListener(ECActionListenerType listener_type, ECActionListener* listener,
+                                           bool autoclean = true);
+    template <class Listener>
+    ECActionListener* addExecutionContextActionListener(ECActionListenerType listener_type, Listener& obj,
+                                                        void (Listener::*memfunc)(UniqueId))
+    {
+      ECActionListener* listener = new detail::MemberIdListener<ECActionListener, Listener>(obj, memfunc);
+      addExecutionContextActionListener(listener_type, listener, true);
+      return listener;
+    }
+    void removeExecutionContextActionListener(ECActionListenerType listener_type, ECActionListener* listener);
+
+  protected:
+    // What the RTC_* logging macros write to, named after the instance; its level is
+    // logger.log_level as it was when the component was made.
+    mutable Logger rtclog;
+
+  private:
+    rtm::ComponentListeners* m_listeners;
 
   private:
     RTObject_impl(const RTObject_impl&);

@@ -82,14 +82,18 @@ namespace rtm
     std::string type = properties.getProperty("exec_cxt.periodic.type");
     if (type.empty())
       type = kPeriodicContextType;
-    if (type != kPeriodicContextType)
+    // The externally triggered contexts (the OpenHRP one is the same: its ticks are synchronous)
+    // are the periodic context run by tick() instead of a timer.
+    const bool external = type == "ExtTrigExecutionContext" || type == "SynchExtTriggerEC";
+    if (type != kPeriodicContextType && !external)
     {
       RTM_LOG_ERROR("component", "no execution context of type '" << type << "'");
       return RTC::RTC_ERROR;
     }
 
     RTC::RTObject_var self = RTC::RTObject::_duplicate(objref());
-    auto* ec = new PeriodicExecutionContext(poa.in());
+    auto* ec = new PeriodicExecutionContext(poa.in(), external ? PeriodicExecutionContext::Trigger::External
+                                                               : PeriodicExecutionContext::Trigger::Timer);
     // An unusable rate would leave the context spinning at its initial 1 MHz: use the default.
     const std::string rateText = properties.getProperty("exec_cxt.periodic.rate");
     char* end = nullptr;

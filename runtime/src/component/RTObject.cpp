@@ -3,6 +3,8 @@
 #include <rtm/RTObject.h>
 
 #include "component/ComponentCore.h"
+#include "component/ComponentListeners.h"
+#include "log/ProcessLogBuffer.h"
 #include "log/Logger.h"
 #include "sdo/NVUtil.h"
 
@@ -35,17 +37,48 @@ namespace RTC
       }
       return RTC_ERROR;
     }
+
+    // The component logger's level: logger.log_level by the middleware's exact names, lowered to
+    // what the process log writes at all, so that with logging off the macros format nothing.
+    int componentLoggerLevel(const std::string& configured)
+    {
+      int level = Logger::strToLevel(configured.c_str());
+      while (level > Logger::RTL_SILENT && !rtm::logger().enabled(static_cast<rtm::LogLevel>(level)))
+        --level;
+      return level;
+    }
+
+    // Runs a lifecycle handler between its pre- and post-action listeners.
+    template <class Handler>
+    ReturnCode_t withActionListeners(rtm::ComponentListeners& listeners, int action, UniqueId ec_id, Handler handler)
+    {
+      listeners.pre(static_cast<PreComponentActionListenerType>(action), ec_id);
+      const ReturnCode_t ret = handler();
+      listeners.post(static_cast<PostComponentActionListenerType>(action), ec_id, ret);
+      return ret;
+    }
   }
 
   RTObject_impl::RTObject_impl(Manager* manager)
-    : m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA()))
-  {}
+    : rtclog(&manager->getLogStreamBuf()), m_listeners(new rtm::ComponentListeners),
+      m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA()))
+  {
+    rtclog.setLevel(componentLoggerLevel(manager->getLogLevel()));
+  }
 
   RTObject_impl::RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
-    : m_core(new rtm::ComponentCore(*this, nullptr, orb, poa))
-  {}
+    : rtclog(&rtm::processLogBuffer()), m_listeners(new rtm::ComponentListeners),
+      m_core(new rtm::ComponentCore(*this, nullptr, orb, poa))
+  {
+    rtclog.setLevel(componentLoggerLevel("PARANOID"));
+  }
 
-  RTObject_impl::~RTObject_impl() { delete m_core; }
+  // The core goes first: its teardown may still fire listeners.
+  RTObject_impl::~RTObject_impl()
+  {
+    delete m_core;
+    delete m_listeners;
+  }
 
   // The defaults: a component that overrides nothing does nothing, successfully.
   ReturnCode_t RTObject_impl::onInitialize() { return RTC_OK; }
@@ -81,12 +114,18 @@ namespace RTC
 
   ExecutionContextHandle_t RTObject_impl::attach_context(ExecutionContext_ptr exec_context)
   {
-    return m_core->attach(exec_context);
+    const ExecutionContextHandle_t handle = m_core->attach(exec_context);
+    if (handle >= 0)
+      m_listeners->context(EC_ATTACHED, handle);
+    return handle;
   }
 
   ReturnCode_t RTObject_impl::detach_context(ExecutionContextHandle_t exec_handle)
   {
-    return m_core->detach(exec_handle);
+    const ReturnCode_t ret = m_core->detach(exec_handle);
+    if (ret == RTC_OK)
+      m_listeners->context(EC_DETACHED, exec_handle);
+    return ret;
   }
 
   // --- RTObject -----------------------------------------------------------------------------
@@ -111,86 +150,105 @@ namespace RTC
   // --- ComponentAction and DataFlowComponentAction: the execution contexts' entry points ----
   ReturnCode_t RTObject_impl::on_initialize()
   {
-    return guarded("onInitialize", [this] { return onInitialize(); });
+    return withActionListeners(*m_listeners, PRE_ON_INITIALIZE, 0,
+                               [this] { return guarded("onInitialize", [this] { return onInitialize(); }); });
   }
 
   ReturnCode_t RTObject_impl::on_finalize()
   {
-    return guarded("onFinalize", [this] { return onFinalize(); });
+    return withActionListeners(*m_listeners, PRE_ON_FINALIZE, 0,
+                               [this] { return guarded("onFinalize", [this] { return onFinalize(); }); });
   }
 
   // Each execution context, ours or a foreign one, drives the component through these entry
   // points: here is where the component learns, and reports, what happened to it in which context.
   ReturnCode_t RTObject_impl::on_startup(ExecutionContextHandle_t h)
   {
-    const ReturnCode_t ret = guarded("onStartup", [this, h] { return onStartup(h); });
-    m_core->report(rtm::ComponentEvent::ContextStarted, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_STARTUP, h, [this, h] {
+      const ReturnCode_t ret = guarded("onStartup", [this, h] { return onStartup(h); });
+      m_core->report(rtm::ComponentEvent::ContextStarted, h);
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_shutdown(ExecutionContextHandle_t h)
   {
-    const ReturnCode_t ret = guarded("onShutdown", [this, h] { return onShutdown(h); });
-    m_core->report(rtm::ComponentEvent::ContextStopped, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_SHUTDOWN, h, [this, h] {
+      const ReturnCode_t ret = guarded("onShutdown", [this, h] { return onShutdown(h); });
+      m_core->report(rtm::ComponentEvent::ContextStopped, h);
+      return ret;
+    });
   }
 
   // Connectors start after the component's own activation and stop before its deactivation,
   // so that a periodic publisher never sends for a component that is not active.
   ReturnCode_t RTObject_impl::on_activated(ExecutionContextHandle_t h)
   {
-    const ReturnCode_t ret = guarded("onActivated", [this, h] { return onActivated(h); });
-    m_core->activatePorts();
-    // A failed activation is an error on its way, not an active component.
-    if (ret == RTC_OK)
-      m_core->report(rtm::ComponentEvent::Activated, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_ACTIVATED, h, [this, h] {
+      const ReturnCode_t ret = guarded("onActivated", [this, h] { return onActivated(h); });
+      m_core->activatePorts();
+      // A failed activation is an error on its way, not an active component.
+      if (ret == RTC_OK)
+        m_core->report(rtm::ComponentEvent::Activated, h);
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_deactivated(ExecutionContextHandle_t h)
   {
-    m_core->deactivatePorts();
-    const ReturnCode_t ret = guarded("onDeactivated", [this, h] { return onDeactivated(h); });
-    m_core->report(rtm::ComponentEvent::Deactivated, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_DEACTIVATED, h, [this, h] {
+      m_core->deactivatePorts();
+      const ReturnCode_t ret = guarded("onDeactivated", [this, h] { return onDeactivated(h); });
+      m_core->report(rtm::ComponentEvent::Deactivated, h);
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_aborting(ExecutionContextHandle_t h)
   {
-    const ReturnCode_t ret = guarded("onAborting", [this, h] { return onAborting(h); });
-    m_core->report(rtm::ComponentEvent::ErrorEntered, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_ABORTING, h, [this, h] {
+      const ReturnCode_t ret = guarded("onAborting", [this, h] { return onAborting(h); });
+      m_core->report(rtm::ComponentEvent::ErrorEntered, h);
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_error(ExecutionContextHandle_t h)
   {
-    return guarded("onError", [this, h] { return onError(h); });
+    return withActionListeners(*m_listeners, PRE_ON_ERROR, h,
+                               [this, h] { return guarded("onError", [this, h] { return onError(h); }); });
   }
 
   ReturnCode_t RTObject_impl::on_reset(ExecutionContextHandle_t h)
   {
-    const ReturnCode_t ret = guarded("onReset", [this, h] { return onReset(h); });
-    // A failed reset leaves the component in ERROR.
-    if (ret == RTC_OK)
-      m_core->report(rtm::ComponentEvent::Reset, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_RESET, h, [this, h] {
+      const ReturnCode_t ret = guarded("onReset", [this, h] { return onReset(h); });
+      // A failed reset leaves the component in ERROR.
+      if (ret == RTC_OK)
+        m_core->report(rtm::ComponentEvent::Reset, h);
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_execute(ExecutionContextHandle_t h)
   {
-    return guarded("onExecute", [this, h] { return onExecute(h); });
+    return withActionListeners(*m_listeners, PRE_ON_EXECUTE, h,
+                               [this, h] { return guarded("onExecute", [this, h] { return onExecute(h); }); });
   }
 
   ReturnCode_t RTObject_impl::on_state_update(ExecutionContextHandle_t h)
   {
-    return guarded("onStateUpdate", [this, h] { return onStateUpdate(h); });
+    return withActionListeners(*m_listeners, PRE_ON_STATE_UPDATE, h,
+                               [this, h] { return guarded("onStateUpdate", [this, h] { return onStateUpdate(h); }); });
   }
 
   ReturnCode_t RTObject_impl::on_rate_changed(ExecutionContextHandle_t h)
   {
-    const ReturnCode_t ret = guarded("onRateChanged", [this, h] { return onRateChanged(h); });
-    m_core->report(rtm::ComponentEvent::RateChanged, h);
-    return ret;
+    return withActionListeners(*m_listeners, PRE_ON_RATE_CHANGED, h, [this, h] {
+      const ReturnCode_t ret = guarded("onRateChanged", [this, h] { return onRateChanged(h); });
+      m_core->report(rtm::ComponentEvent::RateChanged, h);
+      return ret;
+    });
   }
 
   // --- SDO ----------------------------------------------------------------------------------
@@ -258,7 +316,11 @@ namespace RTC
     const std::string before = m_core->properties.getProperty("instance_name");
     m_core->properties.setProperty("instance_name", instance_name);
     if (before != m_core->properties.getProperty("instance_name"))
+    {
       m_core->report(rtm::ComponentEvent::ProfileChanged, 0, "instance_name");
+      rtclog.setName(getInstanceName());
+      m_listeners->setOwnerName(getInstanceName());
+    }
   }
 
   const char* RTObject_impl::getTypeName() { return m_core->properties.getProperty("type_name").c_str(); }
@@ -281,6 +343,11 @@ namespace RTC
         changed += (changed.empty() ? "" : ",") + std::string(kProfileFields[i]);
     if (!changed.empty())
       m_core->report(rtm::ComponentEvent::ProfileChanged, 0, changed);
+    if (before[0] != getInstanceName())
+    {
+      rtclog.setName(getInstanceName());
+      m_listeners->setOwnerName(getInstanceName());
+    }
   }
   coil::Properties& RTObject_impl::getProperties() { return m_core->properties; }
 
@@ -291,6 +358,9 @@ namespace RTC
     if (!m_core->addPort(port))
       return false;
     port.setPortConnectListenerHolder(&m_portconnListeners);
+    // Told after the port took its <instance>.<port> name.
+    PortProfile_var profile = port.get_port_profile();
+    m_listeners->port(ADD_PORT, profile.in());
     return true;
   }
 
@@ -312,7 +382,14 @@ namespace RTC
     return addPort(outport);
   }
 
-  bool RTObject_impl::removePort(PortBase& port) { return m_core->removePort(port); }
+  bool RTObject_impl::removePort(PortBase& port)
+  {
+    PortProfile_var profile = port.get_port_profile();
+    m_listeners->port(REMOVE_PORT, profile.in());
+    return m_core->removePort(port);
+  }
+  bool RTObject_impl::removeInPort(InPortBase& port) { return removePort(port); }
+  bool RTObject_impl::removeOutPort(OutPortBase& port) { return removePort(port); }
 
   // ---------------------------------------------------------------- service ports -----------
 
@@ -350,8 +427,6 @@ namespace RTC
     if (listener_type >= 0 && listener_type < PORT_CONNECT_RET_LISTENER_NUM)
       m_portconnListeners.portconnret_[listener_type].removeListener(listener);
   }
-  bool RTObject_impl::removeInPort(InPortBase& port) { return removePort(port); }
-  bool RTObject_impl::removeOutPort(OutPortBase& port) { return removePort(port); }
 
   ExecutionContext_ptr RTObject_impl::getExecutionContext(UniqueId ec_id) { return m_core->context(ec_id); }
 
@@ -388,4 +463,55 @@ namespace RTC
   CORBA::ORB_ptr RTObject_impl::getORB() const { return m_core->orb.in(); }
   PortableServer::POA_ptr RTObject_impl::getPOA() const { return m_core->poa.in(); }
   Manager* RTObject_impl::getManager() const { return m_core->manager; }
+}
+
+// --- Lifecycle listeners ----------------------------------------------------------------------
+namespace RTC
+{
+  void RTObject_impl::addPreComponentActionListener(PreComponentActionListenerType listener_type,
+                                                    PreComponentActionListener* listener, bool autoclean)
+  {
+    m_listeners->addPre(listener_type, listener, autoclean);
+  }
+
+  void RTObject_impl::removePreComponentActionListener(PreComponentActionListenerType listener_type,
+                                                       PreComponentActionListener* listener)
+  {
+    m_listeners->removePre(listener_type, listener);
+  }
+
+  void RTObject_impl::addPostComponentActionListener(PostComponentActionListenerType listener_type,
+                                                     PostComponentActionListener* listener, bool autoclean)
+  {
+    m_listeners->addPost(listener_type, listener, autoclean);
+  }
+
+  void RTObject_impl::removePostComponentActionListener(PostComponentActionListenerType listener_type,
+                                                        PostComponentActionListener* listener)
+  {
+    m_listeners->removePost(listener_type, listener);
+  }
+
+  void RTObject_impl::addPortActionListener(PortActionListenerType listener_type, PortActionListener* listener,
+                                            bool autoclean)
+  {
+    m_listeners->addPort(listener_type, listener, autoclean);
+  }
+
+  void RTObject_impl::removePortActionListener(PortActionListenerType listener_type, PortActionListener* listener)
+  {
+    m_listeners->removePort(listener_type, listener);
+  }
+
+  void RTObject_impl::addExecutionContextActionListener(ECActionListenerType listener_type, ECActionListener* listener,
+                                                        bool autoclean)
+  {
+    m_listeners->addContext(listener_type, listener, autoclean);
+  }
+
+  void RTObject_impl::removeExecutionContextActionListener(ECActionListenerType listener_type,
+                                                           ECActionListener* listener)
+  {
+    m_listeners->removeContext(listener_type, listener);
+  }
 }

@@ -28,8 +28,9 @@ namespace rtm
     bool stillActive(RTC::LifeCycleState s) { return s == RTC::ACTIVE_STATE; }
   }
 
-  PeriodicExecutionContext::PeriodicExecutionContext(PortableServer::POA_ptr poa)
-    : m_poa(PortableServer::POA::_duplicate(poa)), m_rate(kInitialRate), m_periodNs(periodFromRate(kInitialRate))
+  PeriodicExecutionContext::PeriodicExecutionContext(PortableServer::POA_ptr poa, Trigger trigger)
+    : m_poa(PortableServer::POA::_duplicate(poa)), m_rate(kInitialRate), m_periodNs(periodFromRate(kInitialRate)),
+      m_external(trigger == Trigger::External)
   {
     m_timer.setRealtimePriority(kLowestRealtimePriority);
     m_oid = m_poa->activate_object(this);
@@ -184,6 +185,8 @@ namespace rtm
         return RTC::PRECONDITION_NOT_MET;
       }
       m_phase = Phase::Stopping;
+      // Ticks asked of a context that stops are not carried over to its next start.
+      m_tickRequests = 0;
       interrupt();
       m_changed.notify_all();  // a deactivate_component waiting for a tick gives up now
       // A handler stopping its own context is inside the tick it would wait for.
@@ -353,8 +356,11 @@ namespace rtm
       return RTC::RTC_ERROR;
     }
     const auto bound = std::chrono::nanoseconds(std::max(kDeactivateWaitFloorNs, 10 * m_periodNs));
+    ++m_deactivateWaiters;
+    m_work.notify_all();
     m_changed.wait_for(lock, bound,
                        [&] { return !stillActive(member->state) || member->removed || m_destroyed || !ticking(); });
+    --m_deactivateWaiters;
     return member->state == RTC::INACTIVE_STATE ? RTC::RTC_OK : RTC::RTC_ERROR;
   }
 
@@ -395,9 +401,27 @@ namespace rtm
     return profile._retn();
   }
 
+  // Only an externally triggered context ticks on request; a periodic one keeps its own time.
   void PeriodicExecutionContext::tick()
   {
-    // Only an externally triggered context ticks on request; this one keeps its own time.
+    if (!m_external)
+    {
+      return;
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (m_destroyed || m_phase != Phase::Running)
+    {
+      return;
+    }
+    ++m_tickRequests;
+    m_work.notify_all();
+    // A handler ticking its own context gets its cycle after the one it runs in.
+    if (runsOnThisThread())
+    {
+      return;
+    }
+    const std::uint64_t mine = m_requestedTicksDone + m_tickRequests;
+    m_changed.wait(lock, [&] { return m_requestedTicksDone >= mine || m_destroyed || m_phase != Phase::Running; });
   }
 
   PortableServer::POA_ptr PeriodicExecutionContext::_default_POA()
@@ -415,12 +439,21 @@ namespace rtm
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;)
     {
-      m_work.wait(lock, [this] { return m_destroyed || (m_phase == Phase::Running && hasWorkLocked()); });
+      m_work.wait(lock, [this] {
+        return m_destroyed || (m_phase == Phase::Running && (m_external ? hasRequestedWorkLocked() : hasWorkLocked()));
+      });
       if (m_destroyed)
       {
         return;
       }
-      runTicks(lock);
+      if (m_external)
+      {
+        runRequestedTicks(lock);
+      }
+      else
+      {
+        runTicks(lock);
+      }
     }
   }
 
@@ -454,6 +487,51 @@ namespace rtm
       m_changed.notify_all();
       m_timer.tickEnded(m_periodNs);
     }
+  }
+
+  void PeriodicExecutionContext::runRequestedTicks(std::unique_lock<std::mutex>& lock)
+  {
+    while (!m_destroyed && m_phase == Phase::Running && hasRequestedWorkLocked())
+    {
+      // Without a requested cycle only the members leaving ACTIVE are stepped: that step is
+      // their transition alone, and no other member sees a cycle nobody asked for.
+      const bool requested = m_tickRequests > 0;
+      if (requested)
+      {
+        --m_tickRequests;
+      }
+      m_snapshot.clear();
+      for (const MemberPtr& m : m_members)
+      {
+        if (requested || (m->state == RTC::ACTIVE_STATE && m->next != RTC::ACTIVE_STATE))
+        {
+          m_snapshot.push_back(m);
+        }
+      }
+      m_inTick = true;
+      lock.unlock();
+      tickOnce();
+      m_snapshot.clear();
+      lock.lock();
+      m_inTick = false;
+      ++m_tickSeq;
+      if (requested)
+      {
+        ++m_requestedTicksDone;
+      }
+      m_changed.notify_all();
+    }
+  }
+
+  bool PeriodicExecutionContext::hasRequestedWorkLocked() const
+  {
+    if (m_tickRequests > 0)
+    {
+      return true;
+    }
+    return m_deactivateWaiters > 0 && std::any_of(m_members.begin(), m_members.end(), [](const MemberPtr& m) {
+             return m->state == RTC::ACTIVE_STATE && m->next != RTC::ACTIVE_STATE;
+           });
   }
 
   void PeriodicExecutionContext::tickOnce()

@@ -1,6 +1,11 @@
 // The periodic execution context: one thread that drives the per-component state machine of
 // every component it holds (its owner and the participants added over CORBA) at a fixed rate.
 //
+// Externally triggered (ExtTrigExecutionContext): the same context without a timer. Each tick()
+// runs one cycle of every member on the context's thread and returns when that cycle has ended,
+// so a caller can tick and then look. A deactivation is still carried out at once on that
+// thread, since deactivate_component (and exit) wait for it and no tick may ever come.
+//
 // Lifetime: a CORBA servant with the ORB's reference counting. Create it with new and keep the
 // creator's reference in a PortableServer::Servant_var (or drop it with _remove_ref()); the POA
 // and the context's own thread hold one reference each while they use it. Call destroy() before
@@ -29,7 +34,12 @@ namespace rtm
   public:
     // Activates itself in poa and starts its (idle) thread. The context is not running until
     // start() and its period is 1 µs until set_rate() says otherwise.
-    explicit PeriodicExecutionContext(PortableServer::POA_ptr poa);
+    enum class Trigger
+    {
+      Timer,
+      External
+    };
+    explicit PeriodicExecutionContext(PortableServer::POA_ptr poa, Trigger trigger = Trigger::Timer);
 
     PeriodicExecutionContext(const PeriodicExecutionContext&) = delete;
     PeriodicExecutionContext& operator=(const PeriodicExecutionContext&) = delete;
@@ -90,6 +100,9 @@ namespace rtm
     void run();
     void runTicks(std::unique_lock<std::mutex>& lock);
     void tickOnce();
+    // The loop of the externally triggered context: cycles on request instead of on time.
+    void runRequestedTicks(std::unique_lock<std::mutex>& lock);
+    bool hasRequestedWorkLocked() const;
     void callEach(const std::vector<MemberPtr>& members, MemberStateMachine::Handler handler);
 
     MemberPtr findLocked(RTC::LightweightRTObject_ptr comp, bool includeOwner) const;
@@ -116,6 +129,13 @@ namespace rtm
     bool m_inTick = false;
     std::uint64_t m_tickSeq = 0;
     bool m_destroyed = false;
+
+    // The externally triggered context: cycles asked for and not yet begun, cycles ended, and
+    // deactivate_component calls waiting for a deactivation that no tick may bring.
+    const bool m_external;
+    std::uint64_t m_tickRequests = 0;
+    std::uint64_t m_requestedTicksDone = 0;
+    int m_deactivateWaiters = 0;
 
     // Read without the lock between handlers.
     std::atomic<bool> m_halt{false};

@@ -4,6 +4,9 @@
 #include "config/CommandLine.h"
 #include "config/ManagerConfig.h"
 #include "manager/ManagerCore.h"
+#include "log/Logger.h"
+#include "log/ProcessLogBuffer.h"
+#include "log/Warning.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -98,16 +101,22 @@ namespace RTC
   void Manager::shutdown() { m_core->requestShutdown(); }
   void Manager::terminate() { m_core->requestShutdown(); }
 
-  ReturnCode_t Manager::load(const char* fname, const char* initfunc)
+  // The middleware's load and unload return nothing, so a launcher that calls them learns of a
+  // failure only from this line (the registry has logged it too; once is enough on a terminal).
+  void Manager::load(const char* fname, const char* initfunc)
   {
     std::string error;
-    return m_core->factories().load(fname != nullptr ? fname : "", initfunc != nullptr ? initfunc : "", error);
+    if (m_core->factories().load(fname != nullptr ? fname : "", initfunc != nullptr ? initfunc : "", error) != RTC_OK &&
+        !rtm::logger().writesTo(stderr, rtm::LogLevel::Error))
+      rtm::warn(error);
   }
 
-  ReturnCode_t Manager::unload(const char* fname)
+  void Manager::unload(const char* fname)
   {
     std::string error;
-    return m_core->factories().unload(fname != nullptr ? fname : "", error);
+    if (m_core->factories().unload(fname != nullptr ? fname : "", error) != RTC_OK &&
+        !rtm::logger().writesTo(stderr, rtm::LogLevel::Error))
+      rtm::warn(error);
   }
 
   void Manager::unloadAll() { m_core->factories().unloadAll(); }
@@ -143,6 +152,8 @@ namespace RTC
   }
 
   coil::Properties& Manager::getConfig() { return m_core->settings().unguarded(); }
+  LogStreamBuf& Manager::getLogStreamBuf() { return rtm::processLogBuffer(); }
+  std::string& Manager::getLogLevel() { return m_core->settings().unguarded()["logger.log_level"]; }
   CORBA::ORB_ptr Manager::getORB() { return m_core->orb().orb(); }
   PortableServer::POA_ptr Manager::getPOA() { return m_core->orb().poa(); }
   PortableServer::POAManager_ptr Manager::getPOAManager() { return m_core->orb().poaManager(); }

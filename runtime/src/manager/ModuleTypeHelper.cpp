@@ -74,7 +74,9 @@ namespace rtm
       managerArgv.push_back(&word[0]);
     managerArgv.push_back(nullptr);
     RTC::Manager* manager = RTC::Manager::init(static_cast<int>(words.size()), managerArgv.data());
-    if (manager->load(argv[2], "") != RTC::RTC_OK)
+    // Nothing else was loaded into this manager: no loaded module means this one failed.
+    manager->load(argv[2], "");
+    if (manager->getLoadedModules().empty())
     {
       // Why is in the error line the manager logged just now.
       std::cerr << "rtcd: module '" << argv[2] << "' does not load" << std::endl;

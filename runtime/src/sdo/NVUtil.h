@@ -1,7 +1,9 @@
-// Conversions between property trees and the NVLists that carry them over CORBA.
+// Conversions between property trees and the NVLists that carry them over CORBA, as the runtime
+// uses them; built on the public NVUtil (rtm/NVUtil.h), the one implementation.
 #pragma once
 
 #include <coil/Properties.h>
+#include <rtm/NVUtil.h>
 #include <rtm/RTC.h>
 
 #include <string>
