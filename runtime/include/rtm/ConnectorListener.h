@@ -35,10 +35,17 @@ namespace RTC
 
     static const char* toString(ConnectorDataListenerType type)
     {
-      static const char* const names[] = {"ON_BUFFER_WRITE",     "ON_BUFFER_FULL",   "ON_BUFFER_WRITE_TIMEOUT",
-                                          "ON_BUFFER_OVERWRITE", "ON_BUFFER_READ",   "ON_SEND",
-                                          "ON_RECEIVED",         "ON_RECEIVER_FULL", "ON_RECEIVER_TIMEOUT",
-                                          "ON_RECEIVER_ERROR",   "CONNECTOR_DATA_LISTENER_NUM"};
+      static const char* const names[] = {"ON_BUFFER_WRITE",
+                                          "ON_BUFFER_FULL",
+                                          "ON_BUFFER_WRITE_TIMEOUT",
+                                          "ON_BUFFER_OVERWRITE",
+                                          "ON_BUFFER_READ",
+                                          "ON_SEND",
+                                          "ON_RECEIVED",
+                                          "ON_RECEIVER_FULL",
+                                          "ON_RECEIVER_TIMEOUT",
+                                          "ON_RECEIVER_ERROR",
+                                          "CONNECTOR_DATA_LISTENER_NUM"};
       return type >= ON_BUFFER_WRITE && type <= CONNECTOR_DATA_LISTENER_NUM ? names[type] : "";
     }
   };
@@ -56,7 +63,8 @@ namespace RTC
       std::string endian = info.properties.getProperty("serializer.cdr.endian", "little");
       endian = endian.substr(0, endian.find(','));
       const std::string::size_type first = endian.find_first_not_of(" \t");
-      endian = first == std::string::npos ? std::string() : endian.substr(first, endian.find_last_not_of(" \t") + 1 - first);
+      endian =
+        first == std::string::npos ? std::string() : endian.substr(first, endian.find_last_not_of(" \t") + 1 - first);
       for (std::string::size_type i = 0; i < endian.size(); ++i)
         endian[i] = static_cast<char>(endian[i] >= 'A' && endian[i] <= 'Z' ? endian[i] - 'A' + 'a' : endian[i]);
 
@@ -91,9 +99,9 @@ namespace RTC
 
     static const char* toString(ConnectorListenerType type)
     {
-      static const char* const names[] = {"ON_BUFFER_EMPTY", "ON_BUFFER_READ_TIMEOUT", "ON_SENDER_EMPTY",
-                                          "ON_SENDER_TIMEOUT", "ON_SENDER_ERROR", "ON_CONNECT",
-                                          "ON_DISCONNECT", "CONNECTOR_LISTENER_NUM"};
+      static const char* const names[] = {"ON_BUFFER_EMPTY",   "ON_BUFFER_READ_TIMEOUT", "ON_SENDER_EMPTY",
+                                          "ON_SENDER_TIMEOUT", "ON_SENDER_ERROR",        "ON_CONNECT",
+                                          "ON_DISCONNECT",     "CONNECTOR_LISTENER_NUM"};
       return type >= ON_BUFFER_EMPTY && type <= CONNECTOR_LISTENER_NUM ? names[type] : "";
     }
   };

@@ -30,9 +30,9 @@ namespace RTC
 
     static const char* toString(Enum status)
     {
-      static const char* const names[] = {"PORT_OK",         "PORT_ERROR",     "BUFFER_ERROR",  "BUFFER_FULL",
-                                          "BUFFER_EMPTY",    "BUFFER_TIMEOUT", "SEND_FULL",     "SEND_TIMEOUT",
-                                          "RECV_EMPTY",      "RECV_TIMEOUT",   "INVALID_ARGS",  "PRECONDITION_NOT_MET",
+      static const char* const names[] = {"PORT_OK",         "PORT_ERROR",     "BUFFER_ERROR", "BUFFER_FULL",
+                                          "BUFFER_EMPTY",    "BUFFER_TIMEOUT", "SEND_FULL",    "SEND_TIMEOUT",
+                                          "RECV_EMPTY",      "RECV_TIMEOUT",   "INVALID_ARGS", "PRECONDITION_NOT_MET",
                                           "CONNECTION_LOST", "UNKNOWN_ERROR"};
       return status >= PORT_OK && status <= UNKNOWN_ERROR ? names[status] : "UNKNOWN_ERROR";
     }

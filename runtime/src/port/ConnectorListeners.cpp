@@ -46,9 +46,10 @@ namespace rtm
     {
       std::lock_guard<std::mutex> lock(m_mutex);
       auto next = std::make_shared<std::vector<std::shared_ptr<Entry<Listener>>>>(*list.entries);
-      next->erase(std::remove_if(next->begin(), next->end(),
-                                 [listener](const std::shared_ptr<Entry<Listener>>& e) { return e->listener == listener; }),
-                  next->end());
+      next->erase(
+        std::remove_if(next->begin(), next->end(),
+                       [listener](const std::shared_ptr<Entry<Listener>>& e) { return e->listener == listener; }),
+        next->end());
       before = list.entries;
       list.entries = next;
       list.count.store(next->size());
@@ -71,8 +72,8 @@ namespace rtm
       return;
     if (!knownDataType(type))
     {
-      RTM_LOG_WARN("port", "addConnectorDataListener: unknown listener type " << static_cast<int>(type)
-                                                                               << "; use ON_BUFFER_WRITE..ON_RECEIVER_ERROR");
+      RTM_LOG_WARN("port", "addConnectorDataListener: unknown listener type "
+                             << static_cast<int>(type) << "; use ON_BUFFER_WRITE..ON_RECEIVER_ERROR");
       if (autoclean)
         delete listener;
       return;
@@ -93,7 +94,7 @@ namespace rtm
     if (!knownPlainType(type))
     {
       RTM_LOG_WARN("port", "addConnectorListener: unknown listener type " << static_cast<int>(type)
-                                                                           << "; use ON_BUFFER_EMPTY..ON_DISCONNECT");
+                                                                          << "; use ON_BUFFER_EMPTY..ON_DISCONNECT");
       if (autoclean)
         delete listener;
       return;
