@@ -93,7 +93,8 @@ namespace RTC
     void publishOutcomes();
 
     const ::rtm::SampleOps& m_ops;
-    std::unique_ptr<Encoders> m_encoders;  // used by the writing thread only
+    // Used by the writing thread, but for the last value's encoding (see m_valueMutex).
+    std::unique_ptr<Encoders> m_encoders;
 
     mutable std::mutex m_connMutex;  // guards what follows
     coil::Properties m_portOptions;
@@ -102,8 +103,8 @@ namespace RTC
     ConnectionList m_pending;  // pull connections between the two handshake steps
     bool m_active;
 
-    mutable std::mutex m_valueMutex;
-    std::shared_ptr<void> m_lastValue;
+    mutable std::mutex m_valueMutex;  // guards which encoding holds the last value, and m_lastValue
+    std::shared_ptr<void> m_lastValue;  // the initial value, then the last one decoded for a profile
 
     // Connector listeners and write outcomes.
     std::shared_ptr<::rtm::ConnectorListeners> m_listeners;

@@ -13,6 +13,7 @@
 #include "transport/PublisherAsync.h"
 #include "transport/PublisherFlush.h"
 #include "transport/PublisherPull.h"
+#include "transport/SampleQueue.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -100,11 +101,15 @@ namespace RTC
   };
 
   // Each sample is encoded at most once per byte order a connection asked for, into streams
-  // that are reused from write to write.
+  // that are reused from write to write. The little-endian encoding is made at every write and is
+  // also the port's record of the last value (dataport.data_value), which so costs no copy of its
+  // own: the writer fills one of two streams while a profile request may decode the other.
   struct OutPortBase::Encoders
   {
-    ::rtm::CdrEncoder<ErasedSample> little;
+    ::rtm::CdrEncoder<ErasedSample> little[2];
+    int last = -1;  // the one of `little` with the last value, -1 before any; set under m_valueMutex
     ::rtm::CdrEncoder<ErasedSample> big;
+    ::rtm::CdrEncoder<ErasedSample> converted;  // what OnWriteConvert made for one connection
   };
 
   OutPortBase::OutPortBase(const char* name, const ::rtm::SampleOps& ops, const void* initial)
@@ -147,9 +152,14 @@ namespace RTC
     return ::rtm::guarded(
       "port", "OutPort write", [] { return false; },
       [&] {
+        Encoders& e = *m_encoders;
+        const ErasedSample erased = {&m_ops, sample};
+        const int fresh = e.last == 0 ? 1 : 0;
+        if (!e.little[fresh].encode(erased, ::rtm::ByteOrder::Little))
+          return false;
         {
           std::lock_guard<std::mutex> lock(m_valueMutex);
-          m_ops.copy(m_lastValue.get(), sample);
+          e.last = fresh;
         }
         const std::shared_ptr<const ConnectionList> live = liveConnections();
         m_writeOutcomes.clear();
@@ -160,34 +170,38 @@ namespace RTC
         }
 
         const std::size_t messageLimit = omniORB::giopMaxMsgSize();
-        bool encodedLittle = false;
         bool encodedBig = false;
         bool allSent = true;
         bool anyLost = false;
         bool tooLarge = false;
         for (const std::shared_ptr<Connection>& c : *live)
         {
-          const bool big = c->order == ::rtm::ByteOrder::Big;
-          ::rtm::CdrEncoder<ErasedSample>& encoder = big ? m_encoders->big : m_encoders->little;
-          bool& encoded = big ? encodedBig : encodedLittle;
-          // A converted sample may differ per connection, so it is encoded for each.
-          if (!encoded || converter != nullptr)
+          ::rtm::CdrEncoder<ErasedSample>* encoder = &e.little[fresh];
+          if (converter != nullptr)
           {
-            const ErasedSample erased = {&m_ops, converter != nullptr ? converter->convert(sample) : sample};
-            if (!encoder.encode(erased, c->order))
+            // A converted sample may differ per connection, so it is encoded for each.
+            const ErasedSample converted = {&m_ops, converter->convert(sample)};
+            encoder = &e.converted;
+            if (!encoder->encode(converted, c->order))
               return false;
-            encoded = true;
+          }
+          else if (c->order == ::rtm::ByteOrder::Big)
+          {
+            encoder = &e.big;
+            if (!encodedBig && !encoder->encode(erased, c->order))
+              return false;
+            encodedBig = true;
           }
           // The ORB would refuse the call and take the connection for broken: refused here.
           ::rtm::SendStatus status = ::rtm::SendStatus::TOO_LARGE;
-          if (encoder.size() + kRequestOverhead <= messageLimit)
-            status = c->publisher->write(encoder.data(), encoder.size());
+          if (encoder->size() + kRequestOverhead <= messageLimit)
+            status = c->publisher->write(encoder->data(), encoder->size());
           m_writeOutcomes.push_back(writeOutcome(status));
           if (status == ::rtm::SendStatus::TOO_LARGE)
           {
             tooLarge = true;
             if (!m_tooLargeWarned)
-              RTM_LOG_WARN("port", profileName() << ": a sample of " << encoder.size()
+              RTM_LOG_WARN("port", profileName() << ": a sample of " << encoder->size()
                                                  << " octets is over the ORB's message limit of " << messageLimit
                                                  << " (giopMaxMsgSize); not sent, the connection stays");
           }
@@ -549,6 +563,12 @@ namespace RTC
     CORBA::Any value;
     {
       std::lock_guard<std::mutex> lock(m_valueMutex);
+      const int last = m_encoders->last;
+      if (last >= 0)
+      {
+        const ::rtm::CdrEncoder<ErasedSample>& encoded = m_encoders->little[last];
+        ::rtm::decodeSample(m_ops, encoded.data(), encoded.size(), ::rtm::ByteOrder::Little, m_lastValue.get());
+      }
       m_ops.toAny(value, m_lastValue.get());
     }
     setProfileProperty("dataport.data_value", value);

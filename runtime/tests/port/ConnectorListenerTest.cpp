@@ -252,8 +252,8 @@ TEST(ConnectorListenerInfoTest, ATypedListenerResultsInTheSampleAndTheConnection
   LongPorts b("B");
   Typed* typed = new Typed;
   b.in.addConnectorDataListener(RTC::ON_BUFFER_WRITE, typed);
-  RTC::ConnectorProfile cp = profileFor({a.out.getPortRef(), b.in.getPortRef()},
-                                        {{"dataport.inport.buffer.length", "3"}});
+  RTC::ConnectorProfile cp =
+    profileFor({a.out.getPortRef(), b.in.getPortRef()}, {{"dataport.inport.buffer.length", "3"}});
   ASSERT_EQ(RTC::RTC_OK, connectVia(a.out.getPortRef(), cp));
 
   a.outSample = timedLong(1, 2, -77);

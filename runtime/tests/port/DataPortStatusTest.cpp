@@ -88,8 +88,8 @@ TEST(DataPortStatusEdgeTest, ReadsResultInTheirStatuses)
 {
   LongPorts a("A");
   LongPorts b("B");
-  RTC::ConnectorProfile cp = profileFor({a.out.getPortRef(), b.in.getPortRef()},
-                                        {{"dataport.inport.buffer.read.empty_policy", "do_nothing"}});
+  RTC::ConnectorProfile cp =
+    profileFor({a.out.getPortRef(), b.in.getPortRef()}, {{"dataport.inport.buffer.read.empty_policy", "do_nothing"}});
   ASSERT_EQ(RTC::RTC_OK, connectVia(a.out.getPortRef(), cp));
 
   EXPECT_FALSE(b.in.read());

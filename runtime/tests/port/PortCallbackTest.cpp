@@ -92,9 +92,9 @@ TEST(PortCallbackTest, WriteAndReadResultInTheCallbacksInOrderAndTheConvertedVal
   ASSERT_TRUE(first.in.read());
   ASSERT_TRUE(second.in.read());
 
-  EXPECT_EQ((std::vector<std::string>{"OnWrite 7", "OnWriteConvert 7", "OnWriteConvert 7", "OnRead",
-                                      "OnReadConvert 70"}),
-            calls.log);
+  EXPECT_EQ(
+    (std::vector<std::string>{"OnWrite 7", "OnWriteConvert 7", "OnWriteConvert 7", "OnRead", "OnReadConvert 70"}),
+    calls.log);
   EXPECT_EQ(-70, first.inSample.data);  // converted on the way in as well
   EXPECT_EQ(71, second.inSample.data);
   EXPECT_EQ(7, sut.outSample.data);  // the caller's sample is left alone
