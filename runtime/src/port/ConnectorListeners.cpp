@@ -119,7 +119,8 @@ namespace rtm
       // Listeners read the sample as a stream of its own, aligned as it was on the wire.
       cdrMemoryStream stream(static_cast<CORBA::ULong>(length));
       stream.setByteSwapFlag(order == ByteOrder::Little);
-      stream.put_octet_array(octets, static_cast<CORBA::ULong>(length));
+      if (length > 0)
+        stream.put_octet_array(octets, static_cast<CORBA::ULong>(length));
       for (const auto& entry : *entries)
       {
         try

@@ -141,8 +141,14 @@ namespace RTC
                                                              : ON_SENDER_ERROR);
         continue;
       }
-      c->events->data(ON_RECEIVED, data->get_buffer(), data->length());
+      // Listeners hear of the sample once it decoded (see InPortCdrProvider::put).
       const OpenRTM::PortStatus stored = m_queue->putCdr(data->get_buffer(), data->length(), c->order);
+      if (stored != OpenRTM::PORT_OK && stored != OpenRTM::BUFFER_FULL)
+      {
+        c->events->plain(ON_SENDER_ERROR);
+        continue;
+      }
+      c->events->data(ON_RECEIVED, data->get_buffer(), data->length());
       if (stored == OpenRTM::PORT_OK || stored == OpenRTM::BUFFER_FULL)
         c->events->data(ON_BUFFER_WRITE, data->get_buffer(), data->length());
       if (stored == OpenRTM::BUFFER_FULL)

@@ -21,10 +21,17 @@ namespace rtm
       "transport", "InPortCdr put", [] { return OpenRTM::UNKNOWN_ERROR; },
       [&] {
         const CORBA::Octet* octets = data.get_buffer();
-        if (!m_events)
-          return m_queue->putCdr(octets, data.length(), m_order);
-        m_events->data(RTC::ON_RECEIVED, octets, data.length());
         const OpenRTM::PortStatus status = m_queue->putCdr(octets, data.length(), m_order);
+        if (!m_events)
+          return status;
+        // Told after the decode, so that listeners only ever see octets that decode to the port's
+        // type: a typed listener unmarshals them with no check of its own.
+        if (status == OpenRTM::PORT_ERROR)
+        {
+          m_events->data(RTC::ON_RECEIVER_ERROR, nullptr, 0);
+          return status;
+        }
+        m_events->data(RTC::ON_RECEIVED, octets, data.length());
         switch (status)
         {
           case OpenRTM::PORT_OK:

@@ -235,6 +235,33 @@ TEST(ConnectorListenerLostPeerTest, AVanishedPeerResultsInATimeoutThenTheConnect
   EXPECT_TRUE(a.out.getConnectorIds().empty());
 }
 
+// Octets that are not a sample of the port's type reach no listener; a typed listener that then
+// has nothing to decode fails alone, and the port takes the next sample.
+TEST(ConnectorListenerBadInputTest, UndecodableOctetsResultInAReceiverErrorWithoutTheOctets)
+{
+  struct Typed : RTC::ConnectorDataListenerT<RTC::TimedLong>
+  {
+    void operator()(const RTC::ConnectorInfo&, const RTC::TimedLong&) override { ++calls; }
+    int calls = 0;
+  };
+  EventLog log;
+  LongPorts b("B");
+  recordAll(log, "in", b.in);
+  Typed* typed = new Typed;
+  b.in.addConnectorDataListener(RTC::ON_RECEIVER_ERROR, typed);
+  OpenRTM::InPortCdr_var writer = attachRawWriter(b.in.getPortRef());
+  ASSERT_FALSE(CORBA::is_nil(writer));
+
+  EXPECT_EQ(OpenRTM::PORT_ERROR, writer->put(octets({1, 2, 3})));
+  EXPECT_EQ(OpenRTM::PORT_OK, writer->put(leTimedLong(1, 2, 3)));
+
+  EXPECT_EQ((std::vector<std::string>{"in:ON_CONNECT", "in:ON_RECEIVER_ERROR", "in:ON_RECEIVED", "in:ON_BUFFER_WRITE"}),
+            log.take());
+  EXPECT_EQ(0, typed->calls);
+  EXPECT_TRUE(b.in.read());
+  EXPECT_EQ(3, b.inSample.data);
+}
+
 // The typed listener decodes the very sample; ConnectorInfo carries the connection's options.
 TEST(ConnectorListenerInfoTest, ATypedListenerResultsInTheSampleAndTheConnectionsOptions)
 {
