@@ -103,11 +103,11 @@ namespace RTC
   // Each sample is encoded at most once per byte order a connection asked for, into streams
   // that are reused from write to write. The little-endian encoding is made at every write and is
   // also the port's record of the last value (dataport.data_value), which so costs no copy of its
-  // own: the writer fills one of two streams while a profile request may decode the other.
+  // own: it is made under m_valueMutex, which a profile request holds while it decodes it.
   struct OutPortBase::Encoders
   {
-    ::rtm::CdrEncoder<ErasedSample> little[2];
-    int last = -1;  // the one of `little` with the last value, -1 before any; set under m_valueMutex
+    ::rtm::CdrEncoder<ErasedSample> little;
+    bool written = false;  // `little` holds the last value; set under m_valueMutex
     ::rtm::CdrEncoder<ErasedSample> big;
     ::rtm::CdrEncoder<ErasedSample> converted;  // what OnWriteConvert made for one connection
   };
@@ -154,12 +154,11 @@ namespace RTC
       [&] {
         Encoders& e = *m_encoders;
         const ErasedSample erased = {&m_ops, sample};
-        const int fresh = e.last == 0 ? 1 : 0;
-        if (!e.little[fresh].encode(erased, ::rtm::ByteOrder::Little))
-          return false;
         {
           std::lock_guard<std::mutex> lock(m_valueMutex);
-          e.last = fresh;
+          e.written = e.little.encode(erased, ::rtm::ByteOrder::Little);
+          if (!e.written)
+            return false;
         }
         const std::shared_ptr<const ConnectionList> live = liveConnections();
         m_writeOutcomes.clear();
@@ -176,7 +175,7 @@ namespace RTC
         bool tooLarge = false;
         for (const std::shared_ptr<Connection>& c : *live)
         {
-          ::rtm::CdrEncoder<ErasedSample>* encoder = &e.little[fresh];
+          ::rtm::CdrEncoder<ErasedSample>* encoder = &e.little;
           if (converter != nullptr)
           {
             // A converted sample may differ per connection, so it is encoded for each.
@@ -563,10 +562,9 @@ namespace RTC
     CORBA::Any value;
     {
       std::lock_guard<std::mutex> lock(m_valueMutex);
-      const int last = m_encoders->last;
-      if (last >= 0)
+      if (m_encoders->written)
       {
-        const ::rtm::CdrEncoder<ErasedSample>& encoded = m_encoders->little[last];
+        const ::rtm::CdrEncoder<ErasedSample>& encoded = m_encoders->little;
         ::rtm::decodeSample(m_ops, encoded.data(), encoded.size(), ::rtm::ByteOrder::Little, m_lastValue.get());
       }
       m_ops.toAny(value, m_lastValue.get());
