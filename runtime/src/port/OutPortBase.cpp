@@ -200,9 +200,12 @@ namespace RTC
           {
             tooLarge = true;
             if (!m_tooLargeWarned)
-              RTM_LOG_WARN("port", profileName() << ": a sample of " << encoder->size()
-                                                 << " octets is over the ORB's message limit of " << messageLimit
-                                                 << " (giopMaxMsgSize); not sent, the connection stays");
+              RTM_LOG_WARN(
+                "port",
+                profileName() << ": a sample of " << encoder->size() << " octets is over the ORB's message limit of "
+                              << messageLimit
+                              << " (giopMaxMsgSize); not sent, the connection stays: send less per sample or raise "
+                                 "the ORB's giopMaxMsgSize on both sides");
           }
           if (status != ::rtm::SendStatus::OK)
             allSent = false;
