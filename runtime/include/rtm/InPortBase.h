@@ -5,8 +5,12 @@
 #define RTM_INPORTBASE_H
 
 #include <rtm/PortBase.h>
+#include <rtm/ConnectorBase.h>
+#include <rtm/ConnectorListener.h>
+#include <rtm/DataPortStatus.h>
 #include <rtm/detail/SampleOps.h>
 #include <coil/Properties.h>
+#include <coil/stringutil.h>
 
 #include <atomic>
 #include <memory>
@@ -16,6 +20,7 @@
 
 namespace rtm
 {
+  class ConnectorListeners;
   class SampleQueue;
 }
 
@@ -40,10 +45,37 @@ namespace RTC
 
     virtual void deactivatePort();
 
+    // Reads into the bound sample (InPort<T>::read()).
+    virtual bool read() = 0;
+
+    // How the last read went (one status: all connections feed one buffer).
+    DataPortStatus::Enum getStatus(int index);
+    DataPortStatusList getStatusList();
+
+    // Listeners are called in the thread doing the step (an ORB thread for a sample pushed in,
+    // the reader's for a pull), with no lock of the port held, so they may call the port. With
+    // autoclean the port deletes the listener when it is removed or at the port's end.
+    void addConnectorDataListener(ConnectorDataListenerType listener_type, ConnectorDataListener* listener,
+                                  bool autoclean = true);
+    void removeConnectorDataListener(ConnectorDataListenerType listener_type, ConnectorDataListener* listener);
+    void addConnectorListener(ConnectorListenerType listener_type, ConnectorListener* listener, bool autoclean = true);
+    void removeConnectorListener(ConnectorListenerType listener_type, ConnectorListener* listener);
+
+    // The connections this port receives through, in the order they were made.
+    ConnectorInfoList getConnectorProfiles();
+    coil::vstring getConnectorIds();
+    coil::vstring getConnectorNames();
+    bool getConnectorProfileById(const char* id, ConnectorInfo& prof);
+    bool getConnectorProfileByName(const char* name, ConnectorInfo& prof);
+    // The byte order of the latest connection (little without one).
+    bool isLittleEndian();
+
   protected:
     // Fills `sample` by the buffer's policies; false with nothing to read. Without connections
     // only waiting samples are read: readback and blocking need a connection.
     bool readSample(void* sample);
+    // One warning for a component's callback that threw.
+    void callbackFailed(const char* which);
 
     virtual ReturnCode_t publishInterfaces(ConnectorProfile& connector_profile);
     virtual ReturnCode_t subscribeInterfaces(const ConnectorProfile& connector_profile);
@@ -62,6 +94,11 @@ namespace RTC
     std::vector<std::shared_ptr<Connection>> m_connections;
     std::atomic<int> m_ready;  // connections through which data can come
     std::atomic<int> m_pulling;  // of them, pull connections
+
+    // Connector listeners and the outcome of the last read.
+    std::shared_ptr<::rtm::ConnectorListeners> m_listeners;
+    std::atomic<int> m_lastRead;  // a DataPortStatus::Enum
+    bool m_littleEndian;  // guarded by m_connMutex
   };
 }
 

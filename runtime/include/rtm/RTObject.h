@@ -12,6 +12,7 @@
 #include <rtm/SystemLogger.h>
 #include <rtm/detail/MemberListeners.h>
 #include <coil/Properties.h>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,7 @@ namespace rtm
   class ComponentCore;
   class ComponentTable;
   class ComponentListeners;
+  class DataPortSweep;
 }
 
 namespace RTC
@@ -116,6 +118,20 @@ namespace RTC
     bool removePort(PortBase& port);
     bool removeInPort(InPortBase& port);
     bool removeOutPort(OutPortBase& port);
+
+    // Data ports in bulk, and the middleware's older names of the calls above.
+    // read()/write() on each data port in the order added; the first false ends it unless
+    // completion was set. With setReadAll/setWriteAll the tick does them around onExecute.
+    bool readAll();
+    bool writeAll();
+    void setReadAll(bool read = true, bool completion = false);
+    void setWriteAll(bool write = true, bool completion = false);
+    void registerInPort(const char* name, InPortBase& inport);
+    void registerOutPort(const char* name, OutPortBase& outport);
+    void registerPort(PortBase& port);
+    bool deletePort(PortBase& port);
+    bool deleteInPort(InPortBase& port);
+    bool deleteOutPort(OutPortBase& port);
 
     ExecutionContext_ptr getExecutionContext(UniqueId ec_id);
     double getExecutionRate(UniqueId ec_id);
@@ -257,6 +273,7 @@ namespace RTC
     friend class rtm::ComponentCore;
     friend class rtm::ComponentTable;
     rtm::ComponentCore* m_core;
+    std::unique_ptr<rtm::DataPortSweep> m_dataPorts;
   };
 }
 

@@ -5,6 +5,7 @@
 #include "component/ComponentCore.h"
 #include "component/ComponentListeners.h"
 #include "log/ProcessLogBuffer.h"
+#include "component/DataPortSweep.h"
 #include "log/Logger.h"
 #include "sdo/NVUtil.h"
 
@@ -61,14 +62,15 @@ namespace RTC
 
   RTObject_impl::RTObject_impl(Manager* manager)
     : rtclog(&manager->getLogStreamBuf()), m_listeners(new rtm::ComponentListeners),
-      m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA()))
+      m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA())),
+      m_dataPorts(new rtm::DataPortSweep())
   {
     rtclog.setLevel(componentLoggerLevel(manager->getLogLevel()));
   }
 
   RTObject_impl::RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
     : rtclog(&rtm::processLogBuffer()), m_listeners(new rtm::ComponentListeners),
-      m_core(new rtm::ComponentCore(*this, nullptr, orb, poa))
+      m_core(new rtm::ComponentCore(*this, nullptr, orb, poa)), m_dataPorts(new rtm::DataPortSweep())
   {
     rtclog.setLevel(componentLoggerLevel("PARANOID"));
   }
@@ -232,8 +234,14 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_execute(ExecutionContextHandle_t h)
   {
-    return withActionListeners(*m_listeners, PRE_ON_EXECUTE, h,
-                               [this, h] { return guarded("onExecute", [this, h] { return onExecute(h); }); });
+    return withActionListeners(*m_listeners, PRE_ON_EXECUTE, h, [this, h] {
+      if (m_dataPorts->readsAround())
+        readAll();
+      const ReturnCode_t ret = guarded("onExecute", [this, h] { return onExecute(h); });
+      if (m_dataPorts->writesAround())
+        writeAll();
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_state_update(ExecutionContextHandle_t h)
@@ -371,7 +379,10 @@ namespace RTC
     coil::Properties options(m_core->properties.getNode("port.inport.dataport"));
     options << m_core->properties.getNode(std::string("port.inport.") + name);
     inport.init(options);
-    return addPort(inport);
+    if (!addPort(inport))
+      return false;
+    m_dataPorts->addIn(inport);
+    return true;
   }
 
   bool RTObject_impl::addOutPort(const char* name, OutPortBase& outport)
@@ -379,17 +390,32 @@ namespace RTC
     coil::Properties options(m_core->properties.getNode("port.outport.dataport"));
     options << m_core->properties.getNode(std::string("port.outport.") + name);
     outport.init(options);
-    return addPort(outport);
+    if (!addPort(outport))
+      return false;
+    m_dataPorts->addOut(outport);
+    return true;
   }
 
   bool RTObject_impl::removePort(PortBase& port)
   {
     PortProfile_var profile = port.get_port_profile();
     m_listeners->port(REMOVE_PORT, profile.in());
+    m_dataPorts->remove(port);
     return m_core->removePort(port);
   }
   bool RTObject_impl::removeInPort(InPortBase& port) { return removePort(port); }
   bool RTObject_impl::removeOutPort(OutPortBase& port) { return removePort(port); }
+
+  bool RTObject_impl::readAll() { return m_dataPorts->readAll(); }
+  bool RTObject_impl::writeAll() { return m_dataPorts->writeAll(); }
+  void RTObject_impl::setReadAll(bool read, bool completion) { m_dataPorts->setReadAll(read, completion); }
+  void RTObject_impl::setWriteAll(bool write, bool completion) { m_dataPorts->setWriteAll(write, completion); }
+  void RTObject_impl::registerInPort(const char* name, InPortBase& inport) { addInPort(name, inport); }
+  void RTObject_impl::registerOutPort(const char* name, OutPortBase& outport) { addOutPort(name, outport); }
+  void RTObject_impl::registerPort(PortBase& port) { addPort(port); }
+  bool RTObject_impl::deletePort(PortBase& port) { return removePort(port); }
+  bool RTObject_impl::deleteInPort(InPortBase& port) { return removeInPort(port); }
+  bool RTObject_impl::deleteOutPort(OutPortBase& port) { return removeOutPort(port); }
 
   // ---------------------------------------------------------------- service ports -----------
 

@@ -4,6 +4,8 @@
 #include "log/Logger.h"
 #include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
+#include "port/ConnectorEvents.h"
+#include "port/ConnectorListeners.h"
 #include "port/ConnectorOptions.h"
 #include "sdo/NVUtil.h"
 #include "transport/InPortCdrProvider.h"
@@ -23,10 +25,13 @@ namespace RTC
     OpenRTM::InPortCdr_var provider;
     // Pull: the peer's object we get from.
     std::unique_ptr<::rtm::OutPortCdrConsumer> source;
+    std::shared_ptr<::rtm::ConnectorEvents> events;
   };
 
   InPortBase::InPortBase(const char* name, const ::rtm::SampleOps& ops)
-    : PortBase(name), m_ops(ops), m_queue(std::make_shared<::rtm::SampleQueue>(ops)), m_ready(0), m_pulling(0)
+    : PortBase(name), m_ops(ops), m_queue(std::make_shared<::rtm::SampleQueue>(ops)), m_ready(0), m_pulling(0),
+      m_listeners(std::make_shared<::rtm::ConnectorListeners>()), m_lastRead(DataPortStatus::BUFFER_EMPTY),
+      m_littleEndian(true)
   {
     setProfileProperty("port.port_type", "DataInPort");
     setProfileProperty("dataport.data_type", ops.typeId());
@@ -80,12 +85,29 @@ namespace RTC
     return ::rtm::guarded(
       "port", "InPort read", [] { return false; },
       [&] {
+        bool read = false;
         if (!hasConnections())
-          return m_queue->readable() > 0 && m_queue->readInto(sample);
+        {
+          read = m_queue->readable() > 0 && m_queue->readInto(sample);
+          m_lastRead.store(read ? DataPortStatus::PORT_OK : DataPortStatus::PRECONDITION_NOT_MET);
+          return read;
+        }
         if (m_queue->readable() == 0 && m_pulling.load() > 0)
           fetchFromPeers();
-        return m_queue->readInto(sample);
+        read = m_queue->readInto(sample);
+        m_lastRead.store(read ? DataPortStatus::PORT_OK : DataPortStatus::BUFFER_EMPTY);
+        return read;
       });
+  }
+
+  DataPortStatus::Enum InPortBase::getStatus(int) { return static_cast<DataPortStatus::Enum>(m_lastRead.load()); }
+
+  DataPortStatusList InPortBase::getStatusList() { return DataPortStatusList(1, getStatus(0)); }
+
+  void InPortBase::callbackFailed(const char* which)
+  {
+    RTM_LOG_WARN("port", profileName() << ": the component's " << which << " callback failed ("
+                                       << ::rtm::currentExceptionText() << "); the read reports no data");
   }
 
   bool InPortBase::hasConnections() const { return m_ready.load() > 0; }
@@ -108,11 +130,33 @@ namespace RTC
       OpenRTM::PortStatus status = OpenRTM::UNKNOWN_ERROR;
       if (!c->source->get(data, status))
       {
+        c->events->plain(ON_SENDER_ERROR);
         lost.push_back(c->id);
         continue;
       }
-      if (status == OpenRTM::PORT_OK &&
-          m_queue->putCdr(data->get_buffer(), data->length(), c->order) == OpenRTM::PORT_OK)
+      if (status != OpenRTM::PORT_OK)
+      {
+        c->events->plain(status == OpenRTM::BUFFER_EMPTY     ? ON_SENDER_EMPTY
+                         : status == OpenRTM::BUFFER_TIMEOUT ? ON_SENDER_TIMEOUT
+                                                             : ON_SENDER_ERROR);
+        continue;
+      }
+      // Listeners hear of the sample once it decoded (see InPortCdrProvider::put).
+      const OpenRTM::PortStatus stored = m_queue->putCdr(data->get_buffer(), data->length(), c->order);
+      if (stored != OpenRTM::PORT_OK && stored != OpenRTM::BUFFER_FULL)
+      {
+        c->events->plain(ON_SENDER_ERROR);
+        continue;
+      }
+      c->events->data(ON_RECEIVED, data->get_buffer(), data->length());
+      if (stored == OpenRTM::PORT_OK || stored == OpenRTM::BUFFER_FULL)
+        c->events->data(ON_BUFFER_WRITE, data->get_buffer(), data->length());
+      if (stored == OpenRTM::BUFFER_FULL)
+      {
+        c->events->data(ON_BUFFER_FULL, data->get_buffer(), data->length());
+        c->events->data(ON_RECEIVER_FULL, data->get_buffer(), data->length());
+      }
+      if (stored == OpenRTM::PORT_OK)
         break;
     }
     for (const std::string& id : lost)
@@ -139,6 +183,10 @@ namespace RTC
     auto connection = std::make_shared<Connection>();
     connection->id = connector_profile.connector_id.in();
     connection->order = request.order;
+    connection->events = std::make_shared<::rtm::ConnectorEvents>(
+      ::rtm::ConnectorEvents::describe(connector_profile, request.options,
+                                       m_owner != nullptr ? m_owner->getORB() : CORBA::ORB::_nil()),
+      request.order, m_listeners);
     if (!request.pull)
     {
       PortableServer::POA_ptr poa = getPOA();
@@ -146,7 +194,7 @@ namespace RTC
         return RTC_ERROR;
       // The POA shares ownership of the servant and frees it after its last call.
       PortableServer::Servant_var<::rtm::InPortCdrProvider> servant =
-        new ::rtm::InPortCdrProvider(m_queue, request.order);
+        new ::rtm::InPortCdrProvider(m_queue, request.order, connection->events);
       PortableServer::ObjectId_var oid = poa->activate_object(servant.in());
       CORBA::Object_var obj = poa->id_to_reference(oid.in());
       connection->provider = OpenRTM::InPortCdr::_narrow(obj.in());
@@ -155,7 +203,9 @@ namespace RTC
       // Listed before anything else can fail, so that removeConnector finds what to undo.
       std::lock_guard<std::mutex> lock(m_connMutex);
       m_connections.push_back(connection);
+      m_littleEndian = request.order == ::rtm::ByteOrder::Little;
     }
+    connection->events->plain(ON_CONNECT);
     if (!CORBA::is_nil(connection->provider))
     {
       CORBA::String_var ior = m_owner->getORB()->object_to_string(connection->provider.in());
@@ -240,6 +290,7 @@ namespace RTC
           --m_pulling;
       }
     }
+    connection->events->plain(ON_DISCONNECT);
     // The buffer and what it holds stay: they belong to the port, not to the connection.
     if (!CORBA::is_nil(connection->provider))
     {
@@ -260,5 +311,85 @@ namespace RTC
   {
     PortBase::deactivatePort();
     m_queue->wakeAll();
+  }
+}
+
+namespace RTC
+{
+  // ---------------------------------------------------------------- listeners --------------
+
+  void InPortBase::addConnectorDataListener(ConnectorDataListenerType listener_type, ConnectorDataListener* listener,
+                                            bool autoclean)
+  {
+    m_listeners->addData(listener_type, listener, autoclean);
+  }
+
+  void InPortBase::removeConnectorDataListener(ConnectorDataListenerType listener_type, ConnectorDataListener* listener)
+  {
+    m_listeners->removeData(listener_type, listener);
+  }
+
+  void InPortBase::addConnectorListener(ConnectorListenerType listener_type, ConnectorListener* listener,
+                                        bool autoclean)
+  {
+    m_listeners->add(listener_type, listener, autoclean);
+  }
+
+  void InPortBase::removeConnectorListener(ConnectorListenerType listener_type, ConnectorListener* listener)
+  {
+    m_listeners->remove(listener_type, listener);
+  }
+
+  ConnectorInfoList InPortBase::getConnectorProfiles()
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    ConnectorInfoList infos;
+    for (const auto& c : m_connections)
+      infos.push_back(c->events->info());
+    return infos;
+  }
+
+  coil::vstring InPortBase::getConnectorIds()
+  {
+    coil::vstring ids;
+    for (const ConnectorInfo& info : getConnectorProfiles())
+      ids.push_back(info.id);
+    return ids;
+  }
+
+  coil::vstring InPortBase::getConnectorNames()
+  {
+    coil::vstring names;
+    for (const ConnectorInfo& info : getConnectorProfiles())
+      names.push_back(info.name);
+    return names;
+  }
+
+  bool InPortBase::getConnectorProfileById(const char* id, ConnectorInfo& prof)
+  {
+    for (const ConnectorInfo& info : getConnectorProfiles())
+      if (id != nullptr && info.id == id)
+      {
+        prof = info;
+        return true;
+      }
+    return false;
+  }
+
+  bool InPortBase::getConnectorProfileByName(const char* name, ConnectorInfo& prof)
+  {
+    for (const ConnectorInfo& info : getConnectorProfiles())
+      if (name != nullptr && info.name == name)
+      {
+        prof = info;
+        return true;
+      }
+    return false;
+  }
+
+  bool InPortBase::isLittleEndian()
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    return m_littleEndian;
   }
 }

@@ -4,6 +4,8 @@
 #include "log/Logger.h"
 #include "log/ServantBoundary.h"
 #include "port/ConnectionRequest.h"
+#include "port/ConnectorEvents.h"
+#include "port/ConnectorListeners.h"
 #include "port/ConnectorOptions.h"
 #include "sdo/NVUtil.h"
 #include "transport/CdrCodec.h"
@@ -11,6 +13,7 @@
 #include "transport/PublisherAsync.h"
 #include "transport/PublisherFlush.h"
 #include "transport/PublisherPull.h"
+#include "transport/SampleQueue.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -56,6 +59,36 @@ namespace RTC
     {
       return ::rtm::readRingBufferOptions([&options](const std::string& key) { return options.getProperty(key); });
     }
+
+    DataPortStatus::Enum writeOutcome(::rtm::SendStatus status)
+    {
+      switch (status)
+      {
+        case ::rtm::SendStatus::OK:
+          return DataPortStatus::PORT_OK;
+        case ::rtm::SendStatus::PORT_ERROR:
+          return DataPortStatus::PORT_ERROR;
+        case ::rtm::SendStatus::SEND_FULL:
+          return DataPortStatus::SEND_FULL;
+        case ::rtm::SendStatus::SEND_TIMEOUT:
+          return DataPortStatus::SEND_TIMEOUT;
+        case ::rtm::SendStatus::CONNECTION_LOST:
+          return DataPortStatus::CONNECTION_LOST;
+        case ::rtm::SendStatus::BUFFER_FULL:
+          return DataPortStatus::BUFFER_FULL;
+        case ::rtm::SendStatus::BUFFER_TIMEOUT:
+          return DataPortStatus::BUFFER_TIMEOUT;
+        case ::rtm::SendStatus::TOO_LARGE:
+          return DataPortStatus::INVALID_ARGS;
+        default:
+          return DataPortStatus::UNKNOWN_ERROR;
+      }
+    }
+
+    // What one GIOP request adds around the sample's octets (headers, object key, operation
+    // name, service contexts), with room to spare: a sample that fits with it never makes the
+    // ORB refuse the call.
+    const std::size_t kRequestOverhead = 1024;
   }
 
   struct OutPortBase::Connection
@@ -63,20 +96,26 @@ namespace RTC
     std::string id;
     ::rtm::ByteOrder order = ::rtm::ByteOrder::Little;
     std::unique_ptr<::rtm::Publisher> publisher;
+    std::shared_ptr<::rtm::ConnectorEvents> events;
     bool lost = false;  // written by the writing thread only
   };
 
   // Each sample is encoded at most once per byte order a connection asked for, into streams
-  // that are reused from write to write.
+  // that are reused from write to write. The little-endian encoding is made at every write and is
+  // also the port's record of the last value (dataport.data_value), which so costs no copy of its
+  // own: it is made under m_valueMutex, which a profile request holds while it decodes it.
   struct OutPortBase::Encoders
   {
     ::rtm::CdrEncoder<ErasedSample> little;
+    bool written = false;  // `little` holds the last value; set under m_valueMutex
     ::rtm::CdrEncoder<ErasedSample> big;
+    ::rtm::CdrEncoder<ErasedSample> converted;  // what OnWriteConvert made for one connection
   };
 
   OutPortBase::OutPortBase(const char* name, const ::rtm::SampleOps& ops, const void* initial)
     : PortBase(name), m_ops(ops), m_encoders(std::make_unique<Encoders>()), m_live(std::make_shared<ConnectionList>()),
-      m_active(false), m_lastValue(ops.create())
+      m_active(false), m_lastValue(ops.create()), m_listeners(std::make_shared<::rtm::ConnectorListeners>()),
+      m_tooLargeWarned(false), m_littleEndian(true)
   {
     m_ops.copy(m_lastValue.get(), initial);
     CORBA::Any value;
@@ -108,36 +147,66 @@ namespace RTC
     return m_live;
   }
 
-  bool OutPortBase::writeSample(const void* sample)
+  bool OutPortBase::writeSample(const void* sample, SampleConverter* converter)
   {
     return ::rtm::guarded(
       "port", "OutPort write", [] { return false; },
       [&] {
+        Encoders& e = *m_encoders;
+        const ErasedSample erased = {&m_ops, sample};
         {
           std::lock_guard<std::mutex> lock(m_valueMutex);
-          m_ops.copy(m_lastValue.get(), sample);
+          e.written = e.little.encode(erased, ::rtm::ByteOrder::Little);
+          if (!e.written)
+            return false;
         }
         const std::shared_ptr<const ConnectionList> live = liveConnections();
+        m_writeOutcomes.clear();
         if (live->empty())
+        {
+          publishOutcomes();
           return false;
+        }
 
-        const ErasedSample erased = {&m_ops, sample};
-        bool encodedLittle = false;
+        const std::size_t messageLimit = omniORB::giopMaxMsgSize();
         bool encodedBig = false;
         bool allSent = true;
         bool anyLost = false;
+        bool tooLarge = false;
         for (const std::shared_ptr<Connection>& c : *live)
         {
-          const bool big = c->order == ::rtm::ByteOrder::Big;
-          ::rtm::CdrEncoder<ErasedSample>& encoder = big ? m_encoders->big : m_encoders->little;
-          bool& encoded = big ? encodedBig : encodedLittle;
-          if (!encoded)
+          ::rtm::CdrEncoder<ErasedSample>* encoder = &e.little;
+          if (converter != nullptr)
           {
-            if (!encoder.encode(erased, c->order))
+            // A converted sample may differ per connection, so it is encoded for each.
+            const ErasedSample converted = {&m_ops, converter->convert(sample)};
+            encoder = &e.converted;
+            if (!encoder->encode(converted, c->order))
               return false;
-            encoded = true;
           }
-          const ::rtm::SendStatus status = c->publisher->write(encoder.data(), encoder.size());
+          else if (c->order == ::rtm::ByteOrder::Big)
+          {
+            encoder = &e.big;
+            if (!encodedBig && !encoder->encode(erased, c->order))
+              return false;
+            encodedBig = true;
+          }
+          // The ORB would refuse the call and take the connection for broken: refused here.
+          ::rtm::SendStatus status = ::rtm::SendStatus::TOO_LARGE;
+          if (encoder->size() + kRequestOverhead <= messageLimit)
+            status = c->publisher->write(encoder->data(), encoder->size());
+          m_writeOutcomes.push_back(writeOutcome(status));
+          if (status == ::rtm::SendStatus::TOO_LARGE)
+          {
+            tooLarge = true;
+            if (!m_tooLargeWarned)
+              RTM_LOG_WARN(
+                "port",
+                profileName() << ": a sample of " << encoder->size() << " octets is over the ORB's message limit of "
+                              << messageLimit
+                              << " (giopMaxMsgSize); not sent, the connection stays: send less per sample or raise "
+                                 "the ORB's giopMaxMsgSize on both sides");
+          }
           if (status != ::rtm::SendStatus::OK)
             allSent = false;
           if (status == ::rtm::SendStatus::CONNECTION_LOST || c->publisher->lost())
@@ -146,6 +215,8 @@ namespace RTC
             anyLost = true;
           }
         }
+        m_tooLargeWarned = tooLarge;
+        publishOutcomes();
         // Dropped once every connection had its turn, as dropping replaces the list being walked.
         if (anyLost)
         {
@@ -160,6 +231,32 @@ namespace RTC
         }
         return allSent;
       });
+  }
+
+  void OutPortBase::callbackFailed(const char* which)
+  {
+    RTM_LOG_WARN("port", profileName() << ": the component's " << which << " callback failed ("
+                                       << ::rtm::currentExceptionText() << "); the sample was not written");
+  }
+
+  void OutPortBase::publishOutcomes()
+  {
+    std::lock_guard<std::mutex> lock(m_statusMutex);
+    m_statuses.assign(m_writeOutcomes.begin(), m_writeOutcomes.end());
+  }
+
+  DataPortStatus::Enum OutPortBase::getStatus(int index)
+  {
+    std::lock_guard<std::mutex> lock(m_statusMutex);
+    if (index < 0 || static_cast<std::size_t>(index) >= m_statuses.size())
+      return DataPortStatus::PRECONDITION_NOT_MET;
+    return m_statuses[static_cast<std::size_t>(index)];
+  }
+
+  DataPortStatusList OutPortBase::getStatusList()
+  {
+    std::lock_guard<std::mutex> lock(m_statusMutex);
+    return m_statuses;
   }
 
   // ---------------------------------------------------------------- handshake --------------
@@ -204,7 +301,10 @@ namespace RTC
     auto connection = std::make_shared<Connection>();
     connection->id = connector_profile.connector_id.in();
     connection->order = request.order;
-    auto publisher = std::make_unique<::rtm::PublisherPull>(poa, bufferOptions(request.options));
+    connection->events = std::make_shared<::rtm::ConnectorEvents>(
+      ::rtm::ConnectorEvents::describe(connector_profile, request.options, m_owner->getORB()), request.order,
+      m_listeners);
+    auto publisher = std::make_unique<::rtm::PublisherPull>(poa, bufferOptions(request.options), connection->events);
     CORBA::String_var ior = m_owner->getORB()->object_to_string(publisher->reference());
     ::rtm::appendString(connector_profile.properties, "dataport.corba_cdr.outport_ior", ior.in());
     CORBA::Any ref;
@@ -275,10 +375,14 @@ namespace RTC
       // Peers of the 1.1 middleware always send little-endian in push mode, whatever the profile
       // says, and their receivers rely on it.
       connection->order = ::rtm::ByteOrder::Little;
+      connection->events = std::make_shared<::rtm::ConnectorEvents>(
+        ::rtm::ConnectorEvents::describe(connector_profile, request.options,
+                                         m_owner != nullptr ? m_owner->getORB() : CORBA::ORB::_nil()),
+        connection->order, m_listeners);
       std::string kind = ::rtm::lowerTrimmed(request.options.getProperty("subscription_type"));
       if (kind.empty() || kind == "flush")
       {
-        connection->publisher = std::make_unique<::rtm::PublisherFlush>(std::move(consumer));
+        connection->publisher = std::make_unique<::rtm::PublisherFlush>(std::move(consumer), connection->events);
       }
       else if (kind == "new" || kind == "periodic")
       {
@@ -290,7 +394,8 @@ namespace RTC
         options.policy = pushPolicy(request.options.getProperty("publisher.push_policy"));
         options.skipCount = std::strtoul(request.options.getProperty("publisher.skip_count", "0").c_str(), nullptr, 10);
         options.buffer = bufferOptions(request.options);
-        connection->publisher = std::make_unique<::rtm::PublisherAsync>(std::move(consumer), options, active);
+        connection->publisher =
+          std::make_unique<::rtm::PublisherAsync>(std::move(consumer), options, active, connection->events);
       }
       else
       {
@@ -302,21 +407,26 @@ namespace RTC
       return RTC_ERROR;
     }
 
-    std::lock_guard<std::mutex> lock(m_connMutex);
-    auto next = std::make_shared<ConnectionList>(*m_live);
-    next->push_back(connection);
-    m_live = next;
-    // The owner may have changed state while the publisher was made.
-    if (m_active)
-      connection->publisher->activate();
-    else
-      connection->publisher->deactivate();
+    {
+      std::lock_guard<std::mutex> lock(m_connMutex);
+      auto next = std::make_shared<ConnectionList>(*m_live);
+      next->push_back(connection);
+      m_live = next;
+      m_littleEndian = connection->order == ::rtm::ByteOrder::Little;
+      // The owner may have changed state while the publisher was made.
+      if (m_active)
+        connection->publisher->activate();
+      else
+        connection->publisher->deactivate();
+    }
+    connection->events->plain(ON_CONNECT);
     return RTC_OK;
   }
 
   void OutPortBase::removeConnector(const std::string& connector_id)
   {
     std::shared_ptr<Connection> removed;
+    bool wasLive = false;
     {
       std::lock_guard<std::mutex> lock(m_connMutex);
       const auto matches = [&](const std::shared_ptr<Connection>& c) { return c->id == connector_id; };
@@ -330,6 +440,7 @@ namespace RTC
       if (live != m_live->end())
       {
         removed = *live;
+        wasLive = true;
         auto next = std::make_shared<ConnectionList>(*m_live);
         next->erase(next->begin() + (live - m_live->begin()));
         m_live = next;
@@ -338,6 +449,85 @@ namespace RTC
     // Joins the publisher thread, which may be in a (bounded) call to the peer: outside the lock.
     if (removed)
       removed->publisher->shutdown();
+    if (wasLive && removed->events)
+      removed->events->plain(ON_DISCONNECT);
+  }
+
+  // ---------------------------------------------------------------- listeners --------------
+
+  void OutPortBase::addConnectorDataListener(ConnectorDataListenerType listener_type, ConnectorDataListener* listener,
+                                             bool autoclean)
+  {
+    m_listeners->addData(listener_type, listener, autoclean);
+  }
+
+  void OutPortBase::removeConnectorDataListener(ConnectorDataListenerType listener_type,
+                                                ConnectorDataListener* listener)
+  {
+    m_listeners->removeData(listener_type, listener);
+  }
+
+  void OutPortBase::addConnectorListener(ConnectorListenerType listener_type, ConnectorListener* listener,
+                                         bool autoclean)
+  {
+    m_listeners->add(listener_type, listener, autoclean);
+  }
+
+  void OutPortBase::removeConnectorListener(ConnectorListenerType listener_type, ConnectorListener* listener)
+  {
+    m_listeners->remove(listener_type, listener);
+  }
+
+  ConnectorInfoList OutPortBase::getConnectorProfiles()
+  {
+    ConnectorInfoList infos;
+    for (const auto& c : *liveConnections())
+      infos.push_back(c->events->info());
+    return infos;
+  }
+
+  coil::vstring OutPortBase::getConnectorIds()
+  {
+    coil::vstring ids;
+    for (const auto& c : *liveConnections())
+      ids.push_back(c->events->info().id);
+    return ids;
+  }
+
+  coil::vstring OutPortBase::getConnectorNames()
+  {
+    coil::vstring names;
+    for (const auto& c : *liveConnections())
+      names.push_back(c->events->info().name);
+    return names;
+  }
+
+  bool OutPortBase::getConnectorProfileById(const char* id, ConnectorInfo& prof)
+  {
+    for (const auto& c : *liveConnections())
+      if (id != nullptr && c->events->info().id == id)
+      {
+        prof = c->events->info();
+        return true;
+      }
+    return false;
+  }
+
+  bool OutPortBase::getConnectorProfileByName(const char* name, ConnectorInfo& prof)
+  {
+    for (const auto& c : *liveConnections())
+      if (name != nullptr && c->events->info().name == name)
+      {
+        prof = c->events->info();
+        return true;
+      }
+    return false;
+  }
+
+  bool OutPortBase::isLittleEndian()
+  {
+    std::lock_guard<std::mutex> lock(m_connMutex);
+    return m_littleEndian;
   }
 
   // ---------------------------------------------------------------- owner state ------------
@@ -375,6 +565,11 @@ namespace RTC
     CORBA::Any value;
     {
       std::lock_guard<std::mutex> lock(m_valueMutex);
+      if (m_encoders->written)
+      {
+        const ::rtm::CdrEncoder<ErasedSample>& encoded = m_encoders->little;
+        ::rtm::decodeSample(m_ops, encoded.data(), encoded.size(), ::rtm::ByteOrder::Little, m_lastValue.get());
+      }
       m_ops.toAny(value, m_lastValue.get());
     }
     setProfileProperty("dataport.data_value", value);

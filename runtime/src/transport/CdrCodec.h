@@ -83,7 +83,13 @@ namespace rtm
     {
     public:
       // An empty, growable stream to marshal into, zeroed now and wherever it grows.
-      CdrMemoryStream() : cdrMemoryStream(0, true) { useDefaultCodeSetsIfUnset(); }
+      CdrMemoryStream() : cdrMemoryStream(0, true)
+      {
+        useDefaultCodeSetsIfUnset();
+        // Room for the runs of the usual sample now, so that steady encoding allocates nothing.
+        runs_.reserve(kUsualRuns);
+        previousRuns_.reserve(kUsualRuns);
+      }
 
       // A read-only view of `length` octets at `data` (8-aligned, or alignment would be wrong).
       CdrMemoryStream(const CORBA::Octet* data, std::size_t length)
@@ -96,12 +102,45 @@ namespace rtm
       CdrMemoryStream& operator=(const CdrMemoryStream&) = delete;
 
       // Marshalling skips padding rather than writing it, so a reused buffer would send the previous
-      // sample's octets as padding. Zeroing what was written keeps the whole buffer zero between
-      // samples, and the output deterministic.
+      // sample's octets as padding: what was written is zeroed before the next sample, keeping the
+      // output deterministic. Not the long runs put_octet_array wrote (a sequence's elements):
+      // zeroing them would cost a pass as long as the sample, and a sample whose runs lie where
+      // the last one's did overwrites them whole (see sameShape).
       void restartOutput()
       {
-        std::memset(bufPtr(), 0, bufSize());
+        auto* octets = static_cast<CORBA::Octet*>(bufPtr());
+        const std::size_t used = bufSize();
+        std::size_t from = 0;
+        for (const Run& run : runs_)
+        {
+          std::memset(octets + from, 0, run.start - from);
+          from = run.start + run.size;
+        }
+        if (used > from)
+          std::memset(octets + from, 0, used - from);
+        previousRuns_.swap(runs_);
+        runs_.clear();
         rewindPtrs();
+      }
+
+      // After a sample: false if its padding may hold octets of the one before, which kept runs
+      // elsewhere. Then restartZeroed() and marshal it again.
+      bool sameShape() const { return previousRuns_.empty() || runs_ == previousRuns_; }
+
+      void restartZeroed()
+      {
+        const auto capacity = static_cast<std::size_t>(static_cast<char*>(pd_outb_end) - static_cast<char*>(bufPtr()));
+        std::memset(bufPtr(), 0, std::max<std::size_t>(capacity, bufSize()));
+        previousRuns_.clear();
+        runs_.clear();
+        rewindPtrs();
+      }
+
+      void put_octet_array(const CORBA::Octet* b, int size, omni::alignment_t align = omni::ALIGN_1) override
+      {
+        cdrMemoryStream::put_octet_array(b, size, align);
+        if (size >= kLongRun && !readOnly())
+          runs_.push_back(Run{bufSize() - static_cast<std::size_t>(size), static_cast<std::size_t>(size)});
       }
 
       std::size_t unreadOctets() const
@@ -129,6 +168,20 @@ namespace rtm
       }
 
     private:
+      // Octets written by one put_octet_array call, from the start of the buffer.
+      struct Run
+      {
+        std::size_t start;
+        std::size_t size;
+        bool operator==(const Run& other) const { return start == other.start && size == other.size; }
+      };
+      // Shorter runs are zeroed with the rest: not worth remembering.
+      static constexpr int kLongRun = 64;
+      static constexpr std::size_t kUsualRuns = 8;
+
+      std::vector<Run> runs_;  // of the sample being written
+      std::vector<Run> previousRuns_;  // of the sample before it, still in the buffer
+
       void useDefaultCodeSetsIfUnset()
       {
         using omni::omniCodeSet;
@@ -183,6 +236,12 @@ namespace rtm
         // The flag says which order the octets are in (true: little-endian), not whether to swap.
         stream_.setByteSwapFlag(order == ByteOrder::Little);
         sample >>= stream_;
+        if (!stream_.sameShape())
+        {
+          stream_.restartZeroed();
+          stream_.setByteSwapFlag(order == ByteOrder::Little);
+          sample >>= stream_;
+        }
         return true;
       }
       catch (...)

@@ -24,6 +24,11 @@ namespace rtm
       payload.replace(n, n, const_cast<CORBA::Octet*>(data), false);
       return toSendStatus(m_peer->put(payload));
     }
+    catch (const CORBA::MARSHAL&)
+    {
+      // A sample over either ORB's message limit: the peer is fine, only this sample is lost.
+      return SendStatus::TOO_LARGE;
+    }
     catch (const CORBA::SystemException& e)
     {
       m_watch.failed(e);

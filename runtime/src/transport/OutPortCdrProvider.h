@@ -2,6 +2,7 @@
 // encoded samples the port wrote into that connection's buffer.
 #pragma once
 
+#include "transport/DataEvents.h"
 #include "transport/RingBuffer.h"
 
 #include <rtm/idl/DataPort.hh>
@@ -16,10 +17,11 @@ namespace rtm
   class OutPortCdrProvider : public virtual POA_OpenRTM::OutPortCdr
   {
   public:
-    explicit OutPortCdrProvider(std::shared_ptr<OctetBuffer> buffer);
+    explicit OutPortCdrProvider(std::shared_ptr<OctetBuffer> buffer, std::shared_ptr<DataEvents> events = nullptr);
     OpenRTM::PortStatus get(OpenRTM::CdrData_out data) override;
 
   private:
     std::shared_ptr<OctetBuffer> m_buffer;
+    std::shared_ptr<DataEvents> m_events;
   };
 }

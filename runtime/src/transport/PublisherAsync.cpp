@@ -17,8 +17,9 @@ namespace rtm
   }
 
   PublisherAsync::PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer, const AsyncPublisherOptions& options,
-                                 bool active)
-    : m_consumer(std::move(consumer)), m_options(options), m_buffer(drained(options.buffer)), m_active(active)
+                                 bool active, std::shared_ptr<DataEvents> events)
+    : m_consumer(std::move(consumer)), m_options(options), m_events(std::move(events)),
+      m_buffer(drained(options.buffer)), m_active(active)
   {
     m_thread = std::thread([this] { run(); });
   }
@@ -30,17 +31,28 @@ namespace rtm
     return guarded(
       "transport", "publisher write", [] { return SendStatus::UNKNOWN_ERROR; },
       [&] {
+        if (m_events)
+          m_events->data(RTC::ON_BUFFER_WRITE, data, length);
         BufferStatus status;
         {
           std::lock_guard<std::mutex> lock(m_writeMutex);
           m_incoming.assign(data, data + length);  // reuses the capacity of earlier samples
           status = m_buffer.write(m_incoming);
         }
+        if (m_events && status == BufferStatus::FULL)
+          m_events->data(RTC::ON_BUFFER_FULL, data, length);
+        else if (m_events && status == BufferStatus::TIMEOUT)
+          m_events->data(RTC::ON_BUFFER_WRITE_TIMEOUT, data, length);
         {
           std::lock_guard<std::mutex> lock(m_mutex);
           m_pending = true;
         }
         m_wake.notify_one();
+        // The buffer took it, but what the thread met last is news the writer must hear.
+        if (status == BufferStatus::OK && m_lost.load())
+          return SendStatus::CONNECTION_LOST;
+        if (status == BufferStatus::OK && m_peerFull.load())
+          return SendStatus::BUFFER_FULL;
         return toSendStatus(status);
       });
   }
@@ -110,6 +122,12 @@ namespace rtm
 
   void PublisherAsync::pushQueued()
   {
+    // A period with nothing to send is an event of its own.
+    if (m_events && m_options.periodic && !m_retry && m_buffer.readable() == 0)
+    {
+      reportEmpty();
+      return;
+    }
     if (m_retry)
     {
       if (!send(m_outgoing) && m_retry)
@@ -153,10 +171,24 @@ namespace rtm
     }
   }
 
+  void PublisherAsync::reportEmpty()
+  {
+    m_events->plain(RTC::ON_BUFFER_EMPTY);
+    m_events->plain(RTC::ON_SENDER_EMPTY);
+  }
+
   // False if the sample was not delivered; one the peer had no room for is tried again first.
   bool PublisherAsync::send(const Octets& sample)
   {
+    if (m_events)
+    {
+      m_events->data(RTC::ON_BUFFER_READ, sample.data(), sample.size());
+      m_events->data(RTC::ON_SEND, sample.data(), sample.size());
+    }
     const SendStatus status = m_consumer->put(sample.data(), sample.size());
+    if (m_events)
+      m_events->data(peerAnswerEvent(status, false), sample.data(), sample.size());
+    m_peerFull.store(status == SendStatus::SEND_FULL);
     m_retry =
       (status == SendStatus::SEND_FULL || status == SendStatus::SEND_TIMEOUT) && m_options.policy != PushPolicy::New;
     if (status == SendStatus::CONNECTION_LOST)

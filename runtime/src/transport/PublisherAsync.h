@@ -4,6 +4,7 @@
 // ("periodic"). A peer found gone is recorded; the port drops the connection at its next write.
 #pragma once
 
+#include "transport/DataEvents.h"
 #include "transport/InPortCdrConsumer.h"
 #include "transport/Publisher.h"
 #include "transport/RingBuffer.h"
@@ -37,7 +38,8 @@ namespace rtm
   class PublisherAsync : public Publisher
   {
   public:
-    PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer, const AsyncPublisherOptions& options, bool active);
+    PublisherAsync(std::unique_ptr<InPortCdrConsumer> consumer, const AsyncPublisherOptions& options, bool active,
+                   std::shared_ptr<DataEvents> events = nullptr);
     ~PublisherAsync() override;
 
     SendStatus write(const CORBA::Octet* data, std::size_t length) noexcept override;
@@ -50,10 +52,12 @@ namespace rtm
     using Octets = std::vector<CORBA::Octet>;
     void run() noexcept;
     void pushQueued();
+    void reportEmpty();
     bool send(const Octets& sample);
 
     std::unique_ptr<InPortCdrConsumer> m_consumer;
     const AsyncPublisherOptions m_options;
+    const std::shared_ptr<DataEvents> m_events;
     RingBuffer<Octets> m_buffer;
 
     std::mutex m_writeMutex;  // guards m_incoming
@@ -70,6 +74,8 @@ namespace rtm
 
     std::atomic<bool> m_active;
     std::atomic<bool> m_lost{false};
+    // The peer had no room for the last sample pushed; the writer hears of it at its next write.
+    std::atomic<bool> m_peerFull{false};
     std::thread m_thread;
   };
 }

@@ -4,11 +4,12 @@
 
 namespace rtm
 {
-  PublisherPull::PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options)
+  PublisherPull::PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options,
+                               std::shared_ptr<DataEvents> events)
     : m_buffer(std::make_shared<OctetBuffer>(options)), m_poa(PortableServer::POA::_duplicate(poa))
   {
     // The POA shares ownership of the servant and frees it once its last call has returned.
-    PortableServer::Servant_var<OutPortCdrProvider> servant = new OutPortCdrProvider(m_buffer);
+    PortableServer::Servant_var<OutPortCdrProvider> servant = new OutPortCdrProvider(m_buffer, std::move(events));
     PortableServer::ObjectId_var oid = m_poa->activate_object(servant.in());
     CORBA::Object_var obj = m_poa->id_to_reference(oid.in());
     m_ref = OpenRTM::OutPortCdr::_narrow(obj.in());

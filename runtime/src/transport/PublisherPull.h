@@ -17,7 +17,8 @@ namespace rtm
   {
   public:
     // Activates the provider in `poa`.
-    PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options);
+    PublisherPull(PortableServer::POA_ptr poa, const RingBufferOptions& options,
+                  std::shared_ptr<DataEvents> events = nullptr);
     ~PublisherPull() override;
 
     OpenRTM::OutPortCdr_ptr reference() const { return m_ref.in(); }

@@ -164,6 +164,23 @@ namespace rtm
 
     BufferStatus write(const T& sample)
     {
+      return store([&sample](T& slot) { slot = sample; });
+    }
+
+    // As write(), but trades places with the slot instead of copying: `sample` is left holding
+    // what the slot held. For samples whose copy costs more than their swap.
+    BufferStatus writeSwapping(T& sample)
+    {
+      return store([&sample](T& slot) {
+        using std::swap;
+        swap(slot, sample);
+      });
+    }
+
+  private:
+    template <class Store>
+    BufferStatus store(Store&& into)
+    {
       {
         std::unique_lock<std::mutex> lock(mutex_);
         if (count_ == options_.length)
@@ -191,13 +208,14 @@ namespace rtm
             }
           }
         }
-        slots_[(head_ + count_) % slots_.size()] = sample;
+        into(slots_[(head_ + count_) % slots_.size()]);
         ++count_;
       }
       notEmpty_.notify_one();
       return BufferStatus::OK;
     }
 
+  public:
     BufferStatus read(T& out)
     {
       {

@@ -75,6 +75,12 @@ namespace rtm
       std::memcpy(m_aligned.data(), data, length);
       data = reinterpret_cast<const CORBA::Octet*>(m_aligned.data());
     }
+    // A slot the buffer had not used yet comes back empty from the swap below.
+    if (m_scratch.empty())
+    {
+      SampleSlot fresh(m_ops);
+      swap(m_scratch, fresh);
+    }
     if (!decodeSample(m_ops, data, length, order, m_scratch.get()))
     {
       if (!m_warnedUndecodable)
@@ -83,7 +89,9 @@ namespace rtm
       m_warnedUndecodable = true;
       return OpenRTM::PORT_ERROR;
     }
-    switch (m_ring.write(m_scratch))
+    // The decoded sample goes into the buffer as it is; the slot it replaces becomes the next
+    // scratch, so a large sample is copied once (by the decode), not twice.
+    switch (m_ring.writeSwapping(m_scratch))
     {
       case BufferStatus::OK:
         return OpenRTM::PORT_OK;

@@ -7,6 +7,7 @@
 #include <rtm/detail/SampleOps.h>
 
 #include <memory>
+#include <utility>
 
 namespace rtm
 {
@@ -23,6 +24,14 @@ namespace rtm
 
     void* get() const { return m_sample; }
     bool empty() const { return m_sample == nullptr; }
+
+    // Trades the samples themselves, not their values: no copy, whatever the sample's size.
+    friend void swap(SampleSlot& a, SampleSlot& b) noexcept
+    {
+      std::swap(a.m_ops, b.m_ops);
+      std::swap(a.m_owned, b.m_owned);
+      std::swap(a.m_sample, b.m_sample);
+    }
 
   private:
     const SampleOps* m_ops = nullptr;

@@ -14,7 +14,12 @@ namespace rtm
     SEND_FULL,
     SEND_TIMEOUT,
     UNKNOWN_ERROR,
-    CONNECTION_LOST
+    CONNECTION_LOST,
+    // The connection's own buffer, before any peer is called (new, periodic and pull).
+    BUFFER_FULL,
+    BUFFER_TIMEOUT,
+    // Larger than one ORB message may carry: never sent, the connection stays.
+    TOO_LARGE
   };
 
   // A peer's answer to put(), mapped as peers of the 1.1 middleware map it.
@@ -43,9 +48,9 @@ namespace rtm
       case BufferStatus::OK:
         return SendStatus::OK;
       case BufferStatus::FULL:
-        return SendStatus::SEND_FULL;
+        return SendStatus::BUFFER_FULL;
       case BufferStatus::TIMEOUT:
-        return SendStatus::SEND_TIMEOUT;
+        return SendStatus::BUFFER_TIMEOUT;
       default:
         return SendStatus::UNKNOWN_ERROR;
     }

@@ -222,6 +222,36 @@ TEST(CdrEncoding, PaddingIsZeroWhereAnEarlierSampleWroteData)
   EXPECT_EQ(padding, (Bytes{0x00, 0x00}));
 }
 
+// Long runs of octets are not zeroed between samples; padding that falls inside one must still be.
+// A value that is a run of octets of a chosen length followed by an aligned ulong.
+namespace
+{
+  struct RunThenULong
+  {
+    int run;
+    void operator>>=(cdrStream& out) const
+    {
+      const std::vector<CORBA::Octet> octets(static_cast<std::size_t>(run), 0xAA);
+      out.put_octet_array(octets.data(), run);
+      CORBA::ULong(7) >>= out;
+    }
+  };
+}
+
+TEST(CdrEncoding, PaddingIsZeroWhereAnEarlierSampleWroteALongRun)
+{
+  rtm::CdrEncoder<RunThenULong> sut;
+  ASSERT_TRUE(sut.encode(RunThenULong{100}));
+  ASSERT_TRUE(sut.encode(RunThenULong{100}));
+
+  ASSERT_TRUE(sut.encode(RunThenULong{97}));
+
+  ASSERT_EQ(104u, sut.size());
+  const Bytes padding(sut.data() + 97, sut.data() + 100);
+  EXPECT_EQ(padding, (Bytes{0x00, 0x00, 0x00}));
+  EXPECT_EQ(7, sut.data()[100]);
+}
+
 TEST(CdrEncoding, PaddingIsZeroAfterTheBufferGrows)
 {
   RTC::TimedStringSeq sample = timedStringSeq({});
