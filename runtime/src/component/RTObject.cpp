@@ -38,11 +38,12 @@ namespace RTC
   }
 
   RTObject_impl::RTObject_impl(Manager* manager)
-    : m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA()))
+    : m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA())),
+      m_configsets(m_core->properties.getNode("conf"))
   {}
 
   RTObject_impl::RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
-    : m_core(new rtm::ComponentCore(*this, nullptr, orb, poa))
+    : m_core(new rtm::ComponentCore(*this, nullptr, orb, poa)), m_configsets(m_core->properties.getNode("conf"))
   {}
 
   RTObject_impl::~RTObject_impl() { delete m_core; }
@@ -111,7 +112,11 @@ namespace RTC
   // --- ComponentAction and DataFlowComponentAction: the execution contexts' entry points ----
   ReturnCode_t RTObject_impl::on_initialize()
   {
-    return guarded("onInitialize", [this] { return onInitialize(); });
+    const ReturnCode_t ret = guarded("onInitialize", [this] { return onInitialize(); });
+    // The set the component's settings name applies first, "default" if they name none it has.
+    const std::string initial = m_core->properties.getProperty("configuration.active_config", "default");
+    m_configsets.update(m_configsets.haveConfig(initial.c_str()) ? initial.c_str() : "default");
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_finalize()
@@ -139,6 +144,7 @@ namespace RTC
   // so that a periodic publisher never sends for a component that is not active.
   ReturnCode_t RTObject_impl::on_activated(ExecutionContextHandle_t h)
   {
+    m_configsets.update();
     const ReturnCode_t ret = guarded("onActivated", [this, h] { return onActivated(h); });
     m_core->activatePorts();
     // A failed activation is an error on its way, not an active component.
@@ -164,7 +170,9 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_error(ExecutionContextHandle_t h)
   {
-    return guarded("onError", [this, h] { return onError(h); });
+    const ReturnCode_t ret = guarded("onError", [this, h] { return onError(h); });
+    m_configsets.update();
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_reset(ExecutionContextHandle_t h)
@@ -183,7 +191,9 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_state_update(ExecutionContextHandle_t h)
   {
-    return guarded("onStateUpdate", [this, h] { return onStateUpdate(h); });
+    const ReturnCode_t ret = guarded("onStateUpdate", [this, h] { return onStateUpdate(h); });
+    m_configsets.update();
+    return ret;
   }
 
   ReturnCode_t RTObject_impl::on_rate_changed(ExecutionContextHandle_t h)
