@@ -30,7 +30,7 @@ namespace e2e
         o.masterAddress = freeMasterAddress();
         o.master = true;
         o.settings = {
-          "naming.update.interval:0.3", "manager.modules.load_path:" + testsupport::binaryDir() + "/tests/e2e/modules",
+          "naming.update.interval:0.3", "manager.modules.load_path:" + testsupport::binaryDir() + "/tests/e2e/tunable",
           "manager.modules.preload:Tunable.so", "manager.components.precreate:Tunable", "exec_cxt.periodic.rate:100"};
         return o;
       }
