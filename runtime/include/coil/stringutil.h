@@ -33,7 +33,7 @@ namespace coil
   template <typename To>
   bool stringTo(To& val, const char* str)
   {
-    if (str == 0)
+    if (str == nullptr)
     {
       return false;
     }
@@ -52,7 +52,7 @@ namespace coil
   template <typename To>
   bool stringTo(std::vector<To>& val, const char* str)
   {
-    if (str == 0)
+    if (str == nullptr)
     {
       return false;
     }
@@ -76,7 +76,7 @@ namespace coil
   template <>
   inline bool stringTo<std::string>(std::string& val, const char* str)
   {
-    if (str == 0)
+    if (str == nullptr)
     {
       return false;
     }

@@ -26,7 +26,7 @@ namespace RTC
   {
   public:
     ConfigBase(const char* name_, const char* def_val) : name(name_), default_value(def_val) {}
-    virtual ~ConfigBase() {}
+    virtual ~ConfigBase() = default;
     // Converts `val` into the variable; false if it does not convert.
     virtual bool update(const char* val) = 0;
 
@@ -41,7 +41,7 @@ namespace RTC
     Config(const char* name, VarType& var, const char* def_val, TransFunc trans = coil::stringTo)
       : ConfigBase(name, def_val), m_var(var), m_trans(trans)
     {}
-    virtual ~Config() {}
+    virtual ~Config() = default;
 
     // Converted into a copy first, so that a value that does not convert leaves the variable as
     // it was: a half-read value, or the default silently put back, would hide the mistake.
@@ -73,7 +73,7 @@ namespace RTC
     bool bindParameter(const char* param_name, VarType& var, const char* def_val,
                        bool (*trans)(VarType&, const char*) = coil::stringTo)
     {
-      if (param_name == 0 || def_val == 0 || isExist(param_name))
+      if (param_name == nullptr || def_val == nullptr || isExist(param_name))
         return false;
       if (!(*trans)(var, def_val))
         return false;

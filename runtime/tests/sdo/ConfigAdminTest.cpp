@@ -66,7 +66,7 @@ namespace
       tree.setProperty("conf.default.ratio", "0.25");
       tree.setProperty("conf.other.gain", "9");
       tree.setProperty("conf._hidden.gain", "2");
-      sut.reset(new RTC::ConfigAdmin(tree.getNode("conf")));
+      sut = std::make_unique<RTC::ConfigAdmin>(tree.getNode("conf"));
       sut->bindParameter("gain", gain, "1");
       sut->bindParameter("ratio", ratio, "0.5");
       sut->addConfigurationParamListener(RTC::ON_UPDATE_CONFIG_PARAM, new ParamRecorder(events));
@@ -88,206 +88,99 @@ namespace
   {
     const char* name;
     std::function<bool(RTC::ConfigAdmin&)> act;
-    bool result;
     Events events;  // those of act, then those of the update() after it
     int gainBeforeUpdate;
     int gainAfterUpdate;
     double ratioAfterUpdate;
     const char* activeId;
+    bool result;
     bool activeAfterAct;
   };
+
+  // New values for the parameter gain of the set default, which is then activated.
+  bool setAndActivate(RTC::ConfigAdmin& a, const char* gain)
+  {
+    return a.setConfigurationSetValues(namedSet("default", gain)) && a.activateConfigurationSet("default");
+  }
+
+  // A step that answers nothing, as one that answers true.
+  std::function<bool(RTC::ConfigAdmin&)> just(const std::function<void(RTC::ConfigAdmin&)>& step)
+  {
+    return [step](RTC::ConfigAdmin& a) {
+      step(a);
+      return true;
+    };
+  }
 
   TEST(ConfigAdmin, EachOperationAnswersFiresItsListenersAndChangesVariablesOnlyOnUpdate)
   {
     using A = RTC::ConfigAdmin;
+    // The table keeps its hand layout: one case a block, what it does, then what it must give.
+    // clang-format off
     const Case cases[] = {
-      {"nothing changed: update applies nothing", [](A&) { return true; }, true, {}, 1, 1, 0.5, "default", true},
+      {"nothing changed: update applies nothing",
+       just([](A&) {}),
+       {}, 1, 1, 0.5, "default", true, true},
       {"a set applied by name, whichever is active",
-       [](A& a) {
-         a.update("other");
-         return true;
-       },
-       true,
-       {"UPDATE_SET other"},
-       9,
-       9,
-       0.5,
-       "default",
-       true},
+       just([](A& a) { a.update("other"); }),
+       {"UPDATE_SET other"}, 9, 9, 0.5, "default", true, true},
       {"each parameter of a set applied fires once",
-       [](A& a) {
-         a.update("default");
-         return true;
-       },
-       true,
-       {"UPDATE_SET default", "UPDATE_SET default"},
-       5,
-       5,
-       0.25,
-       "default",
-       true},
+       just([](A& a) { a.update("default"); }),
+       {"UPDATE_SET default", "UPDATE_SET default"}, 5, 5, 0.25, "default", true, true},
       {"one parameter applied",
-       [](A& a) {
-         a.update("default", "gain");
-         return true;
-       },
-       true,
-       {"UPDATE_PARAM default.gain"},
-       5,
-       5,
-       0.5,
-       "default",
-       true},
+       just([](A& a) { a.update("default", "gain"); }),
+       {"UPDATE_PARAM default.gain"}, 5, 5, 0.5, "default", true, true},
       {"an unknown set or parameter applies nothing",
-       [](A& a) {
-         a.update("none");
-         a.update("default", "none");
-         a.update("none", "gain");
-         return true;
-       },
-       true,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       just([](A& a) { a.update("none"); a.update("default", "none"); a.update("none", "gain"); }),
+       {}, 1, 1, 0.5, "default", true, true},
       {"activating a set applies it at the next update",
        [](A& a) { return a.activateConfigurationSet("other"); },
-       true,
-       {"ACTIVATE other", "UPDATE_SET other"},
-       1,
-       9,
-       0.5,
-       "other",
-       true},
+       {"ACTIVATE other", "UPDATE_SET other"}, 1, 9, 0.5, "other", true, true},
       {"a hidden set is not activated",
        [](A& a) { return a.activateConfigurationSet("_hidden"); },
-       false,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       {}, 1, 1, 0.5, "default", false, true},
       {"an unknown set is not activated",
        [](A& a) { return a.activateConfigurationSet("none"); },
-       false,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       {}, 1, 1, 0.5, "default", false, true},
       {"new values leave no set active until one is activated",
        [](A& a) { return a.setConfigurationSetValues(namedSet("default", "6")); },
-       true,
-       {"SET default gain=6"},
-       1,
-       1,
-       0.5,
-       "default",
-       false},
+       {"SET default gain=6"}, 1, 1, 0.5, "default", true, false},
       {"new values apply once their set is activated",
-       [](A& a) {
-         return a.setConfigurationSetValues(namedSet("default", "6")) && a.activateConfigurationSet("default");
-       },
-       true,
-       {"SET default gain=6", "ACTIVATE default", "UPDATE_SET default", "UPDATE_SET default"},
-       1,
-       6,
-       0.25,
-       "default",
-       true},
+       [](A& a) { return setAndActivate(a, "6"); },
+       {"SET default gain=6", "ACTIVATE default", "UPDATE_SET default", "UPDATE_SET default"}, 1, 6, 0.25, "default",
+       true, true},
       {"a value read as far as it goes",
-       [](A& a) {
-         return a.setConfigurationSetValues(namedSet("default", "12abc")) && a.activateConfigurationSet("default");
-       },
-       true,
-       {"SET default gain=12abc", "ACTIVATE default", "UPDATE_SET default", "UPDATE_SET default"},
-       1,
-       12,
-       0.25,
-       "default",
-       true},
+       [](A& a) { return setAndActivate(a, "12abc"); },
+       {"SET default gain=12abc", "ACTIVATE default", "UPDATE_SET default", "UPDATE_SET default"}, 1, 12, 0.25,
+       "default", true, true},
       {"a value that does not convert keeps the old one, the others apply",
-       [](A& a) {
-         return a.setConfigurationSetValues(namedSet("default", "x")) && a.activateConfigurationSet("default");
-       },
-       true,
-       {"SET default gain=x", "ACTIVATE default", "UPDATE_SET default", "UPDATE_SET default"},
-       1,
-       1,
-       0.25,
-       "default",
-       true},
+       [](A& a) { return setAndActivate(a, "x"); },
+       {"SET default gain=x", "ACTIVATE default", "UPDATE_SET default", "UPDATE_SET default"}, 1, 1, 0.25, "default",
+       true, true},
       {"values without a set name are refused",
        [](A& a) { return a.setConfigurationSetValues(namedSet("", "6")); },
-       false,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       {}, 1, 1, 0.5, "default", false, true},
       {"a set added is not active",
        [](A& a) { return a.addConfigurationSet(namedSet("extra", "3")); },
-       true,
-       {"ADD extra gain=3"},
-       1,
-       1,
-       0.5,
-       "default",
-       false},
+       {"ADD extra gain=3"}, 1, 1, 0.5, "default", true, false},
       {"a set that exists is not added again",
        [](A& a) { return a.addConfigurationSet(namedSet("other", "3")); },
-       false,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       {}, 1, 1, 0.5, "default", false, true},
       {"a set added at run time can be removed",
        [](A& a) { return a.addConfigurationSet(namedSet("extra", "3")) && a.removeConfigurationSet("extra"); },
-       true,
-       {"ADD extra gain=3", "REMOVE extra"},
-       1,
-       1,
-       0.5,
-       "default",
-       false},
+       {"ADD extra gain=3", "REMOVE extra"}, 1, 1, 0.5, "default", true, false},
       {"a set of the component's own is not removed",
        [](A& a) { return a.removeConfigurationSet("other"); },
-       false,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       {}, 1, 1, 0.5, "default", false, true},
       {"neither is default",
        [](A& a) { return a.removeConfigurationSet("default"); },
-       false,
-       {},
-       1,
-       1,
-       0.5,
-       "default",
-       true},
+       {}, 1, 1, 0.5, "default", false, true},
       {"nor the active set",
-       [](A& a) {
-         return a.addConfigurationSet(namedSet("extra", "3")) && a.activateConfigurationSet("extra") &&
-                a.removeConfigurationSet("extra");
-       },
-       false,
-       {"ADD extra gain=3", "ACTIVATE extra", "UPDATE_SET extra"},
-       1,
-       3,
-       0.5,
-       "extra",
-       true},
+       [](A& a) { return a.addConfigurationSet(namedSet("extra", "3")) && a.activateConfigurationSet("extra") &&
+                         a.removeConfigurationSet("extra"); },
+       {"ADD extra gain=3", "ACTIVATE extra", "UPDATE_SET extra"}, 1, 3, 0.5, "extra", false, true},
     };
+    // clang-format on
     for (const Case& c : cases)
     {
       Bed bed;
