@@ -27,7 +27,9 @@ namespace coil
 
   void toLower(std::string& str);
 
-  // Reads a whole string as a T; false if it does not parse or leaves anything but blanks.
+  // Reads one T from the front of `str`, as the middleware does: what follows it is ignored
+  // ("12abc" gives 12, "1.5" gives int 1), a bool is 0 or 1, and a user's operator>> is found
+  // for their own types. On failure `val` keeps its value.
   template <typename To>
   bool stringTo(To& val, const char* str)
   {
@@ -41,12 +43,32 @@ namespace coil
     {
       return false;
     }
-    s >> std::ws;
-    if (!s.eof())
+    val = parsed;
+    return true;
+  }
+
+  // A comma-separated list, each element trimmed and read as above; all of it or nothing: on
+  // failure `val` keeps its elements. An empty text is an empty list.
+  template <typename To>
+  bool stringTo(std::vector<To>& val, const char* str)
+  {
+    if (str == nullptr)
     {
       return false;
     }
-    val = parsed;
+    const vstring pieces = split(str, ",");
+    std::vector<To> parsed;
+    parsed.reserve(pieces.size());
+    for (vstring::size_type i = 0; i < pieces.size(); ++i)
+    {
+      To element;
+      if (!stringTo(element, pieces[i].c_str()))
+      {
+        return false;
+      }
+      parsed.push_back(element);
+    }
+    val.swap(parsed);
     return true;
   }
 

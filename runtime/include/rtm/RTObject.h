@@ -11,6 +11,7 @@
 #include <rtm/NVUtil.h>
 #include <rtm/SystemLogger.h>
 #include <rtm/detail/MemberListeners.h>
+#include <rtm/ConfigAdmin.h>
 #include <coil/Properties.h>
 #include <memory>
 #include <string>
@@ -267,6 +268,105 @@ namespace RTC
   private:
     rtm::ComponentListeners* m_listeners;
 
+  public:
+    // Configuration parameters: `var` takes the converted default at once, and later the values
+    // of the active set at the component's update points (end of onInitialize, start of
+    // onActivated, end of onStateUpdate and onError), always on the component's own thread.
+    template <typename VarType>
+    bool bindParameter(const char* param_name, VarType& var, const char* def_val,
+                       bool (*trans)(VarType&, const char*) = coil::stringTo)
+    {
+      m_configsets.bindParameter(param_name, var, def_val, trans);
+      return true;
+    }
+    // Applies the values of `config_set` now, whichever set is active.
+    void updateParameters(const char* config_set) { m_configsets.update(config_set); }
+
+    void addConfigurationParamListener(ConfigurationParamListenerType type, ConfigurationParamListener* listener,
+                                       bool autoclean = true)
+    {
+      m_configsets.addConfigurationParamListener(type, listener, autoclean);
+    }
+    void removeConfigurationParamListener(ConfigurationParamListenerType type, ConfigurationParamListener* listener)
+    {
+      m_configsets.removeConfigurationParamListener(type, listener);
+    }
+    void addConfigurationSetListener(ConfigurationSetListenerType type, ConfigurationSetListener* listener,
+                                     bool autoclean = true)
+    {
+      m_configsets.addConfigurationSetListener(type, listener, autoclean);
+    }
+    void removeConfigurationSetListener(ConfigurationSetListenerType type, ConfigurationSetListener* listener)
+    {
+      m_configsets.removeConfigurationSetListener(type, listener);
+    }
+    void addConfigurationSetNameListener(ConfigurationSetNameListenerType type, ConfigurationSetNameListener* listener,
+                                         bool autoclean = true)
+    {
+      m_configsets.addConfigurationSetNameListener(type, listener, autoclean);
+    }
+    void removeConfigurationSetNameListener(ConfigurationSetNameListenerType type,
+                                            ConfigurationSetNameListener* listener)
+    {
+      m_configsets.removeConfigurationSetNameListener(type, listener);
+    }
+
+    // The same, for a member function of `obj`; the wrapper returned is the component's.
+    template <class Listener>
+    ConfigurationParamListener* addConfigurationParamListener(ConfigurationParamListenerType type, Listener& obj,
+                                                              void (Listener::*memfunc)(const char*, const char*))
+    {
+      class Member : public ConfigurationParamListener
+      {
+      public:
+        Member(Listener& o, void (Listener::*f)(const char*, const char*)) : m_obj(o), m_f(f) {}
+        void operator()(const char* set, const char* param) { (m_obj.*m_f)(set, param); }
+
+      private:
+        Listener& m_obj;
+        void (Listener::*m_f)(const char*, const char*);
+      };
+      ConfigurationParamListener* listener = new Member(obj, memfunc);
+      addConfigurationParamListener(type, listener, true);
+      return listener;
+    }
+    template <class Listener>
+    ConfigurationSetListener* addConfigurationSetListener(ConfigurationSetListenerType type, Listener& obj,
+                                                          void (Listener::*memfunc)(const coil::Properties&))
+    {
+      class Member : public ConfigurationSetListener
+      {
+      public:
+        Member(Listener& o, void (Listener::*f)(const coil::Properties&)) : m_obj(o), m_f(f) {}
+        void operator()(const coil::Properties& set) { (m_obj.*m_f)(set); }
+
+      private:
+        Listener& m_obj;
+        void (Listener::*m_f)(const coil::Properties&);
+      };
+      ConfigurationSetListener* listener = new Member(obj, memfunc);
+      addConfigurationSetListener(type, listener, true);
+      return listener;
+    }
+    template <class Listener>
+    ConfigurationSetNameListener* addConfigurationSetNameListener(ConfigurationSetNameListenerType type, Listener& obj,
+                                                                  void (Listener::*memfunc)(const char*))
+    {
+      class Member : public ConfigurationSetNameListener
+      {
+      public:
+        Member(Listener& o, void (Listener::*f)(const char*)) : m_obj(o), m_f(f) {}
+        void operator()(const char* set) { (m_obj.*m_f)(set); }
+
+      private:
+        Listener& m_obj;
+        void (Listener::*m_f)(const char*);
+      };
+      ConfigurationSetNameListener* listener = new Member(obj, memfunc);
+      addConfigurationSetNameListener(type, listener, true);
+      return listener;
+    }
+
   private:
     RTObject_impl(const RTObject_impl&);
     RTObject_impl& operator=(const RTObject_impl&);
@@ -274,6 +374,11 @@ namespace RTC
     friend class rtm::ComponentTable;
     rtm::ComponentCore* m_core;
     std::unique_ptr<rtm::DataPortSweep> m_dataPorts;
+
+  protected:
+    // The configuration sets, which live in m_core's property tree: declared after it, so that
+    // the tree is there when they are made.
+    ConfigAdmin m_configsets;
   };
 }
 

@@ -444,7 +444,7 @@ namespace rtm
   {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_configuration == nullptr)
-      m_configuration = new SdoConfiguration(poa.in(), properties, m_observers);
+      m_configuration = new SdoConfiguration(poa.in(), properties, m_self.m_configsets, m_observers);
     return m_configuration->getObjRef();
   }
 

@@ -63,14 +63,15 @@ namespace RTC
   RTObject_impl::RTObject_impl(Manager* manager)
     : rtclog(&manager->getLogStreamBuf()), m_listeners(new rtm::ComponentListeners),
       m_core(new rtm::ComponentCore(*this, manager, manager->getORB(), manager->getPOA())),
-      m_dataPorts(new rtm::DataPortSweep())
+      m_dataPorts(new rtm::DataPortSweep()), m_configsets(m_core->properties.getNode("conf"))
   {
     rtclog.setLevel(componentLoggerLevel(manager->getLogLevel()));
   }
 
   RTObject_impl::RTObject_impl(CORBA::ORB_ptr orb, PortableServer::POA_ptr poa)
     : rtclog(&rtm::processLogBuffer()), m_listeners(new rtm::ComponentListeners),
-      m_core(new rtm::ComponentCore(*this, nullptr, orb, poa)), m_dataPorts(new rtm::DataPortSweep())
+      m_core(new rtm::ComponentCore(*this, nullptr, orb, poa)), m_dataPorts(new rtm::DataPortSweep()),
+      m_configsets(m_core->properties.getNode("conf"))
   {
     rtclog.setLevel(componentLoggerLevel("PARANOID"));
   }
@@ -152,8 +153,13 @@ namespace RTC
   // --- ComponentAction and DataFlowComponentAction: the execution contexts' entry points ----
   ReturnCode_t RTObject_impl::on_initialize()
   {
-    return withActionListeners(*m_listeners, PRE_ON_INITIALIZE, 0,
-                               [this] { return guarded("onInitialize", [this] { return onInitialize(); }); });
+    return withActionListeners(*m_listeners, PRE_ON_INITIALIZE, 0, [this] {
+      const ReturnCode_t ret = guarded("onInitialize", [this] { return onInitialize(); });
+      // The set the component's settings name applies first, "default" if they name none it has.
+      const std::string initial = m_core->properties.getProperty("configuration.active_config", "default");
+      m_configsets.update(m_configsets.haveConfig(initial.c_str()) ? initial.c_str() : "default");
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_finalize()
@@ -187,6 +193,7 @@ namespace RTC
   ReturnCode_t RTObject_impl::on_activated(ExecutionContextHandle_t h)
   {
     return withActionListeners(*m_listeners, PRE_ON_ACTIVATED, h, [this, h] {
+      m_configsets.update();
       const ReturnCode_t ret = guarded("onActivated", [this, h] { return onActivated(h); });
       m_core->activatePorts();
       // A failed activation is an error on its way, not an active component.
@@ -217,8 +224,11 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_error(ExecutionContextHandle_t h)
   {
-    return withActionListeners(*m_listeners, PRE_ON_ERROR, h,
-                               [this, h] { return guarded("onError", [this, h] { return onError(h); }); });
+    return withActionListeners(*m_listeners, PRE_ON_ERROR, h, [this, h] {
+      const ReturnCode_t ret = guarded("onError", [this, h] { return onError(h); });
+      m_configsets.update();
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_reset(ExecutionContextHandle_t h)
@@ -246,8 +256,11 @@ namespace RTC
 
   ReturnCode_t RTObject_impl::on_state_update(ExecutionContextHandle_t h)
   {
-    return withActionListeners(*m_listeners, PRE_ON_STATE_UPDATE, h,
-                               [this, h] { return guarded("onStateUpdate", [this, h] { return onStateUpdate(h); }); });
+    return withActionListeners(*m_listeners, PRE_ON_STATE_UPDATE, h, [this, h] {
+      const ReturnCode_t ret = guarded("onStateUpdate", [this, h] { return onStateUpdate(h); });
+      m_configsets.update();
+      return ret;
+    });
   }
 
   ReturnCode_t RTObject_impl::on_rate_changed(ExecutionContextHandle_t h)

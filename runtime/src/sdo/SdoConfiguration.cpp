@@ -17,9 +17,9 @@ namespace rtm
     }
   }
 
-  SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties,
+  SdoConfiguration::SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties, RTC::ConfigAdmin& sets,
                                      ComponentObservers& observers)
-    : m_poa(PortableServer::POA::_duplicate(poa)), m_properties(properties), m_observers(observers)
+    : m_poa(PortableServer::POA::_duplicate(poa)), m_properties(properties), m_sets(sets), m_observers(observers)
   {
     PortableServer::ObjectId_var oid = m_poa->activate_object(this);
     CORBA::Object_var obj = m_poa->id_to_reference(oid.in());
@@ -96,14 +96,10 @@ namespace rtm
 
   SDOPackage::ConfigurationSetList* SdoConfiguration::get_configuration_sets()
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
     auto* list = new SDOPackage::ConfigurationSetList;
-    const coil::Properties* conf = m_properties.findNode("conf");
-    if (conf == nullptr)
-      return list;
-    for (const coil::Properties* set : conf->getLeaf())
+    for (const coil::Properties& set : m_sets.copySets())
     {
-      SDOPackage::ConfigurationSet_var cs = toSet(*set);
+      SDOPackage::ConfigurationSet_var cs = toSet(set);
       const CORBA::ULong n = list->length();
       list->length(n + 1);
       (*list)[n] = cs.in();
@@ -113,25 +109,19 @@ namespace rtm
 
   SDOPackage::ConfigurationSet* SdoConfiguration::get_configuration_set(const char* config_id)
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
     if (config_id == nullptr || *config_id == '\0')
       throw SDOPackage::InternalError("empty configuration set id");
-    const coil::Properties* set = m_properties.findNode(std::string("conf.") + config_id);
-    if (set == nullptr)
+    coil::Properties set;
+    if (!m_sets.copySet(config_id, set))
       throw SDOPackage::InternalError("no such configuration set");
-    return toSet(*set);
+    return toSet(set);
   }
 
-  std::vector<std::string> SdoConfiguration::mergeValues(const SDOPackage::ConfigurationSet& cs)
+  coil::Properties SdoConfiguration::toProperties(const SDOPackage::ConfigurationSet& cs)
   {
-    coil::Properties& set = m_properties.getNode(std::string("conf.") + static_cast<const char*>(cs.id));
-    const coil::Properties values = toProperties(cs.configuration_data);
-    std::vector<std::string> changed;
-    for (const std::string& key : values.propertyNames())
-      if (set.findNode(key) == nullptr || set.getProperty(key) != values.getProperty(key))
-        changed.push_back(key);
-    set << values;
-    return changed;
+    coil::Properties set(static_cast<const char*>(cs.id));
+    set << rtm::toProperties(cs.configuration_data);
+    return set;
   }
 
   void SdoConfiguration::report(ComponentEvent::Kind kind, const std::string& name)
@@ -142,14 +132,10 @@ namespace rtm
   CORBA::Boolean SdoConfiguration::set_configuration_set_values(const SDOPackage::ConfigurationSet& cs)
   {
     const std::string id = givenSetId(cs.id);
-    std::vector<std::string> changed;
     bool active = false;
-    {
-      std::lock_guard<std::mutex> lock(m_mutex);
-      changed = mergeValues(cs);
-      m_changed = true;
-      active = id == m_active;
-    }
+    const coil::Properties values = toProperties(cs);
+    const std::vector<std::string> changed = m_sets.mergeValues(values, active);
+    m_sets.onSetConfigurationSet(values);
     report(ComponentEvent::SetValuesSet, id);
     // New values in the set in use are new values of the component's parameters.
     if (active && !changed.empty())
@@ -163,21 +149,17 @@ namespace rtm
 
   SDOPackage::ConfigurationSet* SdoConfiguration::get_active_configuration_set()
   {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_changed)
+    coil::Properties set;
+    if (!m_sets.copyActiveSet(set))
       throw SDOPackage::NotAvailable("the configuration changed and no set is active yet");
-    return toSet(m_properties.getNode("conf." + m_active));
+    return toSet(set);
   }
 
   CORBA::Boolean SdoConfiguration::add_configuration_set(const SDOPackage::ConfigurationSet& cs)
   {
     const std::string id = givenSetId(cs.id);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_properties.findNode("conf." + id) != nullptr)
+    if (!m_sets.addConfigurationSet(toProperties(cs)))
       return false;
-    mergeValues(cs);
-    m_addedAtRunTime.insert(id);
-    m_changed = true;
     report(ComponentEvent::SetAdded, id);
     return true;
   }
@@ -185,14 +167,8 @@ namespace rtm
   CORBA::Boolean SdoConfiguration::remove_configuration_set(const char* config_id)
   {
     const std::string id = givenSetId(config_id);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (id == "default" || id == m_active || m_addedAtRunTime.count(id) == 0)
+    if (!m_sets.removeConfigurationSet(id.c_str()))
       return false;
-    coil::Properties* conf = m_properties.findNode("conf");
-    if (conf != nullptr)
-      delete conf->removeNode(id.c_str());
-    m_addedAtRunTime.erase(id);
-    m_changed = true;
     report(ComponentEvent::SetRemoved, id);
     return true;
   }
@@ -200,11 +176,8 @@ namespace rtm
   CORBA::Boolean SdoConfiguration::activate_configuration_set(const char* config_id)
   {
     const std::string id = givenSetId(config_id);
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (id[0] == '_' || m_properties.findNode("conf." + id) == nullptr)
+    if (!m_sets.activateConfigurationSet(id.c_str()))
       throw invalid("no such configuration set");
-    m_active = id;
-    m_changed = false;
     report(ComponentEvent::SetActivated, id);
     return true;
   }

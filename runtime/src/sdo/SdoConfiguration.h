@@ -1,15 +1,16 @@
 // The SDO Configuration object of a component: its configuration sets as tools list and edit
-// them, and the observers tools attach as service profiles. Components of this kind have no
-// parameters of their own, so the sets only hold what tools put there.
+// them, and the observers tools attach as service profiles. The sets belong to the component's
+// ConfigAdmin: calls here change them under its lock, on the ORB's threads, and the component's
+// own thread applies them to its parameters later.
 #pragma once
 
 #include "sdo/ComponentObservers.h"
 
 #include <coil/Properties.h>
+#include <rtm/ConfigAdmin.h>
 #include <rtm/RTC.h>
 
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,9 +19,10 @@ namespace rtm
   class SdoConfiguration : public virtual POA_SDOPackage::Configuration
   {
   public:
-    // `properties` is the component's tree; the sets live under its "conf" node. Changes to the
-    // sets are reported to `observers`, which also keeps the attached service profiles.
-    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties, ComponentObservers& observers);
+    // `properties` is the component's tree and `sets` its configuration sets. Changes to the sets
+    // are reported to `observers`, which also keeps the attached service profiles.
+    SdoConfiguration(PortableServer::POA_ptr poa, coil::Properties& properties, RTC::ConfigAdmin& sets,
+                     ComponentObservers& observers);
 
     SDOPackage::Configuration_ptr getObjRef();
     void deactivate();
@@ -44,18 +46,16 @@ namespace rtm
 
   private:
     SDOPackage::ConfigurationSet* toSet(const coil::Properties& node);
-    // Merges the set's values; returns the names of the parameters whose value changed.
-    std::vector<std::string> mergeValues(const SDOPackage::ConfigurationSet& set);
+    // The set as the component's configuration holds it: named by its id.
+    static coil::Properties toProperties(const SDOPackage::ConfigurationSet& set);
     void report(ComponentEvent::Kind kind, const std::string& name);
 
     PortableServer::POA_var m_poa;
     SDOPackage::Configuration_var m_objref;
     coil::Properties& m_properties;
+    RTC::ConfigAdmin& m_sets;
     ComponentObservers& m_observers;
     std::mutex m_mutex;
-    std::string m_active = "default";
-    bool m_changed = false;
-    std::set<std::string> m_addedAtRunTime;
     SDOPackage::DeviceProfile m_deviceProfile;
   };
 }
