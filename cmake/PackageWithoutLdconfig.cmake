@@ -1,8 +1,10 @@
 # Run by CPack after it made the package (CPACK_POST_BUILD_SCRIPTS). CPack gives a package
 # postinst and postrm scripts that run ldconfig whenever a shared object lies in a folder under
-# /usr/lib, but Trimul.so is a module in a folder of its own that no linker cache covers: the
-# scripts do nothing useful, and a postrm leaves the package half-removed (dpkg's "rc" state)
-# after `apt-get remove`. This takes them out of each .deb, which then has no maintainer script.
+# /usr/lib. Nothing needs them: Trimul.so is a module in a folder of its own that no linker cache
+# covers, rtcd and libRTC find their libraries through their run paths, and the multiarch library
+# folder where libRTC and libcoil lie is one the dynamic linker searches without its cache. A
+# postrm, though, leaves the package half-removed (dpkg's "rc" state) after `apt-get remove`. This
+# takes them out of each .deb, which then has no maintainer script.
 foreach(deb IN LISTS CPACK_PACKAGE_FILES)
   if(NOT deb MATCHES "\\.deb$")
     continue()

@@ -10,18 +10,25 @@ src="$1"
 build="$2"
 include="$src/runtime/include"
 flags=(-fsyntax-only -Wall -Wextra -Werror -I"$include" -I"$build/runtime/generated" -I"$build/runtime/generated/rtm/idl")
-failures=0
 checked=0
+# Each compile runs in the background, as many at once as there are processors; a failed one leaves
+# its report in $reports, read at the end.
+reports="$(mktemp -d)"
+trap 'rm -rf "$reports"' EXIT
+jobs_at_once="$(nproc)"
 
 compile() { # dialect, what, source text, more flags
-  local std="$1" what="$2" text="$3" out
+  local std="$1" what="$2" text="$3"
   shift 3
   checked=$((checked + 1))
-  if ! out="$(printf '%s\n' "$text" | g++ -std="$std" "${flags[@]}" "$@" -x c++ - 2>&1)"; then
-    echo "FAILED: $what with -std=$std" >&2
-    printf '%s\n' "$out" | head -20 >&2
-    failures=$((failures + 1))
-  fi
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs_at_once" ]; do
+    wait -n || true
+  done
+  (
+    if ! out="$(printf '%s\n' "$text" | g++ -std="$std" "${flags[@]}" "$@" -x c++ - 2>&1)"; then
+      { echo "FAILED: $what with -std=$std"; printf '%s\n' "$out" | head -20; } >"$reports/$checked"
+    fi
+  ) &
 }
 
 usual_six='#include <rtm/idl/BasicDataTypeSkel.h>
@@ -96,5 +103,8 @@ for std in gnu++11 gnu++14; do
   compile "$std" "a servant with a dynamic exception specification" "$servant" -Wno-deprecated
 done
 
+wait
+failures="$(find "$reports" -type f | wc -l)"
+find "$reports" -type f -exec cat {} + >&2
 echo "headers: $checked compiled, $failures failed"
 [ "$failures" -eq 0 ]
