@@ -157,22 +157,7 @@ namespace RTC
     PortConnectListener* addPortConnectListener(PortConnectListenerType listener_type, Listener& obj,
                                                 void (Listener::*memfunc)(const char*, ConnectorProfile&))
     {
-      class MemberListener : public PortConnectListener
-      {
-      public:
-        MemberListener(Listener& obj, void (Listener::*memfunc)(const char*, ConnectorProfile&))
-          : m_obj(obj), m_memfunc(memfunc)
-        {}
-        void operator()(const char* portname, ConnectorProfile& profile) override
-        {
-          (m_obj.*m_memfunc)(portname, profile);
-        }
-
-      private:
-        Listener& m_obj;
-        void (Listener::*m_memfunc)(const char*, ConnectorProfile&);
-      };
-      MemberListener* listener = new MemberListener(obj, memfunc);
+      PortConnectListener* listener = detail::newMemberListener<PortConnectListener>(obj, memfunc);
       addPortConnectListener(listener_type, listener, true);
       return listener;
     }
@@ -181,22 +166,7 @@ namespace RTC
                                                       void (Listener::*memfunc)(const char*, ConnectorProfile&,
                                                                                 ReturnCode_t))
     {
-      class MemberListener : public PortConnectRetListener
-      {
-      public:
-        MemberListener(Listener& obj, void (Listener::*memfunc)(const char*, ConnectorProfile&, ReturnCode_t))
-          : m_obj(obj), m_memfunc(memfunc)
-        {}
-        void operator()(const char* portname, ConnectorProfile& profile, ReturnCode_t ret) override
-        {
-          (m_obj.*m_memfunc)(portname, profile, ret);
-        }
-
-      private:
-        Listener& m_obj;
-        void (Listener::*m_memfunc)(const char*, ConnectorProfile&, ReturnCode_t);
-      };
-      MemberListener* listener = new MemberListener(obj, memfunc);
+      PortConnectRetListener* listener = detail::newMemberListener<PortConnectRetListener>(obj, memfunc);
       addPortConnectRetListener(listener_type, listener, true);
       return listener;
     }
@@ -214,8 +184,7 @@ namespace RTC
     PreComponentActionListener* addPreComponentActionListener(PreComponentActionListenerType listener_type,
                                                               Listener& obj, void (Listener::*memfunc)(UniqueId ec_id))
     {
-      PreComponentActionListener* listener =
-        new detail::MemberIdListener<PreComponentActionListener, Listener>(obj, memfunc);
+      PreComponentActionListener* listener = detail::newMemberListener<PreComponentActionListener>(obj, memfunc);
       addPreComponentActionListener(listener_type, listener, true);
       return listener;
     }
@@ -229,7 +198,7 @@ namespace RTC
     addPostComponentActionListener(PostComponentActionListenerType listener_type, Listener& obj,
                                    void (Listener::*memfunc)(UniqueId ec_id, ReturnCode_t ret))
     {
-      PostComponentActionListener* listener = new detail::MemberPostListener<Listener>(obj, memfunc);
+      PostComponentActionListener* listener = detail::newMemberListener<PostComponentActionListener>(obj, memfunc);
       addPostComponentActionListener(listener_type, listener, true);
       return listener;
     }
@@ -242,7 +211,7 @@ namespace RTC
     PortActionListener* addPortActionListener(PortActionListenerType listener_type, Listener& obj,
                                               void (Listener::*memfunc)(const RTC::PortProfile&))
     {
-      PortActionListener* listener = new detail::MemberPortListener<Listener>(obj, memfunc);
+      PortActionListener* listener = detail::newMemberListener<PortActionListener>(obj, memfunc);
       addPortActionListener(listener_type, listener, true);
       return listener;
     }
@@ -254,7 +223,7 @@ namespace RTC
     ECActionListener* addExecutionContextActionListener(ECActionListenerType listener_type, Listener& obj,
                                                         void (Listener::*memfunc)(UniqueId))
     {
-      ECActionListener* listener = new detail::MemberIdListener<ECActionListener, Listener>(obj, memfunc);
+      ECActionListener* listener = detail::newMemberListener<ECActionListener>(obj, memfunc);
       addExecutionContextActionListener(listener_type, listener, true);
       return listener;
     }
@@ -316,17 +285,7 @@ namespace RTC
     ConfigurationParamListener* addConfigurationParamListener(ConfigurationParamListenerType type, Listener& obj,
                                                               void (Listener::*memfunc)(const char*, const char*))
     {
-      class Member : public ConfigurationParamListener
-      {
-      public:
-        Member(Listener& o, void (Listener::*f)(const char*, const char*)) : m_obj(o), m_f(f) {}
-        void operator()(const char* set, const char* param) { (m_obj.*m_f)(set, param); }
-
-      private:
-        Listener& m_obj;
-        void (Listener::*m_f)(const char*, const char*);
-      };
-      ConfigurationParamListener* listener = new Member(obj, memfunc);
+      ConfigurationParamListener* listener = detail::newMemberListener<ConfigurationParamListener>(obj, memfunc);
       addConfigurationParamListener(type, listener, true);
       return listener;
     }
@@ -334,17 +293,7 @@ namespace RTC
     ConfigurationSetListener* addConfigurationSetListener(ConfigurationSetListenerType type, Listener& obj,
                                                           void (Listener::*memfunc)(const coil::Properties&))
     {
-      class Member : public ConfigurationSetListener
-      {
-      public:
-        Member(Listener& o, void (Listener::*f)(const coil::Properties&)) : m_obj(o), m_f(f) {}
-        void operator()(const coil::Properties& set) { (m_obj.*m_f)(set); }
-
-      private:
-        Listener& m_obj;
-        void (Listener::*m_f)(const coil::Properties&);
-      };
-      ConfigurationSetListener* listener = new Member(obj, memfunc);
+      ConfigurationSetListener* listener = detail::newMemberListener<ConfigurationSetListener>(obj, memfunc);
       addConfigurationSetListener(type, listener, true);
       return listener;
     }
@@ -352,17 +301,7 @@ namespace RTC
     ConfigurationSetNameListener* addConfigurationSetNameListener(ConfigurationSetNameListenerType type, Listener& obj,
                                                                   void (Listener::*memfunc)(const char*))
     {
-      class Member : public ConfigurationSetNameListener
-      {
-      public:
-        Member(Listener& o, void (Listener::*f)(const char*)) : m_obj(o), m_f(f) {}
-        void operator()(const char* set) { (m_obj.*m_f)(set); }
-
-      private:
-        Listener& m_obj;
-        void (Listener::*m_f)(const char*);
-      };
-      ConfigurationSetNameListener* listener = new Member(obj, memfunc);
+      ConfigurationSetNameListener* listener = detail::newMemberListener<ConfigurationSetNameListener>(obj, memfunc);
       addConfigurationSetNameListener(type, listener, true);
       return listener;
     }
