@@ -1,5 +1,7 @@
 #include "client/IorAddress.h"
 
+#include "client/ValueText.h"
+
 #include <omniORB4/IIOP.h>
 #include <omniORB4/cdrStream.h>
 
@@ -8,18 +10,7 @@
 namespace rtctl
 {
   namespace
-  {
-    int hexDigit(char c)
-    {
-      if (c >= '0' && c <= '9')
-        return c - '0';
-      if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-      if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-      return -1;
-    }
-  }
+  {}
 
   std::string IorAddress::of(CORBA::ORB_ptr orb, CORBA::Object_ptr obj)
   {
@@ -50,8 +41,8 @@ namespace rtctl
       std::vector<CORBA::Octet> octets;
       for (std::string::size_type i = prefix; i < ior.size(); i += 2)
       {
-        const int high = hexDigit(ior[i]);
-        const int low = hexDigit(ior[i + 1]);
+        const int high = ValueText::hexDigit(ior[i]);
+        const int low = ValueText::hexDigit(ior[i + 1]);
         if (high < 0 || low < 0)
           return out;
         octets.push_back(static_cast<CORBA::Octet>(high * 16 + low));

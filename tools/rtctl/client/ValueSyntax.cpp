@@ -1,5 +1,7 @@
 #include "client/ValueSyntax.h"
 
+#include "client/ValueText.h"
+
 #include <cstdio>
 
 namespace rtctl
@@ -10,17 +12,6 @@ namespace rtctl
 
     // What ends a bare scalar: the punctuation of the syntax and blanks.
     bool endsBareWord(char c) { return isBlankOrComma(c) || c == '{' || c == '}' || c == '[' || c == ']' || c == ':'; }
-
-    int escapeHexDigit(char c)
-    {
-      if (c >= '0' && c <= '9')
-        return c - '0';
-      if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-      if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-      return -1;
-    }
 
     class ValueReader
     {
@@ -174,8 +165,8 @@ namespace rtctl
                 break;
               case 'x':
               {
-                const int high = m_pos < m_text.size() ? escapeHexDigit(m_text[m_pos]) : -1;
-                const int low = m_pos + 1 < m_text.size() ? escapeHexDigit(m_text[m_pos + 1]) : -1;
+                const int high = m_pos < m_text.size() ? ValueText::hexDigit(m_text[m_pos]) : -1;
+                const int low = m_pos + 1 < m_text.size() ? ValueText::hexDigit(m_text[m_pos + 1]) : -1;
                 if (high < 0 || low < 0)
                   return fail("expected two hex digits after \\x");
                 m_pos += 2;

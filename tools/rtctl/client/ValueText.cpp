@@ -144,4 +144,15 @@ namespace rtctl
     std::snprintf(buffer, sizeof buffer, "\\x%02x", byte);
     return buffer;
   }
+
+  int ValueText::hexDigit(char c)
+  {
+    if (c >= '0' && c <= '9')
+      return c - '0';
+    if (c >= 'a' && c <= 'f')
+      return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+      return c - 'A' + 10;
+    return -1;
+  }
 }

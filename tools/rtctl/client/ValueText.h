@@ -29,5 +29,7 @@ namespace rtctl
     static std::string formatChar(char value);
 
     static std::string trim(const std::string& text);
+    // The value of one hexadecimal digit, either case; -1 for any other character.
+    static int hexDigit(char c);
   };
 }
