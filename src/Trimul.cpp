@@ -4,7 +4,7 @@
 
 // A profile table keeps its hand layout.
 // clang-format off
-static const char* trimul_spec[] =
+static const char* trimul_profile_text[] =
 {
   "implementation_id", "Trimul",
   "type_name",         "Trimul",
@@ -86,7 +86,7 @@ extern "C"
 {
   void TrimulInit(RTC::Manager* manager)
   {
-    coil::Properties profile(trimul_spec, 2147483647);
+    coil::Properties profile(trimul_profile_text, 2147483647);
     manager->registerFactory(profile, createTrimul, deleteTrimul);
   }
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Every public header compiles on its own, and the six a component usually includes compile
 # together with what sources take from them unincluded, in the dialects users build with (the
-# middleware's own cflags say gnu++11), warnings as errors. Also a servant with a dynamic exception
-# specification, which only gnu++11/14 accept, and the macros with NO_LOGGING. Runs against the
+# middleware's own cflags say gnu++11), warnings as errors. Also a servant whose operations carry
+# throw() lists, which only gnu++11/14 accept, and the macros with NO_LOGGING. Runs against the
 # source tree's headers and the build tree's generated IDL headers; needs g++ and omniORB's headers.
 # Usage: headers_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -59,8 +59,8 @@ public:
 };
 extern \"C\" DLL_EXPORT void CompInit(RTC::Manager* manager)
 {
-  static const char* spec[] = {\"implementation_id\", \"Comp\", \"\"};
-  RTC::Properties profile(spec);
+  static const char* profile_text[] = {\"implementation_id\", \"Comp\", \"\"};
+  RTC::Properties profile(profile_text);
   manager->registerFactory(profile, RTC::Create<Comp>, RTC::Delete<Comp>);
   std::string arg = \" X \";
   coil::normalize(arg);
@@ -100,7 +100,7 @@ for std in gnu++11 gnu++14 gnu++17; do
 done
 for std in gnu++11 gnu++14; do
   # Deprecated in these dialects, and warned about: the user's build decides what a warning means.
-  compile "$std" "a servant with a dynamic exception specification" "$servant" -Wno-deprecated
+  compile "$std" "a servant with a throw() list on its operations" "$servant" -Wno-deprecated
 done
 
 wait

@@ -20,12 +20,12 @@ namespace
 {
   // A profile table keeps its hand layout.
   // clang-format off
-  const char* const calc_provider_spec[] = {
+  const char* const calc_provider_profile[] = {
     "implementation_id", "CalcProvider", "type_name", "CalcProvider", "description", "Calculator provider",
     "version", "1.0.0", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile",
     ""};
-  const char* const calc_consumer_spec[] = {
+  const char* const calc_consumer_profile[] = {
     "implementation_id", "CalcConsumer", "type_name", "CalcConsumer", "description", "Calculator consumer",
     "version", "1.0.0", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile",
@@ -116,7 +116,7 @@ int main(int argc, char** argv)
   argv[1] = argv[0];
   RTC::Manager* manager = RTC::Manager::init(argc - 1, argv + 1);
   manager->activateManager();
-  coil::Properties profile(provider ? calc_provider_spec : calc_consumer_spec, 2147483647);
+  coil::Properties profile(provider ? calc_provider_profile : calc_consumer_profile, 2147483647);
   if (provider)
     manager->registerFactory(profile, createCalc<CalcProvider>, deleteCalc);
   else

@@ -21,7 +21,7 @@ namespace
 {
   // A profile table keeps its hand layout.
   // clang-format off
-  const char* const exit_probe_spec[] = {
+  const char* const exit_probe_profile[] = {
     "implementation_id", "ExitProbe", "type_name", "ExitProbe", "description", "Exit probe",
     "version", "1.0.0", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "2", "language", "C++", "lang_type", "compile",
@@ -77,7 +77,7 @@ int main(int argc, char** argv)
 {
   RTC::Manager* manager = RTC::Manager::init(argc, argv);
   manager->activateManager();
-  coil::Properties profile(exit_probe_spec, 2147483647);
+  coil::Properties profile(exit_probe_profile, 2147483647);
   manager->registerFactory(profile, createExitProbe, deleteExitProbe);
   auto* kept = dynamic_cast<ExitProbe*>(manager->createComponent("ExitProbe"));
   auto* exited = dynamic_cast<ExitProbe*>(manager->createComponent("ExitProbe"));

@@ -17,7 +17,7 @@ namespace
 {
   // A profile table keeps its hand layout.
   // clang-format off
-  const char* tick_probe_spec[] = {
+  const char* tick_probe_profile[] = {
     "implementation_id", "TickProbe", "type_name", "TickProbe", "description", "Tick probe",
     "version", "1.0.0", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "1", "language", "C++", "lang_type", "compile",
@@ -101,7 +101,7 @@ namespace
 
   void tickProbeInit(Manager* manager)
   {
-    coil::Properties profile(tick_probe_spec);
+    coil::Properties profile(tick_probe_profile);
     manager->registerFactory(profile, Create<TickProbe>, Delete<TickProbe>);
     RtcBase* comp = manager->createComponent("TickProbe");
     std::cout << (comp != nullptr ? "ready" : "not created") << std::endl;

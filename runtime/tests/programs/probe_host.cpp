@@ -13,7 +13,7 @@ namespace
 {
   // A profile table keeps its hand layout.
   // clang-format off
-  const char* const probe_spec[] = {
+  const char* const probe_profile_text[] = {
     "implementation_id", "Probe", "type_name", "Probe", "description", "Lifecycle probe",
     "version", "2.0.1", "vendor", "TestVendor", "category", "Test", "activity_type", "PERIODIC",
     "kind", "DataFlowComponent", "max_instance", "3", "language", "C++", "lang_type", "compile",
@@ -71,7 +71,7 @@ namespace
 
   void moduleInit(RTC::Manager* manager)
   {
-    coil::Properties profile(probe_spec, 2147483647);
+    coil::Properties profile(probe_profile_text, 2147483647);
     manager->registerFactory(profile, createProbe, deleteProbe);
     const char* args = std::getenv("PROBE_ARGS");
     if (manager->createComponent(args ? args : "Probe") == nullptr)

@@ -64,7 +64,7 @@ extern "C"
   {
     // A profile table keeps its hand layout.
     // clang-format off
-    const char* const spec[] = {"implementation_id", "Tunable", "type_name", "Tunable", "category", "Test",
+    const char* const profileText[] = {"implementation_id", "Tunable", "type_name", "Tunable", "category", "Test",
                                 "vendor", "Tests", "version", "1.0",
                                 "conf.default.gain", "1", "conf.default.scale", "0.5",
                                 "conf.default.label", "plain", "conf.default.weights", "1,2",
@@ -72,7 +72,7 @@ extern "C"
                                 "conf.fast.label", "quick run", "conf.fast.weights", "0.5, 4, 8",
                                 ""};
     // clang-format on
-    coil::Properties profile(spec);
+    coil::Properties profile(profileText);
     manager->registerFactory(profile, createTunable, destroyTunable);
   }
 }

@@ -7,7 +7,7 @@
 #include <rtm/DataOutPort.h>
 
 // clang-format off
-static const char* relay_spec[] =
+static const char* relay_profile_text[] =
 {
   "implementation_id", "Relay", "type_name", "Relay", "description", "Triples what it reads",
   "version", "1.0.0", "vendor", "sdk test", "category", "Test", "activity_type", "PERIODIC",
@@ -56,7 +56,7 @@ extern "C"
 {
   void RelayInit(RTC::Manager* manager)
   {
-    coil::Properties profile(relay_spec);
+    coil::Properties profile(relay_profile_text);
     manager->registerFactory(profile, createRelay, deleteRelay);
   }
 }
